@@ -1,0 +1,95 @@
+#include "app/ui/qt_prompter.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace kb {
+
+namespace {
+
+struct ButtonSpec {
+    QMessageBox::StandardButton button;
+    Answer answer;
+};
+
+std::vector<ButtonSpec> ButtonsOf(int style) {
+    using B = QMessageBox;
+    switch (style & mb::ButtonMask) {
+    case mb::OKCancel: return {{B::Ok, Answer::OK}, {B::Cancel, Answer::Cancel}};
+    case mb::AbortRetryIgnore:
+        return {{B::Abort, Answer::Abort}, {B::Retry, Answer::Retry}, {B::Ignore, Answer::Ignore}};
+    case mb::YesNoCancel:
+        return {{B::Yes, Answer::Yes}, {B::No, Answer::No}, {B::Cancel, Answer::Cancel}};
+    case mb::YesNo: return {{B::Yes, Answer::Yes}, {B::No, Answer::No}};
+    case mb::RetryCancel: return {{B::Retry, Answer::Retry}, {B::Cancel, Answer::Cancel}};
+    default: return {{B::Ok, Answer::OK}};
+    }
+}
+
+QMessageBox::Icon IconOf(int style) {
+    switch (style & mb::IconMask) {
+    case mb::Critical: return QMessageBox::Critical;
+    case mb::Question: return QMessageBox::Question;
+    case mb::Exclamation: return QMessageBox::Warning;
+    case mb::Information: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+// Boxes take CR or CR LF line breaks; Qt breaks lines at LF only.
+QString Lines(const std::string& text) {
+    QString s = QString::fromStdString(text);
+    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+}  // namespace
+
+QMessageBox* QtPrompter::BuildMessageBox(const std::string& text, int style,
+                                         const std::string& title) {
+    auto* box = new QMessageBox(QApplication::activeWindow());
+    box->setWindowTitle(QString::fromStdString(title));
+    box->setText(Lines(text));
+    box->setIcon(IconOf(style));
+    auto buttons = ButtonsOf(style);
+    for (const auto& b : buttons) box->addButton(b.button);
+    size_t def = static_cast<size_t>((style & mb::DefaultMask) >> 8);
+    if (def >= buttons.size()) def = 0;
+    box->setDefaultButton(buttons[def].button);
+    // Escape closes the box with Cancel where it has one, else with its only button.
+    for (const auto& b : buttons)
+        if (b.answer == Answer::Cancel || buttons.size() == 1) box->setEscapeButton(b.button);
+    return box;
+}
+
+Answer QtPrompter::MsgBox(const std::string& text, int style, const std::string& title) {
+    std::unique_ptr<QMessageBox> box(BuildMessageBox(text, style, title));
+    box->exec();
+    QAbstractButton* clicked = box->clickedButton();
+    for (const auto& b : ButtonsOf(style))
+        if (clicked && box->button(b.button) == clicked) return b.answer;
+    return DefaultAnswer(style);
+}
+
+std::string QtPrompter::InputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) {
+    bool ok = false;
+    QString typed = QInputDialog::getText(QApplication::activeWindow(),
+                                          QString::fromStdString(title), Lines(prompt),
+                                          QLineEdit::Normal, QString::fromStdString(defaultText),
+                                          &ok);
+    return ok ? typed.toStdString() : std::string();
+}
+
+void QtPrompter::DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void QtPrompter::EndProgram() { std::exit(1); }
+
+}  // namespace kb
