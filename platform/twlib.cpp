@@ -1,0 +1,140 @@
+#include "platform/twlib.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/crc32.h"
+
+namespace kb::platform {
+
+namespace {
+
+struct Slot {
+    int fd = -1;
+    int64_t pos = 0;
+    bool forWriting = false;
+};
+
+Slot gSlots[kMaxSlot + 1];
+
+Slot* OpenSlot(int16_t slot) {
+    if (slot < 1 || slot > kMaxSlot || gSlots[slot].fd < 0) return nullptr;
+    return &gSlots[slot];
+}
+
+int CloseRetrying(int fd) {
+    // Linux releases the descriptor even when close reports EINTR; closing again could hit a
+    // descriptor opened meanwhile, so EINTR counts as closed.
+    int rc = ::close(fd);
+    return (rc == 0 || errno == EINTR) ? 0 : -1;
+}
+
+uint32_t TextCrc(const std::string& text, int32_t length) {
+    size_t n = length < 0 ? 0 : static_cast<size_t>(length);
+    if (n > text.size()) n = text.size();
+    return Crc32(text.data(), n, 0);
+}
+
+}  // namespace
+
+int64_t getFilesize(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+int32_t bigfileOpen(const std::string& path, int16_t slot, const std::string& mode) {
+    if (slot < 1 || slot > kMaxSlot) return 0;
+    if (gSlots[slot].fd >= 0) bigfileClose(slot);
+
+    int flags;
+    if (mode == "rb") flags = O_RDONLY;
+    else if (mode == "wb") flags = O_WRONLY | O_CREAT | O_TRUNC;
+    else if (mode == "ab") flags = O_WRONLY;  // never O_APPEND: SetPos must move the next write
+    else return 0;
+
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return 0;
+
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        CloseRetrying(fd);
+        return 0;
+    }
+    Slot& s = gSlots[slot];
+    s.fd = fd;
+    s.forWriting = (mode != "rb");
+    s.pos = (mode == "ab") ? static_cast<int64_t>(st.st_size) : 0;
+    return 1;
+}
+
+int32_t bigfileClose(int16_t slot) {
+    Slot* s = OpenSlot(slot);
+    if (!s) return 1;
+    int rc = CloseRetrying(s->fd);
+    *s = Slot{};
+    return rc == 0 ? 0 : 1;
+}
+
+int32_t bigfileRead(void* buffer, int32_t length, int16_t slot) {
+    Slot* s = OpenSlot(slot);
+    if (!s || s->forWriting || length <= 0 || !buffer) return 0;
+    auto* out = static_cast<char*>(buffer);
+    int32_t done = 0;
+    while (done < length) {
+        ssize_t n = ::pread(s->fd, out + done, static_cast<size_t>(length - done), s->pos + done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;  // end of file, or an error after `done` good bytes
+        done += static_cast<int32_t>(n);
+    }
+    s->pos += done;
+    return done;
+}
+
+int32_t bigfileWrite(const void* buffer, int32_t length, int16_t slot) {
+    Slot* s = OpenSlot(slot);
+    if (!s || !s->forWriting || length <= 0 || !buffer) return 0;
+    const auto* in = static_cast<const char*>(buffer);
+    int32_t done = 0;
+    while (done < length) {
+        ssize_t n = ::pwrite(s->fd, in + done, static_cast<size_t>(length - done), s->pos + done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return 0;  // the position stays at the chunk's start
+        done += static_cast<int32_t>(n);
+    }
+    s->pos += done;
+    return done;
+}
+
+int32_t bigfileGetPos(int16_t slot, int64_t& position) {
+    Slot* s = OpenSlot(slot);
+    if (!s) return 1;
+    position = s->pos;
+    return 0;
+}
+
+int32_t bigfileSetPos(int16_t slot, const int64_t& position) {
+    Slot* s = OpenSlot(slot);
+    if (!s || position < 0) return 1;
+    s->pos = position;
+    return 0;
+}
+
+int32_t getcheck(const std::string& text, int32_t length) {
+    return static_cast<int32_t>(TextCrc(text, length) >> 17);
+}
+
+int32_t xcrypt(void* buffer, const std::string& passphrase, int32_t length) {
+    if (!buffer || length <= 0) return 0;
+    const auto key = static_cast<uint8_t>(TextCrc(passphrase, static_cast<int32_t>(passphrase.size())) & 0xFF);
+    auto* p = static_cast<uint8_t*>(buffer);
+    for (int32_t i = 0; i < length; ++i) p[i] ^= key;
+    return 0;
+}
+
+}  // namespace kb::platform
