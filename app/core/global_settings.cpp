@@ -1,0 +1,37 @@
+#include "app/core/global_settings.h"
+
+#include <limits>
+
+#include "app/core/globals.h"
+#include "platform/disk_queries.h"
+#include "platform/os_version.h"
+
+namespace kb {
+
+namespace {
+// Sizes travel as signed 64-bit counts; a file system larger than that cannot be written full.
+int64_t AsSize(uint64_t bytes) {
+    constexpr uint64_t kMax = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+    return static_cast<int64_t>(bytes > kMax ? kMax : bytes);
+}
+}  // namespace
+
+bool IsWindowsNT() { return platform::PlatformId() == platform::kPlatformNT; }
+
+std::string TrimAtNull(const std::string& Text) {
+    size_t nul = Text.find('\0');
+    return nul == std::string::npos ? Text : Text.substr(0, nul);
+}
+
+int64_t GetFreeDiskSpace(const std::string& Path) {
+    uint64_t bytes = 0;
+    return platform::Disks().FreeBytes(Path, bytes) ? AsSize(bytes) : 0;
+}
+
+int64_t GetDiskCapacity(const std::string& Path) {
+    if (Globals::Instance().IsDiskCD(Path)) return GetFreeDiskSpace(Path);
+    uint64_t bytes = 0;
+    return platform::Disks().TotalBytes(Path, bytes) ? AsSize(bytes) : 0;
+}
+
+}  // namespace kb

@@ -1,0 +1,24 @@
+#pragma once
+// Small system queries: the operating-system family, free space and capacity of the disk that
+// holds a path, and the check value of a passphrase of the older piece format. (The module keeps
+// no settings despite its name.)
+
+#include <cstdint>
+#include <string>
+
+namespace kb {
+
+// True on the NT family of systems, which this one always is.
+bool IsWindowsNT();
+
+// Text before the first NUL; all of it when it holds none.
+std::string TrimAtNull(const std::string& Text);
+
+// Bytes the caller may still write on the disk that holds Path; 0 when it cannot be queried.
+int64_t GetFreeDiskSpace(const std::string& Path);
+
+// Total size of that disk (its free space for a CD-ROM, since a written CD is full); 0 when it
+// cannot be queried.
+int64_t GetDiskCapacity(const std::string& Path);
+
+}  // namespace kb

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/core/global_settings.h"
+#include "app/core/globals.h"
+#include "app/core/special_folder.h"
+#include "app/core/testing/fake_disks.h"
+#include "app/core/testing/temp_folder.h"
+
+namespace kb {
+namespace {
+
+using platform::DriveKind;
+using testing::FakeDisks;
+
+TEST(Globals, DriveTestsFollowTheKindOfTheDriveHoldingThePath) {
+    FakeDisks disks;
+    struct Case { DriveKind kind; bool removable; bool cd; } cases[] = {
+        {DriveKind::Removable, true, false}, {DriveKind::CdRom, true, true},
+        {DriveKind::Fixed, false, false},    {DriveKind::Remote, false, false},
+        {DriveKind::RamDisk, false, false},  {DriveKind::Unknown, false, false},
+    };
+    for (const auto& c : cases) {
+        disks.kind = c.kind;
+        EXPECT_EQ(Globals::Instance().DiskRemovable("/media/x/"), c.removable);
+        EXPECT_EQ(Globals::Instance().IsDiskCD("/media/x/"), c.cd);
+    }
+    EXPECT_EQ(Globals::Instance().MaxFragSizeSupported(), 4294967296LL);
+    EXPECT_EQ(Globals::Instance().MinFragSizeSupported(), 10240);
+}
+
+TEST(DiskSpace, CapacityIsTheTotalExceptOnACdAndZeroWhenTheDiskCannotBeAsked) {
+    FakeDisks disks;
+    disks.freeBytes = 5000;
+    disks.totalBytes = 1457664;
+    EXPECT_EQ(GetFreeDiskSpace("/media/floppy/"), 5000);
+    EXPECT_EQ(GetDiskCapacity("/media/floppy/"), 1457664);
+    disks.kind = DriveKind::CdRom;
+    EXPECT_EQ(GetDiskCapacity("/media/cdrom/"), 5000);
+    disks.kind = DriveKind::Fixed;
+    disks.failing = true;
+    EXPECT_EQ(GetFreeDiskSpace("/x/"), 0);
+    EXPECT_EQ(GetDiskCapacity("/x/"), 0);
+    disks.failing = false;
+    disks.freeBytes = ~0ULL;  // more than a signed size holds
+    EXPECT_GT(GetFreeDiskSpace("/x/"), 0);
+}
+
+TEST(SystemQueries, TrimAtNullAndTheSystemFamily) {
+    using namespace std::string_literals;
+    EXPECT_EQ(TrimAtNull("abc\0def"s), "abc");
+    EXPECT_EQ(TrimAtNull("\0x"s), "");
+    EXPECT_EQ(TrimAtNull("abc"), "abc");
+    EXPECT_TRUE(IsWindowsNT());
+}
+
+TEST(SpecialFolder, DesktopAndDocumentsComeFromTheUserDirsFile) {
+    testing::TempFolder t;
+    std::filesystem::create_directories(t.File("home/Desktop"));
+    t.Write("cfg/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
+    testing::ScopedEnv home("HOME", t.File("home"));
+    testing::ScopedEnv cfg("XDG_CONFIG_HOME", t.File("cfg"));
+    EXPECT_EQ(GetDesktopFolder(), t.File("home/Desktop"));
+    EXPECT_EQ(GetMyDocumentsFolder(), "");  // named, but not there
+    EXPECT_EQ(GetSpecialFolder(CSIDL_DESKTOPDIRECTORY), t.File("home/Desktop"));
+    EXPECT_EQ(GetSpecialFolder(38), "");  // a folder this system has no counterpart of
+}
+
+}  // namespace
+}  // namespace kb
