@@ -1,0 +1,80 @@
+#pragma once
+// The program's plug-in host: at most 16 loaded plug-ins in dense slots from 0, loading and
+// unloading one slot, events to every enabled plug-in, the small text and identifier queries,
+// and forwarding the main window's messages to one plug-in.
+//
+// One instance of the state, living as long as the program, all on the user-interface thread.
+// Row n of the plug-in manager's list stands for slot n-1 (see plugin_rows.h); the host library
+// keeps its own enabled flag per slot, which only broadcasts read.
+
+#include <cstdint>
+#include <string>
+
+#include "app/pluginhost/include/kb_plugin.h"
+#include "app/pluginhost/plugin_text.h"
+#include "app/pluginhost/plugin_window_side.h"
+
+namespace kb {
+
+class ucProgressPanel;  // the progress panel control of the user interface
+class ActiveSplitter;   // the main window's splitter object
+
+inline constexpr int16_t kMaxPluginSlots = 16;
+
+// Number of occupied slots; slots 0..PluginCount-1 are occupied.
+extern int16_t PluginCount;
+// Slot that receives the main window's messages; 0 until a plug-in is made the receiver.
+extern int16_t SubclassPluginIndex;
+// The window's own handling while its messages go to a plug-in; 0 = not subclassed.
+extern intptr_t OldWindowProc;
+// Panel that the progress callbacks drive; set by the wizard that runs a plug-in task.
+extern ucProgressPanel* PluginProgressPanel;
+// The main window's splitter object, for the fragment-name callback.
+extern ActiveSplitter* PluginSplitter;
+// The main window's side of message forwarding; set by the main window, null before.
+extern PluginWindowSide* PluginMainWindow;
+
+// The callback passed with every command. The program sets it to its PluginHostCallback at
+// start-up; until then every code is answered with PLUGIN_CB_UNKNOWN_CODE.
+void SetPluginHostCallback(PluginHostCallbackProc callback);
+PluginHostCallbackProc PluginHostCallbackAddress();
+
+// PluginCount = 0 and an empty slot table.
+void InitPluginSystem();
+
+// Loads one plug-in library into the next slot. Returns the slot; negative = not loaded.
+// A full table shows "Out of plugin sockets" and returns -1.
+int16_t LoadPluginSlot(const std::string& path);
+
+// Sends 314 to the slot, unloads it and moves the higher slots down; the receiver of window
+// messages follows its plug-in. Nothing for a slot that is not occupied.
+void UnloadPluginSlot(int16_t slot);
+
+// Releases every slot at the end of the program (no 314, no compaction).
+void ShutdownAllPlugins();
+
+// Sends an event to every enabled slot in rising order; results are not read.
+void BroadcastPluginEvent(int32_t code, void* a1, void* a2, void* a3, void* a4);
+// The same with the four records that broadcasts carry (each a 16-bit 0).
+void BroadcastPluginEvent(int32_t code);
+
+// Sends command 10 or 11 and returns the text, cut at a NUL after its first character.
+std::string GetPluginString(int16_t slot, int32_t command);
+
+// Sends command 15 and returns the identifier written (0 when none).
+int32_t GetPluginEncryptionID(int16_t slot);
+
+// Subclassing of the main window: messages go to the plug-in in SubclassPluginIndex.
+void EnableSubclassing(int32_t windowHandle);
+void DisableSubclassing(int32_t windowHandle);
+// The handler installed on the main window: sends 316 to the receiver; its result 0 swallows
+// the message, any other passes the four values, as the plug-in left them, to the window.
+int32_t PluginWindowProc(int32_t windowHandle, int32_t message, int32_t wParam, int32_t lParam);
+
+// The main window's id from PluginMainWindow, 0 when there is none.
+int32_t MainWindowHandle();
+
+// Sends a command with A1..A4 pointing at 32-bit zeros; returns the plug-in's result.
+int32_t SendPluginCommand(int16_t slot, int32_t command);
+
+}  // namespace kb

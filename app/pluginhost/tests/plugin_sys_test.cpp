@@ -1,0 +1,288 @@
+// Slots, broadcasts, queries and message forwarding against real plug-in libraries.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/core/debug_log.h"
+#include "app/core/kb_error.h"
+#include "app/core/testing/temp_folder.h"
+#include "app/pluginhost/tests/plugin_fixture.h"
+
+namespace kb::testing {
+namespace {
+
+using Sends = std::vector<std::pair<int, int>>;
+
+TEST(HostLibrary, LoadsOnlyLibrariesWithAnEntryAndTracksEnabledFlags) {
+    TempFolder tmp;
+    kbplugin::init();
+    EXPECT_LT(kbplugin::loadplugin(tmp.File("missing.so").c_str()), 0);
+    EXPECT_LT(kbplugin::loadplugin(tmp.Write("text.so", "not a library").c_str()), 0);
+    EXPECT_LT(kbplugin::loadplugin(TestPlugin("not_a_plugin").c_str()), 0);
+    EXPECT_LT(kbplugin::loadplugin(""), 0);
+
+    ASSERT_EQ(kbplugin::loadplugin(TestPlugin("unhandled").c_str()), 0);
+    ASSERT_EQ(kbplugin::loadplugin(TestPlugin("unhandled").c_str()), 1);
+    ASSERT_EQ(kbplugin::loadplugin(TestPlugin("unhandled").c_str()), 2);
+    EXPECT_EQ(kbplugin::isEnabled(1), 0);
+    int16_t flag = 0, zero = 0;
+    kbplugin::callpluginmain(2, PLUGIN_EVT_ENABLED, nullptr, &flag, &zero, &zero, &zero);
+    EXPECT_NE(kbplugin::isEnabled(2), 0);
+
+    // Compaction carries the flag down with its library.
+    kbplugin::unloadplugin(1);
+    kbplugin::reorgplugins(1);
+    EXPECT_NE(kbplugin::isEnabled(1), 0);
+    EXPECT_EQ(kbplugin::isEnabled(2), 0);
+    EXPECT_EQ(kbplugin::loadplugin(TestPlugin("unhandled").c_str()), 2);
+
+    int32_t z = 0;
+    kbplugin::callpluginmain(1, PLUGIN_EVT_DISABLED, nullptr, &z, &z, &z, &z);
+    EXPECT_EQ(kbplugin::isEnabled(1), 0);
+    // A free slot or one outside the table calls nothing.
+    EXPECT_EQ(kbplugin::callpluginmain(5, PLUGIN_CMD_GET_TYPE, nullptr, &z, &z, &z, &z),
+              PLUGIN_NOT_HANDLED);
+    EXPECT_EQ(kbplugin::callpluginmain(-1, PLUGIN_CMD_GET_TYPE, nullptr, &z, &z, &z, &z),
+              PLUGIN_NOT_HANDLED);
+    EXPECT_EQ(kbplugin::isEnabled(40), 0);
+    kbplugin::init();
+}
+
+using PluginSysTest = PluginHostTest;
+
+TEST_F(PluginSysTest, SixteenSlotsAndTheSeventeenthIsRefused) {
+    for (int i = 0; i < 16; ++i) ASSERT_EQ(LoadPluginSlot(TestPlugin("unhandled")), i);
+    prompter.Answer(Answer::OK);
+    EXPECT_EQ(LoadPluginSlot(TestPlugin("unhandled")), -1);
+    EXPECT_EQ(PluginCount, 16);
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].text, "Out of plugin sockets");
+    EXPECT_EQ(prompter.boxes[0].title, "Plugin Error");
+    EXPECT_EQ(prompter.boxes[0].style, mb::Critical | mb::OKOnly);
+}
+
+TEST_F(PluginSysTest, FailedLoadIsNegativeAndCountsNothing) {
+    EXPECT_LT(LoadPluginSlot(TestPlugin("not_a_plugin")), 0);
+    EXPECT_LT(LoadPluginSlot(TestPlugin("unhandled") + std::string("\0x", 2)), 0);
+    EXPECT_EQ(PluginCount, 0);
+    EXPECT_EQ(LoadPluginSlot(TestPlugin("unhandled")), 0);
+}
+
+TEST_F(PluginSysTest, BrokenDenseNumberingEndsTheProgram) {
+    // The library's table holds a plug-in the host does not count.
+    ASSERT_EQ(kbplugin::loadplugin(TestPlugin("unhandled").c_str()), 0);
+    EXPECT_THROW(LoadPluginSlot(TestPlugin("unhandled")), ProgramEnded);
+    EXPECT_TRUE(prompter.ended);
+}
+
+TEST_F(PluginSysTest, UnloadCompactsAndTheReceiverFollowsItsPlugin) {
+    for (int i = 0; i < 3; ++i) {
+        Script(i);
+        ASSERT_EQ(LoadScripted(i), i);
+    }
+    SubclassPluginIndex = 2;
+    UnloadPluginSlot(1);
+    EXPECT_EQ(PluginCount, 2);
+    EXPECT_EQ(SubclassPluginIndex, 1);
+    EXPECT_EQ(SendPluginCommand(1, PLUGIN_CMD_CONFIGURE), PLUGIN_OK);
+    EXPECT_EQ(Sent(), (Sends{{1, PLUGIN_EVT_DISABLED}, {2, PLUGIN_CMD_CONFIGURE}}));
+
+    // Nothing for a slot past the end.
+    journal.count = 0;
+    UnloadPluginSlot(2);
+    UnloadPluginSlot(-1);
+    EXPECT_EQ(journal.count, 0);
+    EXPECT_EQ(PluginCount, 2);
+}
+
+TEST_F(PluginSysTest, BroadcastsReachEnabledSlotsOnlyInSlotOrder) {
+    for (int i = 0; i < 3; ++i) {
+        Script(i);
+        LoadScripted(i);
+    }
+    BroadcastPluginEvent(PLUGIN_EVT_SPLIT_START);
+    EXPECT_EQ(journal.count, 0);
+
+    SendPluginCommand(2, PLUGIN_EVT_ENABLED);
+    SendPluginCommand(0, PLUGIN_EVT_ENABLED);
+    journal.count = 0;
+    BroadcastPluginEvent(PLUGIN_EVT_SPLIT_PROGRESS);
+    ASSERT_EQ(Sent(), (Sends{{0, PLUGIN_EVT_SPLIT_PROGRESS}, {2, PLUGIN_EVT_SPLIT_PROGRESS}}));
+    EXPECT_TRUE(journal.entries[0].variantsOk);
+    EXPECT_TRUE(journal.entries[0].callbackSet);
+
+    SendPluginCommand(2, PLUGIN_EVT_DISABLED);
+    journal.count = 0;
+    BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
+    EXPECT_EQ(Sent(), (Sends{{0, PLUGIN_EVT_WIZARD_PAGE}}));
+
+    // The enabled flag moves with its plug-in when a lower slot goes.
+    UnloadPluginSlot(0);
+    SendPluginCommand(1, PLUGIN_EVT_ENABLED);
+    journal.count = 0;
+    BroadcastPluginEvent(PLUGIN_EVT_TAB_CHANGED);
+    EXPECT_EQ(Sent(), (Sends{{2, PLUGIN_EVT_TAB_CHANGED}}));
+}
+
+TEST_F(PluginSysTest, PluginStringsAreCutAtANulAfterTheFirstByte) {
+    TestPluginScript& s = Script(0);
+    LoadScripted(0);
+    struct Case {
+        std::string name, expected;
+    } cases[] = {
+        {std::string("AB\0CD", 5), "AB"},
+        {std::string("\0AB", 3), std::string("\0AB", 3)},
+        {"TEA Encryption", "TEA Encryption"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        s.name = c.name.data();
+        s.nameLen = static_cast<uint32_t>(c.name.size());
+        EXPECT_EQ(GetPluginString(0, PLUGIN_CMD_GET_NAME), c.expected);
+    }
+    s.author = "Someone";
+    EXPECT_EQ(GetPluginString(0, PLUGIN_CMD_GET_AUTHOR), "Someone");
+    EXPECT_EQ(GetPluginString(0, PLUGIN_CMD_GET_NOTICE), "");
+}
+
+TEST_F(PluginSysTest, EncryptionIdIsWhatThePluginWritesElseZero) {
+    TestPluginScript& s = Script(0);
+    LoadScripted(0);
+    EXPECT_EQ(GetPluginEncryptionID(0), 0);
+    s.encryptionId = 2;
+    EXPECT_EQ(GetPluginEncryptionID(0), 2);
+}
+
+TEST_F(PluginSysTest, CommandsCarryTheProgramsCallback) {
+    TestPluginScript& s = Script(0);
+    LoadScripted(0);
+    SendPluginCommand(0, PLUGIN_CMD_CONFIGURE);  // the plug-in asks the callback for code 99
+    EXPECT_EQ(s.callbackAnswer, PLUGIN_CB_UNKNOWN_CODE);
+
+    SetPluginHostCallback([](int32_t code, PluginBstr*, PluginBstr*, int32_t*, int32_t*) {
+        return code + 1;
+    });
+    SendPluginCommand(0, PLUGIN_CMD_CONFIGURE);
+    EXPECT_EQ(s.callbackAnswer, 100);
+    SetPluginHostCallback(nullptr);
+    SendPluginCommand(0, PLUGIN_CMD_CONFIGURE);
+    EXPECT_EQ(s.callbackAnswer, PLUGIN_CB_UNKNOWN_CODE);
+}
+
+// The main window's side as a test sees it.
+class FakeWindow : public PluginWindowSide {
+public:
+    int32_t MainWindowHandle() override { return 77; }
+    intptr_t InstallMessageFilter(int32_t window, PluginMessageProc p) override {
+        events.push_back("install " + std::to_string(window));
+        proc = p;
+        return installResult;
+    }
+    void RemoveMessageFilter(int32_t window, intptr_t own) override {
+        events.push_back("remove " + std::to_string(window) + " " + std::to_string(own));
+        proc = nullptr;
+    }
+    int32_t PassOnMessage(intptr_t own, int32_t window, int32_t message, int32_t wParam,
+                          int32_t lParam) override {
+        events.push_back("pass " + std::to_string(own) + " " + std::to_string(window) + " " +
+                         std::to_string(message) + " " + std::to_string(wParam) + " " +
+                         std::to_string(lParam));
+        return 5;
+    }
+    intptr_t installResult = 1234;
+    PluginMessageProc proc = nullptr;
+    std::vector<std::string> events;
+};
+
+class SubclassingTest : public PluginHostTest {
+protected:
+    void SetUp() override {
+        PluginHostTest::SetUp();
+        PluginMainWindow = &window;
+        DebugLogEnabled = true;
+    }
+    void TearDown() override {
+        DebugLogEnabled = false;
+        PluginHostTest::TearDown();
+    }
+    std::string Log() const { return ReadAll(DebugLogPath()); }
+
+    TempFolder home;
+    ScopedEnv env{"KESTRELBINDER_HOME", home.Path()};
+    FakeWindow window;
+};
+
+TEST_F(SubclassingTest, MessagesGoToTheReceiverWhichMaySwallowOrChangeThem) {
+    Script(0);
+    TestPluginScript& s = Script(1);
+    LoadScripted(0);
+    LoadScripted(1);
+    SubclassPluginIndex = 1;
+    EnableSubclassing(MainWindowHandle());
+    EXPECT_EQ(OldWindowProc, 1234);
+    ASSERT_EQ(window.proc, &PluginWindowProc);
+
+    s.windowResult = 0;
+    EXPECT_EQ(window.proc(77, 513, 1, 2), 0);
+    EXPECT_EQ(s.seenWindow[0], 77);
+    EXPECT_EQ(s.seenWindow[1], 513);
+    EXPECT_EQ(s.seenWindow[3], 2);
+
+    s.windowResult = 1;
+    s.windowMessageRewrite = 600;
+    EXPECT_EQ(window.proc(77, 513, 1, 2), 5);
+    EXPECT_EQ(window.events, (std::vector<std::string>{"install 77", "pass 1234 77 600 1 2"}));
+    EXPECT_EQ(Sent(), (Sends{{1, PLUGIN_EVT_WINDOW_MESSAGE}, {1, PLUGIN_EVT_WINDOW_MESSAGE}}));
+
+    DisableSubclassing(MainWindowHandle());
+    DisableSubclassing(MainWindowHandle());
+    EXPECT_EQ(OldWindowProc, 0);
+    EXPECT_EQ(window.events.back(), "remove 77 1234");
+    EXPECT_EQ(Log(), "Enabling subclassing\r\nDisabling subclassing\r\n");
+}
+
+TEST_F(SubclassingTest, UnloadingTheReceiverRestoresTheWindowAfterDisablingIt) {
+    Script(0);
+    Script(1);
+    LoadScripted(0);
+    LoadScripted(1);
+    SubclassPluginIndex = 1;
+    EnableSubclassing(MainWindowHandle());
+    UnloadPluginSlot(1);
+    EXPECT_EQ(Sent(), (Sends{{1, PLUGIN_EVT_DISABLED}}));
+    EXPECT_EQ(window.events.back(), "remove 77 1234");
+    EXPECT_EQ(OldWindowProc, 0);
+    EXPECT_EQ(SubclassPluginIndex, 0);
+}
+
+TEST_F(SubclassingTest, AFilterThatCannotBeInstalledLeavesTheWindowUnsubclassed) {
+    window.installResult = 0;
+    EnableSubclassing(MainWindowHandle());
+    EXPECT_EQ(OldWindowProc, 0);
+    DisableSubclassing(MainWindowHandle());
+    EXPECT_EQ(Log(), "Enabling subclassing\r\n");
+    // Without a receiver loaded the message is not swallowed.
+    OldWindowProc = 1234;
+    EXPECT_EQ(PluginWindowProc(77, 1, 2, 3), 5);
+    OldWindowProc = 0;
+}
+
+TEST_F(SubclassingTest, ShutdownReleasesEverySlotWithoutDisablingOrCompacting) {
+    Script(0);
+    Script(1);
+    LoadScripted(0);
+    LoadScripted(1);
+    ShutdownAllPlugins();
+    EXPECT_EQ(PluginCount, 2);
+    EXPECT_EQ(journal.count, 0);
+    EXPECT_EQ(kbplugin::callpluginmain(0, PLUGIN_CMD_CONFIGURE, nullptr, nullptr, nullptr,
+                                       nullptr, nullptr),
+              PLUGIN_NOT_HANDLED);
+    EXPECT_EQ(Log(), "ShutdownAllPlugins() called\r\n");
+}
+
+}  // namespace
+}  // namespace kb::testing
