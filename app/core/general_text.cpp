@@ -1,0 +1,99 @@
+// Naming templates, text, sizes, the version number and system helpers (see general.h).
+#include <cstdlib>
+
+#include "app/core/general.h"
+#include "app/core/prompter.h"
+#include "app/core/version.h"
+#include "platform/process_start.h"
+
+namespace kb {
+
+std::string ExpandNamingTemplate(const std::string& fileName, int32_t number,
+                                 const std::string& tmpl) {
+    std::string name = GetFileNameFromPath(fileName);
+    if (name.find('.') == std::string::npos) name += '.';
+    const size_t dot = name.rfind('.');
+    const std::string base = name.substr(0, dot);
+    const std::string extension = name.substr(dot + 1);
+    const std::string digits = std::to_string(number);
+    const std::string padded = digits.size() < 3 ? std::string(3 - digits.size(), '0') + digits : digits;
+
+    std::string result = ReplaceAll(tmpl, "%f", base);
+    result = ReplaceAll(result, "%x", extension);
+    result = ReplaceAll(result, "%n", digits);
+    return ReplaceAll(result, "%N", padded);
+}
+
+std::string ReplaceAll(const std::string& text, const std::string& find,
+                       const std::string& replacement) {
+    if (find.empty()) return text;
+    std::string result;
+    size_t from = 0;
+    for (size_t at; (at = text.find(find, from)) != std::string::npos; from = at + find.size()) {
+        result.append(text, from, at - from);
+        result += replacement;
+    }
+    result.append(text, from, std::string::npos);
+    return result;
+}
+
+std::vector<std::string> ParseArguments(const std::string& commandLine) {
+    std::vector<std::string> args;
+    std::string rest = commandLine;
+    do {
+        const size_t first = rest.find_first_not_of(' ');
+        if (first == std::string::npos) rest.clear();
+        else rest = rest.substr(first, rest.find_last_not_of(' ') - first + 1);
+
+        std::string arg;
+        if (!rest.empty() && rest[0] == '"') {
+            const size_t close = rest.find('"', 1);
+            if (close == std::string::npos) break;  // an unclosed quote drops the rest
+            arg = rest.substr(1, close - 1);
+            rest.erase(0, close + 1);
+        } else {
+            const size_t blank = rest.find(' ', 1);
+            arg = rest.substr(0, blank);
+            rest = blank == std::string::npos ? std::string() : rest.substr(blank + 1);
+        }
+        args.push_back(std::move(arg));
+    } while (!rest.empty());
+    return args;
+}
+
+std::string FormatByteSize(int64_t bytes) {
+    constexpr int64_t K = 1024, M = K * K, G = M * K, T = G * K;
+    if (bytes < 10 * K) return std::to_string(bytes) + " bytes";
+    if (bytes < 10 * M) return std::to_string(bytes / K) + " kb";
+    if (bytes < 10 * G) return std::to_string(bytes / M) + " Mb";
+    if (bytes < 10 * T) return std::to_string(bytes / G) + " Gb";
+    return std::to_string(bytes / T) + " Tb";
+}
+
+float GetVersionNumber() {
+    return static_cast<float>(kVersionMinor / 100.0 + kVersionMajor + kVersionRevision / 10000.0);
+}
+
+std::string GetTempDir() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = (tmp && *tmp) ? tmp : "/tmp";
+    return RemoveTrailingBackslash(dir, false);
+}
+
+void OpenURL(const std::string& url) {
+    // xdg-open hands the address to the desktop and normally returns at once; a handler that
+    // keeps it running past the wait is taken as having opened the address.
+    constexpr int kWaitMs = 5000;
+    const pid_t pid = platform::StartProcess({"xdg-open", url});
+    bool opened = false;
+    if (pid > 0) {
+        const auto status = platform::WaitProcess(pid, kWaitMs);
+        opened = !status || *status == 0;
+    }
+    if (!opened)
+        MsgBox("Unable to automatically open URL. You may visit the site by typing in the "
+               "following address in your web browser if you like....\n" + url,
+               mb::OKOnly | mb::Critical, "Unable to open URL");
+}
+
+}  // namespace kb
