@@ -1,0 +1,136 @@
+#include "plugins/tea/tea_file.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "plugins/tea/posix_file.h"
+#include "plugins/tea/tea_cipher.h"
+#include "plugins/tea/tea_key.h"
+
+namespace kb::tea {
+namespace {
+
+// Reads go through a large buffer; a multiple of 8 so that only the last one can end in a
+// part block, which keeps the output identical to reading 8 bytes at a time.
+constexpr size_t kBufferLength = size_t{1} << 20;
+// Progress is reported every this many 8-byte reads, counted as if read one by one.
+constexpr uint64_t kReadsPerReport = 100;
+
+uint32_t LoadLe32(const uint8_t* p) {
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+void StoreLe32(uint8_t* p, uint32_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+    p[2] = static_cast<uint8_t>(v >> 16);
+    p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+class Progress {
+public:
+    Progress(const TeaProgress& hook, uint64_t size) : hook_(hook), size_(size) {}
+
+    // One 8-byte read (or the final shorter one) that brought the count read to `consumed`.
+    void Read(uint64_t consumed) {
+        if (++reads_ % kReadsPerReport != 0 || hook_.report == nullptr) return;
+        uint64_t percent = size_ == 0 ? 100 : consumed * 100 / size_;
+        if (percent > 100) percent = 100;  // the file grew while being read
+        hook_.report(static_cast<int32_t>(percent), hook_.context);
+    }
+
+private:
+    const TeaProgress& hook_;
+    uint64_t size_;
+    uint64_t reads_ = 0;
+};
+
+// Runs the data part through the cipher, window by window, until the end of the input.
+bool CryptData(int in, int out, const KeyWindows& windows, bool encrypt, Progress& progress) {
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kBufferLength]);
+    if (!buffer) return false;
+    uint64_t block = 0, consumed = 0;
+    for (;;) {
+        const ssize_t n = ReadFull(in, buffer.get(), kBufferLength);
+        if (n < 0) return false;
+        const size_t length = static_cast<size_t>(n);
+        uint8_t* p = buffer.get();
+        for (size_t done = 0; done + 8 <= length; done += 8, p += 8) {
+            uint32_t words[2] = {LoadLe32(p), LoadLe32(p + 4)};
+            const uint32_t* key = windows[block++ % kWindowCount].data();
+            if (encrypt) TeaEncryptBlock(words, words, key);
+            else TeaDecryptBlock(words, words, key);
+            StoreLe32(p, words[0]);
+            StoreLe32(p + 4, words[1]);
+            consumed += 8;
+            progress.Read(consumed);
+        }
+        if (!WriteAll(out, buffer.get(), length)) return false;
+        if (length < kBufferLength) {
+            // The final read: a part block copied as it is, or nothing at all. It takes a
+            // window like any other block, which changes no byte since nothing follows.
+            consumed += length % 8;
+            progress.Read(consumed);
+            return true;
+        }
+    }
+}
+
+}  // namespace
+
+int32_t TeaEncryptFile(const char* source, const char* dest, const char* passphrase,
+                       const TeaProgress& progress) {
+    const uint64_t size = GetFileSize64(source);
+    InputFile in;
+    if (!in.Open(source)) return kTeaFailed;
+    KeyBlock key{};
+    if (!DrawKeyBlock(key)) return kTeaFailed;
+
+    OutputFile out;
+    if (!out.Create(dest, in)) return kTeaFailed;
+    uint8_t header[kTeaHeaderLength];
+    StoreLe32(header, static_cast<uint32_t>(kTeaFormat));
+    StoreLe32(header + 4, static_cast<uint32_t>(PassphraseChecksum(passphrase, std::strlen(passphrase))));
+    StoreLe32(header + 8, static_cast<uint32_t>(kKeyBlockLength));
+    std::memcpy(header + 12, key.data(), key.size());
+    if (!WriteAll(out.Fd(), header, sizeof header)) return kTeaFailed;
+
+    MixPassphraseIntoKey(key.data(), passphrase, key.size());
+    Progress report(progress, size);
+    if (!CryptData(in.Fd(), out.Fd(), CutKeyWindows(key), true, report)) return kTeaFailed;
+    return out.Commit() ? kTeaOk : kTeaFailed;
+}
+
+int32_t TeaDecryptFile(const char* source, const char* dest, const char* passphrase,
+                       const TeaProgress& progress) {
+    const uint64_t size = GetFileSize64(source);
+    if (size == 0) return kTeaFailed;
+    InputFile in;
+    if (!in.Open(source)) return kTeaFailed;
+
+    // The whole header is checked before the destination exists.
+    uint8_t header[kTeaHeaderLength];
+    const ssize_t n = ReadFull(in.Fd(), header, sizeof header);
+    if (n < 0) return kTeaFailed;
+    if (n < 4 || LoadLe32(header) != static_cast<uint32_t>(kTeaFormat)) return kTeaNotTeaFile;
+    if (n < 8) return kTeaFailed;
+    const auto checksum = static_cast<uint32_t>(PassphraseChecksum(passphrase, std::strlen(passphrase)));
+    if (LoadLe32(header + 4) != checksum) return kTeaWrongPassphrase;
+    if (n < 12) return kTeaFailed;
+    // This plug-in writes no other length, and its windows need exactly 256 bytes.
+    if (LoadLe32(header + 8) != kKeyBlockLength) return kTeaNotTeaFile;
+    if (static_cast<size_t>(n) < sizeof header) return kTeaFailed;
+
+    OutputFile out;
+    if (!out.Create(dest, in)) return kTeaFailed;
+    KeyBlock key{};
+    std::memcpy(key.data(), header + 12, key.size());
+    MixPassphraseIntoKey(key.data(), passphrase, key.size());
+    // The percentage is taken against the whole encrypted file, header included.
+    Progress report(progress, size);
+    if (!CryptData(in.Fd(), out.Fd(), CutKeyWindows(key), false, report)) return kTeaFailed;
+    return out.Commit() ? kTeaOk : kTeaFailed;
+}
+
+}  // namespace kb::tea
