@@ -17,16 +17,16 @@ constexpr TypeRow kTypes[] = {
     {"EXE Maker", "Executable"},    {"Extra file maker", "Scriptpad"},
 };
 
-bool KnownType(int32_t type) {
+}  // namespace
+
+bool IsKnownPluginType(int32_t type) {
     return type >= PLUGIN_TYPE_GENERAL && type <= PLUGIN_TYPE_EXTRA_FILE_MAKER;
 }
 
-}  // namespace
-
-std::string PluginTypeText(int32_t type) { return KnownType(type) ? kTypes[type].text : "Unknown"; }
+std::string PluginTypeText(int32_t type) { return IsKnownPluginType(type) ? kTypes[type].text : "Unknown"; }
 
 std::string PluginTypeIconKey(int32_t type) {
-    return KnownType(type) ? kTypes[type].icon : "Unknown";
+    return IsKnownPluginType(type) ? kTypes[type].icon : "Unknown";
 }
 
 std::string PluginCompatText(int32_t state) {

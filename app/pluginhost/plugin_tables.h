@@ -6,6 +6,8 @@
 
 namespace kb {
 
+// True for the types of the table (0..7).
+bool IsKnownPluginType(int32_t type);
 // "General", "Encryptor", ...; "Unknown" for any value outside the table.
 std::string PluginTypeText(int32_t type);
 // Icon key of a type: "Banana", "Padlock", ...; "Unknown" outside the table.
