@@ -3,8 +3,10 @@
 #include <limits>
 
 #include "app/core/globals.h"
+#include "app/core/kb_error.h"
 #include "platform/disk_queries.h"
 #include "platform/os_version.h"
+#include "platform/twlib.h"
 
 namespace kb {
 
@@ -32,6 +34,13 @@ int64_t GetDiskCapacity(const std::string& Path) {
     if (Globals::Instance().IsDiskCD(Path)) return GetFreeDiskSpace(Path);
     uint64_t bytes = 0;
     return platform::Disks().TotalBytes(Path, bytes) ? AsSize(bytes) : 0;
+}
+
+int16_t GetCheckValue(const std::string& Text) {
+    int32_t v = platform::getcheck(Text, static_cast<int32_t>(Text.size()));
+    if (v < std::numeric_limits<int16_t>::min() || v > std::numeric_limits<int16_t>::max())
+        throw KbError(err::Overflow, "GetCheckValue");
+    return static_cast<int16_t>(v);
 }
 
 }  // namespace kb

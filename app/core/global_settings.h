@@ -21,4 +21,8 @@ int64_t GetFreeDiskSpace(const std::string& Path);
 // cannot be queried.
 int64_t GetDiskCapacity(const std::string& Path);
 
+// The 16-bit check value of a passphrase, as stored in older-format encrypted pieces. A value
+// outside the 16-bit range raises the overflow error 6.
+int16_t GetCheckValue(const std::string& Text);
+
 }  // namespace kb

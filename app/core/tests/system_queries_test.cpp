@@ -7,6 +7,7 @@
 #include "app/core/special_folder.h"
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/temp_folder.h"
+#include "platform/twlib.h"
 
 namespace kb {
 namespace {
@@ -53,6 +54,8 @@ TEST(SystemQueries, TrimAtNullAndTheSystemFamily) {
     EXPECT_EQ(TrimAtNull("\0x"s), "");
     EXPECT_EQ(TrimAtNull("abc"), "abc");
     EXPECT_TRUE(IsWindowsNT());
+    for (const char* pass : {"", "secret", "a much longer passphrase than most"})
+        EXPECT_EQ(GetCheckValue(pass), platform::getcheck(pass, static_cast<int32_t>(std::string(pass).size())));
 }
 
 TEST(SpecialFolder, DesktopAndDocumentsComeFromTheUserDirsFile) {

@@ -1,0 +1,164 @@
+#pragma once
+// The splitting engine: cuts one source file into a numbered series of pieces, in the
+// program's own piece format (headers and a record with a CRC-32 on every piece) or as bare
+// data, into one folder or across removable disks, and saves an unfinished task on request so
+// that a later Split continues at the byte where it stopped.
+//
+// The object is configured through its public variables and properties, then Split runs the
+// whole series (or the range FragFirst..FragLast). Progress, disk requests and the question
+// whether to stop travel through the listener's events; the listener answers in the shared
+// Cancel and SaveStateFile arguments.
+
+#include <cstdint>
+#include <string>
+
+namespace kb {
+
+// Piece formats a series can be written in.
+enum FragmentFileFormat : int32_t {
+    aftTarnwolde = 0,  // own headers and piece records
+    aftRaw = 1,        // bare data
+    aftLegacy = 2,     // bare data, sized as the older program did
+};
+
+// The splitter's events. Every handler runs synchronously inside the call that raises it.
+// Within one Split call, Cancel and SaveStateFile are one pair of variables shared by all
+// events: what a handler leaves there stays for the following events, and the splitter acts on
+// SaveStateFile only when Cancel is true after an event.
+class ActiveSplitterEvents {
+public:
+    virtual ~ActiveSplitterEvents() = default;
+    // Raised before the "different first piece size" flag changes to newstate.
+    virtual void MultisizeFlagChange(bool /*newstate*/) {}
+    // Once per Split, at its start; PBMax is always 100.
+    virtual void SplitStart(int32_t /*PBMax*/) {}
+    // After every chunk written: overall and current-piece percentages.
+    virtual void SplitInterval(int32_t /*PBCurrent*/, int32_t /*FragPercent*/, bool& /*Cancel*/,
+                               std::string& /*SaveStateFile*/) {}
+    // Before a piece when spanning disks; DiskNumber is the number of the piece to be written.
+    virtual void RequireNextDisk(int32_t& /*DiskNumber*/, bool& /*Cancel*/,
+                                 std::string& /*SaveStateFile*/) {}
+    // When spanning disks and the disk in the drive has less room than the piece needs.
+    virtual void NotEnoughDiskSpace(bool& /*Cancel*/, std::string& /*SaveStateFile*/) {}
+    // Before written pieces are deleted after a cancel without saving: FragLast - FragFirst.
+    virtual void RemoveFragStart(int32_t /*Count*/) {}
+    // After each deleted piece: its number - FragFirst.
+    virtual void RemoveFragInterval(int32_t /*Index*/) {}
+};
+
+class ActiveSplitter {
+public:
+    ActiveSplitter();
+
+    // The object that handles the events (nullptr: nobody listens).
+    void SetListener(ActiveSplitterEvents* listener) { listener_ = listener; }
+
+    // ---- Public variables, in their stored order ----
+    int32_t EncryptionID = 0;   // plug-in that enciphered the source data, 0 for none
+    int32_t CompressionID = 0;  // compression kind of the source data
+    int32_t FragFirst = 0;      // first piece number to write
+    int32_t FragLast = 0;       // last piece number to write
+    bool FragUseRange = false;  // write only FragFirst..FragLast
+    bool SpanDisks = false;     // pieces go to removable disks one by one
+    int32_t SegmentSize = 0;    // bytes read and written per chunk
+    std::string FilenameToStore;  // the name the joined file gets
+    std::string FragNamingTemplate = "%f.%N";
+    bool DontAskForFirstDisk = false;  // no disk request before piece FragFirst
+    bool UseFreespaceInsteadOfTotalspace = false;
+
+    // ---- Properties and methods ----
+
+    // Bytes the whole series takes: FragmentSizeAtStart + (FragsNeeded - 1) x FragmentSize.
+    int64_t DestinationSpaceRequired();
+
+    // Loads a split task file and marks a resume pending for the next Split. The object changes
+    // only when the whole record was read; errors reach the caller (57 for a file that cannot
+    // be opened or is cut short, -1 when its source no longer exists).
+    void SetResumeInfo(const std::string& Filename);
+    void ClearResumeInfo() { resumePending_ = false; }
+    bool ResumePending() const { return resumePending_; }
+
+    // FragmentSize = free space or capacity of the destination's disk.
+    void SetFragmentSizeToDiskSize();
+
+    // The source. Setting a missing file raises error -1 (the path is kept, the length not).
+    void SetBigFile(const std::string& path);
+    const std::string& BigFile() const { return bigFile_; }
+    int64_t BigFileLength() const { return bigFileLength_; }
+
+    // Always ends in "/".
+    const std::string& DestinationFolder() const { return destinationFolder_; }
+    void SetDestinationFolder(const std::string& folder);
+
+    // Pieces the series needs; more than 32767 raises the overflow error 6.
+    int32_t FragsNeeded();
+    // Chooses one piece size so that the series has n pieces; n below 1 counts as (and is
+    // set to) 1. A size beyond the limits shows "Unable to set fragment size".
+    void SetFragsNeeded(int32_t& n);
+    void SetFragsNeeded(int32_t&& n) { SetFragsNeeded(n); }
+
+    int32_t FileFormat() const { return fileFormat_; }
+    void SetFileFormat(int32_t value) { fileFormat_ = value > 2 ? aftRaw : value; }
+
+    // Size of the pieces after the first. The let clamps to the supported limits and hands the
+    // clamped value back through its argument.
+    int64_t FragmentSize() const { return fragmentSize_; }
+    void SetFragmentSize(int64_t& value);
+    void SetFragmentSize(int64_t&& value) { SetFragmentSize(value); }
+    // Data bytes in a piece after the first.
+    int64_t FragmentDataSize() const;
+
+    // Size of the first piece. Setting it switches "different first size" on.
+    int64_t FragmentSizeAtStart() const { return fragmentSizeAtStart_; }
+    void SetFragmentSizeAtStart(int64_t& value);
+    void SetFragmentSizeAtStart(int64_t&& value) { SetFragmentSizeAtStart(value); }
+    // Data bytes in the first piece.
+    int64_t FragmentDataSizeAtStart() const;
+
+    bool DifferentSizeAtStart() const { return differentSizeAtStart_; }
+    void SetDifferentSizeAtStart(bool value);
+
+    // Writes the series; 1 when it ended without saving a task, -1 when a task file was written.
+    int16_t Split();
+
+    // Kept and returned only: the data reaches the splitter already enciphered.
+    const std::string& EncryptionKey() const { return encryptionKey_; }
+    void SetEncryptionKey(const std::string& key);
+    bool UseEncryption() const { return useEncryption_; }
+    void SetUseEncryption(bool value) { useEncryption_ = value && !encryptionKey_.empty(); }
+
+private:
+    friend class SplitRun;
+
+    // Length of the first-piece overhead (H: the headers of the own format).
+    int64_t FirstPieceHeaderLength() const;
+    // The two headers at the start of piece 1 of the own format, as bytes.
+    std::string FragmentHeaderBytes();
+
+    // Piece count without the 16-bit limit.
+    int64_t CountPieces() const;
+    int64_t ClampSize(int64_t value) const;
+    void SaveTask(const std::string& path, int32_t piece, int64_t sourcePos, int64_t bytesLeft,
+                  uint32_t crc);
+
+    ActiveSplitterEvents* listener_ = nullptr;
+
+    int32_t fileFormat_ = aftTarnwolde;
+    int64_t fragmentSize_ = 1457664;
+    int64_t fragmentSizeAtStart_ = 1457664;
+    bool differentSizeAtStart_ = false;
+    std::string encryptionKey_ = "Fennelrow Sealingwarrant";
+    bool useEncryption_ = false;
+    std::string bigFile_;
+    int64_t bigFileLength_ = 0;
+    std::string destinationFolder_;
+
+    // Resume state: where the saved task stopped.
+    bool resumePending_ = false;
+    int32_t resumePiece_ = 0;
+    int64_t resumeSourcePos_ = 0;
+    int64_t resumeBytesLeft_ = 0;
+    uint32_t resumeCrc_ = 0;
+};
+
+}  // namespace kb

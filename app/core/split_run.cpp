@@ -1,0 +1,413 @@
+// One run of ActiveSplitter::Split: the piece loop, disk requests, the retry questions,
+// cancelling and the progress percentages.
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "app/core/active_splitter.h"
+#include "app/core/big_file.h"
+#include "app/core/crc32.h"
+#include "app/core/debug_log.h"
+#include "app/core/fatal_error.h"
+#include "app/core/fragment_format.h"
+#include "app/core/general.h"
+#include "app/core/global_settings.h"
+#include "app/core/kb_error.h"
+#include "app/core/prompter.h"
+#include "app/core/split_resume_source.h"
+
+namespace kb {
+
+namespace {
+
+constexpr int16_t kSourceSlot = 1;
+constexpr int16_t kPieceSlot = 2;
+
+const char* const kPleaseConfirm = "Are you absolutely sure? This will cancel the entire split operation!";
+
+// Rounds to the nearest whole number, halves to the even neighbour.
+double RoundHalfEven(double v) { return std::nearbyint(v); }
+
+}  // namespace
+
+class SplitRun {
+public:
+    explicit SplitRun(ActiveSplitter& s) : s_(s) {}
+
+    int16_t Run() {
+        try {
+            return Body();
+        } catch (...) {
+            CloseSlots();
+            FatalErrorBox("Split()", sector_);
+        }
+    }
+
+private:
+    // How a write that failed was answered.
+    enum class WriteOutcome { Written, Abandon, RestartPiece };
+
+    int16_t Body();
+    // One piece from its disk request to its record; false when the run ends here.
+    bool WritePiece(int32_t last);
+    bool StopBeforePiece();
+    void StopInsidePiece();
+    bool ReadShort(int32_t got, int32_t wanted);
+    WriteOutcome WriteWithRetry(const void* data, int32_t length);
+    bool ConfirmStop();
+    void ResumeFromTask();
+
+    int64_t DataSizeOf(int32_t piece);
+    int64_t DataOffsetOf(int32_t piece);
+    std::string PiecePath(int32_t piece);
+    int32_t GetPercentDone(int32_t piece, int32_t piecePercent);
+    static int32_t PiecePercentDone(int64_t size, int64_t left);
+
+    void OpenSource() {
+        OpenBF(s_.BigFile(), kSourceSlot, "rb");
+        sourceOpen_ = true;
+    }
+    void CloseSource() {
+        sourceOpen_ = false;
+        CloseBF(kSourceSlot);
+    }
+    void ClosePiece() {
+        pieceOpen_ = false;
+        CloseBF(kPieceSlot);
+    }
+    // After an unexpected error: close what this run opened, quietly.
+    void CloseSlots() {
+        if (pieceOpen_) platform::bigfileClose(kPieceSlot);
+        if (sourceOpen_) platform::bigfileClose(kSourceSlot);
+        pieceOpen_ = sourceOpen_ = false;
+    }
+
+    ActiveSplitter& s_;
+    ActiveSplitterEvents* ev() { return s_.listener_; }
+
+    int sector_ = 0;
+    bool cancel_ = false;
+    std::string saveStateFile_;
+    int16_t result_ = 1;
+    int32_t piece_ = 0;
+    int64_t sourcePos_ = 0;
+    int64_t bytesLeft_ = 0;
+    int32_t segment_ = 0;
+    uint32_t crc_ = 0;
+    bool sourceOpen_ = false;
+    bool pieceOpen_ = false;
+    std::vector<uint8_t> buffer_;
+};
+
+int16_t ActiveSplitter::Split() { return SplitRun(*this).Run(); }
+
+int16_t SplitRun::Body() {
+    sector_ = 1;
+    DebugLog("Split() called");
+    result_ = 1;
+    cancel_ = false;
+    saveStateFile_.clear();
+
+    sector_ = 2;
+    if (!s_.FragUseRange) {
+        s_.FragFirst = 1;
+        s_.FragLast = s_.FragsNeeded();
+    }
+
+    sector_ = 3;
+    if (ev()) ev()->SplitStart(100);
+
+    sector_ = 4;
+    if (!FileExists(s_.BigFile())) {
+        MsgBox("Unable to split " + s_.BigFile() +
+                   ", it doesn't appear to exist! If you are resuming an unfinished task, this "
+                   "could be a result of the temporary file being removed since you saved the task.",
+               mb::OKOnly | mb::Critical, "Unable to split - source file or temporary file not found");
+        return 1;
+    }
+
+    sector_ = 5;
+    // A chunk of no bytes would never finish a piece.
+    if (s_.SegmentSize < 1)
+        throw KbError(err::InvalidArgument, "ActiveSplitter",
+                      "The segment size must be at least one byte.");
+    OpenSource();
+    sourcePos_ = 0;
+    bytesLeft_ = 0;
+    buffer_.resize(static_cast<size_t>(s_.SegmentSize));
+
+    sector_ = 6;
+    const int32_t last = s_.FragLast;
+    for (piece_ = s_.FragFirst; piece_ <= last; ++piece_) {
+        if (!WritePiece(last)) return result_;
+    }
+
+    sector_ = 7;
+    CloseSource();
+    return result_;
+}
+
+bool SplitRun::WritePiece(int32_t last) {
+    sector_ = 61;
+    DebugLog("Start of frag: " + std::to_string(piece_) + " of " + std::to_string(last));
+
+    sector_ = 62;
+    if (s_.resumePending_) ResumeFromTask();
+
+    for (;;) {  // a piece starts again here when it is rewritten on a new disk
+        sector_ = 63;
+        SetPosBF(kSourceSlot, DataOffsetOf(piece_));
+        if (bytesLeft_ == 0) sourcePos_ = DataOffsetOf(piece_);
+
+        sector_ = 64;
+        if (s_.SpanDisks) {
+            const bool ask = !(s_.DontAskForFirstDisk && piece_ == s_.FragFirst);
+            if (bytesLeft_ == 0) {
+                const int64_t need = piece_ == 1 ? s_.FragmentSizeAtStart() : s_.FragmentSize();
+                for (;;) {
+                    if (ask && ev()) {
+                        int32_t disk = piece_;
+                        ev()->RequireNextDisk(disk, cancel_, saveStateFile_);
+                    }
+                    if (!cancel_ && GetFreeDiskSpace(s_.DestinationFolder()) < need && ev())
+                        ev()->NotEnoughDiskSpace(cancel_, saveStateFile_);
+                    if (cancel_) return StopBeforePiece();
+                    if (GetFreeDiskSpace(s_.DestinationFolder()) >= need) break;
+                }
+            } else {
+                if (ask && ev()) {
+                    int32_t disk = piece_;
+                    ev()->RequireNextDisk(disk, cancel_, saveStateFile_);
+                }
+                if (cancel_) return StopBeforePiece();
+            }
+        }
+
+        sector_ = 65;
+        const std::string path = PiecePath(piece_);
+        const bool continuing = bytesLeft_ > 0;
+        for (;;) {
+            try {
+                OpenBF(path, kPieceSlot, continuing ? "ab" : "wb");
+                pieceOpen_ = true;
+                break;
+            } catch (const KbError& e) {
+                if (e.Number() != err::DeviceIO) throw;
+            }
+            Answer a = MsgBox(
+                "An error occurred while creating the fragment. If you are using removable disks, "
+                "please ensure the disk is write-enabled. Also make sure you have permissions to "
+                "access the destination folder.",
+                mb::RetryCancel | mb::Exclamation, "Problem creating file");
+            if (a == Answer::Retry) continue;
+            if (ConfirmStop()) {
+                CloseSource();
+                result_ = 1;
+                return false;
+            }
+        }
+
+        sector_ = 66;
+        const int64_t dataSize = DataSizeOf(piece_);
+        bool restart = false;
+        if (continuing) {
+            SetPosBF(kSourceSlot, sourcePos_);
+            const int64_t fullData = piece_ == 1 ? s_.FragmentDataSizeAtStart() : s_.FragmentDataSize();
+            segment_ = static_cast<int32_t>(fullData / s_.SegmentSize);
+            if (segment_ == 0) {
+                MsgBox("lngCurrentSegment guessed at 0 in resume - this could be why the CRC32 "
+                       "isn't matching the original!",
+                       mb::OKOnly | mb::Exclamation, "Cause of bug found");
+                segment_ = 1;
+            }
+        } else {
+            // Every new piece starts its own chain, also one that gets no chunk at all.
+            crc_ = 0;
+            SetCrc32State(0);
+            if (s_.FileFormat() == aftTarnwolde) {
+                std::string head = piece_ == 1 ? s_.FragmentHeaderBytes() : std::string();
+                head += kPieceRecordPlaceholder;
+                WriteOutcome w = WriteWithRetry(head.data(), static_cast<int32_t>(head.size()));
+                if (w == WriteOutcome::Abandon) return false;
+                restart = w == WriteOutcome::RestartPiece;
+            }
+            bytesLeft_ = restart ? 0 : dataSize;
+            segment_ = 0;
+        }
+
+        sector_ = 67;
+        while (!restart && bytesLeft_ > 0) {
+            ++segment_;
+            const int32_t k = static_cast<int32_t>(std::min<int64_t>(s_.SegmentSize, bytesLeft_));
+            const int32_t got = bigfileRead(buffer_.data(), k, kSourceSlot);
+            if (got != k) return ReadShort(got, k);
+            bytesLeft_ -= k;
+            crc_ = UpdateCrc32(buffer_.data(), static_cast<size_t>(k), segment_ == 1);
+            WriteOutcome w = WriteWithRetry(buffer_.data(), k);
+            if (w == WriteOutcome::Abandon) return false;
+            if (w == WriteOutcome::RestartPiece) {
+                restart = true;
+                break;
+            }
+            sourcePos_ += k;
+            const int32_t p = PiecePercentDone(dataSize, bytesLeft_);
+            if (!cancel_ && ev())
+                ev()->SplitInterval(GetPercentDone(piece_, p), p, cancel_, saveStateFile_);
+            DoEvents();
+            if (cancel_ && bytesLeft_ > 0) {
+                StopInsidePiece();
+                return false;
+            }
+        }
+        if (restart) {
+            ClosePiece();
+            bytesLeft_ = 0;
+            continue;
+        }
+
+        sector_ = 68;
+        if (s_.FileFormat() == aftTarnwolde) {
+            SetPosBF(kPieceSlot, piece_ == 1 ? s_.FirstPieceHeaderLength() : 0);
+            const std::string record = EncodePieceRecord({piece_, s_.FragsNeeded(), crc_});
+            WriteOutcome w = WriteWithRetry(record.data(), static_cast<int32_t>(record.size()));
+            if (w == WriteOutcome::Abandon) return false;
+            if (w == WriteOutcome::RestartPiece) {
+                ClosePiece();
+                bytesLeft_ = 0;
+                continue;
+            }
+        }
+
+        sector_ = 69;
+        ClosePiece();
+        return true;
+    }
+}
+
+void SplitRun::ResumeFromTask() {
+    TakeOverTemporarySource(s_.BigFile(), s_.FilenameToStore);
+    piece_ = s_.resumePiece_;
+    sourcePos_ = s_.resumeSourcePos_;
+    bytesLeft_ = s_.resumeBytesLeft_;
+    crc_ = s_.resumeCrc_;
+    SetCrc32State(crc_);
+    s_.resumePending_ = false;
+}
+
+bool SplitRun::StopBeforePiece() {
+    CloseSource();
+    if (!saveStateFile_.empty()) {
+        s_.SaveTask(saveStateFile_, piece_, sourcePos_, bytesLeft_, crc_);
+        result_ = -1;
+    }
+    return false;
+}
+
+void SplitRun::StopInsidePiece() {
+    ClosePiece();
+    CloseSource();
+    if (!saveStateFile_.empty()) {
+        s_.SaveTask(saveStateFile_, piece_, sourcePos_, bytesLeft_, crc_);
+        result_ = -1;
+        return;
+    }
+    if (s_.SpanDisks) return;  // the pieces are on other disks
+    if (ev()) ev()->RemoveFragStart(s_.FragLast - s_.FragFirst);
+    for (int32_t i = s_.FragFirst; i <= piece_; ++i) {
+        std::remove(PiecePath(i).c_str());
+        if (ev()) ev()->RemoveFragInterval(i - s_.FragFirst);
+    }
+}
+
+bool SplitRun::ReadShort(int32_t got, int32_t wanted) {
+    const std::string path = PiecePath(piece_);
+    ClosePiece();
+    CloseSource();
+    // The piece would claim bytes it never received: it goes.
+    std::remove(path.c_str());
+    MsgBox("Unable to read all of " + s_.BigFile() + " (" + std::to_string(got) + " of " +
+               std::to_string(wanted) + " bytes at offset " + std::to_string(sourcePos_) +
+               "). The file may have been changed, truncated or become unreadable since the "
+               "split was set up. The split has been stopped and the incomplete fragment " +
+               path + " removed.",
+           mb::OKOnly | mb::Critical, "Problem reading data");
+    result_ = 1;
+    return false;
+}
+
+SplitRun::WriteOutcome SplitRun::WriteWithRetry(const void* data, int32_t length) {
+    for (;;) {
+        // A failed write leaves the slot where the chunk started, so trying again rewrites
+        // the same bytes at the same offset.
+        if (bigfileWrite(data, length, kPieceSlot) == length) return WriteOutcome::Written;
+        Answer a = MsgBox(
+            "An error occurred while writing part of the fragment. This could be due to a fault "
+            "on the disk or incompatible media. If you are spanning across disks, selecting "
+            "retry will allow you to try a different disk.",
+            mb::RetryCancel | mb::Exclamation, "Problem writing data");
+        if (a == Answer::Retry) continue;
+        if (ConfirmStop()) {
+            ClosePiece();
+            CloseSource();
+            result_ = 1;
+            return WriteOutcome::Abandon;
+        }
+        if (s_.SpanDisks) return WriteOutcome::RestartPiece;
+    }
+}
+
+bool SplitRun::ConfirmStop() {
+    return MsgBox(kPleaseConfirm, mb::YesNo | mb::Exclamation, "Please confirm") == Answer::Yes;
+}
+
+int64_t SplitRun::DataOffsetOf(int32_t piece) {
+    if (piece <= 1) return 0;
+    return s_.FragmentDataSizeAtStart() + static_cast<int64_t>(piece - 2) * s_.FragmentDataSize();
+}
+
+int64_t SplitRun::DataSizeOf(int32_t piece) {
+    if (piece == s_.FragsNeeded()) return s_.BigFileLength() - DataOffsetOf(piece);
+    return piece == 1 ? s_.FragmentDataSizeAtStart() : s_.FragmentDataSize();
+}
+
+std::string SplitRun::PiecePath(int32_t piece) {
+    std::string folder = s_.DestinationFolder();
+    return RemoveTrailingBackslash(folder, true) + "/" +
+           ExpandNamingTemplate(s_.FilenameToStore, piece, s_.FragNamingTemplate);
+}
+
+int32_t SplitRun::PiecePercentDone(int64_t size, int64_t left) {
+    return static_cast<int32_t>(RoundHalfEven(static_cast<double>(size - left) /
+                                              static_cast<double>(size) * 100.0));
+}
+
+int32_t SplitRun::GetPercentDone(int32_t piece, int32_t piecePercent) {
+    int sector = 0;
+    try {
+        sector = 1;
+        const int64_t A = s_.FragmentSizeAtStart(), F = s_.FragmentSize();
+        const int32_t first = s_.FragFirst;
+        int64_t before = 0;
+        if (piece - first >= 1)
+            before = first == 1 ? A + static_cast<int64_t>(piece - first - 1) * F
+                                : static_cast<int64_t>(piece - first) * F;
+        sector = 2;
+        const int64_t self = piece == 1 ? A : F;
+        sector = 3;
+        const double done = std::floor(piecePercent / 100.0 * static_cast<double>(self) +
+                                       static_cast<double>(before));
+        sector = 4;
+        const int64_t n = s_.FragsNeeded();
+        const int64_t total = first == 1 ? A + (n - 1) * F : (n - first + 1) * F;
+        sector = 5;
+        double r = RoundHalfEven(done / static_cast<double>(total) * 100.0);
+        if (!(r >= 0)) r = 0;
+        if (r > 100) r = 100;
+        return static_cast<int32_t>(r);
+    } catch (...) {
+        FatalErrorBox("GetPercentDone()", sector);
+    }
+}
+
+}  // namespace kb

@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "app/core/active_splitter.h"
+#include "app/core/general.h"
+#include "app/core/kb_error.h"
+#include "app/core/split_resume_source.h"
+#include "app/core/testing/fake_disks.h"
+#include "app/core/testing/scripted_prompter.h"
+#include "app/core/testing/temp_folder.h"
+#include "split_fixtures.h"
+
+namespace kb {
+namespace {
+
+using testing::FakeDisks;
+using testing::FilesIn;
+using testing::ReadAll;
+using testing::Recorder;
+using testing::ScriptedPrompter;
+using testing::Str;
+using testing::TempFolder;
+
+class SplitTaskTest : public ::testing::Test {
+protected:
+    TempFolder dir;
+    std::string source;
+
+    void SetUp() override { source = dir.Write("data.bin", testing::RandomBytes(100000, 3)); }
+
+    void Configure(ActiveSplitter& s, const std::string& folder, int32_t format) {
+        std::filesystem::create_directories(dir.File(folder));
+        s.SetFileFormat(format);
+        s.SetBigFile(source);
+        s.FilenameToStore = "data.bin";
+        s.SetDestinationFolder(dir.File(folder));
+        s.SetFragmentSize(30000);
+        s.SegmentSize = 4096;
+        s.CompressionID = 2;
+        s.EncryptionID = 77;
+    }
+    std::vector<std::string> Pieces(const std::string& folder) {
+        std::vector<std::string> out;
+        for (const auto& name : FilesIn(dir.File(folder))) out.push_back(ReadAll(dir.File(folder + "/" + name)));
+        return out;
+    }
+    std::vector<std::string> Uninterrupted(int32_t format, bool span = false) {
+        FakeDisks disks;
+        ActiveSplitter s;
+        Configure(s, "whole", format);
+        s.SpanDisks = span;
+        EXPECT_EQ(s.Split(), 1);
+        return Pieces("whole");
+    }
+    // Loads a task into a new splitter, as the front page does, and runs it.
+    int16_t Resume(const std::string& task, bool span = false, Recorder* r = nullptr) {
+        FakeDisks disks;
+        ActiveSplitter s;
+        s.SegmentSize = 4096;
+        if (r) s.SetListener(r);
+        s.SetResumeInfo(task);
+        EXPECT_TRUE(s.ResumePending());
+        EXPECT_TRUE(s.FragUseRange);
+        EXPECT_EQ(s.SpanDisks, span);
+        int16_t rc = s.Split();
+        EXPECT_FALSE(s.ResumePending());
+        return rc;
+    }
+};
+
+template <typename T>
+T At(const std::string& bytes, size_t offset) {
+    std::make_unsigned_t<T> u = 0;
+    for (size_t i = 0; i < sizeof(T); ++i)
+        u |= static_cast<decltype(u)>(static_cast<uint8_t>(bytes[offset + i])) << (8 * i);
+    return static_cast<T>(u);
+}
+
+TEST_F(SplitTaskTest, CancelInsideAPieceSavesARecordAndResumingGivesTheSamePieces) {
+    for (int32_t format : {aftTarnwolde, aftRaw}) {
+        SCOPED_TRACE(format);
+        const auto reference = Uninterrupted(format);
+        std::filesystem::remove_all(dir.File("whole"));
+        ScriptedPrompter p;
+        ActiveSplitter s;
+        Recorder r;
+        Configure(s, "cut", format);
+        r.cancelAtInterval = 10;  // inside piece 2 (8 chunks a piece)
+        const std::string task = dir.File("task" + std::to_string(format) + ".uft");
+        r.saveTo = task;
+        s.SetListener(&r);
+        ASSERT_EQ(s.Split(), -1);
+
+        // The record, byte for byte.
+        const std::string b = ReadAll(task);
+        const std::string dest = dir.File("cut") + "/";
+        ASSERT_EQ(b.size(), 74 + source.size() + dest.size() + 8 + 5);
+        size_t at = 0;
+        EXPECT_EQ(At<int16_t>(b, at), 1);
+        EXPECT_EQ(At<int32_t>(b, at += 2), format);
+        EXPECT_EQ(At<int64_t>(b, at += 4), 300000000);
+        EXPECT_EQ(At<int64_t>(b, at += 8), 300000000);
+        at += 8;
+        for (const std::string& text : {source, dest, std::string("data.bin"), std::string("%f.%N")}) {
+            EXPECT_EQ(At<int16_t>(b, at), static_cast<int16_t>(text.size()));
+            EXPECT_EQ(b.substr(at + 2, text.size()), text);
+            at += 2 + text.size();
+        }
+        EXPECT_EQ(At<int32_t>(b, at), 2);
+        EXPECT_EQ(At<int32_t>(b, at += 4), 77);
+        EXPECT_EQ(b.substr(at += 4, 4), std::string("\0\0\x00\x10", 4));  // no spanning; 4096
+        EXPECT_EQ(At<int32_t>(b, at += 4), 2);  // piece
+        EXPECT_EQ(At<int32_t>(b, at += 4), 1);
+        EXPECT_EQ(At<int32_t>(b, at += 4), 4);
+        const int64_t dataBefore = format == aftTarnwolde ? 30000 - 12 - 91 : 30000;
+        const int64_t pos = dataBefore + 2 * 4096;
+        EXPECT_EQ(At<int64_t>(b, at += 4), pos * 10000);
+        const int64_t pieceData = format == aftTarnwolde ? 30000 - 12 : 30000;
+        EXPECT_EQ(At<int64_t>(b, at += 8), (pieceData - 2 * 4096) * 10000);
+        const std::string partial = ReadAll(source).substr(static_cast<size_t>(dataBefore), 2 * 4096);
+        EXPECT_EQ(At<uint32_t>(b, at += 8), testing::ZlibCrc(partial));
+        EXPECT_EQ(FilesIn(dir.File("cut")).size(), 2u);
+
+        EXPECT_EQ(Resume(task), 1);
+        const auto resumed = Pieces("cut");
+        ASSERT_EQ(resumed.size(), reference.size());
+        for (size_t i = 0; i < resumed.size(); ++i) EXPECT_TRUE(resumed[i] == reference[i]) << "piece " << i + 1 << " size " << resumed[i].size() << " vs " << reference[i].size();
+        std::filesystem::remove_all(dir.File("cut"));
+    }
+}
+
+TEST_F(SplitTaskTest, CancelAtADiskRequestResumesWithThePieceFromItsStart) {
+    const auto reference = Uninterrupted(aftTarnwolde, true);
+    ScriptedPrompter p;
+    FakeDisks disks;
+    ActiveSplitter s;
+    Recorder r;
+    Configure(s, "disks", aftTarnwolde);
+    s.SpanDisks = true;
+    s.SegmentSize = 262144;
+    r.cancelAtDisk = 3;
+    r.saveTo = dir.File("disk.uft");
+    s.SetListener(&r);
+    ASSERT_EQ(s.Split(), -1);
+    const std::string b = ReadAll(r.saveTo);
+    const size_t tail = b.size() - 36;  // fields 11 to 17
+    EXPECT_EQ(b.substr(tail, 4), std::string("\xFF\xFF\x00\x00", 4));
+    EXPECT_EQ(At<int32_t>(b, tail + 4), 3);
+    EXPECT_EQ(At<int64_t>(b, tail + 24), 0);  // bytes left: piece 3 from its start
+    EXPECT_EQ(FilesIn(dir.File("disks")).size(), 2u);
+
+    Recorder again;
+    EXPECT_EQ(Resume(r.saveTo, true, &again), 1);
+    EXPECT_EQ(again.Named("Disk"), (std::vector<testing::SplitEvent>{{"Disk", 3}, {"Disk", 4}}));
+    EXPECT_TRUE(Pieces("disks") == reference);
+}
+
+TEST_F(SplitTaskTest, ATaskResumedInsideAPieceAndCancelledAgainKeepsItsChain) {
+    const auto reference = Uninterrupted(aftTarnwolde);
+    ScriptedPrompter p;
+    const std::string first = dir.File("first.uft"), second = dir.File("second.uft");
+    {
+        ActiveSplitter s;
+        Recorder r;
+        Configure(s, "twice", aftTarnwolde);
+        r.cancelAtInterval = 3;
+        r.saveTo = first;
+        s.SetListener(&r);
+        ASSERT_EQ(s.Split(), -1);
+    }
+    {
+        ActiveSplitter s;
+        Recorder r;
+        r.cancelAtInterval = 2;  // still inside piece 1
+        r.saveTo = second;
+        s.SetListener(&r);
+        s.SegmentSize = 4096;
+        s.SetResumeInfo(first);
+        ASSERT_EQ(s.Split(), -1);
+    }
+    EXPECT_EQ(Resume(second), 1);
+    EXPECT_TRUE(Pieces("twice") == reference);
+}
+
+TEST_F(SplitTaskTest, LoadingSetsTheStoredValuesWithoutEvents) {
+    ScriptedPrompter p;
+    ActiveSplitter writer;
+    Recorder r;
+    Configure(writer, "load", aftRaw);
+    writer.SetFragmentSizeAtStart(1000000);
+    writer.SetFragmentSize(1457664);
+    writer.FragUseRange = true;
+    writer.FragFirst = 1;
+    writer.FragLast = 1;
+    r.cancelAtInterval = 1;
+    r.saveTo = dir.File("sizes.uft");
+    writer.SetListener(&r);
+    ASSERT_EQ(writer.Split(), -1);
+    EXPECT_EQ(At<int64_t>(ReadAll(r.saveTo), 6), 14576640000LL);
+
+    ActiveSplitter s;
+    Recorder events;
+    s.SetListener(&events);
+    s.SetResumeInfo(r.saveTo);
+    EXPECT_TRUE(events.events.empty());
+    EXPECT_TRUE(s.DifferentSizeAtStart());
+    EXPECT_EQ(s.FragmentSize(), 1457664);
+    EXPECT_EQ(s.FragmentSizeAtStart(), 1000000);
+    EXPECT_EQ(s.FileFormat(), aftRaw);
+    EXPECT_EQ(s.BigFile(), source);
+    EXPECT_EQ(s.BigFileLength(), 100000);
+    EXPECT_EQ(s.DestinationFolder(), dir.File("load") + "/");
+    EXPECT_EQ(s.FragFirst, 1);
+    EXPECT_EQ(s.FragLast, 1);  // the range of the saved run, not the whole series
+    EXPECT_TRUE(s.FragUseRange);
+    s.ClearResumeInfo();
+    EXPECT_FALSE(s.ResumePending());
+}
+
+TEST_F(SplitTaskTest, AFileThatFailsToLoadLeavesTheObjectAsItWas) {
+    ScriptedPrompter p;
+    ActiveSplitter writer;
+    Recorder r;
+    Configure(writer, "bad", aftTarnwolde);
+    r.cancelAtInterval = 3;
+    r.saveTo = dir.File("good.uft");
+    writer.SetListener(&r);
+    ASSERT_EQ(writer.Split(), -1);
+    const std::string good = ReadAll(r.saveTo);
+
+    auto expectUnchanged = [&](const std::string& task, int number) {
+        ActiveSplitter s;
+        s.SetFileFormat(aftRaw);
+        s.FilenameToStore = "mine";
+        try {
+            s.SetResumeInfo(task);
+            ADD_FAILURE() << "loaded";
+        } catch (const KbError& e) {
+            EXPECT_EQ(e.Number(), number) << e.Description();
+        }
+        EXPECT_FALSE(s.ResumePending());
+        EXPECT_EQ(s.FileFormat(), aftRaw);
+        EXPECT_EQ(s.FilenameToStore, "mine");
+        EXPECT_EQ(s.BigFile(), "");
+        EXPECT_FALSE(s.FragUseRange);
+        EXPECT_FALSE(s.DifferentSizeAtStart());
+    };
+    // Cut short anywhere.
+    for (size_t n = 0; n < good.size(); ++n) {
+        SCOPED_TRACE(n);
+        expectUnchanged(dir.Write("short.uft", good.substr(0, n)), err::DeviceIO);
+    }
+    expectUnchanged(dir.File("absent.uft"), err::DeviceIO);
+    // A piece size this program never writes (0 would divide by nothing).
+    std::string zero = good;
+    for (size_t i = 6; i < 14; ++i) zero[i] = 0;
+    expectUnchanged(dir.Write("zero.uft", zero), err::DeviceIO);
+    // The source has gone since the task was saved.
+    std::filesystem::rename(source, source + ".moved");
+    expectUnchanged(r.saveTo, err::ObjectFailure);
+}
+
+TEST(SplitResumeSource, OnlyTheProgramsOwnArchiveIsTakenOverAsTemporary) {
+    TempFolder tmp;
+    testing::ScopedEnv env("TMPDIR", tmp.Path());
+    const std::string archive = tmp.Write("kbt1A2B.tmp", "cab");
+    const std::string ownKbt = tmp.Write("kbtnotes.txt", "mine");
+    const std::string elsewhere = tmp.Write("sub/kbt99.tmp", "mine");
+    struct Case { std::string source, stored; bool temporary; } cases[] = {
+        {archive, "selection.cab", true},
+        {archive, "kbt1A2B.tmp", false},  // split under its own name: a single file
+        {ownKbt, "kbtnotes.txt", false},
+        {elsewhere, "selection.cab", false},
+        {"/home/u/kbt1.tmp", "selection.cab", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsTemporaryArchiveOfSplit(c.source, c.stored), c.temporary) << c.source;
+
+}
+
+}  // namespace
+}  // namespace kb
