@@ -24,6 +24,7 @@ std::string RuntimeErrorText(int32_t number) {
     case err::DiskNotReady: return "Disk not ready";
     case err::PathFileAccess: return "Path/File access error";
     case err::PathNotFound: return "Path not found";
+    case err::InvalidPatternString: return "Invalid pattern string";
     case err::InvalidFileFormat: return "Invalid file format";
     case err::KeyAlreadyAssociated: return "This key is already associated with an element of this collection";
     default: return "";

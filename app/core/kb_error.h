@@ -29,6 +29,7 @@ constexpr int32_t PermissionDenied = 70;      // "Permission denied"
 constexpr int32_t DiskNotReady = 71;          // "Disk not ready"
 constexpr int32_t PathFileAccess = 75;        // "Path/File access error"
 constexpr int32_t PathNotFound = 76;          // "Path not found"
+constexpr int32_t InvalidPatternString = 93;  // "Invalid pattern string"
 constexpr int32_t InvalidFileFormat = 321;    // "Invalid file format"
 constexpr int32_t KeyAlreadyAssociated = 457; // "This key is already associated with an element of this collection"
 // Raised by the assembler when no naming template fits a series (hexadecimal 80040200).
