@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <array>
+#include <map>
 #include <string>
 
 namespace kb::kbplugin {
@@ -17,6 +18,41 @@ struct Slot {
 
 std::array<Slot, kSlotCount> table;
 
+// Calls under way into each library, and the releases that wait for them. A callback may let
+// pending window messages run while a plug-in's command is under way, and one of them may
+// remove that very plug-in: its library must stay mapped until the plug-in has returned.
+struct Busy {
+    int calls = 0;
+    int releasesDue = 0;
+};
+std::map<void*, Busy> busy;
+
+void Release(void* library) {
+    const auto it = busy.find(library);
+    if (it != busy.end()) {
+        ++it->second.releasesDue;
+        return;
+    }
+    dlclose(library);
+}
+
+class CallUnderWay {
+public:
+    explicit CallUnderWay(void* library) : library_(library) { ++busy[library_].calls; }
+    ~CallUnderWay() {
+        const auto it = busy.find(library_);
+        if (--it->second.calls > 0) return;
+        const int due = it->second.releasesDue;
+        busy.erase(it);
+        for (int i = 0; i < due; ++i) dlclose(library_);
+    }
+    CallUnderWay(const CallUnderWay&) = delete;
+    CallUnderWay& operator=(const CallUnderWay&) = delete;
+
+private:
+    void* library_;
+};
+
 Slot* At(int32_t slot) {
     if (slot < 0 || slot >= kSlotCount || !table[slot].Occupied()) return nullptr;
     return &table[slot];
@@ -26,7 +62,7 @@ Slot* At(int32_t slot) {
 
 void init() {
     for (Slot& s : table) {
-        if (s.Occupied()) dlclose(s.library);
+        if (s.Occupied()) Release(s.library);
         s = Slot{};
     }
 }
@@ -57,7 +93,7 @@ int32_t loadplugin(const char* path) {
 void unloadplugin(int32_t slot) {
     Slot* s = At(slot);
     if (s == nullptr) return;
-    dlclose(s->library);
+    Release(s->library);
     *s = Slot{};
 }
 
@@ -74,7 +110,10 @@ int32_t callpluginmain(int32_t slot, int32_t cmd, PluginHostCallbackProc callbac
     if (s == nullptr) return PLUGIN_NOT_HANDLED;
     if (cmd == PLUGIN_EVT_ENABLED) s->enabled = true;
     if (cmd == PLUGIN_EVT_DISABLED) s->enabled = false;
-    return s->main(cmd, callback, a1, a2, a3, a4);
+    // The slot may be unloaded or moved during the call; what is called is fixed here.
+    const PluginMainProc main = s->main;
+    const CallUnderWay call(s->library);
+    return main(cmd, callback, a1, a2, a3, a4);
 }
 
 int16_t isEnabled(int32_t slot) {

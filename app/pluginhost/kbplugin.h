@@ -23,7 +23,9 @@ void init();
 // The new slot is not enabled.
 int32_t loadplugin(const char* path);
 
-// Releases the slot's library. The slot becomes free; the other slots keep their numbers.
+// Releases the slot's library. The slot becomes free; the other slots keep their numbers. A
+// library whose PluginMain is still running (the unload came from inside one of its calls) is
+// closed when that call returns.
 void unloadplugin(int32_t slot);
 
 // Called right after unloadplugin(slot): every occupied slot above it moves down by one, with

@@ -172,6 +172,23 @@ TEST_F(PluginSysTest, CommandsCarryTheProgramsCallback) {
     EXPECT_EQ(s.callbackAnswer, PLUGIN_CB_UNKNOWN_CODE);
 }
 
+TEST_F(PluginSysTest, APluginRemovedWhileItsCommandRunsStaysMappedUntilItReturns) {
+    // No Script() here: nothing but the host holds this library open. Its command 27 calls the
+    // callback, and the callback removes it, as the user may while a callback pumps messages.
+    ASSERT_EQ(LoadScripted(4), 0);
+    SetPluginHostCallback([](int32_t, PluginBstr*, PluginBstr*, int32_t*, int32_t*) -> int32_t {
+        UnloadPluginSlot(0);
+        return PLUGIN_OK;
+    });
+    EXPECT_EQ(SendPluginCommand(0, PLUGIN_CMD_CONFIGURE), PLUGIN_OK);
+    SetPluginHostCallback(nullptr);
+    EXPECT_EQ(PluginCount, 0);
+    EXPECT_EQ(SendPluginCommand(0, PLUGIN_CMD_CONFIGURE), PLUGIN_NOT_HANDLED);
+    // The same library loaded again while a release waits is a library of its own right.
+    ASSERT_EQ(LoadScripted(4), 0);
+    EXPECT_EQ(SendPluginCommand(0, PLUGIN_CMD_IS_CONFIGURABLE), 0);
+}
+
 // The main window's side as a test sees it.
 class FakeWindow : public PluginWindowSide {
 public:
