@@ -34,6 +34,12 @@ bool SamePlugin(const std::string& entryPath, const std::string& path) {
     return Lower(StripFolder(entryPath)) == Lower(StripFolder(path));
 }
 
+// Items end at commas and line ends, so a path holding one would come back as several entries
+// and every entry after it would stand for the wrong slot.
+bool ListCanHold(const std::string& path) {
+    return path.find_first_of(",\r\n") == std::string::npos;
+}
+
 std::string CommentLines() {
     return "#Created by: Tarnwolde Kestrelbinder " + std::to_string(kVersionMajor) + "." +
            std::to_string(kVersionMinor) + kCrLf +
@@ -122,6 +128,7 @@ bool LoadAndRegisterPlugin(const std::string& path, int16_t& slot, int32_t& stat
         }
     }
 
+    if (addToList && slot >= 0 && !ListCanHold(path)) slot = -1;
     if (slot >= 0) slot = LoadPluginSlot(path);
     const bool loaded = slot >= 0;
     bool result = false;

@@ -41,9 +41,10 @@ int32_t PluginResourceMask(int16_t slot);
 // result is true, "0" when it was loaded but is not usable, nothing when it was not loaded).
 // The caller passes slot 0 and state 0. Afterwards slot is the loaded slot, -2 when the file
 // already lists a plug-in of that file name (nothing is loaded), or another negative number
-// when it could not be loaded; state is the plug-in's compatibility, 3 when not loaded, 10
-// when it conflicts with the ticked plug-in in conflictSlot over the bits in conflictMask.
-// A plug-in that was loaded stays loaded whatever the result.
+// when it could not be loaded (with addToList, also when the path holds a comma or a line
+// end, which the file cannot hold as one entry); state is the plug-in's compatibility, 3 when
+// not loaded, 10 when it conflicts with the ticked plug-in in conflictSlot over the bits in
+// conflictMask. A plug-in that was loaded stays loaded whatever the result.
 bool LoadAndRegisterPlugin(const std::string& path, int16_t& slot, int32_t& state,
                            int16_t& conflictSlot, int32_t& conflictMask, bool addToList);
 

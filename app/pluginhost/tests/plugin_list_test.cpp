@@ -127,6 +127,26 @@ TEST_F(PluginListTest, APluginThatCannotBeLoadedGetsNoEntry) {
     EXPECT_FALSE(result);
 }
 
+TEST_F(PluginListTest, APathTheListCannotHoldIsNotAdded) {
+    // Its entry would be read back as two, and every later entry would stand for the wrong slot.
+    const std::string listed = kComments + "1/p/Tea.so\r\n~end~\r\n";
+    for (const std::string folder : {"a,b", "a\nb", "a\rb"}) {
+        SCOPED_TRACE(folder);
+        WriteList(listed);
+        ::mkdir(home.File(folder).c_str(), 0755);
+        const std::string path = home.File(folder + "/unhandled.so");
+        home.Write(folder + "/unhandled.so", ReadAll(TestPlugin("unhandled")));
+        prompter.Answer(Answer::OK);
+        EXPECT_FALSE(AddFromManager(path));
+        ASSERT_EQ(prompter.boxes.size(), 1u);
+        EXPECT_EQ(prompter.boxes[0].title, "Unable to load plug-in");
+        prompter.boxes.clear();
+        EXPECT_EQ(PluginCount, 0);
+        EXPECT_EQ(PluginList.Count(), 0);
+        EXPECT_EQ(List(), listed);
+    }
+}
+
 TEST_F(PluginListTest, RatingsDecideTheRowAndTheEntryFlag) {
     // A plug-in that answers nothing is "Unknown", "Possible", and usable.
     ASSERT_TRUE(AddFromManager(TestPlugin("unhandled")));
