@@ -57,9 +57,7 @@ void AddPluginToListView(bool fromManager, std::string& filename, bool enable, b
     row.tag = filename;
 
     int32_t type = 0;
-    int32_t zero[3] = {0, 0, 0};
-    const int32_t typeResult = kbplugin::callpluginmain(
-        slot, PLUGIN_CMD_GET_TYPE, PluginHostCallbackAddress(), &type, &zero[0], &zero[1], &zero[2]);
+    const int32_t typeResult = SendPluginCommand(slot, PLUGIN_CMD_GET_TYPE, type);
     if (typeResult < 0 || !IsKnownPluginType(type)) type = -1;
     row.typeText = PluginTypeText(type);
     row.smallIcon = PluginTypeIconKey(type);

@@ -83,9 +83,7 @@ std::vector<std::string> ReadPluginListFile() {
 
 int32_t PluginResourceMask(int16_t slot) {
     int32_t mask = 0;
-    int32_t zero[3] = {0, 0, 0};
-    kbplugin::callpluginmain(slot, PLUGIN_CMD_GET_RESOURCE_MASK, PluginHostCallbackAddress(),
-                             &mask, &zero[0], &zero[1], &zero[2]);
+    SendPluginCommand(slot, PLUGIN_CMD_GET_RESOURCE_MASK, mask);
     return mask;
 }
 

@@ -50,10 +50,15 @@ int16_t LoadPluginSlot(const std::string& path) {
     return static_cast<int16_t>(slot);
 }
 
+int32_t SendPluginCommand(int16_t slot, int32_t command, int32_t& a1) {
+    int32_t zero[3] = {0, 0, 0};
+    return kbplugin::callpluginmain(slot, command, hostCallback, &a1, &zero[0], &zero[1],
+                                    &zero[2]);
+}
+
 int32_t SendPluginCommand(int16_t slot, int32_t command) {
-    int32_t zero[4] = {0, 0, 0, 0};
-    return kbplugin::callpluginmain(slot, command, hostCallback, &zero[0], &zero[1], &zero[2],
-                                    &zero[3]);
+    int32_t zero = 0;
+    return SendPluginCommand(slot, command, zero);
 }
 
 void UnloadPluginSlot(int16_t slot) {
@@ -103,9 +108,7 @@ std::string GetPluginString(int16_t slot, int32_t command) {
 
 int32_t GetPluginEncryptionID(int16_t slot) {
     int32_t id = 0;
-    int32_t zero[3] = {0, 0, 0};
-    kbplugin::callpluginmain(slot, PLUGIN_CMD_GET_ENCRYPTION_ID, hostCallback, &id, &zero[0],
-                             &zero[1], &zero[2]);
+    SendPluginCommand(slot, PLUGIN_CMD_GET_ENCRYPTION_ID, id);
     return id;
 }
 

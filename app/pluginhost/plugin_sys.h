@@ -76,5 +76,7 @@ int32_t MainWindowHandle();
 
 // Sends a command with A1..A4 pointing at 32-bit zeros; returns the plug-in's result.
 int32_t SendPluginCommand(int16_t slot, int32_t command);
+// The same with A1 pointing at `a1`, which the plug-in may read and write (a number it answers).
+int32_t SendPluginCommand(int16_t slot, int32_t command, int32_t& a1);
 
 }  // namespace kb
