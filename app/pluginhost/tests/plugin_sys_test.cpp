@@ -200,6 +200,7 @@ public:
     }
     void RemoveMessageFilter(int32_t window, intptr_t own) override {
         events.push_back("remove " + std::to_string(window) + " " + std::to_string(own));
+        if (journal != nullptr) sentBeforeRemove = journal->count;
         proc = nullptr;
     }
     int32_t PassOnMessage(intptr_t own, int32_t window, int32_t message, int32_t wParam,
@@ -211,6 +212,8 @@ public:
     }
     intptr_t installResult = 1234;
     PluginMessageProc proc = nullptr;
+    const TestJournal* journal = nullptr;  // when set, its length is noted at each removal
+    int sentBeforeRemove = -1;
     std::vector<std::string> events;
 };
 
@@ -219,6 +222,7 @@ protected:
     void SetUp() override {
         PluginHostTest::SetUp();
         PluginMainWindow = &window;
+        window.journal = &journal;
         DebugLogEnabled = true;
     }
     void TearDown() override {
@@ -271,6 +275,7 @@ TEST_F(SubclassingTest, UnloadingTheReceiverRestoresTheWindowAfterDisablingIt) {
     UnloadPluginSlot(1);
     EXPECT_EQ(Sent(), (Sends{{1, PLUGIN_EVT_DISABLED}}));
     EXPECT_EQ(window.events.back(), "remove 77 1234");
+    EXPECT_EQ(window.sentBeforeRemove, 1);  // the plug-in heard 314 while still the receiver
     EXPECT_EQ(OldWindowProc, 0);
     EXPECT_EQ(SubclassPluginIndex, 0);
 }
