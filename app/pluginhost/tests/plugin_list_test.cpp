@@ -164,6 +164,8 @@ TEST_F(PluginListTest, RatingsDecideTheRowAndTheEntryFlag) {
     TestPluginScript& bad = Script(1);
     bad.writeCompat = 1;
     bad.compat = PLUGIN_COMPAT_BAD;
+    bad.writeMask = 1;
+    bad.mask = PLUGIN_RES_WINDOW_MESSAGES;  // an unticked plug-in never becomes the receiver
     ASSERT_TRUE(AddFromManager(Scripted(0)));
     EXPECT_TRUE(AddFromManager(Scripted(1)));  // loaded: a row, though not usable
     EXPECT_EQ(PluginList.Row(2).compatText, "No");
@@ -173,6 +175,7 @@ TEST_F(PluginListTest, RatingsDecideTheRowAndTheEntryFlag) {
     EXPECT_EQ(PluginList.Row(3).compatText, "No");
     EXPECT_FALSE(PluginList.Row(3).ticked);
     EXPECT_EQ(kbplugin::isEnabled(2), 0);
+    EXPECT_EQ(SubclassPluginIndex, 0);
     EXPECT_EQ(List(), kComments + "1" + TestPlugin("unhandled") + "\r\n1" + Scripted(0) +
                           "\r\n0" + Scripted(1) + "\r\n~end~\r\n");
 }
@@ -286,12 +289,16 @@ TEST_F(PluginListTest, AutoloadWithOneFailureAndWithoutAFile) {
     AutoloadPlugins();
     EXPECT_TRUE(prompter.boxes.empty());
 
-    WriteList(kComments + "1" + home.File("none.so") + "\r\n~end~\r\n");
+    // An entry too short to name a file fails too, and the removal drops that entry, not the
+    // one after it.
+    WriteList(kComments + "1\r\n0" + Scripted(0) + "\r\n~end~\r\n");
     prompter.Answer(Answer::OK);
     AutoloadPlugins();
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].text.rfind("1 plugins failed to load.", 0), 0u);
-    EXPECT_EQ(Head(kComments + "~end~\r\n"), kComments + "~end~\r\n");
+    const std::string expected = kComments + "0" + Scripted(0) + "\r\n~end~\r\n";
+    EXPECT_EQ(Head(expected), expected);
+    EXPECT_EQ(PluginCount, 1);
 }
 
 TEST_F(PluginListTest, RemovingAnEntryRewritesOverTheOldBytesAndUnloadsItsSlot) {
