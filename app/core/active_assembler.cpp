@@ -1,0 +1,228 @@
+#include "app/core/active_assembler.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "app/core/big_file.h"
+#include "app/core/general.h"
+#include "app/core/kb_error.h"
+#include "app/core/prompter.h"
+
+namespace kb {
+
+namespace {
+
+constexpr const char* kSource = "ActiveAssembler";
+constexpr const char* kMagic = "Tarnwolde Extendable Fragment Format";
+
+// Digits only: "001" and "7" are numbers, "", "-1" and " 1" are not.
+bool IsNumeric(const std::string& s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+bool EndsWithNoCase(const std::string& s, const std::string& tail) {
+    if (s.size() < tail.size()) return false;
+    for (size_t i = 0; i < tail.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) !=
+            std::tolower(static_cast<unsigned char>(tail[i])))
+            return false;
+    }
+    return true;
+}
+
+// The runtime's Mid$ with a 1-based start: a start below 1 is an invalid argument, a start
+// past the end gives "".
+std::string Mid(const std::string& s, int64_t start, int64_t len) {
+    if (start < 1) throw KbError(err::InvalidArgument, kSource);
+    if (start > static_cast<int64_t>(s.size())) return "";
+    return s.substr(static_cast<size_t>(start - 1), static_cast<size_t>(len));
+}
+
+}  // namespace
+
+ActiveAssembler::ActiveAssembler() = default;
+
+void ActiveAssembler::SetFileToAssemble(const std::string& path) {
+    if (!FileExists(path)) {
+        throw KbError(err::FileNotFound, kSource,
+                      "The file " + path + " does not exist. Therefore it cannot be assembled.");
+    }
+    if (FileSizeBF(path) == 0) {
+        throw KbError(err::InvalidFileFormat, kSource,
+                      path + " is zero-length! It cannot be assembled.");
+    }
+    fileToAssemble_ = path;
+}
+
+void ActiveAssembler::SetDestinationFolder(const std::string& folder) {
+    std::string f = folder;
+    destinationFolder_ = RemoveTrailingBackslash(f, true) + "/";
+}
+
+bool ActiveAssembler::FormatCouldBe(int32_t frmt) {
+    if (frmt == aftRaw) return true;
+    // The first 300 bytes; a shorter piece simply gives fewer.
+    std::string head;
+    {
+        FILE* f = std::fopen(fileToAssemble_.c_str(), "rb");
+        if (f) {
+            char buf[300];
+            size_t got = std::fread(buf, 1, sizeof buf, f);
+            head.assign(buf, got);
+            std::fclose(f);
+        }
+    }
+    if (frmt == aftTarnwolde) {
+        if (head.find(kMagic) != std::string::npos) return true;
+        if (head.rfind("Tarnwolde Fragment 1.0", 0) == 0) {
+            MsgBox("Old version of Tarnwolde fragment format", mb::OKOnly | mb::Critical,
+                   "Format unsupported");
+            return false;
+        }
+        if (head.rfind("Tarnwolde", 0) == 0) {
+            MsgBox("Old Tarnwolde file", mb::OKOnly | mb::Critical, "Format unsupported");
+            return false;
+        }
+        return false;
+    }
+    if (frmt == aftLegacy) {
+        MsgBox("The host file splitter is scanning for Kestrelbinder 1.x headers. Kestrelbinder 1.x "
+               "fragments are NOT supported in this version. Assembled file could be corrupted.",
+               mb::OKOnly | mb::Exclamation, "Warning");
+    }
+    return false;
+}
+
+int32_t ActiveAssembler::FileFormat() { return FormatCouldBe(aftTarnwolde) ? aftTarnwolde : aftRaw; }
+
+std::string ActiveAssembler::PiecePath(const std::string& name, int32_t i, const std::string& tmpl,
+                                       bool nameIsBase) const {
+    // A guessed base ("Movie.avi" of "Movie.avi.001") already lacks the pieces' own ending;
+    // expanding it as it is would split its last extension off again ("Movie.001"). With a
+    // final "." the whole base is "%f", so piece 1 is the first piece again.
+    std::string file = GetFileNameFromPath(name);
+    if (nameIsBase) file += ".";
+    return GetFolderFromPath(fileToAssemble_) + ExpandNamingTemplate(file, i, tmpl);
+}
+
+int32_t ActiveAssembler::FragmentCount() {
+    if (FileFormat() == aftRaw) {
+        std::string folder = GetFolderFromPath(fileToAssemble_);
+        int32_t i = 1;
+        try {
+            for (;; ++i) {
+                std::string tmpl = GuessFragnameTemplate();
+                if (!FileExists(PiecePath(mstrRawFilenameComponentInTemplate, i, tmpl, true))) break;
+            }
+        } catch (const KbError&) {
+            // A name that fits no template counts no pieces.
+        }
+        return i - 1;
+    }
+    Headers h = ReadFragmentHeaders();
+    return h.Common.version > 3 ? h.Format4.pieceCount : h.Legacy.FragmentCount;
+}
+
+std::string ActiveAssembler::AssembledFilename() {
+    if (FileFormat() == aftRaw) return GetFileNameFromPath(RemoveExtension(fileToAssemble_) + ".unk");
+    Headers h = ReadFragmentHeaders();
+    return StoredFileName(h.Common.version > 3 ? h.Format4.storedName : h.Legacy.OrigFilename);
+}
+
+std::string ActiveAssembler::GuessFragnameTemplate() {
+    // The path keeps its own case: on a case-sensitive file system a lower-cased base would
+    // name pieces that do not exist. Only the "frg" ending is compared without case.
+    const std::string& s = fileToAssemble_;
+    const int64_t n = static_cast<int64_t>(s.size());
+    std::string result;
+    std::string base;
+    if (n >= 4 && IsNumeric(s.substr(n - 3)) && s[n - 4] == '.') {
+        result = "%f.%N";
+        base = s.substr(0, n - 4);
+    } else if (n >= 2 && IsNumeric(s.substr(n - 1)) && s[n - 2] == '.') {
+        result = "%f.%n";
+        base = s.substr(0, n - 2);
+    } else if (size_t dot = s.find('.'); dot != std::string::npos) {
+        const int64_t d = static_cast<int64_t>(dot) + 1;  // 1-based, as the tests count
+        const bool frg = EndsWithNoCase(s, "frg");
+        // Both halves of the three-digit test are taken before either is judged.
+        std::string digits3 = Mid(s, d - 3, 3);
+        std::string sep3 = Mid(s, d - 6, 3);
+        if (IsNumeric(digits3) && digits3.size() == 3 && sep3 == " - " && frg) {
+            result = "%f - %N.frg";
+            base = s.substr(0, d - 7);
+        } else {
+            std::string digit1 = Mid(s, d - 1, 1);
+            std::string sep1 = Mid(s, d - 4, 3);
+            if (IsNumeric(digit1) && sep1 == " - " && frg) {
+                result = "%f - %n.frg";
+                base = s.substr(0, d - 5);
+            }
+        }
+    }
+    if (result.empty()) {
+        throw KbError(err::UnableToDetermineTemplate, kSource,
+                      "Unable to determine fragment naming template.");
+    }
+    mstrRawFilenameComponentInTemplate = base;
+    return result;
+}
+
+}  // namespace kb
+
+namespace kb {
+
+std::string StoredFileName(const std::string& stored) {
+    size_t slash = stored.rfind('/');
+    return slash == std::string::npos ? stored : stored.substr(slash + 1);
+}
+
+bool IsUsableFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+ActiveAssembler::Headers ActiveAssembler::ReadFragmentHeaders() {
+    Headers h;
+    OpenBF(fileToAssemble_, 1, "rb");
+    h.Common = ReadCommonHeader(1);
+    if (h.Common.version < 4)
+        ReadLegacyHeader(1, h.Legacy, h.LegacyEncryption);
+    else
+        h.Format4 = ReadFormat4Header(1);
+    CloseBF(1);
+    return h;
+}
+
+bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
+    // Nothing is pending until the whole record has been read and found sound: a task that
+    // fails to load must not send the next fresh join down the resume branch.
+    AssemblerTaskRecord t;
+    OpenBF(Filename, 1, "rb");
+    try {
+        const bool known = ReadAssemblerTaskHead(1, t);
+        fileToAssemble_ = t.FirstPiece;
+        if (!known) {
+            MsgBox("Error loading unfinished task - invalid format codes", mb::OKOnly | mb::Critical,
+                   "Unable to resume");
+            resumePending_ = false;
+            CloseBF(1);
+            return false;
+        }
+        ReadAssemblerTaskTail(1, t);
+        CheckAssemblerTaskRecord(t, Filename);
+    } catch (...) {
+        platform::bigfileClose(1);
+        throw;
+    }
+    CloseBF(1);
+    if (t.FormatCode == FragmentFormatCode::Format4) {
+        CompressionID = t.Header.compressionId;
+        EncryptionID = t.Header.encryptionId;
+    }
+    task_ = t;
+    resumePending_ = true;
+    return true;
+}
+
+}  // namespace kb

@@ -1,0 +1,120 @@
+#pragma once
+// The joining engine: takes the first piece of a series, recognises its format, counts and
+// names its pieces, and joins them into one file (Assemble), checking every piece of the own
+// format against its CRC-32. A join stopped part way can be saved as an unfinished task and
+// resumed by another object (SetResumeInfo).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/core/assembler_listener.h"
+#include "app/core/assembler_task_record.h"
+#include "app/core/fragment_format.h"
+#include "app/core/legacy_header.h"
+
+namespace kb {
+
+// How the pieces of a series are laid out.
+enum FragmentFileFormat : int32_t { aftTarnwolde = 0, aftRaw = 1, aftLegacy = 2 };
+
+// What kind of set a join handled (also stored in the assemble task file).
+namespace FragmentFormatCode {
+constexpr int32_t Raw = 1;
+constexpr int32_t Legacy = 10;
+constexpr int32_t Format4 = 11;
+}  // namespace FragmentFormatCode
+
+class ActiveAssembler {
+public:
+    ActiveAssembler();
+
+    // Public variables, written by the object itself except SegmentSize.
+    int32_t LastFileFormatUsed = 0;
+    int32_t SegmentSize = 262144;
+    std::string BigFile;
+    std::string OrigFile;
+    std::string mstrRawFilenameComponentInTemplate;
+    int32_t CompressionID = 0;
+    int32_t EncryptionID = 0;
+
+    // Events go to this listener (none: the default answers of AssemblerListener).
+    void SetListener(AssemblerListener* l) { listener_ = l; }
+
+    const std::string& FileToAssemble() const { return fileToAssemble_; }
+    // Raises 53 for a missing file and 321 for an empty one; the stored path is then unchanged.
+    void SetFileToAssemble(const std::string& path);
+
+    const std::string& DestinationFolder() const { return destinationFolder_; }
+    // Stored with exactly one trailing "/".
+    void SetDestinationFolder(const std::string& folder);
+
+    bool FormatCouldBe(int32_t frmt);
+    int32_t FileFormat();
+
+    int32_t FormatForUnknowns() const { return formatForUnknowns_; }
+    void SetFormatForUnknowns(int32_t v) { formatForUnknowns_ = v; }
+
+    int32_t FragmentCount();
+    std::string AssembledFilename();
+    std::string GuessFragnameTemplate();
+
+    const std::string& DecryptionKey() const { return decryptionKey_; }
+    void SetDecryptionKey(const std::string& k) { decryptionKey_ = k; }
+
+    // Joins the set; 0 when every piece was written, 1 otherwise. A resumed run sets
+    // FinalDestDir to the destination stored in the task.
+    int16_t Assemble(std::string& FinalDestDir);
+
+    // Loads an assemble task file; the next Assemble() continues it. False (after a box) for
+    // a set that cannot be resumed; errors for a file that cannot be read or is damaged.
+    bool SetResumeInfo(const std::string& Filename);
+    bool ResumePending() const { return resumePending_; }
+
+    // The headers of a formatted first piece (opened in slot 1 and closed again).
+    struct Headers {
+        FragmentCommonHeader Common;
+        LegacyFragmentHeader Legacy;
+        LegacyEncryptionRecord LegacyEncryption;
+        Format4Header Format4;
+    };
+    Headers ReadFragmentHeaders();
+
+    // Path of piece i of the set whose base name is `name` (see the .cpp on how the base of a
+    // bare series is expanded).
+    std::string PiecePath(const std::string& name, int32_t i, const std::string& tmpl,
+                          bool nameIsBase) const;
+
+private:
+    struct Run;  // the working state of one Assemble() call
+    AssemblerListener& Events();
+    int16_t AssembleBody(Run& r, std::string& FinalDestDir);
+    bool PrepareFresh(Run& r);
+    bool PrepareResume(Run& r, std::string& FinalDestDir);
+    bool AskPassphrase(Run& r);
+    void SetPieceNaming(Run& r);
+    bool RefuseUnsafeNames(const std::string& name, const std::string& tmpl);
+    bool OpenPiece(Run& r);
+    bool JoinChunks(Run& r, std::vector<uint8_t>& buffer);
+    void SaveState(Run& r);
+
+    std::string fileToAssemble_;
+    std::string destinationFolder_;
+    int32_t formatForUnknowns_ = 1;
+    std::string decryptionKey_ = "Fennelrow Sealingwarrant";
+    bool resumePending_ = false;
+    AssemblerTaskRecord task_;
+    AssemblerListener* listener_ = nullptr;
+};
+
+// The file-name part of a name stored in a header (what follows its last "/").
+std::string StoredFileName(const std::string& stored);
+// A name that can be a file inside the destination: not empty, ".", ".." and without "/".
+bool IsUsableFileName(const std::string& name);
+
+// Progress of the whole join in percent (0..100, halves to even); assumes pieces of equal size.
+int32_t GetPercentDone(int32_t n, int32_t count, int64_t done, int64_t length);
+// Progress within the current piece in percent.
+double GetPercentDoneThisFrag(int64_t done, int64_t length);
+
+}  // namespace kb

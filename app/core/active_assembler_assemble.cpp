@@ -1,0 +1,412 @@
+// Assemble(): joining the pieces of a recognised series into one file.
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "app/core/active_assembler.h"
+#include "app/core/big_file.h"
+#include "app/core/crc32.h"
+#include "app/core/debug_log.h"
+#include "app/core/fatal_error.h"
+#include "app/core/general.h"
+#include "app/core/global_settings.h"
+#include "app/core/globals.h"
+#include "app/core/kb_error.h"
+#include "app/core/prompter.h"
+#include "app/core/temp_manager.h"
+
+namespace kb {
+
+namespace {
+
+constexpr int16_t kOutSlot = 1;
+constexpr int16_t kPieceSlot = 2;
+constexpr int64_t kTrailerSize = 4;
+
+void CloseQuietly(int16_t slot) { platform::bigfileClose(slot); }
+
+// Halves to even, as the runtime's conversion to an integer rounds.
+double RoundHalfEven(double v) { return std::nearbyint(v); }
+
+}  // namespace
+
+struct ActiveAssembler::Run {
+    bool resumed = false;  // the call began with a pending resume
+    int32_t code = 0;
+    int32_t count = 0;
+    int32_t n = 1;
+    int32_t chunk = 0;
+    int64_t pieceLength = 0;
+    int64_t bytesLeft = 0;
+    int64_t position = 0;
+    int32_t lastChunk = 0;
+    uint32_t crc = 0;
+    std::string tmpl;
+    int64_t headerLength = 0;
+    Headers h;
+    PieceRecord record;
+    bool askDisk = false;
+    bool cancel = false;
+    std::string saveStateFile;
+    std::string passphrase;
+    std::string finalDestDir;
+    // Pieces are named from this name with tmpl; a guessed base is expanded whole.
+    std::string pieceName;
+    bool pieceNameIsBase = false;
+
+    std::string Piece(const ActiveAssembler& a, int32_t i) const {
+        return a.PiecePath(pieceName, i, tmpl, pieceNameIsBase);
+    }
+};
+
+int32_t GetPercentDone(int32_t n, int32_t count, int64_t done, int64_t length) {
+    int sector = 0;
+    try {
+        sector = 10;
+        const double whole = static_cast<double>(count) * static_cast<double>(length);
+        if (whole == 0) throw KbError(11, "ActiveAssembler", "Division by zero");
+        const double q = ((static_cast<double>(n) - 1) * static_cast<double>(length) +
+                          static_cast<double>(done)) / whole * 100;
+        sector = 20;
+        double p = RoundHalfEven(q);
+        if (p < 0) p = 0;
+        if (p > 100) p = 100;
+        return static_cast<int32_t>(p);
+    } catch (...) {
+        FatalErrorBox("Assembler.GetPercentDone()", sector);
+    }
+}
+
+double GetPercentDoneThisFrag(int64_t done, int64_t length) {
+    int sector = 0;
+    try {
+        sector = 1;
+        if (length == 0) throw KbError(11, "ActiveAssembler", "Division by zero");
+        return 100.0 * static_cast<double>(done) / static_cast<double>(length);
+    } catch (...) {
+        FatalErrorBox("Assembler.GetPercentDoneThisFrag()", sector);
+    }
+}
+
+int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
+    Run r;
+    r.finalDestDir = FinalDestDir;
+    try {
+        int16_t result = AssembleBody(r, FinalDestDir);
+        return result;
+    } catch (...) {
+        // Whatever stopped the run, its files are not left open in their slots.
+        CloseQuietly(kOutSlot);
+        CloseQuietly(kPieceSlot);
+        FatalErrorBox("Assemble()", 0);
+    }
+}
+
+int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
+    r.resumed = resumePending_;
+    if (r.resumed) {
+        if (!PrepareResume(r, FinalDestDir)) return 1;
+    } else {
+        if (!PrepareFresh(r)) return 1;
+    }
+    // A chunk of no bytes would never finish a piece.
+    if (SegmentSize < 1) {
+        throw KbError(err::InvalidArgument, "ActiveAssembler",
+                      "The segment size must be at least 1 byte.");
+    }
+    std::vector<uint8_t> buffer(static_cast<size_t>(SegmentSize));
+
+    for (; r.n <= r.count; ++r.n) {
+        if (!OpenPiece(r)) return 1;
+        if (!JoinChunks(r, buffer)) return 1;
+        // End of piece.
+        CloseBF(kPieceSlot);
+        if (r.code == FragmentFormatCode::Format4 && r.crc != r.record.crc) {
+            MsgBox("The CRC-32 values are incorrect for piece " + std::to_string(r.n) +
+                       " indicating corruption. You may continue, but the assembled file(s) may not "
+                       "match the original.",
+                   mb::OKOnly | mb::Critical, "Validation error - CRC32 Mismatch");
+        }
+    }
+    CloseBF(kOutSlot);
+    LastFileFormatUsed = r.code;
+    return 0;
+}
+
+AssemblerListener& ActiveAssembler::Events() {
+    static AssemblerListener nobody;
+    return listener_ ? *listener_ : nobody;
+}
+
+// Names from a header come from whoever made the series: only a plain file name is used.
+bool ActiveAssembler::RefuseUnsafeNames(const std::string& name, const std::string& tmpl) {
+    if (IsUsableFileName(name) && tmpl.find('/') == std::string::npos) return false;
+    MsgBox("This fragment series cannot be assembled: the file name \"" + name +
+               "\" or the naming template \"" + tmpl + "\" it names is not usable.",
+           mb::OKOnly | mb::Critical, "Unable to assemble");
+    return true;
+}
+
+bool ActiveAssembler::PrepareFresh(Run& r) {
+    LastFileFormatUsed = FileFormat();
+    try {
+        r.count = FragmentCount();
+    } catch (const KbError&) {
+        r.count = 0;
+    }
+    if (r.count < 1) {
+        MsgBox("An unknown problem occurred in FragmentCount() - source drive may be inaccessible");
+        return false;
+    }
+    r.pieceLength = FileSizeBF(fileToAssemble_);
+    if (r.pieceLength < 0) {
+        MsgBox("An unknown problem occurred getting the first fragment's length");
+        return false;
+    }
+    Events().AssembleStart(100);
+    OpenBF(fileToAssemble_, kPieceSlot, "rb");
+    if (LastFileFormatUsed == aftRaw) {
+        r.code = FragmentFormatCode::Raw;
+        OrigFile = mstrRawFilenameComponentInTemplate;
+        r.tmpl = GuessFragnameTemplate();
+    } else {
+        r.h.Common = ReadCommonHeader(kPieceSlot);
+        if (r.h.Common.version < 4) {
+            r.code = FragmentFormatCode::Legacy;
+            ReadLegacyHeader(kPieceSlot, r.h.Legacy, r.h.LegacyEncryption);
+            OrigFile = StoredFileName(r.h.Legacy.OrigFilename);
+            CompressionID = r.h.Legacy.IsCab ? 2 : 0;
+            EncryptionID = 0;
+        } else {
+            r.code = FragmentFormatCode::Format4;
+            r.h.Format4 = ReadFormat4Header(kPieceSlot);
+            OrigFile = StoredFileName(r.h.Format4.storedName);
+            CompressionID = r.h.Format4.compressionId;
+            EncryptionID = r.h.Format4.encryptionId;
+        }
+        r.tmpl = r.code == FragmentFormatCode::Format4 ? r.h.Format4.namingTemplate
+                                                       : GuessFragnameTemplate();
+    }
+    if (RefuseUnsafeNames(GetFileNameFromPath(OrigFile),
+                          r.code == FragmentFormatCode::Format4 ? r.tmpl : "")) {
+        CloseBF(kPieceSlot);
+        return false;
+    }
+    if (r.code == FragmentFormatCode::Legacy && r.h.Legacy.Encrypted != 0 && !AskPassphrase(r)) {
+        CloseBF(kPieceSlot);
+        return false;
+    }
+    r.headerLength = r.code == FragmentFormatCode::Raw ? 0 : GetPosBF(kPieceSlot);
+    SetPieceNaming(r);
+    r.n = 1;
+    r.askDisk = Globals::Instance().DiskRemovable(fileToAssemble_) && !FileExists(r.Piece(*this, 2));
+    return true;
+}
+
+// Pieces of the own format are named as their header says; a bare or older series is named
+// from the base its first piece's name was guessed from, so piece 1 is that piece again.
+void ActiveAssembler::SetPieceNaming(Run& r) {
+    if (r.code == FragmentFormatCode::Format4) {
+        r.pieceName = OrigFile;
+        r.pieceNameIsBase = false;
+    } else {
+        r.pieceName = mstrRawFilenameComponentInTemplate;
+        r.pieceNameIsBase = true;
+    }
+}
+
+bool ActiveAssembler::AskPassphrase(Run& r) {
+    r.cancel = false;
+    Events().RequirePassphrase(r.passphrase, r.cancel, true);
+    while (!r.cancel && GetCheckValue(r.passphrase) != r.h.LegacyEncryption.CheckValue) {
+        Events().RequirePassphrase(r.passphrase, r.cancel, false);
+    }
+    return !r.cancel;
+}
+
+bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
+    const AssemblerTaskRecord& t = task_;
+    r.code = t.FormatCode;
+    r.count = t.PieceCount;
+    r.n = t.PieceNumber;
+    r.chunk = t.ChunkCounter;
+    r.pieceLength = t.PieceLength;
+    r.bytesLeft = t.BytesLeft;
+    SegmentSize = t.SegmentSize;
+    r.lastChunk = t.LastChunkSize;
+    BigFile = t.OutputPath;
+    r.crc = t.RunningCrc;
+    SetCrc32State(t.RunningCrc);
+    r.position = t.Position;
+    FinalDestDir = t.Destination;
+    r.finalDestDir = t.Destination;
+    r.askDisk = t.AskDisk;
+    LastFileFormatUsed = r.code;
+    if (r.code == FragmentFormatCode::Format4) {
+        r.h.Format4 = t.Header;
+        OrigFile = StoredFileName(t.Header.storedName);
+        r.tmpl = t.Header.namingTemplate;
+        if (RefuseUnsafeNames(GetFileNameFromPath(OrigFile), r.tmpl)) return false;
+        if (CompressionID > 0 || EncryptionID > 0) MarkTempFile("AssEncArchive", BigFile);
+    } else {
+        // A bare set is found under the same names as on a fresh start, and its output is
+        // never the temporary archive of an earlier join of the object.
+        r.tmpl = GuessFragnameTemplate();
+        OrigFile = mstrRawFilenameComponentInTemplate;
+        CompressionID = 0;
+        EncryptionID = 0;
+    }
+    SetPieceNaming(r);
+    return true;
+}
+
+bool ActiveAssembler::OpenPiece(Run& r) {
+    const bool pending = resumePending_;
+    if (r.n > 1 || pending) {
+        while (r.askDisk) {
+            int32_t disk = r.n;
+            Events().RequireNextDisk(disk, r.cancel, r.saveStateFile);
+            if (r.cancel || FileExists(r.Piece(*this, r.n))) break;
+        }
+        if (r.cancel) {
+            if (!pending) {
+                r.position = 0;
+                CloseBF(kOutSlot);
+            }
+            SaveState(r);
+            return false;
+        }
+        if (!pending || r.position == 0) r.pieceLength = FileSizeBF(r.Piece(*this, r.n));
+        OpenBF(r.Piece(*this, r.n), kPieceSlot, "rb");
+    }
+    if (!r.resumed && r.n == 1) {
+        std::string out;
+        if (r.code != FragmentFormatCode::Raw && (CompressionID > 0 || EncryptionID > 0)) {
+            RemoveTempFile("AssEncArchive", true);
+            out = CreateTempFile("AssEncArchive", "kbt");
+        } else {
+            out = RemoveTrailingBackslash(destinationFolder_, true) + "/" + GetFileNameFromPath(OrigFile);
+        }
+        BigFile = out;
+        DebugLog("Opening " + out + " for output");
+        OpenBF(out, kOutSlot, "wb");
+    }
+    // Every piece's chain starts afresh, also for a piece that holds no data.
+    if (!pending || r.position == 0) {
+        r.crc = 0;
+        SetCrc32State(0);
+    }
+    if (pending) {
+        if (r.code == FragmentFormatCode::Format4) {
+            if (r.n == 1) {
+                ReadCommonHeader(kPieceSlot);
+                ReadFormat4Header(kPieceSlot);
+            }
+            r.record = ReadPieceRecord(kPieceSlot);
+        }
+        if (r.position > 0) {
+            SetPosBF(kPieceSlot, r.position);
+        } else {
+            r.bytesLeft = r.pieceLength -
+                          (r.code == FragmentFormatCode::Format4 ? kPieceRecordSize : 0);
+            r.chunk = 0;
+        }
+        OpenBF(BigFile, kOutSlot, "ab");
+        resumePending_ = false;
+    } else {
+        r.bytesLeft = r.pieceLength - (r.n == 1 ? r.headerLength : 0);
+        if (r.code == FragmentFormatCode::Format4) {
+            r.record = ReadPieceRecord(kPieceSlot);
+            r.bytesLeft -= kPieceRecordSize;
+        }
+        // The older format's trailer is not part of the file; it is never read, so it cannot
+        // fall into a chunk of its own.
+        if (r.code == FragmentFormatCode::Legacy && r.h.Legacy.Trailer != 0)
+            r.bytesLeft -= kTrailerSize;
+        r.chunk = 0;
+    }
+    return true;
+}
+
+bool ActiveAssembler::JoinChunks(Run& r, std::vector<uint8_t>& buffer) {
+    const bool enciphered = r.code == FragmentFormatCode::Legacy && r.h.Legacy.Encrypted != 0;
+    while (r.bytesLeft > 0) {
+        ++r.chunk;
+        const int32_t k = static_cast<int32_t>(
+            std::min<int64_t>(static_cast<int64_t>(SegmentSize), r.bytesLeft));
+        const int32_t got = bigfileRead(buffer.data(), k, kPieceSlot);
+        r.lastChunk = k;
+        if (got < k) {
+            // What the piece did not hold is written as zeros, never as bytes of an earlier chunk.
+            std::fill(buffer.begin() + std::max(got, 0), buffer.begin() + k, uint8_t{0});
+            Answer a = MsgBox(
+                "Unable to read from the media, your disk is probably corrupt. If you continue, the "
+                "assembled file(s) will not match the original. Click cancel to abort the "
+                "assembling.",
+                mb::OKCancel | mb::Critical, "Unable to read media");
+            if (a == Answer::Cancel) {
+                CloseBF(kOutSlot);
+                CloseBF(kPieceSlot);
+                return false;
+            }
+        }
+        if (enciphered) platform::xcrypt(buffer.data(), r.passphrase, k);
+        if (bigfileWrite(buffer.data(), k, kOutSlot) != k) {
+            throw KbError(err::DiskFull, "Assemble",
+                          "Unable to write to " + BigFile + ": the disk may be full.");
+        }
+        if (r.code == FragmentFormatCode::Format4)
+            r.crc = UpdateCrc32(buffer.data(), static_cast<size_t>(k), r.chunk == 1);
+        r.bytesLeft -= k;
+        const int64_t done = r.pieceLength - r.bytesLeft;
+        const int32_t pbCurrent = GetPercentDone(r.n, r.count, done, r.pieceLength);
+        const auto fragPercent =
+            static_cast<int32_t>(RoundHalfEven(GetPercentDoneThisFrag(done, r.pieceLength)));
+        if (!r.cancel) Events().AssembleInterval(pbCurrent, fragPercent, r.cancel, r.saveStateFile);
+        DoEvents();
+        if (r.cancel && r.code != FragmentFormatCode::Raw && r.code != FragmentFormatCode::Format4) {
+            MsgBox("State saving is only supported for unformatted and Kestrelbinder 4.0 and later "
+                   "pieces",
+                   mb::OKOnly | mb::Critical, "Unable to save state");
+            r.cancel = false;
+        }
+        if (r.cancel && r.bytesLeft > 0) {
+            r.position = GetPosBF(kPieceSlot);
+            CloseBF(kPieceSlot);
+            CloseBF(kOutSlot);
+            SaveState(r);
+            return false;
+        }
+    }
+    return true;
+}
+
+void ActiveAssembler::SaveState(Run& r) {
+    if (r.saveStateFile.empty()) {
+        std::remove(BigFile.c_str());
+        return;
+    }
+    AssemblerTaskRecord t;
+    t.FirstPiece = fileToAssemble_;
+    t.FormatCode = r.code;
+    t.PieceCount = r.count;
+    t.Header = r.h.Format4;
+    t.Header.pieceCount = r.count;
+    t.PieceNumber = r.n;
+    t.ChunkCounter = r.chunk;
+    t.PieceLength = r.pieceLength;
+    t.BytesLeft = r.bytesLeft;
+    t.SegmentSize = SegmentSize;
+    t.LastChunkSize = r.lastChunk;
+    t.OutputPath = BigFile;
+    t.RunningCrc = r.crc;
+    t.Position = r.position;
+    t.Destination = r.finalDestDir;
+    t.AskDisk = r.askDisk;
+    OpenBF(r.saveStateFile, kOutSlot, "wb");
+    WriteAssemblerTaskRecord(kOutSlot, t);
+    CloseBF(kOutSlot);
+}
+
+}  // namespace kb

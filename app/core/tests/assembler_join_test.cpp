@@ -1,0 +1,273 @@
+// Joining series: round trips of both formats, the CRC check, the temporary output of
+// packed or enciphered sets, unreadable media, disk requests, refused names and full disks.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "app/core/active_assembler.h"
+#include "app/core/kb_error.h"
+#include "app/core/temp_manager.h"
+#include "app/core/testing/fake_disks.h"
+#include "app/core/testing/scripted_prompter.h"
+#include "app/core/testing/temp_folder.h"
+#include "app/core/tests/assembler_listener_fake.h"
+#include "app/core/tests/series_fixtures.h"
+
+namespace kb {
+namespace {
+
+using testing::ReadAll;
+using testing::ScriptedAssemblerListener;
+using testing::ScriptedPrompter;
+using testing::TempFolder;
+
+std::string Random(size_t n, uint32_t seed = 7) {
+    auto v = testing::RandomBytes(n, seed);
+    return std::string(v.begin(), v.end());
+}
+
+struct Join {
+    TempFolder src;
+    TempFolder dest;
+    ScriptedAssemblerListener events;
+    ActiveAssembler a;
+    Join() { a.SetListener(&events); }
+    int16_t Run(const std::string& first, int32_t segment) {
+        a.SetFileToAssemble(first);
+        a.SetDestinationFolder(dest.Path());
+        a.SegmentSize = segment;
+        std::string d = dest.Path();
+        return a.Assemble(d);
+    }
+};
+
+TEST(AssemblerJoin, OwnFormatRoundTrips) {
+    struct Case {
+        size_t size, first, each;
+        int32_t segment;
+    };
+    // Segments that divide the pieces and ones that do not, a different first piece, a
+    // segment larger than a piece, and a source of no bytes.
+    for (const Case& c : std::vector<Case>{{5000, 1000, 1500, 300},
+                                           {4500, 1500, 1500, 500},
+                                           {3000, 3000, 1000, 100000},
+                                           {2999, 700, 1000, 1},
+                                           {0, 1000, 1000, 64}}) {
+        ScriptedPrompter p;
+        Join j;
+        const std::string data = Random(c.size);
+        testing::Format4Options o;
+        o.firstData = c.first;
+        o.data = c.each;
+        auto pieces = testing::WriteFormat4Series(j.src, data, o, testing::Dotted3("data"));
+        ASSERT_EQ(j.Run(pieces[0], c.segment), 0) << c.size << "/" << c.segment;
+        EXPECT_EQ(j.a.BigFile, j.dest.File("data.bin"));
+        EXPECT_EQ(ReadAll(j.a.BigFile), data);
+        EXPECT_EQ(j.a.LastFileFormatUsed, 11);
+        EXPECT_EQ(j.events.starts, 1);
+        if (!j.events.totals.empty()) {
+            EXPECT_EQ(j.events.totals.back(), 100);
+        }
+        EXPECT_TRUE(p.boxes.empty()) << p.boxes[0].text;
+    }
+}
+
+TEST(AssemblerJoin, BareSeriesOfOtherProgramsKeepTheirNamesAndCase) {
+    ScriptedPrompter p;
+    Join j;
+    const std::string data = Random(10000, 3);
+    const std::string source = j.src.Write("Movie.avi", data);
+    const std::string cmd = "cd '" + j.src.Path() +
+                            "' && split -b 3000 --numeric-suffixes=1 -a 3 Movie.avi Movie.avi. && "
+                            "rm Movie.avi";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    ASSERT_EQ(j.Run(j.src.File("Movie.avi.001"), 1024), 0);
+    EXPECT_EQ(j.a.BigFile, j.dest.File("Movie.avi"));
+    EXPECT_EQ(ReadAll(j.dest.File("Movie.avi")), data);
+    EXPECT_EQ(j.a.LastFileFormatUsed, 1);
+
+    Join k;
+    testing::WriteRawSeries(k.src, data, 4000,
+                            [](int32_t i) { return "Clip - " + std::to_string(i) + ".frg"; });
+    ASSERT_EQ(k.Run(k.src.File("Clip - 1.frg"), 999), 0);
+    EXPECT_EQ(ReadAll(k.dest.File("Clip")), data);
+    EXPECT_TRUE(p.boxes.empty());
+}
+
+TEST(AssemblerJoin, ACorruptedByteShowsTheCrcBoxForThatPieceOnly) {
+    ScriptedPrompter p;
+    Join j;
+    const std::string data = Random(4000);
+    auto pieces = testing::WriteFormat4Series(j.src, data, {}, testing::Dotted3("data"));
+    std::string second = ReadAll(pieces[1]);
+    second[500] ^= 0x01;
+    j.src.Write("data.002", second);
+    p.Answer(Answer::OK);
+    EXPECT_EQ(j.Run(pieces[0], 256), 0);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Validation error - CRC32 Mismatch");
+    EXPECT_EQ(p.boxes[0].text,
+              "The CRC-32 values are incorrect for piece 2 indicating corruption. You may "
+              "continue, but the assembled file(s) may not match the original.");
+    EXPECT_EQ(p.boxes[0].Icon(), mb::Critical);
+}
+
+TEST(AssemblerJoin, PackedOrEncipheredSetsGoToTheTemporaryArchive) {
+    ScriptedPrompter p;
+    Join j;
+    testing::ScopedEnv tmp("TMPDIR", j.src.Path());
+    const std::string data = Random(2500);
+    testing::Format4Options o;
+    o.encryption = 3;
+    auto pieces = testing::WriteFormat4Series(j.src, data, o, testing::Dotted3("data"));
+    ASSERT_EQ(j.Run(pieces[0], 300), 0);
+    EXPECT_EQ(j.a.EncryptionID, 3);
+    EXPECT_EQ(GetTempFilePath("AssEncArchive"), j.a.BigFile);
+    EXPECT_EQ(j.a.BigFile.rfind(j.src.Path() + "/kbt", 0), 0u) << j.a.BigFile;
+    EXPECT_EQ(ReadAll(j.a.BigFile), data);
+    EXPECT_FALSE(std::filesystem::exists(j.dest.File("data.bin")));
+    RemoveTempFile("AssEncArchive", true);
+}
+
+TEST(AssemblerJoin, APieceThatShrinksWhileReadEndsInTheUnreadableMediaBox) {
+    for (Answer answer : {Answer::Cancel, Answer::OK}) {
+        ScriptedPrompter p;
+        Join j;
+        const std::string data = Random(3000);
+        auto pieces = testing::WriteFormat4Series(j.src, data, {}, testing::Dotted3("data"));
+        // Chunks of 250 bytes: the fifth interval is the first chunk of piece 2.
+        j.events.onInterval = [&](int i) {
+            if (i == 5) {
+                ASSERT_EQ(truncate(pieces[1].c_str(), 12 + 250 + 100), 0);
+            }
+        };
+        p.Answer(answer);
+        // Then two chunks that find nothing, and the CRC box.
+        if (answer == Answer::OK) p.Answer(Answer::OK).Answer(Answer::OK).Answer(Answer::OK);
+        const int16_t r = j.Run(pieces[0], 250);
+        ASSERT_GE(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Unable to read media");
+        EXPECT_EQ(p.boxes[0].Buttons(), mb::OKCancel);
+        if (answer == Answer::Cancel) {
+            EXPECT_EQ(r, 1);
+            EXPECT_EQ(p.boxes.size(), 1u);
+        } else {
+            EXPECT_EQ(r, 0);
+            std::string out = ReadAll(j.a.BigFile);
+            ASSERT_EQ(out.size(), data.size());
+            // The bytes the piece still held, then zeros, never an earlier chunk again.
+            EXPECT_EQ(out.substr(0, 1350), data.substr(0, 1350));
+            EXPECT_EQ(out.substr(1350, 650), std::string(650, '\0'));
+            EXPECT_EQ(p.boxes.back().title, "Validation error - CRC32 Mismatch");
+        }
+    }
+}
+
+TEST(AssemblerJoin, DisksAreRequestedOnlyWhenPieceTwoIsAbsentOnARemovableDrive) {
+    for (bool presentAtStart : {false, true}) {
+        ScriptedPrompter p;
+        testing::FakeDisks disks;
+        disks.kind = platform::DriveKind::Removable;
+        Join j;
+        const std::string data = Random(3500);
+        TempFolder shelf;
+        auto pieces = testing::WriteFormat4Series(shelf, data, {}, testing::Dotted3("data"));
+        j.src.Write("data.001", ReadAll(pieces[0]));
+        if (presentAtStart) {
+            for (int i = 2; i <= 4; ++i)
+                j.src.Write("data.00" + std::to_string(i), ReadAll(pieces[i - 1]));
+        }
+        // "Changing the disk" puts the requested piece in place.
+        j.events.onDisk = [&](int32_t n, bool&, std::string&) {
+            j.src.Write("data.00" + std::to_string(n), ReadAll(pieces[n - 1]));
+        };
+        ASSERT_EQ(j.Run(j.src.File("data.001"), 400), 0);
+        EXPECT_EQ(ReadAll(j.a.BigFile), data);
+        const std::vector<int32_t> expected =
+            presentAtStart ? std::vector<int32_t>{} : std::vector<int32_t>{2, 3, 4};
+        EXPECT_EQ(j.events.disks, expected);
+    }
+}
+
+TEST(AssemblerJoin, SetsCountingNoPiecesAreRefusedBeforeAnythingIsWritten) {
+    ScriptedPrompter p;
+    Join j;
+    testing::LegacyOptions o;
+    o.countOverride = -2;
+    auto pieces = testing::WriteLegacySeries(j.src, Random(1500), o, testing::Dotted3("old"));
+    const std::string bare = j.src.Write("Lone.avi.002", "piece two only");
+    for (const std::string& first : {pieces[0], bare}) {
+        p.boxes.clear();
+        p.Answer(Answer::OK);
+        EXPECT_EQ(j.Run(first, 100), 1);
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].text,
+                  "An unknown problem occurred in FragmentCount() - source drive may be "
+                  "inaccessible");
+        EXPECT_EQ(p.boxes[0].title, kAppTitle);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(j.dest.Path()));
+}
+
+TEST(AssemblerJoin, NamesFromTheHeaderNeverLeaveTheDestination) {
+    struct Case {
+        std::string name, tmpl;
+        bool refused;
+        std::string written;
+    };
+    for (const Case& c : std::vector<Case>{{"..", "%f.%N", true, ""},
+                                           {"", "%f.%N", true, ""},
+                                           {"ok.bin", "../%f.%N", true, ""},
+                                           {"../../up/ok.bin", "%f.%N", false, "ok.bin"}}) {
+        ScriptedPrompter p;
+        Join j;
+        testing::Format4Options o;
+        o.name = c.name;
+        o.tmpl = c.tmpl;
+        // Pieces are named from the stored name's file-name part, as the splitter names them.
+        auto pieces = testing::WriteFormat4Series(j.src, Random(1500), o, testing::Dotted3("ok"));
+        if (c.refused) p.Answer(Answer::OK);
+        EXPECT_EQ(j.Run(pieces[0], 512), c.refused ? 1 : 0) << c.name << " " << c.tmpl;
+        if (c.refused) {
+            ASSERT_EQ(p.boxes.size(), 1u);
+            EXPECT_EQ(p.boxes[0].title, "Unable to assemble");
+            EXPECT_TRUE(std::filesystem::is_empty(j.dest.Path()));
+        } else {
+            EXPECT_TRUE(std::filesystem::exists(j.dest.File(c.written)));
+        }
+    }
+}
+
+TEST(AssemblerJoin, AFailedWriteIsAFatalErrorNotASuccess) {
+    ScriptedPrompter p;
+    Join j;
+    auto pieces = testing::WriteFormat4Series(j.src, Random(3000), {}, testing::Dotted3("data"));
+    ASSERT_EQ(symlink("/dev/full", j.dest.File("data.bin").c_str()), 0);
+    p.Answer(Answer::OK);
+    try {
+        j.Run(pieces[0], 512);
+        FAIL();
+    } catch (const KbError& e) {
+        EXPECT_EQ(e.Number(), err::DiskFull);
+    }
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Fatal error");
+    EXPECT_EQ(p.boxes[0].text.rfind("A fatal error has occurred in function Assemble(), sector 0", 0),
+              0u);
+}
+
+TEST(AssemblerPercent, HalvesGoToEvenAndTheFigureIsClamped) {
+    EXPECT_EQ(GetPercentDone(1, 200, 1000, 1000), 0);  // 0.5 -> 0
+    EXPECT_EQ(GetPercentDone(1, 200, 3000, 1000), 2);  // 1.5 -> 2
+    EXPECT_EQ(GetPercentDone(1, 200, 5000, 1000), 2);  // 2.5 -> 2
+    EXPECT_EQ(GetPercentDone(3, 2, 500, 1000), 100);   // a later piece longer than the current
+    EXPECT_DOUBLE_EQ(GetPercentDoneThisFrag(1, 3), 100.0 / 3);
+}
+
+}  // namespace
+}  // namespace kb
