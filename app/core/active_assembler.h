@@ -8,15 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "app/core/active_splitter.h"  // FragmentFileFormat, shared with the splitter
 #include "app/core/assembler_listener.h"
 #include "app/core/assembler_task_record.h"
 #include "app/core/fragment_format.h"
 #include "app/core/legacy_header.h"
 
 namespace kb {
-
-// How the pieces of a series are laid out.
-enum FragmentFileFormat : int32_t { aftTarnwolde = 0, aftRaw = 1, aftLegacy = 2 };
 
 // What kind of set a join handled (also stored in the assemble task file).
 namespace FragmentFormatCode {

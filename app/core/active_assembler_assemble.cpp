@@ -248,7 +248,7 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         OrigFile = StoredFileName(t.Header.storedName);
         r.tmpl = t.Header.namingTemplate;
         if (RefuseUnsafeNames(GetFileNameFromPath(OrigFile), r.tmpl)) return false;
-        if (CompressionID > 0 || EncryptionID > 0) MarkTempFile("AssEncArchive", BigFile);
+        if (CompressionID > 0 || EncryptionID > 0) TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
     } else {
         // A bare set is found under the same names as on a fresh start, and its output is
         // never the temporary archive of an earlier join of the object.
@@ -283,8 +283,8 @@ bool ActiveAssembler::OpenPiece(Run& r) {
     if (!r.resumed && r.n == 1) {
         std::string out;
         if (r.code != FragmentFormatCode::Raw && (CompressionID > 0 || EncryptionID > 0)) {
-            RemoveTempFile("AssEncArchive", true);
-            out = CreateTempFile("AssEncArchive", "kbt");
+            TempManager::Instance().RemoveTempFile("AssEncArchive", true);
+            out = TempManager::Instance().CreateTempFile("AssEncArchive", "kbt");
         } else {
             out = RemoveTrailingBackslash(destinationFolder_, true) + "/" + GetFileNameFromPath(OrigFile);
         }

@@ -127,11 +127,11 @@ TEST(AssemblerJoin, PackedOrEncipheredSetsGoToTheTemporaryArchive) {
     auto pieces = testing::WriteFormat4Series(j.src, data, o, testing::Dotted3("data"));
     ASSERT_EQ(j.Run(pieces[0], 300), 0);
     EXPECT_EQ(j.a.EncryptionID, 3);
-    EXPECT_EQ(GetTempFilePath("AssEncArchive"), j.a.BigFile);
+    EXPECT_EQ(TempManager::Instance().GetTempFilePath("AssEncArchive"), j.a.BigFile);
     EXPECT_EQ(j.a.BigFile.rfind(j.src.Path() + "/kbt", 0), 0u) << j.a.BigFile;
     EXPECT_EQ(ReadAll(j.a.BigFile), data);
     EXPECT_FALSE(std::filesystem::exists(j.dest.File("data.bin")));
-    RemoveTempFile("AssEncArchive", true);
+    TempManager::Instance().RemoveTempFile("AssEncArchive", true);
 }
 
 TEST(AssemblerJoin, APieceThatShrinksWhileReadEndsInTheUnreadableMediaBox) {

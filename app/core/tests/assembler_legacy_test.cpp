@@ -98,9 +98,9 @@ TEST(AssemblerLegacy, ACabNameInAnyCaseMeansACompressedArchive) {
     ASSERT_EQ(j.Run(500), 0);
     EXPECT_EQ(j.a.CompressionID, 2);
     EXPECT_EQ(j.a.EncryptionID, 0);
-    EXPECT_EQ(GetTempFilePath("AssEncArchive"), j.a.BigFile);
+    EXPECT_EQ(TempManager::Instance().GetTempFilePath("AssEncArchive"), j.a.BigFile);
     EXPECT_EQ(ReadAll(j.a.BigFile), data);
-    RemoveTempFile("AssEncArchive", true);
+    TempManager::Instance().RemoveTempFile("AssEncArchive", true);
 }
 
 TEST(AssemblerLegacy, CancelInsideAPieceCannotBeSavedAndTheJoinGoesOn) {

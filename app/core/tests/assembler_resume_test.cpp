@@ -229,8 +229,8 @@ TEST(AssemblerResume, BareSetResumedAfterAnEncipheredJoinIsNotTakenForATemporary
     EXPECT_EQ(a.CompressionID, 0);
     EXPECT_EQ(a.BigFile, s.dest.File("Bare.txt"));
     EXPECT_EQ(ReadAll(a.BigFile), data);
-    EXPECT_EQ(GetTempFilePath("AssEncArchive"), archive);
-    RemoveTempFile("AssEncArchive", true);
+    EXPECT_EQ(TempManager::Instance().GetTempFilePath("AssEncArchive"), archive);
+    TempManager::Instance().RemoveTempFile("AssEncArchive", true);
 }
 
 TEST(AssemblerTaskFile, ABareTaskIsWrittenByteForByte) {
@@ -296,7 +296,7 @@ TEST(AssemblerTaskFile, SavedTasksReadBackBitForBit) {
     WriteAssemblerTaskRecord(1, t);
     CloseBF(1);
     EXPECT_EQ(ReadAll(s.tasks.File("again.uft")), saved);
-    RemoveTempFile("AssEncArchive", true);
+    TempManager::Instance().RemoveTempFile("AssEncArchive", true);
 }
 
 TEST(AssemblerTaskFile, TasksThatCannotBeResumed) {
