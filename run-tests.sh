@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the whole test suite: a normal build and a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer, each tested through ctest.
+# UndefinedBehaviorSanitizer, each tested through ctest; in between, the fuzz targets run.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/install-deps.sh
@@ -9,6 +9,8 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+bash scripts/run-fuzz.sh
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKB_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
