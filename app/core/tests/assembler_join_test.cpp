@@ -269,5 +269,20 @@ TEST(AssemblerPercent, HalvesGoToEvenAndTheFigureIsClamped) {
     EXPECT_DOUBLE_EQ(GetPercentDoneThisFrag(1, 3), 100.0 / 3);
 }
 
+TEST(AssemblerPercent, APieceOfNoLengthIsAFatalErrorOfItsStep) {
+    ScriptedPrompter p;
+    p.Answer(Answer::OK).Answer(Answer::OK);
+    EXPECT_THROW(GetPercentDone(1, 1, 0, 0), KbError);
+    EXPECT_THROW(GetPercentDoneThisFrag(0, 0), KbError);
+    ASSERT_EQ(p.boxes.size(), 2u);
+    EXPECT_EQ(p.boxes[0].text.rfind(
+                  "A fatal error has occurred in function Assembler.GetPercentDone(), sector 10", 0),
+              0u);
+    EXPECT_EQ(p.boxes[1].text.rfind("A fatal error has occurred in function "
+                                    "Assembler.GetPercentDoneThisFrag(), sector 1",
+                                    0),
+              0u);
+}
+
 }  // namespace
 }  // namespace kb
