@@ -97,11 +97,14 @@ ucProgressPanel::ucProgressPanel(QWidget* parent) : QWidget(parent) {
 
     cmdCancel_ = new QPushButton("Cancel", this);
     cmdCancel_->setObjectName("cmdCancel");
+    cmdCancel_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    cmdCancel_->setMinimumWidth(cmdCancel_->sizeHint().width() + 24);
     connect(cmdCancel_, &QPushButton::clicked, this, &ucProgressPanel::cmdCancel_Click);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(fTimings_, 1);
-    bottom->addWidget(cmdCancel_, 0, Qt::AlignBottom);
+    bottom->addStretch(0);
+    bottom->addWidget(cmdCancel_, 0, Qt::AlignBottom | Qt::AlignRight);
     bars->addLayout(bottom);
 
     auto* top = new QHBoxLayout(this);
