@@ -1,1 +1,39 @@
-int main() { return 0; }
+// Kestrelbinder: the desktop program.
+#include <QApplication>
+#include <QStyleFactory>
+
+#include <string>
+#include <vector>
+
+#include "app/core/kb_error.h"
+#include "app/core/prompter.h"
+#include "app/ui/frm_main.h"
+#include "app/ui/qt_prompter.h"
+#include "app/ui/startup.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Kestrelbinder");
+    QApplication::setOrganizationName("Tarnwolde");
+    if (QStyle* fusion = QStyleFactory::create("Fusion")) QApplication::setStyle(fusion);
+
+    kb::QtPrompter prompter;
+    kb::ScopedPrompter scoped(prompter);
+
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::unique_ptr<kb::frmMain> window;
+    try {
+        window = kb::Main(kb::CommandLineOf(arguments));
+    } catch (const kb::KbError& e) {
+        kb::MsgBox("Run-time error '" + std::to_string(e.Number()) + "':\r\r" + e.Description(),
+                   kb::mb::OKOnly | kb::mb::Critical, kb::kAppTitle);
+        return 1;
+    } catch (const std::exception& e) {
+        kb::MsgBox(std::string("Run-time error:\r\r") + e.what(), kb::mb::OKOnly | kb::mb::Critical,
+                   kb::kAppTitle);
+        return 1;
+    }
+    const int result = QApplication::exec();
+    window.reset();
+    return result;
+}

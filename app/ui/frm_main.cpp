@@ -1,0 +1,234 @@
+#include "app/ui/frm_main.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QSessionManager>
+#include <QTabBar>
+
+#include <cmath>
+
+#include "app/core/active_splitter.h"
+#include "app/core/debug_log.h"
+#include "app/core/prompter.h"
+#include "app/core/temp_manager.h"
+#include "app/core/version.h"
+#include "app/pluginhost/plugin_rows.h"
+#include "app/pluginhost/plugin_sys.h"
+#include "app/ui/frm_about.h"
+#include "app/ui/main_window_messages.h"
+#include "app/ui/plugin_host_callback.h"
+#include "app/ui/tip_of_the_day.h"
+#include "platform/program_folder.h"
+
+namespace kb {
+
+namespace {
+
+// The layout's twips are drawn a little larger than the classic 15 twips to the pixel, so
+// that texts stay readable on today's screens.
+constexpr double kTwipsPerPixel = 12.0;
+
+constexpr const char* kBusyQuestion =
+    "Kestrelbinder is currently performing a task. If you close the program now unexpected "
+    "problems may occur. If Kestrelbinder is gathering or compressing, you must use "
+    "ctrl+alt+del to terminate the process after exiting the main program as that task is "
+    "normally uninterruptable. If a cancel button is visible near the progress bar you should "
+    "use that first. Are you sure you want to try and exit now?";
+
+// Captions break lines with CR; labels break them at LF.
+QString Display(std::string s) {
+    for (char& c : s)
+        if (c == '\r') c = '\n';
+    return QString::fromStdString(s);
+}
+
+}  // namespace
+
+int Twips(int twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+
+frmMain::frmMain() {
+    setObjectName("frmMain");
+    messages_ = new MainWindowMessages(this);
+    PluginMainWindow = messages_;
+    SetCallbackMainWindow(this);
+    SetPluginHostCallback(&PluginHostCallback);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        bool cancel = false;
+        Form_QueryUnload(cancel, 2);
+        if (cancel) manager.cancel();
+    });
+    Form_Initialize();
+}
+
+frmMain::~frmMain() {
+    Form_Terminate();
+    if (PluginMainWindow == messages_) PluginMainWindow = nullptr;
+    if (PluginSplitter == splitter_.get()) PluginSplitter = nullptr;
+    if (PluginList.onChanged) PluginList.onChanged = nullptr;
+    SetCallbackMainWindow(nullptr);
+}
+
+void frmMain::Form_Initialize() {
+    DebugLog("Form_Initialize entered");
+    FormLoading = true;
+    FolderSizesStale = true;
+    SplitWizStage = 1;
+    splitter_ = std::make_unique<ActiveSplitter>();
+    PluginSplitter = splitter_.get();
+    // Reverting the general options resets them first, and that first use of a control loads
+    // the window.
+    cmdOptGenCancel_Click();
+    cmdSplitWizReset_Click();
+    Tabs_->setProperty("Tag", QString::number(Tabs_->currentIndex()));
+    DebugLog("Form_Initialize finsished");
+    FormLoading = false;
+}
+
+void frmMain::EnsureLoaded() {
+    if (loaded_) return;
+    loaded_ = true;
+    Form_Load();
+}
+
+void frmMain::Form_Load() {
+    DebugLog("Form_Load entered");
+    FormLoading = true;
+    BuildWindow();
+    resize(Twips(10000), Twips(5790));
+    lblVersion_->setText(QString::fromStdString("Version " + VersionText()));
+    if (!tips_) tips_ = std::make_unique<TipOfTheDay>();
+    lblTipContent_->setText(QString::fromStdString(tips_->NextTip()));
+    helpFile_ = platform::ProgramFolder();
+    if (!helpFile_.empty() && helpFile_.back() == '/') helpFile_.pop_back();
+    helpFile_ += "/Kestrelbinder4.hlp";
+    // The image lists are attached as each page is built; the tab images go on last.
+    WelcomeTabs_Click();
+    for (const char* preset : {"720KB DSDD", "1.38MB DSHD", "1 Mb", "2 Mb", "100 Mb"})
+        cmbPreset_->addItem(preset);
+    cmdSplitWizReset_Click();
+    lblFragNamingHelp_->setText(Display(
+        "You may use the following special symbols...\r%f = Name of the file being split\r"
+        "%x = Original filename extension\r%n = Piece number\r%N = 3-digit piece number\r\r"
+        "Note: Either %n or %N *MUST* be used at least once."));
+    lblCompressionInfo_->setText(Display(
+        "This version of Kestrelbinder uses GreenEclipse CAB compression.\rIt does not work "
+        "properly for selections greater than 1GB, so for larger files you are recommended to "
+        "compress with an external program."));
+    DebugLog("Form_Load finished");
+}
+
+void frmMain::cmdOptGenCancel_Click() {
+    const bool kept = FormLoading;
+    FormLoading = true;
+    cmdOptGenReset_Click();
+    FormLoading = kept;
+    // The general options page loads the stored default folders and segment size here.
+}
+
+void frmMain::cmdOptGenReset_Click() {
+    EnsureLoaded();
+    // The general options page puts back its defaults here (slider 8, no default folders,
+    // 262144-byte segments for the splitter and the assembler panel), with its message unless
+    // FormLoading.
+}
+
+void frmMain::cmdSplitWizReset_Click() {
+    // The splitter wizard puts back its defaults and stage 1 here.
+}
+
+void frmMain::RefreshExtraFilesOptions() {
+    // The splitter wizard's extra-files options refresh themselves here.
+}
+
+void frmMain::HandleArguments() {
+    // The command-line handling reads the arguments here.
+}
+
+std::string frmMain::SelectedTabKey() const {
+    return Tabs_->tabData(Tabs_->currentIndex()).toString().toStdString();
+}
+
+void frmMain::SelectTab(const std::string& key) {
+    for (int i = 0; i < Tabs_->count(); ++i) {
+        if (Tabs_->tabData(i).toString().toStdString() != key) continue;
+        if (i == Tabs_->currentIndex())
+            Tabs_Click();
+        else
+            Tabs_->setCurrentIndex(i);  // runs Tabs_Click
+        return;
+    }
+}
+
+void frmMain::Tabs_Click() {
+    const std::string key = SelectedTabKey();
+    fSplitPanel_->setVisible(key == "Splitter");
+    fAssPanel_->setVisible(key == "Assembler");
+    fOptPanel_->setVisible(key == "Options");
+    fWelcome_->setVisible(key == "Frontpage");
+    fSplitPanel_->setEnabled(key == "Splitter");
+    fOptPanel_->setEnabled(key == "Options");
+    fWelcome_->setEnabled(key == "Frontpage");
+    if (key == "Splitter") RefreshExtraFilesOptions();
+    const QString index = QString::number(Tabs_->currentIndex());
+    if (index != Tabs_->property("Tag").toString()) BroadcastPluginEvent(PLUGIN_EVT_TAB_CHANGED);
+    Tabs_->setProperty("Tag", index);
+}
+
+void frmMain::cmdTipNext_Click() {
+    if (!tips_) tips_ = std::make_unique<TipOfTheDay>();
+    lblTipContent_->setText(QString::fromStdString(tips_->NextTip()));
+}
+
+void frmMain::cmdTipPrevious_Click() {
+    if (!tips_) tips_ = std::make_unique<TipOfTheDay>();
+    lblTipContent_->setText(QString::fromStdString(tips_->PreviousTip()));
+}
+
+void frmMain::cmdAbout_Click() {
+    frmAbout about(this);
+    about.exec();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    bool cancel = false;
+    Form_QueryUnload(cancel, event->spontaneous() ? 0 : 1);
+    if (cancel) {
+        event->ignore();
+        return;
+    }
+    if (!unloaded_) {
+        unloaded_ = true;
+        bool unused = false;
+        Form_Unload(unused);
+    }
+    event->accept();
+}
+
+void frmMain::Form_QueryUnload(bool& Cancel, int UnloadMode) {
+    if ((UnloadMode == 0 || UnloadMode == 2) && SplitBusy) {
+        if (MsgBox(kBusyQuestion, mb::OKCancel | mb::Exclamation | mb::DefaultButton2,
+                   "Unable to exit cleanly") == Answer::Cancel)
+            Cancel = true;
+    }
+}
+
+void frmMain::Form_Unload(bool& /*Cancel*/) {
+    DebugLog("Form_Unload started");
+    for (int n = 1; n <= PluginList.Count(); ++n)
+        if (PluginList.Ticked(n)) SendPluginCommand(static_cast<int16_t>(n - 1), PLUGIN_EVT_HOST_CLOSING);
+    DisableSubclassing(MainWindowHandle());
+    TempManager::Instance().RemoveAllTempFiles();
+    DebugLog("Form_Unload finished");
+}
+
+void frmMain::Form_Terminate() {
+    DebugLog("Form_Terminate started");
+    ShutdownAllPlugins();
+    DebugLog("Form_Terminate finished");
+}
+
+}  // namespace kb

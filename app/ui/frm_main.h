@@ -1,0 +1,129 @@
+#pragma once
+// The program's one main window: four pages behind the tab strip `Tabs` (the front page, the
+// splitter wizard, the assembler wizard and the configuration pages), the busy flag that
+// guards closing, and the order in which the window starts and shuts down.
+//
+// The pages' own behaviour lives with each page; this window owns their frames, the
+// creation steps that fill them, the tab switching with its plug-in notice, and closing.
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTabBar;
+class QTreeWidget;
+
+namespace kb {
+
+class ActiveSplitter;
+class MainWindowMessages;
+class TipOfTheDay;
+class ucProgressPanel;
+
+class frmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    // Runs the initialise steps, which load the window (its load steps) on the way. The
+    // window is not shown.
+    frmMain();
+    // The window object's final release: every plug-in slot is unloaded.
+    ~frmMain() override;
+
+    // Hands the command line to the window. Reading it comes with the command-line handling;
+    // until then this does nothing.
+    void HandleArguments();
+
+    // Selects the tab of a key ("Frontpage", "Splitter", "Assembler", "Options"), which runs
+    // the tab strip's click handling as a user's click would.
+    void SelectTab(const std::string& key);
+    // The key of the selected tab.
+    std::string SelectedTabKey() const;
+
+    // Asked before the window closes: UnloadMode 0 for the user's close, 1 for a close from
+    // code, 2 for the end of the desktop session. Setting Cancel keeps the window open.
+    void Form_QueryUnload(bool& Cancel, int UnloadMode);
+    // The plug-ins' closing notice, the window side of message forwarding taken away, and the
+    // temporary files deleted.
+    void Form_Unload(bool& Cancel);
+
+    // True while the splitter wizard prepares data or a split runs.
+    bool SplitBusy = false;
+    bool FormLoading = false;
+    int16_t SplitWizStage = 0;
+    bool FolderSizesStale = false;
+    bool SplitWizInUse = false;
+
+    ActiveSplitter& Splitter() { return *splitter_; }
+    ucProgressPanel* fSptProgPan() { return fSptProgPan_; }
+    // The program's help file.
+    const std::string& HelpFile() const { return helpFile_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Initialize();
+    void Form_Load();
+    // The first use of a control loads the window.
+    void EnsureLoaded();
+    void Tabs_Click();
+    void Form_Terminate();
+
+    // Steps of the pages that their own code fills in.
+    void cmdOptGenCancel_Click();
+    void cmdOptGenReset_Click();
+    void cmdSplitWizReset_Click();
+    void WelcomeTabs_Click();
+    void RefreshExtraFilesOptions();
+
+    void cmdTipNext_Click();
+    void cmdTipPrevious_Click();
+    void cmdAbout_Click();
+
+    void BuildWindow();
+    QWidget* BuildFrontPage();
+    QWidget* BuildSplitterPage();
+    QWidget* BuildAssemblerPage();
+    QWidget* BuildOptionsPage();
+    void ShowPluginRows();
+
+    bool loaded_ = false;
+    bool unloaded_ = false;
+    std::unique_ptr<ActiveSplitter> splitter_;
+    std::unique_ptr<TipOfTheDay> tips_;
+    std::string helpFile_;
+    MainWindowMessages* messages_ = nullptr;
+
+    QTabBar* Tabs_ = nullptr;
+    QFrame* fWelcome_ = nullptr;
+    QFrame* fSplitPanel_ = nullptr;
+    QWidget* fAssPanel_ = nullptr;
+    QFrame* fOptPanel_ = nullptr;
+    QFrame* fSplitStageIntro_ = nullptr;
+    ucProgressPanel* fSptProgPan_ = nullptr;
+
+    QLabel* lblVersion_ = nullptr;
+    QLabel* lblTipContent_ = nullptr;
+    QTabBar* WelcomeTabs_ = nullptr;
+    QListWidget* lvStartupTasks_ = nullptr;
+    QPushButton* cmdWelcomeOK_ = nullptr;
+    QComboBox* cmbPreset_ = nullptr;
+    QLabel* lblFragNamingHelp_ = nullptr;
+    QLabel* lblCompressionInfo_ = nullptr;
+    QTabBar* OptTabs_ = nullptr;
+    QTreeWidget* PluginList_ = nullptr;
+};
+
+// One twip is 1/1440 inch; the window's layout is given in twips and drawn at this scale.
+int Twips(int twips);
+
+}  // namespace kb

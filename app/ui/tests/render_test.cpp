@@ -1,0 +1,85 @@
+// Renders the main window's pages and each top-level dialog into PNG files in the build
+// folder ("screenshots/"), so that the look can be reviewed without a display.
+#include <QCoreApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTabBar>
+
+#include <gtest/gtest.h>
+
+#include "app/ui/frm_about.h"
+#include "app/ui/frm_main.h"
+#include "app/ui/frm_splash.h"
+#include "app/ui/qt_prompter.h"
+#include "app/ui/tests/ui_fixture.h"
+#include "app/ui/uc_progress_panel.h"
+
+#include <QMessageBox>
+
+namespace kb {
+namespace {
+
+using testing::UiTest;
+
+QString Folder() {
+    QString folder = QString(KB_UI_BINARY_DIR) + "/screenshots";
+    QDir().mkpath(folder);
+    return folder;
+}
+
+void Save(QWidget& w, const char* name) {
+    w.show();
+    QCoreApplication::processEvents();
+    const QPixmap shot = w.grab();
+    EXPECT_FALSE(shot.isNull()) << name;
+    EXPECT_GT(shot.width(), 100) << name;
+    const QString path = Folder() + "/" + name + ".png";
+    EXPECT_TRUE(shot.save(path)) << path.toStdString();
+}
+
+class RenderTest : public UiTest {};
+
+TEST_F(RenderTest, MainWindowPages) {
+    frmMain w;
+    PluginList.Add(1, PluginRow{"TEA Encryption", "Padlock", "/opt/libTea.so", "Encryptor",
+                                "Excellent", "CompatExcellent", 0, true});
+    for (const char* key : {"Frontpage", "Splitter", "Assembler", "Options"}) {
+        w.SelectTab(key);
+        Save(w, (std::string("main-") + key).c_str());
+    }
+    w.findChild<QTabBar*>("OptTabs")->setCurrentIndex(1);
+    Save(w, "main-Options-Plugins");
+    w.SelectTab("Splitter");
+    w.findChild<QWidget*>("fSplitStageIntro")->hide();
+    ucProgressPanel* panel = w.fSptProgPan();
+    panel->SetCaption("Splitting...");
+    panel->SetPB1Caption("Total progress:");
+    panel->SetPB2Caption("Current piece:");
+    panel->SetBottomText("Clicking cancel will allow you to save the current progress and "
+                         "continue later.");
+    uint32_t now = 0;
+    ucProgressPanel::SetTickSource([&now] { return now; });
+    panel->StartTimings();
+    now = 95000;
+    panel->SetPB2Percent(70);
+    panel->SetPB1Percent(42);
+    ucProgressPanel::SetTickSource(nullptr);
+    panel->show();
+    Save(w, "main-Splitter-progress");
+    w.hide();
+}
+
+TEST_F(RenderTest, Dialogs) {
+    frmSplash splash;
+    Save(splash, "splash");
+    frmAbout about;
+    Save(about, "about");
+    std::unique_ptr<QMessageBox> box(QtPrompter::BuildMessageBox(
+        "Kestrelbinder is currently performing a task. Are you sure you want to try and exit "
+        "now?",
+        mb::OKCancel | mb::Exclamation | mb::DefaultButton2, "Unable to exit cleanly"));
+    Save(*box, "messagebox");
+}
+
+}  // namespace
+}  // namespace kb
