@@ -8,6 +8,7 @@
 #include "app/core/general.h"
 #include "app/core/kb_error.h"
 #include "app/core/split_resume_source.h"
+#include "app/core/temp_manager.h"
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/temp_folder.h"
@@ -278,6 +279,19 @@ TEST(SplitResumeSource, OnlyTheProgramsOwnArchiveIsTakenOverAsTemporary) {
     };
     for (const auto& c : cases) EXPECT_EQ(IsTemporaryArchiveOfSplit(c.source, c.stored), c.temporary) << c.source;
 
+    TempManager& temps = TempManager::Instance();
+    const std::string stale = tmp.Write("kbtOLD.tmp", "old");
+    temps.MarkTempFile("EncArchive", stale);
+    temps.MarkTempFile("Archive", archive);  // still registered from this run
+    TakeOverTemporarySource(archive, "selection.cab");
+    EXPECT_EQ(temps.GetTempFilePath("Archive"), archive);
+    EXPECT_TRUE(std::filesystem::exists(archive));
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_THROW(temps.GetTempFilePath("EncArchive"), KbError);
+
+    TakeOverTemporarySource(elsewhere, "selection.cab");
+    EXPECT_EQ(temps.GetTempFilePath("Archive"), archive);
+    temps.UnmarkTempFile("Archive");
 }
 
 }  // namespace
