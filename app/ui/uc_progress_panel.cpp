@@ -178,7 +178,11 @@ void ucProgressPanel::SetCancelVisible(bool visible) {
     if (visible) cmdCancel_->setEnabled(true);
 }
 
-bool ucProgressPanel::CancelClicked() const { return CancelVisible() && !cmdCancel_->isEnabled(); }
+// The button's own disabled state, as for visibility: a panel on a page that is disabled as a
+// whole (another tab is shown) has not been cancelled.
+bool ucProgressPanel::CancelClicked() const {
+    return CancelVisible() && cmdCancel_->testAttribute(Qt::WA_ForceDisabled);
+}
 
 bool ucProgressPanel::ShowTimings() const { return !lblTimings_->isHidden(); }
 

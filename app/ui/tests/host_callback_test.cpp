@@ -1,5 +1,8 @@
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -119,6 +122,30 @@ TEST_F(HostCallbackTest, SubclassingForwardsWindowEventsToThePlugin) {
     QCoreApplication::sendEvent(&window, &free);
     EXPECT_EQ(window.handled, 2);
     EXPECT_EQ(Count(rec, PLUGIN_EVT_WINDOW_MESSAGE), after);
+}
+
+TEST(MainWindowMessages, EventsBecomeMessagesWithTheirParameters) {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_F1, Qt::ShiftModifier);
+    QResizeEvent resize(QSize(640, 480), QSize(10, 10));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(12, 34), QPointF(12, 34), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QEvent other(QEvent::User);
+    struct Case {
+        QEvent* event;
+        int32_t message, wParam, lParam;
+    };
+    const Case cases[] = {
+        {&key, QEvent::KeyPress, Qt::Key_F1, static_cast<int32_t>(Qt::ShiftModifier)},
+        {&resize, QEvent::Resize, 0, (480 << 16) | 640},
+        {&press, QEvent::MouseButtonPress, Qt::LeftButton, (34 << 16) | 12},
+        {&other, QEvent::User, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const auto m = MainWindowMessages::MessageOf(c.event);
+        EXPECT_EQ(m.message, c.message);
+        EXPECT_EQ(m.wParam, c.wParam) << c.message;
+        EXPECT_EQ(m.lParam, c.lParam) << c.message;
+    }
 }
 
 TEST_F(HostCallbackTest, FindsControlWindowsByNameAndIndex) {

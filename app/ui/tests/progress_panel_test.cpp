@@ -106,12 +106,16 @@ TEST_F(ProgressPanelTest, CancelIsRecordedUntilRearmed) {
     EXPECT_TRUE(button->isEnabled());
 }
 
-TEST_F(ProgressPanelTest, CancelOnAHiddenPageIsNotLost) {
+TEST_F(ProgressPanelTest, HiddenOrDisabledPagesNeitherLoseNorInventAClick) {
     QWidget page;
     panel->setParent(&page);
     page.show();
+    page.setEnabled(false);
+    EXPECT_FALSE(panel->CancelClicked());
+    page.setEnabled(true);
     Child<QPushButton>("cmdCancel")->click();
     page.hide();
+    page.setEnabled(false);
     EXPECT_TRUE(panel->CancelVisible());
     EXPECT_TRUE(panel->CancelClicked());
     panel->setParent(nullptr);
