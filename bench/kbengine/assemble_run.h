@@ -1,0 +1,40 @@
+#pragma once
+// What "assemble" and "resume-assemble" share: the answers to the joining engine's events
+// from the command line, and the run with its closing JSON line.
+
+#include <cstdint>
+#include <string>
+
+#include "app/core/active_assembler.h"
+#include "bench/kbengine/args.h"
+
+namespace kb::engine {
+
+// --passphrase TEXT answers the first passphrase request (a refused one cancels);
+// --cancel-after K cancels in the K-th progress event, --save TASKFILE then names the task
+// file (without it the partial output is deleted). A disk request is answered once by
+// carrying on (the piece may be there by now); asked again for the same piece, it cancels
+// like --cancel-after.
+class CommandLineAnswers : public AssemblerListener {
+public:
+    explicit CommandLineAnswers(Args& args);
+
+    void AssembleInterval(int32_t PBCurrent, int32_t FragPercent, bool& Cancel,
+                          std::string& SaveStateFile) override;
+    void RequireNextDisk(int32_t& DiskNumber, bool& Cancel, std::string& SaveStateFile) override;
+    void RequirePassphrase(std::string& Passphrase, bool& Cancel, bool FirstRequest) override;
+
+private:
+    std::string passphrase_;
+    bool havePassphrase_ = false;
+    int64_t cancelAfter_ = 0;
+    int64_t intervals_ = 0;
+    std::string save_;
+    int32_t lastDisk_ = 0;
+};
+
+// Runs Assemble and prints {"result": R, "output": "...", "bytes": N, "seconds": S,
+// "mb_per_s": X}; returns the exit status (0 when the join completed, else 1).
+int AssembleAndReport(ActiveAssembler& a, std::string& destination);
+
+}  // namespace kb::engine

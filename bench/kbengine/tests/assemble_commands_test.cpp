@@ -1,0 +1,124 @@
+// The driver's joining commands: info, assemble, and resume-assemble after a saved stop.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <regex>
+
+#include "app/core/testing/temp_folder.h"
+#include "app/core/tests/series_fixtures.h"
+
+namespace {
+
+using kb::testing::ReadAll;
+using kb::testing::TempFolder;
+
+struct Result {
+    int status = -1;
+    std::string lastLine;
+    std::string errors;
+};
+
+std::string Quote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+Result Engine(const std::string& arguments, const TempFolder& scratch) {
+    const std::string err = scratch.File("stderr.txt");
+    const std::string cmd = Quote(KBENGINE_PATH) + " " + arguments + " 2>" + Quote(err);
+    Result r;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    while (fgets(buf, sizeof buf, p)) {
+        std::string line = buf;
+        if (!line.empty() && line.back() == '\n') line.pop_back();
+        r.lastLine = line;
+    }
+    const int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    r.errors = ReadAll(err);
+    return r;
+}
+
+std::string Member(const std::string& json, const std::string& key) {
+    std::smatch m;
+    std::regex re("\"" + key + "\": (\"(?:[^\"\\\\]|\\\\.)*\"|[^,}]+)");
+    return std::regex_search(json, m, re) ? m[1].str() : "";
+}
+
+std::string Random(size_t n) {
+    auto v = kb::testing::RandomBytes(n, 21);
+    return std::string(v.begin(), v.end());
+}
+
+TEST(KbEngineAssemble, InfoDescribesBareAndFormattedSets) {
+    TempFolder dir;
+    kb::testing::Format4Options o;
+    o.name = "Report.doc";
+    o.encryption = 3;
+    o.compression = 2;
+    auto own = kb::testing::WriteFormat4Series(dir, Random(2500), o, kb::testing::Dotted3("Report"));
+    Result r = Engine("info " + Quote(own[0]), dir);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.lastLine, "{\"format\": 0, \"count\": 3, \"template\": \"%f.%N\", \"name\": "
+                          "\"Report.doc\", \"compression\": 2, \"encryption\": 3}");
+    kb::testing::WriteRawSeries(dir, Random(2500), 1000, kb::testing::Dotted3("Movie.avi"));
+    r = Engine("info " + Quote(dir.File("Movie.avi.001")), dir);
+    EXPECT_EQ(Member(r.lastLine, "format"), "1");
+    EXPECT_EQ(Member(r.lastLine, "count"), "3");
+    EXPECT_EQ(Member(r.lastLine, "template"), "\"%f.%N\"");
+    EXPECT_EQ(Member(r.lastLine, "name"), "\"Movie.avi.unk\"");
+}
+
+TEST(KbEngineAssemble, StopsSavesAndResumes) {
+    TempFolder src, out, tasks;
+    const std::string data = Random(50000);
+    kb::testing::Format4Options o;
+    o.data = 20000;
+    o.firstData = 20000;
+    auto pieces = kb::testing::WriteFormat4Series(src, data, o, kb::testing::Dotted3("data"));
+    const std::string task = tasks.File("job.uft");
+    Result r = Engine("assemble " + Quote(pieces[0]) + " " + Quote(out.Path()) +
+                       " --segment 4096 --cancel-after 7 --save " + Quote(task),
+                   tasks);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Member(r.lastLine, "result"), "1");
+    EXPECT_EQ(Member(r.lastLine, "output"), "\"" + out.File("data.bin") + "\"");
+    r = Engine("resume-assemble " + Quote(task), tasks);
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(Member(r.lastLine, "result"), "0");
+    EXPECT_EQ(Member(r.lastLine, "bytes"), "50000");
+    EXPECT_EQ(ReadAll(out.File("data.bin")), data);
+}
+
+TEST(KbEngineAssemble, BoxesGoToStandardErrorAndAPassphraseIsTaken) {
+    TempFolder src, out;
+    const std::string data = Random(3000);
+    kb::testing::LegacyOptions o;
+    o.passphrase = "letmein";
+    auto pieces = kb::testing::WriteLegacySeries(src, data, o, kb::testing::Dotted3("old"));
+    Result r = Engine("assemble " + Quote(pieces[0]) + " " + Quote(out.Path()) + " --passphrase nope", src);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.errors.find("Decryption failed"), std::string::npos) << r.errors;
+    r = Engine("assemble " + Quote(pieces[0]) + " " + Quote(out.Path()) + " --passphrase letmein", src);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(ReadAll(out.File("old.bin")), data);
+
+    // A corrupted byte: the CRC box on standard error, and still a complete join.
+    auto own = kb::testing::WriteFormat4Series(src, data, {}, kb::testing::Dotted3("data"));
+    std::string second = ReadAll(own[1]);
+    second[100] ^= 0x20;
+    src.Write("data.002", second);
+    r = Engine("assemble " + Quote(own[0]) + " " + Quote(out.Path()), src);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.errors.find("box: Validation error - CRC32 Mismatch: The CRC-32 values are "
+                            "incorrect for piece 2"),
+              std::string::npos)
+        << r.errors;
+}
+
+}  // namespace
