@@ -1,10 +1,13 @@
 // Usage: tea_bench [MiB, default 1024] [folder, default $TMPDIR or /tmp] [rounds, default 3]
 //
-// Each round times, alternating: the bare cipher encrypting the same number of bytes in
-// memory, the plug-in encrypting the file, the bare cipher decrypting, the plug-in decrypting,
-// and the plug-in encrypting with no progress callback. Medians and ratios are printed.
+// Each round times three pairs, each a run of the bare cipher over the same number of bytes in
+// memory and, right after it, the plug-in on the file: encrypting, decrypting, and encrypting
+// with no progress callback. Each pair gives a ratio (cipher time / file time), so that load
+// that comes and goes on a shared machine falls on both sides of it; the medians of rates and
+// ratios are printed, of wall time and of the process's CPU time (user + system).
 
 #include <dlfcn.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,9 +33,29 @@ int32_t CountingCallback(int32_t, PluginBstr*, PluginBstr*, int32_t*, int32_t*) 
     return PLUGIN_OK;
 }
 
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
+
+// Wall and CPU seconds of one timed run.
+struct Timing {
+    double wall = 0, cpu = 0;
+};
+
+class Stopwatch {
+public:
+    Stopwatch() : wall_(Clock::now()), cpu_(CpuSeconds()) {}
+    Timing Stop() const {
+        return {std::chrono::duration<double>(Clock::now() - wall_).count(), CpuSeconds() - cpu_};
+    }
+
+private:
+    Clock::time_point wall_;
+    double cpu_;
+};
 
 void Fill(uint8_t* p, size_t n, uint64_t& state) {
     for (size_t i = 0; i + 8 <= n; i += 8) {
@@ -60,9 +83,9 @@ bool MakeSource(const std::string& path, uint64_t bytes) {
 }
 
 // The bare cipher over `bytes` bytes, a 16 MiB buffer at a time, windows in turn as in a file.
-double MemoryRun(std::vector<uint8_t>& buffer, const kb::tea::KeyWindows& windows, uint64_t bytes,
+Timing MemoryRun(std::vector<uint8_t>& buffer, const kb::tea::KeyWindows& windows, uint64_t bytes,
                  bool encrypt) {
-    const auto start = Clock::now();
+    const Stopwatch watch;
     uint64_t block = 0;
     for (uint64_t done = 0; done < bytes; done += buffer.size()) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), bytes - done));
@@ -75,27 +98,43 @@ double MemoryRun(std::vector<uint8_t>& buffer, const kb::tea::KeyWindows& window
             std::memcpy(buffer.data() + i, words, 8);
         }
     }
-    return Seconds(start);
+    return watch.Stop();
 }
 
-double FileRun(PluginMainProc main, PluginHostCallbackProc callback, int32_t cmd,
+Timing FileRun(PluginMainProc main, PluginHostCallbackProc callback, int32_t cmd,
                const std::string& from, const std::string& to, int32_t& result) {
     PluginBstr a = PluginBstrAllocText(from.c_str()), b = PluginBstrAllocText(to.c_str()),
                c = PluginBstrAllocText("bench passphrase");
     int32_t zero = 0;
-    const auto start = Clock::now();
+    const Stopwatch watch;
     result = main(cmd, callback, &a, &b, &c, &zero);
-    const double s = Seconds(start);
+    const Timing t = watch.Stop();
     PluginBstrFree(a);
     PluginBstrFree(b);
     PluginBstrFree(c);
-    return s;
+    return t;
 }
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
+
+// The pairs of one kind over all rounds.
+struct Pairs {
+    std::vector<double> peerWall, fileWall, wallRatio, cpuRatio;
+    void Add(const Timing& peer, const Timing& file) {
+        peerWall.push_back(peer.wall);
+        fileWall.push_back(file.wall);
+        wallRatio.push_back(peer.wall / file.wall);
+        cpuRatio.push_back(peer.cpu / file.cpu);
+    }
+    void Print(const char* what, double mb) const {
+        std::printf("%-36s cipher %6.1f MB/s  file %6.1f MB/s  ratio wall %.3f cpu %.3f\n", what,
+                    mb / Median(peerWall), mb / Median(fileWall), Median(wallRatio),
+                    Median(cpuRatio));
+    }
+};
 
 }  // namespace
 
@@ -126,20 +165,21 @@ int main(int argc, char** argv) {
     kb::tea::DrawKeyBlock(key);
     const kb::tea::KeyWindows windows = kb::tea::CutKeyWindows(key);
 
-    std::vector<double> memEnc, fileEnc, memDec, fileDec, fileEncQuiet;
+    Pairs encrypt, decrypt, quiet;
     int64_t reports = 0;
     bool ok = true;
     for (int r = 0; r < rounds && ok; ++r) {
         int32_t res = 0;
-        memEnc.push_back(MemoryRun(buffer, windows, bytes, true));
+        Timing peer = MemoryRun(buffer, windows, bytes, true);
         g_reports = 0;
-        fileEnc.push_back(FileRun(main, &CountingCallback, PLUGIN_CMD_ENCRYPT_FILE, src, enc, res));
+        encrypt.Add(peer, FileRun(main, &CountingCallback, PLUGIN_CMD_ENCRYPT_FILE, src, enc, res));
         reports = g_reports;
         ok = ok && res == 0;
-        memDec.push_back(MemoryRun(buffer, windows, bytes, false));
-        fileDec.push_back(FileRun(main, &CountingCallback, PLUGIN_CMD_DECRYPT_FILE, enc, dec, res));
+        peer = MemoryRun(buffer, windows, bytes, false);
+        decrypt.Add(peer, FileRun(main, &CountingCallback, PLUGIN_CMD_DECRYPT_FILE, enc, dec, res));
         ok = ok && res == 0;
-        fileEncQuiet.push_back(FileRun(main, nullptr, PLUGIN_CMD_ENCRYPT_FILE, src, enc, res));
+        peer = MemoryRun(buffer, windows, bytes, true);
+        quiet.Add(peer, FileRun(main, nullptr, PLUGIN_CMD_ENCRYPT_FILE, src, enc, res));
         ok = ok && res == 0;
     }
     std::remove(src.c_str());
@@ -151,15 +191,11 @@ int main(int argc, char** argv) {
     }
 
     const double mb = static_cast<double>(bytes) / 1e6;
-    const double me = Median(memEnc), fe = Median(fileEnc), md = Median(memDec), fd = Median(fileDec),
-                 fq = Median(fileEncQuiet);
     std::printf("bytes %llu, rounds %d, progress reports per encryption %lld\n",
                 static_cast<unsigned long long>(bytes), rounds, static_cast<long long>(reports));
-    std::printf("in-memory encrypt   %8.1f MB/s\n", mb / me);
-    std::printf("file encrypt        %8.1f MB/s  ratio %.3f\n", mb / fe, me / fe);
-    std::printf("in-memory decrypt   %8.1f MB/s\n", mb / md);
-    std::printf("file decrypt        %8.1f MB/s  ratio %.3f\n", mb / fd, md / fd);
-    std::printf("file encrypt, no progress callback %8.1f MB/s  ratio %.3f\n", mb / fq, me / fq);
+    encrypt.Print("encrypt", mb);
+    decrypt.Print("decrypt", mb);
+    quiet.Print("encrypt, no progress callback", mb);
     dlclose(lib);
     return 0;
 }
