@@ -70,6 +70,8 @@ TEST(AssemblerJoin, OwnFormatRoundTrips) {
         EXPECT_EQ(ReadAll(j.a.BigFile), data);
         EXPECT_EQ(j.a.LastFileFormatUsed, 11);
         EXPECT_EQ(j.events.starts, 1);
+        // Pending window messages run after every chunk.
+        EXPECT_EQ(p.doEventsCount, static_cast<int>(j.events.totals.size()));
         if (!j.events.totals.empty()) {
             EXPECT_EQ(j.events.totals.back(), 100);
         }
