@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 
 #include "app/core/active_assembler.h"
@@ -287,6 +288,14 @@ bool ActiveAssembler::OpenPiece(Run& r) {
             out = TempManager::Instance().CreateTempFile("AssEncArchive", "kbt");
         } else {
             out = RemoveTrailingBackslash(destinationFolder_, true) + "/" + GetFileNameFromPath(OrigFile);
+            if (OutputIsAPiece(r, out)) {
+                MsgBox("The assembled file " + out +
+                           " would replace a piece of the series it is assembled from. Please "
+                           "choose another destination folder.",
+                       mb::OKOnly | mb::Critical, "Unable to assemble");
+                CloseBF(kPieceSlot);
+                return false;
+            }
         }
         BigFile = out;
         DebugLog("Opening " + out + " for output");
@@ -327,6 +336,19 @@ bool ActiveAssembler::OpenPiece(Run& r) {
         r.chunk = 0;
     }
     return true;
+}
+
+// Opening the output would empty the piece being read when it is one of the set's pieces (a
+// set joined into its own folder whose stored name is a piece's name).
+bool ActiveAssembler::OutputIsAPiece(const Run& r, const std::string& out) const {
+    std::error_code ec;
+    if (!std::filesystem::exists(out, ec)) return false;
+    for (int32_t i = 1; i <= r.count; ++i) {
+        const std::string piece = r.Piece(*this, i);
+        if (!std::filesystem::exists(piece, ec)) break;
+        if (std::filesystem::equivalent(piece, out, ec)) return true;
+    }
+    return false;
 }
 
 bool ActiveAssembler::JoinChunks(Run& r, std::vector<uint8_t>& buffer) {

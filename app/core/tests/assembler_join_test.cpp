@@ -245,6 +245,23 @@ TEST(AssemblerJoin, NamesFromTheHeaderNeverLeaveTheDestination) {
     }
 }
 
+TEST(AssemblerJoin, AnOutputNamedLikeAPieceNeverEmptiesThatPiece) {
+    ScriptedPrompter p;
+    Join j;
+    testing::Format4Options o;
+    o.name = "clip.002";  // the stored name of piece 2 when joined into the pieces' own folder
+    auto pieces = testing::WriteFormat4Series(j.src, Random(3000), o, testing::Dotted3("clip"));
+    const std::string before = ReadAll(pieces[1]);
+    p.Answer(Answer::OK);
+    j.a.SetFileToAssemble(pieces[0]);
+    j.a.SetDestinationFolder(j.src.Path());
+    std::string d = j.src.Path();
+    EXPECT_EQ(j.a.Assemble(d), 1);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Unable to assemble");
+    EXPECT_EQ(ReadAll(pieces[1]), before);
+}
+
 TEST(AssemblerJoin, AFailedWriteIsAFatalErrorNotASuccess) {
     ScriptedPrompter p;
     Join j;
