@@ -343,10 +343,13 @@ bool ActiveAssembler::OpenPiece(Run& r) {
 bool ActiveAssembler::OutputIsAPiece(const Run& r, const std::string& out) const {
     std::error_code ec;
     if (!std::filesystem::exists(out, ec)) return false;
+    std::string previous;
     for (int32_t i = 1; i <= r.count; ++i) {
         const std::string piece = r.Piece(*this, i);
-        if (!std::filesystem::exists(piece, ec)) break;
+        // A template without a number names every piece alike: one look is enough.
+        if (piece == previous || !std::filesystem::exists(piece, ec)) break;
         if (std::filesystem::equivalent(piece, out, ec)) return true;
+        previous = piece;
     }
     return false;
 }
