@@ -91,7 +91,7 @@ private:
     bool PrepareResume(Run& r, std::string& FinalDestDir);
     bool AskPassphrase(Run& r);
     void SetPieceNaming(Run& r);
-    bool RefuseUnsafeNames(const std::string& name, const std::string& tmpl);
+    bool RefuseUnsafeNames(const std::string& name, const std::string* tmpl);
     bool OpenPiece(Run& r);
     bool OutputIsAPiece(const Run& r, const std::string& out) const;
     bool JoinChunks(Run& r, std::vector<uint8_t>& buffer);

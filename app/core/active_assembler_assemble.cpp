@@ -141,10 +141,16 @@ AssemblerListener& ActiveAssembler::Events() {
 }
 
 // Names from a header come from whoever made the series: only a plain file name is used.
-bool ActiveAssembler::RefuseUnsafeNames(const std::string& name, const std::string& tmpl) {
-    if (IsUsableFileName(name) && tmpl.find('/') == std::string::npos) return false;
+bool ActiveAssembler::RefuseUnsafeNames(const std::string& name, const std::string* tmpl) {
+    // A stored template must number its pieces, or every piece would be the same file, read
+    // again as often as the header's count says.
+    const bool tmplOk = !tmpl || (tmpl->find('/') == std::string::npos &&
+                                  (tmpl->find("%n") != std::string::npos ||
+                                   tmpl->find("%N") != std::string::npos));
+    if (IsUsableFileName(name) && tmplOk) return false;
     MsgBox("This fragment series cannot be assembled: the file name \"" + name +
-               "\" or the naming template \"" + tmpl + "\" it names is not usable.",
+               "\" or the naming template \"" + (tmpl ? *tmpl : std::string()) +
+                   "\" it names is not usable.",
            mb::OKOnly | mb::Critical, "Unable to assemble");
     return true;
 }
@@ -190,7 +196,7 @@ bool ActiveAssembler::PrepareFresh(Run& r) {
                                                        : GuessFragnameTemplate();
     }
     if (RefuseUnsafeNames(GetFileNameFromPath(OrigFile),
-                          r.code == FragmentFormatCode::Format4 ? r.tmpl : "")) {
+                          r.code == FragmentFormatCode::Format4 ? &r.tmpl : nullptr)) {
         CloseBF(kPieceSlot);
         return false;
     }
@@ -248,7 +254,7 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         r.h.Format4 = t.Header;
         OrigFile = StoredFileName(t.Header.storedName);
         r.tmpl = t.Header.namingTemplate;
-        if (RefuseUnsafeNames(GetFileNameFromPath(OrigFile), r.tmpl)) return false;
+        if (RefuseUnsafeNames(GetFileNameFromPath(OrigFile), &r.tmpl)) return false;
         if (CompressionID > 0 || EncryptionID > 0) TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
     } else {
         // A bare set is found under the same names as on a fresh start, and its output is

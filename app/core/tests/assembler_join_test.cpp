@@ -225,6 +225,7 @@ TEST(AssemblerJoin, NamesFromTheHeaderNeverLeaveTheDestination) {
     for (const Case& c : std::vector<Case>{{"..", "%f.%N", true, ""},
                                            {"", "%f.%N", true, ""},
                                            {"ok.bin", "../%f.%N", true, ""},
+                                           {"ok.bin", "%f.bin", true, ""},  // no number
                                            {"../../up/ok.bin", "%f.%N", false, "ok.bin"}}) {
         ScriptedPrompter p;
         Join j;
