@@ -93,6 +93,8 @@ private:
     void SetPieceNaming(Run& r);
     bool RefuseUnsafeNames(const std::string& name, const std::string* tmpl);
     bool OpenPiece(Run& r);
+    bool OpenOutput(Run& r);
+    void PositionInPiece(Run& r, bool pending);
     bool OutputIsAPiece(const Run& r, const std::string& out) const;
     bool JoinChunks(Run& r, std::vector<uint8_t>& buffer);
     void SaveState(Run& r);

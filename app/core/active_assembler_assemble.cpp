@@ -207,7 +207,8 @@ bool ActiveAssembler::PrepareFresh(Run& r) {
     r.headerLength = r.code == FragmentFormatCode::Raw ? 0 : GetPosBF(kPieceSlot);
     SetPieceNaming(r);
     r.n = 1;
-    r.askDisk = Globals::Instance().DiskRemovable(fileToAssemble_) && !FileExists(r.Piece(*this, 2));
+    r.askDisk =
+        Globals::Instance().DiskRemovable(fileToAssemble_) && !FileExists(r.Piece(*this, 2));
     return true;
 }
 
@@ -255,7 +256,8 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         OrigFile = StoredFileName(t.Header.storedName);
         r.tmpl = t.Header.namingTemplate;
         if (RefuseUnsafeNames(GetFileNameFromPath(OrigFile), &r.tmpl)) return false;
-        if (CompressionID > 0 || EncryptionID > 0) TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
+        if (CompressionID > 0 || EncryptionID > 0)
+            TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
     } else {
         // A bare set is found under the same names as on a fresh start, and its output is
         // never the temporary archive of an earlier join of the object.
@@ -287,26 +289,35 @@ bool ActiveAssembler::OpenPiece(Run& r) {
         if (!pending || r.position == 0) r.pieceLength = FileSizeBF(r.Piece(*this, r.n));
         OpenBF(r.Piece(*this, r.n), kPieceSlot, "rb");
     }
-    if (!r.resumed && r.n == 1) {
-        std::string out;
-        if (r.code != FragmentFormatCode::Raw && (CompressionID > 0 || EncryptionID > 0)) {
-            TempManager::Instance().RemoveTempFile("AssEncArchive", true);
-            out = TempManager::Instance().CreateTempFile("AssEncArchive", "kbt");
-        } else {
-            out = RemoveTrailingBackslash(destinationFolder_, true) + "/" + GetFileNameFromPath(OrigFile);
-            if (OutputIsAPiece(r, out)) {
-                MsgBox("The assembled file " + out +
-                           " would replace a piece of the series it is assembled from. Please "
-                           "choose another destination folder.",
-                       mb::OKOnly | mb::Critical, "Unable to assemble");
-                CloseBF(kPieceSlot);
-                return false;
-            }
+    if (!r.resumed && r.n == 1 && !OpenOutput(r)) return false;
+    PositionInPiece(r, pending);
+    return true;
+}
+
+bool ActiveAssembler::OpenOutput(Run& r) {
+    std::string out;
+    if (r.code != FragmentFormatCode::Raw && (CompressionID > 0 || EncryptionID > 0)) {
+        TempManager::Instance().RemoveTempFile("AssEncArchive", true);
+        out = TempManager::Instance().CreateTempFile("AssEncArchive", "kbt");
+    } else {
+        out = RemoveTrailingBackslash(destinationFolder_, true) + "/" +
+              GetFileNameFromPath(OrigFile);
+        if (OutputIsAPiece(r, out)) {
+            MsgBox("The assembled file " + out +
+                       " would replace a piece of the series it is assembled from. Please "
+                       "choose another destination folder.",
+                   mb::OKOnly | mb::Critical, "Unable to assemble");
+            CloseBF(kPieceSlot);
+            return false;
         }
-        BigFile = out;
-        DebugLog("Opening " + out + " for output");
-        OpenBF(out, kOutSlot, "wb");
     }
+    BigFile = out;
+    DebugLog("Opening " + out + " for output");
+    OpenBF(out, kOutSlot, "wb");
+    return true;
+}
+
+void ActiveAssembler::PositionInPiece(Run& r, bool pending) {
     // Every piece's chain starts afresh, also for a piece that holds no data.
     if (!pending || r.position == 0) {
         r.crc = 0;
@@ -341,7 +352,6 @@ bool ActiveAssembler::OpenPiece(Run& r) {
             r.bytesLeft -= kTrailerSize;
         r.chunk = 0;
     }
-    return true;
 }
 
 // Opening the output would empty the piece being read when it is one of the set's pieces (a
