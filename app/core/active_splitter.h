@@ -95,7 +95,7 @@ public:
     // Chooses one piece size so that the series has n pieces; n below 1 counts as (and is
     // set to) 1. A size beyond the limits shows "Unable to set fragment size".
     void SetFragsNeeded(int32_t& n);
-    void SetFragsNeeded(int32_t&& n) { SetFragsNeeded(n); }
+    void SetFragsNeeded(const int32_t& n) { int32_t v = n; SetFragsNeeded(v); }
 
     int32_t FileFormat() const { return fileFormat_; }
     void SetFileFormat(int32_t value) { fileFormat_ = value > 2 ? aftRaw : value; }
@@ -104,14 +104,14 @@ public:
     // clamped value back through its argument.
     int64_t FragmentSize() const { return fragmentSize_; }
     void SetFragmentSize(int64_t& value);
-    void SetFragmentSize(int64_t&& value) { SetFragmentSize(value); }
+    void SetFragmentSize(const int64_t& value) { int64_t v = value; SetFragmentSize(v); }
     // Data bytes in a piece after the first.
     int64_t FragmentDataSize() const;
 
     // Size of the first piece. Setting it switches "different first size" on.
     int64_t FragmentSizeAtStart() const { return fragmentSizeAtStart_; }
     void SetFragmentSizeAtStart(int64_t& value);
-    void SetFragmentSizeAtStart(int64_t&& value) { SetFragmentSizeAtStart(value); }
+    void SetFragmentSizeAtStart(const int64_t& value) { int64_t v = value; SetFragmentSizeAtStart(v); }
     // Data bytes in the first piece.
     int64_t FragmentDataSizeAtStart() const;
 

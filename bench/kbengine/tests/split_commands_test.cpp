@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/core/testing/temp_folder.h"
+#include "bench/kbengine/tests/engine_run.h"
+
+namespace {
+
+using kb::testing::ReadAll;
+using kb::testing::TempFolder;
+
+class KbEngineSplit : public ::testing::Test {
+protected:
+    TempFolder dir;
+    std::string source;
+    void SetUp() override { source = dir.Write("in.dat", kb::testing::RandomBytes(300000, 9)); }
+    std::string Folder(const std::string& name) {
+        std::filesystem::create_directories(dir.File(name));
+        return dir.File(name);
+    }
+    std::vector<std::string> Pieces(const std::string& folder) {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().string());
+        std::sort(names.begin(), names.end());
+        std::vector<std::string> out;
+        for (const auto& n : names) out.push_back(ReadAll(n));
+        return out;
+    }
+};
+
+TEST_F(KbEngineSplit, SplitsCancelsSavesAndResumesToTheSamePieces) {
+    const std::string common = ShellQuote(source) + " ";
+    EngineRun whole = Engine("split " + common + ShellQuote(Folder("whole")) + " --size 70000 --segment 8192");
+    ASSERT_EQ(whole.status, 0) << whole.lastLine;
+    EXPECT_EQ(Member(whole.lastLine, "result"), "1");
+    EXPECT_EQ(Member(whole.lastLine, "pieces"), "5");
+    EXPECT_EQ(Member(whole.lastLine, "bytes"), "300000");
+    EXPECT_FALSE(Member(whole.lastLine, "mb_per_s").empty());
+    EXPECT_TRUE(std::filesystem::exists(dir.File("whole/in.001")));
+
+    const std::string task = dir.File("t.uft");
+    EngineRun cut = Engine("split " + common + ShellQuote(Folder("cut")) +
+                           " --size 70000 --segment 8192 --cancel-after 12 --save " + ShellQuote(task));
+    EXPECT_EQ(Member(cut.lastLine, "result"), "-1");
+    EngineRun resumed = Engine("resume-split " + ShellQuote(task) + " --segment 8192");
+    EXPECT_EQ(Member(resumed.lastLine, "result"), "1");
+    EXPECT_TRUE(Pieces(dir.File("cut")) == Pieces(dir.File("whole")));
+
+    // Without a save path the written pieces go.
+    EngineRun dropped = Engine("split " + common + ShellQuote(Folder("drop")) +
+                               " --size 70000 --segment 8192 --cancel-after 12");
+    EXPECT_EQ(Member(dropped.lastLine, "result"), "1");
+    EXPECT_TRUE(Pieces(dir.File("drop")).empty());
+}
+
+TEST_F(KbEngineSplit, OptionsReachTheSplitter) {
+    EngineRun r = Engine("split " + ShellQuote(source) + " " + ShellQuote(Folder("opts")) +
+                         " --format 1 --count 4 --template '%f-%n.part' --store-name x.y --range 2-3");
+    ASSERT_EQ(r.status, 0) << r.lastLine;
+    EXPECT_EQ(Member(r.lastLine, "pieces"), "4");
+    auto pieces = Pieces(dir.File("opts"));
+    ASSERT_EQ(pieces.size(), 2u);  // four pieces of 75001 bytes (the last shorter), 2 and 3 written
+    EXPECT_TRUE(pieces[0] == ReadAll(source).substr(75001, 75001));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("opts/x-3.part")));
+
+    EngineRun first = Engine("split " + ShellQuote(source) + " " + ShellQuote(Folder("first")) +
+                             " --format 1 --size 100000 --first-size 50000");
+    EXPECT_EQ(Member(first.lastLine, "pieces"), "4");
+    EXPECT_EQ(std::filesystem::file_size(dir.File("first/in.001")), 50000u);
+
+    const std::string base = "split " + ShellQuote(source) + " " + ShellQuote(dir.File("opts")) + " ";
+    for (const char* bad : {"--range 3-2", "--range x", "--format 2", "--save t.uft", "--segment 0"})
+        EXPECT_EQ(Engine(base + bad).status, 2) << bad;
+    EXPECT_EQ(Member(Engine("resume-split " + ShellQuote(dir.File("none.uft"))).lastLine, "error"), "57");
+}
+
+}  // namespace
