@@ -8,6 +8,7 @@ PACKAGES=(
   libisal-dev zlib1g-dev
   qt6-base-dev libgcab-dev cabextract
   xvfb
+  p7zip-full time
   fonts-dejavu-core
   clang libfuzzer-14-dev libclang-rt-14-dev
 )
