@@ -5,6 +5,8 @@
 # each rate as a ratio against cat, and the goals:
 #   format 0 split >= 0.95 x the cat copy rate, and >= 1.25 x the 7-Zip volume rate;
 #   peak memory of the format 0 split below segment + 16 MiB, whatever the file size.
+# Then, on the same file, the join half (bench/join_bench.sh): kbengine assemble of both
+# formats against cat of the pieces and 7z x of the store volumes.
 # Rounds run with a warm page cache, then (when this user may drop the cache) cold: the cache
 # is dropped before every run.
 #
@@ -37,7 +39,7 @@ command -v 7z > /dev/null || { echo "7z is missing (bash scripts/install-deps.sh
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kbsplitbench-XXXXXX")
 cleanup() {
-  if [ "$keep" = 1 ] || [ -n "${given:-}" ]; then rm -rf "$work/out"; else rm -rf "$work"; fi
+  if [ "$keep" = 1 ] || [ -n "${given:-}" ]; then rm -rf "$work/out" "$work/join"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
 if [ -z "$file" ]; then
@@ -140,3 +142,8 @@ small_kib=$(peak_kib "$small")
 rm -f "$small"
 echo "== peak memory of the format 0 split (limit segment + 16 MiB = $limit_kib KiB)"
 echo "  $((bytes / 1048576)) MiB file: $big_kib KiB; $((bytes / 8 / 1048576)) MiB file: $small_kib KiB: $( [ "$big_kib" -lt "$limit_kib" ] && [ "$small_kib" -lt "$limit_kib" ] && echo met || echo NOT met)"
+
+echo
+echo "== joining the same file"
+bash bench/join_bench.sh "$file" --rounds "$rounds" --work "$work/join" \
+  $( [ "$can_drop" = 1 ] && echo --drop-caches )
