@@ -149,18 +149,14 @@ int16_t SplitRun::Body() {
 }
 
 bool SplitRun::WritePiece(int32_t last) {
-    sector_ = 61;
     DebugLog("Start of frag: " + std::to_string(piece_) + " of " + std::to_string(last));
 
-    sector_ = 62;
     if (s_.resumePending_) ResumeFromTask();
 
     for (;;) {  // a piece starts again here when it is rewritten on a new disk
-        sector_ = 63;
         SetPosBF(kSourceSlot, DataOffsetOf(piece_));
         if (bytesLeft_ == 0) sourcePos_ = DataOffsetOf(piece_);
 
-        sector_ = 64;
         if (s_.SpanDisks) {
             const bool ask = !(s_.DontAskForFirstDisk && piece_ == s_.FragFirst);
             if (bytesLeft_ == 0) {
@@ -184,7 +180,6 @@ bool SplitRun::WritePiece(int32_t last) {
             }
         }
 
-        sector_ = 65;
         const std::string path = PiecePath(piece_);
         const bool continuing = bytesLeft_ > 0;
         for (;;) {
@@ -208,7 +203,6 @@ bool SplitRun::WritePiece(int32_t last) {
             }
         }
 
-        sector_ = 66;
         const int64_t dataSize = DataSizeOf(piece_);
         bool restart = false;
         if (continuing) {
@@ -236,7 +230,6 @@ bool SplitRun::WritePiece(int32_t last) {
             segment_ = 0;
         }
 
-        sector_ = 67;
         while (!restart && bytesLeft_ > 0) {
             ++segment_;
             const int32_t k = static_cast<int32_t>(std::min<int64_t>(s_.SegmentSize, bytesLeft_));
@@ -266,7 +259,6 @@ bool SplitRun::WritePiece(int32_t last) {
             continue;
         }
 
-        sector_ = 68;
         if (s_.FileFormat() == aftTarnwolde) {
             SetPosBF(kPieceSlot, piece_ == 1 ? s_.FirstPieceHeaderLength() : 0);
             const std::string record = EncodePieceRecord({piece_, s_.FragsNeeded(), crc_});
@@ -279,7 +271,6 @@ bool SplitRun::WritePiece(int32_t last) {
             }
         }
 
-        sector_ = 69;
         ClosePiece();
         return true;
     }

@@ -305,7 +305,7 @@ TEST_F(SplitTest, AnUnexpectedErrorShowsTheFatalBoxAndClosesTheSlots) {
     }
     ASSERT_EQ(p.boxes.size(), 1u);
     EXPECT_EQ(p.boxes[0].title, "Fatal error");
-    EXPECT_EQ(p.boxes[0].text.rfind("A fatal error has occurred in function Split(), sector 66\n", 0), 0u)
+    EXPECT_EQ(p.boxes[0].text.rfind("A fatal error has occurred in function Split(), sector 6\n", 0), 0u)
         << p.boxes[0].text;
     // TearDown checks that both slots were closed.
 }
