@@ -169,6 +169,7 @@ TEST_F(HostCallbackTest, FindsControlWindowsByNameAndIndex) {
         {"optFileFormatting", 2, option[2]}, {"optfileformatting", 0, option[0]},
         {"optFileFormatting", 3, nullptr}, {"cmdNoSuchButton", 0, nullptr},
         {"lblVersion", 0, nullptr},  // a label has no window of its own
+        {"", 0, nullptr},            // Qt's own unnamed parts are no controls
     };
     for (const Case& c : cases) {
         Text p(c.name);

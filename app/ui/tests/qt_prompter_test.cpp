@@ -45,6 +45,14 @@ TEST(QtPrompter, ButtonsIconAndDefaultComeFromTheStyle) {
     }
 }
 
+TEST(QtPrompter, TextIsShownAsItStands) {
+    // A file name may look like markup; a box must not render it as such.
+    std::unique_ptr<QMessageBox> box(
+        QtPrompter::BuildMessageBox("Unable to open <b>x</b>.frg", mb::OKOnly, "T"));
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    EXPECT_EQ(box->text(), "Unable to open <b>x</b>.frg");
+}
+
 // Presses a button of the modal box once it is up.
 void PressLater(QMessageBox::StandardButton which) {
     QTimer::singleShot(0, [which] {
