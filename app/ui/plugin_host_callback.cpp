@@ -45,7 +45,8 @@ int32_t FindControlWindow(const PluginBstr* p, int32_t* r, const int32_t* s) {
     *r = 0;
     const QString name = QString::fromStdString(InText(p)).toLower();
     QWidget* window = CallbackWindow().data();
-    if (window != nullptr) {
+    // Every control has a name; the unnamed widgets are parts Qt builds inside them.
+    if (window != nullptr && !name.isEmpty()) {
         for (QWidget* control : window->findChildren<QWidget*>()) {
             if (control->objectName().toLower() != name) continue;
             const QVariant index = control->property("index");
