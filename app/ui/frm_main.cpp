@@ -22,6 +22,7 @@
 #include "app/ui/main_window_messages.h"
 #include "app/ui/plugin_host_callback.h"
 #include "app/ui/tip_of_the_day.h"
+#include "app/ui/ui_text.h"
 #include "platform/program_folder.h"
 
 namespace kb {
@@ -38,13 +39,6 @@ constexpr const char* kBusyQuestion =
     "ctrl+alt+del to terminate the process after exiting the main program as that task is "
     "normally uninterruptable. If a cancel button is visible near the progress bar you should "
     "use that first. Are you sure you want to try and exit now?";
-
-// Captions break lines with CR; labels break them at LF.
-QString Display(std::string s) {
-    for (char& c : s)
-        if (c == '\r') c = '\n';
-    return QString::fromStdString(s);
-}
 
 }  // namespace
 
@@ -110,11 +104,11 @@ void frmMain::Form_Load() {
     for (const char* preset : {"720KB DSDD", "1.38MB DSHD", "1 Mb", "2 Mb", "100 Mb"})
         cmbPreset_->addItem(preset);
     cmdSplitWizReset_Click();
-    lblFragNamingHelp_->setText(Display(
+    lblFragNamingHelp_->setText(DisplayText(
         "You may use the following special symbols...\r%f = Name of the file being split\r"
         "%x = Original filename extension\r%n = Piece number\r%N = 3-digit piece number\r\r"
         "Note: Either %n or %N *MUST* be used at least once."));
-    lblCompressionInfo_->setText(Display(
+    lblCompressionInfo_->setText(DisplayText(
         "This version of Kestrelbinder uses GreenEclipse CAB compression.\rIt does not work "
         "properly for selections greater than 1GB, so for larger files you are recommended to "
         "compress with an external program."));

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "app/ui/ui_text.h"
+
 namespace kb {
 
 namespace {
@@ -42,21 +44,15 @@ QMessageBox::Icon IconOf(int style) {
     }
 }
 
-// Boxes take CR or CR LF line breaks; Qt breaks lines at LF only.
-QString Lines(const std::string& text) {
-    QString s = QString::fromStdString(text);
-    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return s;
-}
-
 }  // namespace
 
 QMessageBox* QtPrompter::BuildMessageBox(const std::string& text, int style,
                                          const std::string& title) {
     auto* box = new QMessageBox(QApplication::activeWindow());
     box->setWindowTitle(QString::fromStdString(title));
-    box->setText(Lines(text));
+    // As it stands: a file name in a message may look like markup.
+    box->setTextFormat(Qt::PlainText);
+    box->setText(DisplayText(text));
     box->setIcon(IconOf(style));
     auto buttons = ButtonsOf(style);
     for (const auto& b : buttons) box->addButton(b.button);
@@ -82,7 +78,7 @@ std::string QtPrompter::InputBox(const std::string& prompt, const std::string& t
                                  const std::string& defaultText) {
     bool ok = false;
     QString typed = QInputDialog::getText(QApplication::activeWindow(),
-                                          QString::fromStdString(title), Lines(prompt),
+                                          QString::fromStdString(title), DisplayText(prompt),
                                           QLineEdit::Normal, QString::fromStdString(defaultText),
                                           &ok);
     return ok ? typed.toStdString() : std::string();

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "app/ui/icons.h"
+#include "app/ui/ui_text.h"
 
 namespace kb {
 
@@ -25,13 +26,6 @@ uint32_t SystemTicks() {
 ucProgressPanel::TickSource& Ticks() {
     static ucProgressPanel::TickSource source = SystemTicks;
     return source;
-}
-
-// Captions break lines with CR; labels break them at LF.
-QString Display(std::string s) {
-    for (char& c : s)
-        if (c == '\r') c = '\n';
-    return QString::fromStdString(s);
 }
 
 std::string Part(int64_t n, const char* one, const char* many) {
@@ -107,6 +101,10 @@ ucProgressPanel::ucProgressPanel(QWidget* parent) : QWidget(parent) {
     bottom->addWidget(cmdCancel_, 0, Qt::AlignBottom | Qt::AlignRight);
     bars->addLayout(bottom);
 
+    // Captions come from owners and plug-ins and are shown as they stand, never as markup.
+    for (QLabel* l : {lblTopText_, lblPB_[0], lblPB_[1], lblSideText_, lblTimings_})
+        l->setTextFormat(Qt::PlainText);
+
     auto* top = new QHBoxLayout(this);
     top->addWidget(imgProgPanel_, 0, Qt::AlignTop);
     top->addLayout(bars, 1);
@@ -127,17 +125,17 @@ ucProgressPanel::ucProgressPanel(QWidget* parent) : QWidget(parent) {
 }
 
 std::string ucProgressPanel::Caption() const { return lblTopText_->text().toStdString(); }
-void ucProgressPanel::SetCaption(const std::string& text) { lblTopText_->setText(Display(text)); }
+void ucProgressPanel::SetCaption(const std::string& text) { lblTopText_->setText(DisplayText(text)); }
 
 std::string ucProgressPanel::PB1Caption() const { return lblPB_[0]->text().toStdString(); }
 void ucProgressPanel::SetPB1Caption(const std::string& text) {
-    lblPB_[0]->setText(Display(text));
+    lblPB_[0]->setText(DisplayText(text));
     SetPB1Visible(true);
 }
 
 std::string ucProgressPanel::PB2Caption() const { return lblPB_[1]->text().toStdString(); }
 void ucProgressPanel::SetPB2Caption(const std::string& text) {
-    lblPB_[1]->setText(Display(text));
+    lblPB_[1]->setText(DisplayText(text));
     SetPB2Visible(true);
 }
 
@@ -169,7 +167,7 @@ void ucProgressPanel::SetBarVisible(int bar, bool visible) {
 
 std::string ucProgressPanel::BottomText() const { return lblSideText_->text().toStdString(); }
 void ucProgressPanel::SetBottomText(const std::string& text) {
-    lblSideText_->setText(Display(text));
+    lblSideText_->setText(DisplayText(text));
 }
 
 bool ucProgressPanel::CancelVisible() const { return !cmdCancel_->isHidden(); }
@@ -221,7 +219,7 @@ void ucProgressPanel::UpdateTimings() {
         else
             text += "\r\rEstimated time left: " + FormatDuration(left);
     }
-    lblTimings_->setText(Display(text));
+    lblTimings_->setText(DisplayText(text));
 }
 
 void ucProgressPanel::SmoothTimeLeft(int64_t& timeLeft, int64_t now) {

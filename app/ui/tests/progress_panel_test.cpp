@@ -85,6 +85,10 @@ TEST_F(ProgressPanelTest, SettersShowBarsAndPercentages) {
     EXPECT_TRUE(panel->PB2Visible());
     EXPECT_FALSE(Child<QLabel>("lblPB2")->isHidden());
     EXPECT_FALSE(Child<QLabel>("pctPB2")->isHidden());
+    // Line breaks in CR or CR LF; a plug-in's caption is text, not markup.
+    panel->SetPB1Caption("Pass 1\r\n<b>a.bin</b>");
+    EXPECT_EQ(Child<QLabel>("lblPB1")->text(), "Pass 1\n<b>a.bin</b>");
+    EXPECT_EQ(Child<QLabel>("lblPB1")->textFormat(), Qt::PlainText);
     panel->SetPB1Visible(false);
     EXPECT_TRUE(Child<QLabel>("lblPB1")->isHidden());
     EXPECT_TRUE(Child<QProgressBar>("pb1")->isHidden());
