@@ -10,6 +10,23 @@
 
 namespace kb {
 
+namespace {
+
+constexpr int kPieces = 6;
+constexpr double kPieceStep = 36.0;
+constexpr double kPieceWidth = 26.0;
+constexpr double kPieceHeight = 9.0;
+constexpr double kPieceRise = 4.0;
+constexpr int kPiecesBottom = 11;  // above the orange rule at the lower edge
+
+QRectF Piece(const QSize& size, int i) {
+    return QRectF(size.width() - kPieceStep * (kPieces - i) - 8,
+                  size.height() - kPiecesBottom - kPieceHeight - kPieceRise * i, kPieceWidth,
+                  kPieceHeight);
+}
+
+}  // namespace
+
 frmSplash::frmSplash(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName("frmSplash");
@@ -52,7 +69,8 @@ frmSplash::frmSplash(QWidget* parent)
     text->addWidget(loading);
 
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(32, 24, 32, 20);
+    // The bottom margin keeps the loading text above the sweep of pieces.
+    row->setContentsMargins(32, 24, 32, PiecesArea().height() + kPiecesBottom + 12);
     row->setSpacing(24);
     row->addWidget(picture, 0, Qt::AlignVCenter);
     row->addLayout(text, 1);
@@ -67,13 +85,18 @@ void frmSplash::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), g);
     // A sweep of pieces across the lower edge.
     p.setPen(Qt::NoPen);
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < kPieces; ++i) {
         p.setBrush(QColor(255, 255, 255, 24 + 10 * i));
-        p.drawRoundedRect(QRectF(width() - 36.0 * (6 - i) - 8, height() - 20 - 4.0 * i, 26, 9),
-                          2, 2);
+        p.drawRoundedRect(Piece(size(), i), 2, 2);
     }
     p.setPen(QPen(QColor(0xf2, 0xa5, 0x22), 3));
     p.drawLine(0, height() - 2, width(), height() - 2);
+}
+
+QRect frmSplash::PiecesArea() const {
+    QRectF area;
+    for (int i = 0; i < kPieces; ++i) area |= Piece(size(), i);
+    return area.toAlignedRect();
 }
 
 }  // namespace kb

@@ -11,6 +11,9 @@ class frmSplash : public QWidget {
 public:
     explicit frmSplash(QWidget* parent = nullptr);
 
+    // Where the sweep of pieces is drawn along the lower edge; the labels keep clear of it.
+    QRect PiecesArea() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 };

@@ -2,6 +2,7 @@
 // folder ("screenshots/"), so that the look can be reviewed without a display.
 #include <QCoreApplication>
 #include <QDir>
+#include <QLabel>
 #include <QPixmap>
 #include <QTabBar>
 
@@ -67,6 +68,24 @@ TEST_F(RenderTest, MainWindowPages) {
     panel->show();
     Save(w, "main-Splitter-progress");
     w.hide();
+}
+
+TEST_F(RenderTest, SplashTextsKeepClearOfTheSweepOfPieces) {
+    frmSplash splash;
+    splash.show();
+    QCoreApplication::processEvents();
+    const QRect pieces = splash.PiecesArea();
+    ASSERT_FALSE(pieces.isEmpty());
+    for (QLabel* label : splash.findChildren<QLabel*>()) {
+        if (label->text().isEmpty()) continue;
+        // The text as drawn, not the label's whole cell.
+        const QRect text = label->fontMetrics().boundingRect(label->text());
+        const QRect drawn(label->mapTo(&splash, label->contentsRect().topLeft()), text.size());
+        EXPECT_FALSE(drawn.adjusted(0, 0, 0, 4).intersects(pieces))
+            << label->objectName().toStdString();
+        EXPECT_TRUE(splash.rect().contains(drawn)) << label->objectName().toStdString();
+    }
+    splash.hide();
 }
 
 TEST_F(RenderTest, Dialogs) {
