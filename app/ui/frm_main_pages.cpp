@@ -92,6 +92,16 @@ QGridLayout* Stack(QWidget* owner) {
     return grid;
 }
 
+// A wizard's page: its picture column at the left, its own controls beside it.
+QFrame* WizardPage(QFrame* page, QWidget* art, QLayout* right) {
+    auto* all = new QHBoxLayout(page);
+    all->setContentsMargins(0, 0, 0, 0);
+    all->setSpacing(Twips(120));
+    all->addWidget(art);
+    all->addLayout(right, 1);
+    return page;
+}
+
 }  // namespace
 
 void frmMain::BuildWindow() {
@@ -318,12 +328,7 @@ QWidget* frmMain::BuildSplitterPage() {
     auto* right = new QVBoxLayout;
     right->addWidget(stages, 1);
     right->addLayout(buttons);
-    auto* all = new QHBoxLayout(page);
-    all->setContentsMargins(0, 0, 0, 0);
-    all->setSpacing(Twips(120));
-    all->addWidget(art);
-    all->addLayout(right, 1);
-    return page;
+    return WizardPage(page, art, right);
 }
 
 QWidget* frmMain::BuildAssemblerPage() {
@@ -334,12 +339,7 @@ QWidget* frmMain::BuildAssemblerPage() {
     auto* right = new QVBoxLayout;
     right->addWidget(title);
     right->addStretch(1);
-    auto* all = new QHBoxLayout(page);
-    all->setContentsMargins(0, 0, 0, 0);
-    all->setSpacing(Twips(120));
-    all->addWidget(art);
-    all->addLayout(right, 1);
-    return page;
+    return WizardPage(page, art, right);
 }
 
 QWidget* frmMain::BuildOptionsPage() {
