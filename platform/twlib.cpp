@@ -55,14 +55,18 @@ int32_t bigfileOpen(const std::string& path, int16_t slot, const std::string& mo
     else if (mode == "ab") flags = O_WRONLY;  // never O_APPEND: SetPos must move the next write
     else return 0;
 
+    // O_NONBLOCK: opening a FIFO would otherwise wait for its other end. A slot needs a file
+    // it can seek in, so FIFOs and sockets are refused like folders; regular files and
+    // devices ignore the flag, which is cleared again all the same.
     int fd;
     do {
-        fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+        fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return 0;
 
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || S_ISFIFO(st.st_mode) ||
+        S_ISSOCK(st.st_mode) || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         CloseRetrying(fd);
         return 0;
     }

@@ -23,7 +23,8 @@ int64_t getFilesize(const std::string& path);
 //   "rb"  an existing file, for reading, from offset 0;
 //   "wb"  created or emptied, for writing, from offset 0 (new files get mode 0666 less umask);
 //   "ab"  an existing file, for writing, positioned at its end.
-// A slot that already holds a file is closed first.
+// A folder, a FIFO or a socket is refused at once (never waited on). A slot that already
+// holds a file is closed first.
 int32_t bigfileOpen(const std::string& path, int16_t slot, const std::string& mode);
 
 // Closes the slot's file; 0 on success, non-zero when the slot holds no file or close fails.

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/core/big_file.h"
@@ -47,6 +48,20 @@ TEST_F(BigFileTest, WrappersRaiseTheirErrors) {
     OpenBF(dir.File("f"), 2, "rb");
     ExpectError([] { SetPosBF(2, -1); }, 57, "SetPosBF", "Unable to set file position.");
     EXPECT_EQ(FileSizeBF(missing), -1);
+}
+
+TEST_F(BigFileTest, FifoIsRefusedAtOnceInEveryMode) {
+    // Opening a FIFO without a writer (or a reader) would wait for ever; a slot cannot seek in
+    // one anyway. The alarm turns a hang into a failure.
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    alarm(10);
+    for (const char* mode : {"rb", "wb", "ab"})
+        ExpectError([&] { OpenBF(fifo, 1, mode); }, 57, "OpenBF", "Unable to open file: " + fifo);
+    alarm(0);
+    struct stat st {};
+    ASSERT_EQ(stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));  // "wb" did not replace it
 }
 
 TEST_F(BigFileTest, AppendModeStartsAtTheEndButSetPosMovesTheNextWrite) {
