@@ -92,7 +92,7 @@ void OpenURL(const std::string& url) {
     }
     if (!opened)
         MsgBox("Unable to automatically open URL. You may visit the site by typing in the "
-               "following address in your web browser if you like....\n" + url,
+               "following address in your web browser if you like....\r" + url,
                mb::OKOnly | mb::Critical, "Unable to open URL");
 }
 

@@ -198,7 +198,7 @@ TEST_F(OpenUrlTest, FailureShowsTheAddress) {
         EXPECT_EQ(p.boxes[0].style, mb::OKOnly | mb::Critical);
         EXPECT_EQ(p.boxes[0].text,
                   "Unable to automatically open URL. You may visit the site by typing in the "
-                  "following address in your web browser if you like....\nhttps://example.invalid/");
+                  "following address in your web browser if you like....\rhttps://example.invalid/");
     }
 }
 
