@@ -115,7 +115,10 @@ TEST_F(TempManagerTest, UnmarkKeepsTheFileAndForgetsTheKey) {
     tm.UnmarkTempFile("Archive");
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].title, "Warning");
-    EXPECT_EQ(prompter.boxes[0].Icon(), mb::Exclamation);
+    EXPECT_EQ(prompter.boxes[0].style, mb::OKOnly | mb::Exclamation);
+    EXPECT_EQ(prompter.boxes[0].text,
+              "There was a problem unmarking a file as being temporary. This is non-fatal but if "
+              "you have saved an unfinished task it could cause problems restoring this task.");
 }
 
 TEST_F(TempManagerTest, RemoveWarnsOnlyWhenNotSilent) {
@@ -147,6 +150,11 @@ TEST_F(TempManagerTest, RemoveAllStopsAtTheFirstFileThatCannotBeDeleted) {
     tm.RemoveAllTempFiles();
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].title, "Warning");
+    EXPECT_EQ(prompter.boxes[0].style, mb::OKOnly | mb::Exclamation);
+    EXPECT_EQ(prompter.boxes[0].text,
+              "A problem occurred while cleaning up temporary files. This is non-fatal but if it "
+              "alarms you, you could always run the disk cleanup wizard (Windows 98 and later) or "
+              "remove the contents of the TEMP directory manually.");
     EXPECT_FALSE(fs::exists(a));
     EXPECT_FALSE(Registered(tm, "X"));
     EXPECT_TRUE(Registered(tm, "Y"));
@@ -157,6 +165,25 @@ TEST_F(TempManagerTest, RemoveAllStopsAtTheFirstFileThatCannotBeDeleted) {
     tm.RemoveAllTempFiles();
     EXPECT_FALSE(fs::exists(c));
     EXPECT_EQ(prompter.boxes.size(), 1u);
+}
+
+TEST_F(TempManagerTest, EachOperationLogsItsLine) {
+    ScriptedPrompter prompter;
+    DebugLogEnabled = true;
+    const std::string kept = tmp.Write("kept", "k");
+    tm.MarkTempFile("Archive", kept);
+    tm.UnmarkTempFile("Archive");
+    const std::string made = tm.CreateTempFile("X", "kbt");
+    tm.RemoveTempFile("X", false);
+    tm.RemoveTempFile("X", true);  // silent: no line
+    tm.RemoveAllTempFiles();
+    EXPECT_EQ(testing::ReadAll(home.File("KxDebugLog.txt")),
+              "Marking " + kept + " as temporary\r\n"
+              "Unmarking " + kept + " as temporary\r\n"
+              "Temp file created: " + made + "\r\n"
+              "Removing temp file " + made + " if it exists\r\n"
+              "Removing all temporary files\r\n");
+    EXPECT_TRUE(prompter.boxes.empty());
 }
 
 }  // namespace
