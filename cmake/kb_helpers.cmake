@@ -15,6 +15,8 @@ function(kb_tests name)
   add_executable(${name} ${_src})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gmock GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "KB_SOURCE_DIR=${PROJECT_SOURCE_DIR};KB_BINARY_DIR=${PROJECT_BINARY_DIR}")
+  # No test reads paths from its environment: gtest_discover_tests splits a list-valued
+  # ENVIRONMENT into separate properties, so only its first entry would arrive. Tests that need
+  # a path of the tree get it as a compile definition instead.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()
