@@ -2,32 +2,26 @@
 
 #include "app/core/big_file.h"
 #include "app/core/kb_error.h"
+#include "app/core/little_endian.h"
 
 namespace kb {
 
 namespace {
-
-template <typename T>
-void Put(std::string& out, T value) {
-    auto u = static_cast<std::make_unsigned_t<T>>(value);
-    for (size_t i = 0; i < sizeof(T); ++i) out += static_cast<char>((u >> (8 * i)) & 0xFF);
-}
 
 void PutText(std::string& out, const std::string& text) {
     if (text.size() > 32767)
         throw KbError(err::Overflow, "WriteFragmentHeader",
                       "Text of " + std::to_string(text.size()) +
                           " bytes is too long to be stored (at most 32767).");
-    Put(out, static_cast<int16_t>(text.size()));
+    AppendLE(out, static_cast<int16_t>(text.size()));
     out += text;
 }
 
 template <typename T>
 T Get(const uint8_t*& p) {
-    std::make_unsigned_t<T> u = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) u |= static_cast<std::make_unsigned_t<T>>(p[i]) << (8 * i);
+    const T value = LoadLE<T>(p);
     p += sizeof(T);
-    return static_cast<T>(u);
+    return value;
 }
 
 // Reads exactly n bytes (n is a small fixed record size) or raises.
@@ -52,28 +46,28 @@ int64_t FirstPieceHeaderSize(const std::string& storedName, const std::string& n
 std::string EncodeCommonHeader(const FragmentCommonHeader& h) {
     std::string out;
     PutText(out, h.magic);
-    Put(out, h.version);
-    for (int16_t r : h.reserved) Put(out, r);
+    AppendLE(out, h.version);
+    for (int16_t r : h.reserved) AppendLE(out, r);
     return out;
 }
 
 std::string EncodeFormat4Header(const Format4Header& h) {
     std::string out;
-    Put(out, h.pieceCount);
+    AppendLE(out, h.pieceCount);
     PutText(out, h.storedName);
-    Put(out, h.reserved);
-    Put(out, h.encryptionId);
-    Put(out, h.compressionId);
+    AppendLE(out, h.reserved);
+    AppendLE(out, h.encryptionId);
+    AppendLE(out, h.compressionId);
     PutText(out, h.namingTemplate);
-    Put(out, h.sourceLength);
+    AppendLE(out, h.sourceLength);
     return out;
 }
 
 std::string EncodePieceRecord(const PieceRecord& r) {
     std::string out;
-    Put(out, r.pieceNumber);
-    Put(out, r.pieceCount);
-    Put(out, r.crc);
+    AppendLE(out, r.pieceNumber);
+    AppendLE(out, r.pieceCount);
+    AppendLE(out, r.crc);
     return out;
 }
 

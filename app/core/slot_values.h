@@ -9,6 +9,7 @@
 
 #include "app/core/big_file.h"
 #include "app/core/kb_error.h"
+#include "app/core/little_endian.h"
 
 namespace kb {
 
@@ -19,9 +20,7 @@ T ReadValueBF(int16_t slot) {
     uint8_t b[sizeof(T)];
     if (bigfileRead(b, sizeof(T), slot) != static_cast<int32_t>(sizeof(T)))
         throw KbError(err::DeviceIO, "ReadValueBF", "Unable to read: the file ends early.");
-    std::make_unsigned_t<T> v = 0;
-    for (size_t i = sizeof(T); i-- > 0;) v = static_cast<decltype(v)>((v << 8) | b[i]);
-    return static_cast<T>(v);
+    return LoadLE<T>(b);
 }
 
 // Writes one integer; a failed write raises 61 with `who` as its source.
@@ -29,8 +28,7 @@ template <typename T>
 void WriteValueBF(int16_t slot, T value, const char* who) {
     static_assert(std::is_integral_v<T>);
     uint8_t b[sizeof(T)];
-    auto v = static_cast<std::make_unsigned_t<T>>(value);
-    for (size_t i = 0; i < sizeof(T); ++i) b[i] = static_cast<uint8_t>(v >> (8 * i));
+    StoreLE(b, value);
     if (bigfileWrite(b, sizeof(T), slot) != static_cast<int32_t>(sizeof(T)))
         throw KbError(err::DiskFull, who, "Unable to write: the disk may be full.");
 }

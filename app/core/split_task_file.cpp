@@ -31,6 +31,7 @@
 #include "app/core/general.h"
 #include "app/core/globals.h"
 #include "app/core/kb_error.h"
+#include "app/core/little_endian.h"
 
 namespace kb {
 
@@ -42,13 +43,6 @@ constexpr int16_t kSplitTaskKind = 1;
 constexpr int64_t kFixedRecordBytes = 74;
 // Sizes and positions are stored as fixed-point numbers with four decimal places.
 constexpr int64_t kScale = 10000;
-
-template <typename T>
-void PutLE(std::string& out, T value) {
-    using U = std::make_unsigned_t<T>;
-    U u = static_cast<U>(value);
-    for (size_t i = 0; i < sizeof(T); ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
-}
 
 KbError WriteFailed(const std::string& path) {
     return KbError(err::DeviceIO, "ActiveSplitter", "Unable to write the task file: " + path);
@@ -69,9 +63,7 @@ public:
         uint8_t b[sizeof(T)];
         if (bigfileRead(b, sizeof(T), kTaskSlotRead) != static_cast<int32_t>(sizeof(T)))
             throw Damaged(path_);
-        std::make_unsigned_t<T> u = 0;
-        for (size_t i = 0; i < sizeof(T); ++i) u |= static_cast<decltype(u)>(b[i]) << (8 * i);
-        return static_cast<T>(u);
+        return LoadLE<T>(b);
     }
     int64_t GetScaled() { return Get<int64_t>() / kScale; }
     std::string GetText() { return ReadStringBF(kTaskSlotRead); }
@@ -131,20 +123,20 @@ bool Plausible(const LoadedTask& t) {
 void ActiveSplitter::SaveTask(const std::string& path, int32_t piece, int64_t sourcePos,
                               int64_t bytesLeft, uint32_t crc) {
     std::string head, middle, tail;
-    PutLE<int16_t>(head, kSplitTaskKind);
-    PutLE<int32_t>(head, fileFormat_);
-    PutLE<int64_t>(head, fragmentSize_ * kScale);
-    PutLE<int64_t>(head, fragmentSizeAtStart_ * kScale);
-    PutLE<int32_t>(middle, CompressionID);
-    PutLE<int32_t>(middle, EncryptionID);
-    PutLE<int16_t>(middle, SpanDisks ? -1 : 0);
-    PutLE<int16_t>(middle, static_cast<int16_t>(SegmentSize & 0xFFFF));
-    PutLE<int32_t>(middle, piece);
-    PutLE<int32_t>(middle, FragFirst);
-    PutLE<int32_t>(middle, FragLast);
-    PutLE<int64_t>(middle, sourcePos * kScale);
-    PutLE<int64_t>(middle, bytesLeft * kScale);
-    PutLE<uint32_t>(middle, crc);
+    AppendLE<int16_t>(head, kSplitTaskKind);
+    AppendLE<int32_t>(head, fileFormat_);
+    AppendLE<int64_t>(head, fragmentSize_ * kScale);
+    AppendLE<int64_t>(head, fragmentSizeAtStart_ * kScale);
+    AppendLE<int32_t>(middle, CompressionID);
+    AppendLE<int32_t>(middle, EncryptionID);
+    AppendLE<int16_t>(middle, SpanDisks ? -1 : 0);
+    AppendLE<int16_t>(middle, static_cast<int16_t>(SegmentSize & 0xFFFF));
+    AppendLE<int32_t>(middle, piece);
+    AppendLE<int32_t>(middle, FragFirst);
+    AppendLE<int32_t>(middle, FragLast);
+    AppendLE<int64_t>(middle, sourcePos * kScale);
+    AppendLE<int64_t>(middle, bytesLeft * kScale);
+    AppendLE<uint32_t>(middle, crc);
 
     const std::string texts[] = {bigFile_, destinationFolder_, FilenameToStore, FragNamingTemplate};
     OpenBF(path, kTaskSlotWrite, "wb");
