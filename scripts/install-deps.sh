@@ -21,6 +21,7 @@ done
 
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq
-$SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
+# Through env: sudo resets the environment, and a package asking a question would then wait.
+APT=($SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
+"${APT[@]}" update -qq
+"${APT[@]}" install -y -qq --no-install-recommends "${missing[@]}"
