@@ -6,9 +6,31 @@
 
 namespace kb::testing {
 
+namespace {
+
+bool HasButton(int style, kb::Answer a) {
+    using A = kb::Answer;
+    switch (style & mb::ButtonMask) {
+    case mb::OKOnly: return a == A::OK;
+    case mb::OKCancel: return a == A::OK || a == A::Cancel;
+    case mb::AbortRetryIgnore: return a == A::Abort || a == A::Retry || a == A::Ignore;
+    case mb::YesNoCancel: return a == A::Yes || a == A::No || a == A::Cancel;
+    case mb::YesNo: return a == A::Yes || a == A::No;
+    case mb::RetryCancel: return a == A::Retry || a == A::Cancel;
+    }
+    return false;
+}
+
+}  // namespace
+
 ScriptedPrompter::ScriptedPrompter() : previous_(SetPrompter(this)) {}
 
-ScriptedPrompter::~ScriptedPrompter() { SetPrompter(previous_); }
+ScriptedPrompter::~ScriptedPrompter() {
+    SetPrompter(previous_);
+    // A queued answer that no box took means a box the test counted on never came.
+    if (!allowUnexpected_ && PendingAnswers() > 0)
+        ADD_FAILURE() << PendingAnswers() << " scripted answer(s) left: an expected box never came";
+}
 
 ScriptedPrompter& ScriptedPrompter::Answer(kb::Answer a) {
     answers_.push_back(a);
@@ -29,6 +51,10 @@ kb::Answer ScriptedPrompter::MsgBox(const std::string& text, int style, const st
     }
     kb::Answer a = answers_.front();
     answers_.pop_front();
+    // An answer the box has no button for would let a wrong button set pass unnoticed.
+    if (!HasButton(style, a))
+        ADD_FAILURE() << "scripted answer " << AnswerName(a) << " fits no button of the box \""
+                      << title << "\": " << text;
     return a;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // A prompter for tests: every box is recorded, and answered from a queue that the test fills
 // beforehand. A box that finds the queue empty is a test failure (it is then answered with its
-// default button so the code under test can go on).
+// default button so the code under test can go on); so are an answer the box has no button
+// for, and answers still queued when the prompter goes (a box the test expected never came).
 
 #include <deque>
 #include <functional>
@@ -37,7 +38,8 @@ public:
     ScriptedPrompter& Answer(kb::Answer a);
     // Queues the text typed into the next input box ("" is a cancelled box).
     ScriptedPrompter& Type(std::string text);
-    // Boxes may come without a queued answer: they get their default button, no failure.
+    // Boxes may come without a queued answer: they get their default button, no failure; and
+    // answers may be left over.
     void AllowUnexpected(bool allow = true) { allowUnexpected_ = allow; }
     // Called at every DoEvents (a test can set a cancel flag there, for instance).
     void OnDoEvents(std::function<void()> f) { onDoEvents_ = std::move(f); }
@@ -47,7 +49,7 @@ public:
     int doEventsCount = 0;
     bool ended = false;
 
-    // Answers still queued (a test usually expects none left).
+    // Answers still queued.
     size_t PendingAnswers() const { return answers_.size() + texts_.size(); }
 
     kb::Answer MsgBox(const std::string& text, int style, const std::string& title) override;

@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -39,6 +40,22 @@ TEST(Prompter, ScriptedAnswersInOrderAndRecordsEveryBox) {
     EXPECT_EQ(p.doEventsCount, 1);
     EXPECT_THROW(EndProgram(), ProgramEnded);
     EXPECT_TRUE(p.ended);
+}
+
+TEST(Prompter, ScriptFailsOnAnImpossibleAnswerAndOnAnswersNoBoxTook) {
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedPrompter p;
+            p.Answer(Answer::Retry);
+            MsgBox("one", mb::OKCancel);
+        },
+        "fits no button");
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedPrompter p;
+            p.Answer(Answer::OK).Type("never asked");
+        },
+        "2 scripted answer(s) left");
 }
 
 TEST(FatalError, ShowsTheBoxAndRaisesTheSameErrorAgain) {
