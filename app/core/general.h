@@ -70,7 +70,11 @@ std::vector<std::string> ParseArguments(const std::string& commandLine);
 // from ten of it upwards; fractions are dropped).
 std::string FormatByteSize(int64_t bytes);
 
-// major + minor / 100 + revision / 10000 of the program's version (4.0.0 gives 4).
+// major + minor / 100 + revision / 10000, computed in double precision and rounded to the
+// nearest float: 4.0.12 gives 4.0012, 4.1.0 gives 4.01, 4.10.0 gives 4.1.
+float VersionNumber(int major, int minor, int revision);
+
+// VersionNumber of the program's own version (4.0.0 gives 4).
 float GetVersionNumber();
 
 // ---- System

@@ -70,9 +70,11 @@ std::string FormatByteSize(int64_t bytes) {
     return std::to_string(bytes / T) + " Tb";
 }
 
-float GetVersionNumber() {
-    return static_cast<float>(kVersionMinor / 100.0 + kVersionMajor + kVersionRevision / 10000.0);
+float VersionNumber(int major, int minor, int revision) {
+    return static_cast<float>(minor / 100.0 + major + revision / 10000.0);
 }
+
+float GetVersionNumber() { return VersionNumber(kVersionMajor, kVersionMinor, kVersionRevision); }
 
 std::string GetTempDir() {
     const char* tmp = std::getenv("TMPDIR");

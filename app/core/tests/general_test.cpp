@@ -115,6 +115,10 @@ TEST(General, ReplaceAll) {
 
 TEST(General, VersionAndTempDir) {
     EXPECT_EQ(GetVersionNumber(), 4.0f);
+    EXPECT_EQ(VersionNumber(4, 0, 12), 4.0012f);
+    EXPECT_EQ(VersionNumber(4, 1, 0), 4.01f);
+    EXPECT_EQ(VersionNumber(4, 10, 0), 4.1f);
+    EXPECT_EQ(VersionNumber(4, 2, 345), 4.0545f);
     {
         ScopedEnv t("TMPDIR", "/var/tmp/x/");
         EXPECT_EQ(GetTempDir(), "/var/tmp/x");
