@@ -220,8 +220,11 @@ bool RegistryTree::DeleteKey(std::string_view path) {
     if (folded.empty()) return false;
     auto it = keys_.find(folded);
     if (it == keys_.end()) return false;
+    keys_.erase(it);
+    // The subkeys do not follow the key at once: a sibling such as "a b" or "a-2" sorts between
+    // "a" and "a\x". They do stand together from the first name that begins with the prefix.
     std::string prefix = folded + '\\';
-    it = keys_.erase(it);
+    it = keys_.lower_bound(prefix);
     while (it != keys_.end() && it->first.compare(0, prefix.size(), prefix) == 0) it = keys_.erase(it);
     return true;
 }

@@ -203,6 +203,23 @@ TEST(RegistryTreeText, SerializedTextParsesBackToTheSameTree) {
     EXPECT_EQ(RegistryTree::Parse(text).Serialize("HKEY_CURRENT_USER"), text);
 }
 
+TEST(RegistryTreeKeys, DeletingAKeyTakesAllItsSubkeysWhateverNamesSortBetween) {
+    // Siblings whose names go on with a character that sorts before "\" fall between a key and
+    // its subkeys in the sorted store.
+    RegistryTree tree;
+    for (const char* path : {"Soft\\A\\Sub\\Deep", "Soft\\A B", "Soft\\A-2\\x", "Soft\\A!", "Soft\\A\\Zed"})
+        tree.CreateKey(path);
+    ASSERT_TRUE(tree.SetValue("Soft\\a\\sub", "v", {REG_SZ, "gone"}));
+    EXPECT_TRUE(tree.DeleteKey("soft\\a"));
+    for (const char* gone : {"Soft\\A", "Soft\\A\\Sub", "Soft\\A\\Sub\\Deep", "Soft\\A\\Zed"})
+        EXPECT_FALSE(tree.HasKey(gone)) << gone;
+    EXPECT_EQ(tree.SubKeys("Soft"), (std::vector<std::string>{"A B", "A!", "A-2"}));
+    // Nothing of it comes back through the file either.
+    RegistryTree reread = RegistryTree::Parse(tree.Serialize("HKEY_CURRENT_USER"));
+    EXPECT_FALSE(reread.HasKey("Soft\\A"));
+    EXPECT_TRUE(reread == tree);
+}
+
 TEST(RegistryFolder, FollowsTheOverrideThenTheUserConfigurationFolder) {
     {
         ScopedEnv a("KESTRELBINDER_REGISTRY", "/x/reg/");
