@@ -105,5 +105,17 @@ TEST_F(FindFilesTest, FolderPatternSelectsFoldersButTheSearchStillDescends) {
     EXPECT_THROW(FindFiles(folder, "*", "[x", results), KbError);
 }
 
+TEST_F(FindFilesTest, StarDotStarFindsEveryFileAlsoOnesWithoutADot) {
+    // A folder search for "*.*" is the user's "all files", though Like itself wants a dot.
+    dir.Write("Makefile", "7");
+    dir.Write("a/README", "8");
+    std::string d = dir.Path() + "/";
+    EXPECT_EQ(Find(d, "*", "*.*"), Find(d, "*", "*"));
+    EXPECT_EQ(Find(d, "*", "*.*").size(), 9u);
+    EXPECT_FALSE(Like("README", "*.*"));
+    EXPECT_EQ(Find(d, "*", "*.?"), std::vector<std::string>{});  // other patterns keep Like's rules
+    EXPECT_EQ(Find(d, "*", "*."), std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace kb
