@@ -34,8 +34,8 @@ std::string RegReadString(uint32_t root, const std::string& subKey, const std::s
     case platform::REG_SZ:
     case platform::REG_EXPAND_SZ: return std::string(buffer, strnlen(buffer, kBufferSize));
     case platform::REG_DWORD: {
-        // Read as the runtime's signed 32-bit number, as the settings code always did.
-        int32_t n = 0;
+        // A DWORD is unsigned: 3000000000 stored must not read back as a negative number.
+        uint32_t n = 0;
         std::memcpy(&n, buffer, sizeof n);
         return std::to_string(n);
     }

@@ -18,8 +18,8 @@ bool RegWriteString(uint32_t root, const std::string& subKey, const std::string&
                     std::string& value);
 
 // The value as text: REG_SZ and REG_EXPAND_SZ as stored (no expansion), up to the first NUL;
-// REG_DWORD as decimal; any other type, a missing key or value, or a value that does not fit
-// the 1024-byte buffer (text of 1024 characters or more) gives "".
+// REG_DWORD as unsigned decimal; any other type, a missing key or value, or a value that does
+// not fit the 1024-byte buffer (text of 1024 characters or more) gives "".
 std::string RegReadString(uint32_t root, const std::string& subKey, const std::string& valueName);
 
 }  // namespace kb

@@ -45,7 +45,7 @@ TEST_F(RegAccessTest, EmptyTextIsStoredAsOneBlank) {
 
 TEST_F(RegAccessTest, ReadsByTypeAndGivesEmptyTextOnAnyFailure) {
     SetRaw(platform::REG_DWORD, "Dword", std::string("\x05\x01\0\0", 4));
-    SetRaw(platform::REG_DWORD, "Negative", std::string("\xff\xff\xff\xff", 4));
+    SetRaw(platform::REG_DWORD, "Large", std::string("\x00\x5e\xd0\xb2", 4));
     SetRaw(platform::REG_BINARY, "Binary", "abc");
     SetRaw(platform::REG_EXPAND_SZ, "Expand", "%HOME%/x");
     SetRaw(platform::REG_SZ, "Nul", std::string("ab\0cd", 5));
@@ -53,7 +53,7 @@ TEST_F(RegAccessTest, ReadsByTypeAndGivesEmptyTextOnAnyFailure) {
     SetRaw(platform::REG_SZ, "TooLong", std::string(1024, 'x'));
     struct Case { const char* key; const char* name; std::string expected; } cases[] = {
         {kKey, "Dword", "261"},
-        {kKey, "Negative", "-1"},
+        {kKey, "Large", "3000000000"},  // a DWORD is unsigned
         {kKey, "Binary", ""},
         {kKey, "Expand", "%HOME%/x"},
         {kKey, "Nul", "ab"},
