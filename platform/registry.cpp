@@ -39,10 +39,16 @@ bool MakeFolders(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The whole file; an empty text when it does not exist; nothing when it cannot be read.
+// The whole file; an empty text when it does not exist; nothing when it cannot be read or is
+// no regular file (O_NONBLOCK: a FIFO put in its place must not hang the program at start).
 std::optional<std::string> ReadFile(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT ? std::optional<std::string>(std::string()) : std::nullopt;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
     std::string text;
     char buf[65536];
     for (;;) {

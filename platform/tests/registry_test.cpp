@@ -154,6 +154,14 @@ TEST_F(RegistryTest, AFileThatCannotBeReadIsNeverReplaced) {
     RegKey key;
     EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "A", KEY_ALL_ACCESS, key), ERROR_REGISTRY_IO_FAILED);
     EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "", KEY_READ, key), ERROR_REGISTRY_IO_FAILED);
+
+    // A FIFO in the file's place would wait for a writer forever at the first read.
+    ASSERT_EQ(mkfifo(dir.File("HKEY_LOCAL_MACHINE.txt").c_str(), 0600), 0);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "", KEY_READ, key), ERROR_REGISTRY_IO_FAILED);
+    EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, "A", KEY_ALL_ACCESS, key), ERROR_REGISTRY_IO_FAILED);
+    struct stat st {};
+    ASSERT_EQ(lstat(dir.File("HKEY_LOCAL_MACHINE.txt").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(RegistryTest, DamagedFileIsReadAsFarAsItIsSoundAndKeptByTheNextWrite) {
