@@ -23,9 +23,9 @@ public:
     // opened (53 missing, 70 not readable, 75 not a regular file) or a key already present
     // raises the error and adds nothing.
     void Add(const std::string& filename, bool enhancedKeySys);
-    // Adds, keyed by full path, every file of the folder tree whose name matches pattern; files
-    // that cannot be added are counted in FilesUnaddable. Only errors of the search itself
-    // (an invalid pattern) leave it.
+    // Adds, keyed by full path, every file of the folder tree whose name matches pattern ("*.*"
+    // takes every file, dotted or not); files that cannot be added are counted in
+    // FilesUnaddable. Only errors of the search itself (an invalid pattern) leave it.
     void AddFolderContents(const std::string& foldername, const std::string& pattern);
     int32_t count() const { return static_cast<int32_t>(keys_.size()); }
 
