@@ -76,6 +76,35 @@ TEST_F(TeaFile, EncryptsByteForByteAndRoundTrips) {
     }
 }
 
+// A file made outside this code, by a separate implementation of the format: a key block
+// whose first window holds each byte the passphrase must leave alone (a zero, the passphrase's
+// own byte, a blank, a byte that would turn into a blank), a passphrase with a byte above 127
+// (its checksum differs when bytes are taken unsigned), 17 blocks and a 3-byte tail.
+TEST_F(TeaFile, DecryptsAFileMadeElsewhere) {
+    const char* pass = "K\xe9y!";
+    std::string file(12, '\0');
+    PutLe32(file, 0, 1);
+    PutLe32(file, 4, 524);
+    PutLe32(file, 8, 256);
+    std::string key(256, '\0');
+    for (size_t i = 0; i < key.size(); ++i) key[i] = static_cast<char>(i * 37 + 11);
+    key.replace(0, 4, "\x00\xe9\x20\x01", 4);
+    file += key;
+    const char* data =
+        "398b20dfb79865bbbf67c3cef01366ad4bb8ae8454f06ad7f83c342125f55c987c5538ed12d458ae"
+        "b5f9e271f8cbd1a0cde699d4c96e867dc77facf718874b6ced1c852e6f1af1a284f2adb4d9e30256"
+        "8f16ded708a266dc00de201768ddcc887dcd6ac70ac89fda219904f3e5858ee3de4150997de91d89"
+        "238b57c25713859575702853ba4fb9c6bbc2c9";
+    for (const char* h = data; *h != '\0'; h += 2)
+        file += static_cast<char>(std::stoi(std::string(h, 2), nullptr, 16));
+    std::string plain(17 * 8 + 3, '\0');
+    for (size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<char>(i * 7 + 3);
+
+    dir.Write("enc", file);
+    ASSERT_EQ(TeaDecryptFile(enc.c_str(), dec.c_str(), pass), 0);
+    EXPECT_TRUE(ReadAll(dec) == plain);
+}
+
 TEST_F(TeaFile, TenByteSourceKeepsItsLastTwoBytes) {
     dir.Write("src", std::string("0123456789"));
     ASSERT_EQ(TeaEncryptFile(src.c_str(), enc.c_str(), "abc"), 0);
