@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "plugins/tea/le32.h"
 #include "plugins/tea/posix_file.h"
 #include "plugins/tea/tea_cipher.h"
 #include "plugins/tea/tea_key.h"
@@ -19,15 +20,9 @@ constexpr size_t kBufferLength = size_t{1} << 16;
 // Progress is reported every this many 8-byte reads, counted as if read one by one.
 constexpr uint64_t kReadsPerReport = 100;
 
-uint32_t LoadLe32(const uint8_t* p) {
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-void StoreLe32(uint8_t* p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-    p[2] = static_cast<uint8_t>(v >> 16);
-    p[3] = static_cast<uint8_t>(v >> 24);
+// The checksum field of a passphrase, as stored.
+uint32_t ChecksumField(const char* passphrase) {
+    return static_cast<uint32_t>(PassphraseChecksum(passphrase, std::strlen(passphrase)));
 }
 
 class Progress {
@@ -93,7 +88,7 @@ int32_t TeaEncryptFile(const char* source, const char* dest, const char* passphr
     if (!out.Create(dest, in)) return kTeaFailed;
     uint8_t header[kTeaHeaderLength];
     StoreLe32(header, static_cast<uint32_t>(kTeaFormat));
-    StoreLe32(header + 4, static_cast<uint32_t>(PassphraseChecksum(passphrase, std::strlen(passphrase))));
+    StoreLe32(header + 4, ChecksumField(passphrase));
     StoreLe32(header + 8, static_cast<uint32_t>(kKeyBlockLength));
     std::memcpy(header + 12, key.data(), key.size());
     if (!WriteAll(out.Fd(), header, sizeof header)) return kTeaFailed;
@@ -117,8 +112,7 @@ int32_t TeaDecryptFile(const char* source, const char* dest, const char* passphr
     if (n < 0) return kTeaFailed;
     if (n < 4 || LoadLe32(header) != static_cast<uint32_t>(kTeaFormat)) return kTeaNotTeaFile;
     if (n < 8) return kTeaFailed;
-    const auto checksum = static_cast<uint32_t>(PassphraseChecksum(passphrase, std::strlen(passphrase)));
-    if (LoadLe32(header + 4) != checksum) return kTeaWrongPassphrase;
+    if (LoadLe32(header + 4) != ChecksumField(passphrase)) return kTeaWrongPassphrase;
     if (n < 12) return kTeaFailed;
     // This plug-in writes no other length, and its windows need exactly 256 bytes.
     if (LoadLe32(header + 8) != kKeyBlockLength) return kTeaNotTeaFile;

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "plugins/tea/le32.h"
+
 namespace kb::tea {
 
 int32_t PassphraseChecksum(const char* text, size_t length) {
@@ -30,11 +32,7 @@ void MixPassphraseIntoKey(uint8_t* key, const char* passphrase, size_t length) {
 KeyWindows CutKeyWindows(const KeyBlock& mixed) {
     KeyWindows windows{};
     for (size_t w = 0; w < kWindowCount; ++w) {
-        for (size_t j = 0; j < 4; ++j) {
-            const uint8_t* p = mixed.data() + 16 * w + 4 * j;
-            windows[w][j] = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
-                            uint32_t{p[3]} << 24;
-        }
+        for (size_t j = 0; j < 4; ++j) windows[w][j] = LoadLe32(mixed.data() + 16 * w + 4 * j);
     }
     return windows;
 }
