@@ -2,10 +2,12 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/crc32.h"
+#include "platform/read_ahead.h"
 
 namespace kb::platform {
 
@@ -15,6 +17,7 @@ struct Slot {
     int fd = -1;
     int64_t pos = 0;
     bool forWriting = false;
+    std::unique_ptr<ReadAhead> ahead;  // made by the first chunk read
 };
 
 Slot gSlots[kMaxSlot + 1];
@@ -80,6 +83,7 @@ int32_t bigfileOpen(const std::string& path, int16_t slot, const std::string& mo
 int32_t bigfileClose(int16_t slot) {
     Slot* s = OpenSlot(slot);
     if (!s) return 1;
+    s->ahead.reset();  // its worker may be reading from the descriptor
     int rc = CloseRetrying(s->fd);
     *s = Slot{};
     return rc == 0 ? 0 : 1;
@@ -88,14 +92,17 @@ int32_t bigfileClose(int16_t slot) {
 int32_t bigfileRead(void* buffer, int32_t length, int16_t slot) {
     Slot* s = OpenSlot(slot);
     if (!s || s->forWriting || length <= 0 || !buffer) return 0;
-    auto* out = static_cast<char*>(buffer);
-    int32_t done = 0;
-    while (done < length) {
-        ssize_t n = ::pread(s->fd, out + done, static_cast<size_t>(length - done), s->pos + done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;  // end of file, or an error after `done` good bytes
-        done += static_cast<int32_t>(n);
-    }
+    const int32_t done = PreadFull(s->fd, buffer, length, s->pos);
+    s->pos += done;
+    return done;
+}
+
+int32_t bigfileReadChunk(int16_t slot, int32_t length, uint8_t*& data) {
+    data = nullptr;
+    Slot* s = OpenSlot(slot);
+    if (!s || s->forWriting || length <= 0) return 0;
+    if (!s->ahead) s->ahead = std::make_unique<ReadAhead>(s->fd);
+    const int32_t done = s->ahead->Next(s->pos, length, data);
     s->pos += done;
     return done;
 }

@@ -36,6 +36,14 @@ int32_t bigfileClose(int16_t slot);
 // error before any byte, or for a slot opened for writing.
 int32_t bigfileRead(void* buffer, int32_t length, int16_t slot);
 
+// Reads up to `length` bytes at the slot's position like bigfileRead, but without a copy:
+// `data` points at them in memory the slot owns, which the caller may change in place (to
+// decipher it, say) and which stays valid until the next bigfileReadChunk, or the close, of
+// this slot. Reading a file through chunks of one length, one after the other, is read ahead
+// on a worker thread; bigfileRead, bigfileSetPos and other lengths stay correct alongside,
+// they only restart the read-ahead. Returns the count, as bigfileRead.
+int32_t bigfileReadChunk(int16_t slot, int32_t length, uint8_t*& data);
+
 // Writes `length` bytes at the slot's position. Returns `length` when every byte was written
 // and advances the position by it; on any failure returns 0 and leaves the position where the
 // chunk started, so that writing the same chunk again rewrites the same offset. Writing 0

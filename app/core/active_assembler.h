@@ -96,7 +96,7 @@ private:
     bool OpenOutput(Run& r);
     void PositionInPiece(Run& r, bool pending);
     bool OutputIsAPiece(const Run& r, const std::string& out) const;
-    bool JoinChunks(Run& r, std::vector<uint8_t>& buffer);
+    bool JoinChunks(Run& r);
     void SaveState(Run& r);
 
     std::string fileToAssemble_;

@@ -116,11 +116,9 @@ int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
         throw KbError(err::InvalidArgument, "ActiveAssembler",
                       "The segment size must be at least 1 byte.");
     }
-    std::vector<uint8_t> buffer(static_cast<size_t>(SegmentSize));
-
     for (; r.n <= r.count; ++r.n) {
         if (!OpenPiece(r)) return 1;
-        if (!JoinChunks(r, buffer)) return 1;
+        if (!JoinChunks(r)) return 1;
         // End of piece.
         CloseBF(kPieceSlot);
         if (r.code == FragmentFormatCode::Format4 && r.crc != r.record.crc) {
@@ -370,17 +368,24 @@ bool ActiveAssembler::OutputIsAPiece(const Run& r, const std::string& out) const
     return false;
 }
 
-bool ActiveAssembler::JoinChunks(Run& r, std::vector<uint8_t>& buffer) {
+bool ActiveAssembler::JoinChunks(Run& r) {
     const bool enciphered = r.code == FragmentFormatCode::Legacy && r.h.Legacy.Encrypted != 0;
+    std::vector<uint8_t> unread;  // stands in for a chunk the slot could not give at all
     while (r.bytesLeft > 0) {
         ++r.chunk;
         const int32_t k = static_cast<int32_t>(
             std::min<int64_t>(static_cast<int64_t>(SegmentSize), r.bytesLeft));
-        const int32_t got = bigfileRead(buffer.data(), k, kPieceSlot);
+        uint8_t* chunk = nullptr;
+        const int32_t got = bigfileReadChunk(kPieceSlot, k, chunk);
         r.lastChunk = k;
         if (got < k) {
-            // What the piece did not hold is written as zeros, never as bytes of an earlier chunk.
-            std::fill(buffer.begin() + std::max(got, 0), buffer.begin() + k, uint8_t{0});
+            // What the piece did not hold is written as zeros, never as bytes of an earlier
+            // chunk; the chunk's memory always has room for k bytes.
+            if (!chunk) {
+                unread.assign(static_cast<size_t>(k), 0);
+                chunk = unread.data();
+            }
+            std::fill(chunk + std::max(got, 0), chunk + k, uint8_t{0});
             Answer a = MsgBox(
                 "Unable to read from the media, your disk is probably corrupt. If you continue, the "
                 "assembled file(s) will not match the original. Click cancel to abort the "
@@ -392,13 +397,13 @@ bool ActiveAssembler::JoinChunks(Run& r, std::vector<uint8_t>& buffer) {
                 return false;
             }
         }
-        if (enciphered) platform::xcrypt(buffer.data(), r.passphrase, k);
-        if (bigfileWrite(buffer.data(), k, kOutSlot) != k) {
+        if (enciphered) platform::xcrypt(chunk, r.passphrase, k);
+        if (bigfileWrite(chunk, k, kOutSlot) != k) {
             throw KbError(err::DiskFull, "Assemble",
                           "Unable to write to " + BigFile + ": the disk may be full.");
         }
         if (r.code == FragmentFormatCode::Format4)
-            r.crc = UpdateCrc32(buffer.data(), static_cast<size_t>(k), r.chunk == 1);
+            r.crc = UpdateCrc32(chunk, static_cast<size_t>(k), r.chunk == 1);
         r.bytesLeft -= k;
         const int64_t done = r.pieceLength - r.bytesLeft;
         const int32_t pbCurrent = GetPercentDone(r.n, r.count, done, r.pieceLength);

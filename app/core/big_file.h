@@ -1,8 +1,8 @@
 #pragma once
 // The engine's access to pieces, sources and task files: the slot functions of
 // platform/twlib.h with their failure results turned into errors (number 57, the wrapper's
-// name as source). Chunks of data are moved with bigfileRead and bigfileWrite directly; they
-// report byte counts and raise nothing.
+// name as source). Chunks of data are moved with bigfileReadChunk (or bigfileRead) and
+// bigfileWrite directly; they report byte counts and raise nothing.
 //
 // Slots have fixed roles: a split reads its source in slot 1 and writes pieces and its task
 // file in slot 2; an assemble writes its output and task file in slot 1 and reads pieces in
@@ -16,6 +16,7 @@
 namespace kb {
 
 using platform::bigfileRead;
+using platform::bigfileReadChunk;
 using platform::bigfileWrite;
 
 // The file's length in bytes (-1 when it cannot be examined). Raises nothing.

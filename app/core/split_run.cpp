@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <vector>
 
 #include "app/core/active_splitter.h"
 #include "app/core/big_file.h"
@@ -97,7 +96,6 @@ private:
     uint32_t crc_ = 0;
     bool sourceOpen_ = false;
     bool pieceOpen_ = false;
-    std::vector<uint8_t> buffer_;
 };
 
 int16_t ActiveSplitter::Split() { return SplitRun(*this).Run(); }
@@ -135,7 +133,6 @@ int16_t SplitRun::Body() {
     OpenSource();
     sourcePos_ = 0;
     bytesLeft_ = 0;
-    buffer_.resize(static_cast<size_t>(s_.SegmentSize));
 
     sector_ = 6;
     const int32_t last = s_.FragLast;
@@ -233,11 +230,12 @@ bool SplitRun::WritePiece(int32_t last) {
         while (!restart && bytesLeft_ > 0) {
             ++segment_;
             const int32_t k = static_cast<int32_t>(std::min<int64_t>(s_.SegmentSize, bytesLeft_));
-            const int32_t got = bigfileRead(buffer_.data(), k, kSourceSlot);
+            uint8_t* chunk = nullptr;
+            const int32_t got = bigfileReadChunk(kSourceSlot, k, chunk);
             if (got != k) return ReadShort(got, k);
             bytesLeft_ -= k;
-            crc_ = UpdateCrc32(buffer_.data(), static_cast<size_t>(k), segment_ == 1);
-            WriteOutcome w = WriteWithRetry(buffer_.data(), k);
+            crc_ = UpdateCrc32(chunk, static_cast<size_t>(k), segment_ == 1);
+            WriteOutcome w = WriteWithRetry(chunk, k);
             if (w == WriteOutcome::Abandon) return false;
             if (w == WriteOutcome::RestartPiece) {
                 restart = true;

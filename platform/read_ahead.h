@@ -1,0 +1,79 @@
+#pragma once
+// Sequential chunk reading of one open file with a read-ahead on a worker thread.
+//
+// A split or a join reads its input chunk after chunk and spends the rest of each step in
+// the CRC and the write. Reading the next chunks on a second thread meanwhile takes the copy
+// out of the page cache off the critical path, so a warm split runs at the pace of its writes.
+//
+// The worker only fills buffers the caller asked for: it reads ahead at most kMaxDepth - 1
+// chunks of the caller's own chunk length, in a ring that stays within kMaxAheadBytes, so
+// memory does not grow with the file. Hand-overs spin briefly and then sleep, so a caller
+// held up by a message box costs no processor time.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace kb::platform {
+
+class ReadAhead {
+public:
+    static constexpr int kMaxDepth = 4;
+    // Chunks longer than this are read without a read-ahead (one buffer, no thread), so the
+    // ring never holds more than a few MiB.
+    static constexpr int32_t kMaxAheadBytes = 8 * 1024 * 1024;
+
+    // Reads from `fd`, which stays owned by the caller and must outlive this object.
+    explicit ReadAhead(int fd);
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // The bytes at [position, position + length): returns how many were read (fewer only at
+    // the end of the file or on an error, as pread retried until full), and points `data` at
+    // them. The memory stays valid, and may be changed by the caller, until the next call or
+    // the object's end. A call that continues where the last one ended, with the same length,
+    // is served from the read-ahead; any other call starts it afresh.
+    int32_t Next(int64_t position, int32_t length, uint8_t*& data);
+
+private:
+    enum State : int { kFree, kWanted, kReading, kFilled };
+    struct Chunk {
+        std::vector<uint8_t> bytes;
+        int64_t position = 0;
+        int32_t length = 0;
+        int32_t got = 0;
+        std::atomic<int> state{kFree};
+    };
+
+    void WorkerLoop();
+    void Stop();
+    // Starts the worker on a ring of `depth` chunks of `length` bytes; false when no thread
+    // could be had.
+    bool Start(int depth, int32_t length);
+    void Request(int index, int64_t position);
+    int32_t ReadDirect(int64_t position, int32_t length, uint8_t*& data);
+
+    const int fd_;
+    std::unique_ptr<Chunk[]> ring_;
+    int depth_ = 0;
+    int32_t chunkLength_ = 0;  // of the running read-ahead; 0 when none runs
+    int head_ = 0;             // the chunk the next call should find
+    int64_t nextRequest_ = 0;  // where the next chunk to request begins
+    int current_ = -1;         // the chunk the caller holds
+    std::vector<uint8_t> direct_;
+    std::atomic<bool> quit_{false};
+    // Bumped whenever the caller gives the worker something to do, and whenever the worker
+    // fills a chunk; a side that runs out of spinning sleeps on its counter.
+    std::atomic<uint32_t> toWorker_{0};
+    std::atomic<uint32_t> toCaller_{0};
+    std::thread worker_;
+};
+
+// Reads `length` bytes at `position` into `buffer`, retrying short and interrupted reads until
+// the buffer is full, the file ends or an error comes. Returns the count read.
+int32_t PreadFull(int fd, void* buffer, int32_t length, int64_t position);
+
+}  // namespace kb::platform
