@@ -175,6 +175,10 @@ bool ActiveAssembler::PrepareFresh(Run& r) {
         r.code = FragmentFormatCode::Raw;
         OrigFile = mstrRawFilenameComponentInTemplate;
         r.tmpl = GuessFragnameTemplate();
+        // Bare data names no compressor or encryptor; values left from an earlier join of this
+        // object would make the output look like a temporary archive to the wizard.
+        CompressionID = 0;
+        EncryptionID = 0;
     } else {
         r.h.Common = ReadCommonHeader(kPieceSlot);
         if (r.h.Common.version < 4) {

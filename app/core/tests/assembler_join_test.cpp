@@ -135,6 +135,16 @@ TEST(AssemblerJoin, PackedOrEncipheredSetsGoToTheTemporaryArchive) {
     EXPECT_EQ(ReadAll(j.a.BigFile), data);
     EXPECT_FALSE(std::filesystem::exists(j.dest.File("data.bin")));
     TempManager::Instance().RemoveTempFile("AssEncArchive", true);
+
+    // The same object then joins a bare set: while it runs (the save question reads them) and
+    // after it, the set names neither a compressor nor an encryptor.
+    auto bare = testing::WriteRawSeries(j.src, data, 1000, testing::Dotted3("Bare.txt"));
+    std::vector<int32_t> seen;
+    j.events.onInterval = [&](int) { seen.push_back(j.a.EncryptionID + j.a.CompressionID); };
+    ASSERT_EQ(j.Run(bare[0], 300), 0);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen, std::vector<int32_t>(seen.size(), 0));
+    EXPECT_EQ(j.a.BigFile, j.dest.File("Bare.txt"));
 }
 
 TEST(AssemblerJoin, APieceThatShrinksWhileReadEndsInTheUnreadableMediaBox) {
