@@ -185,11 +185,17 @@ bool IsUsableFileName(const std::string& name) {
 ActiveAssembler::Headers ActiveAssembler::ReadFragmentHeaders() {
     Headers h;
     OpenBF(fileToAssemble_, 1, "rb");
-    h.Common = ReadCommonHeader(1);
-    if (h.Common.version < 4)
-        ReadLegacyHeader(1, h.Legacy, h.LegacyEncryption);
-    else
-        h.Format4 = ReadFormat4Header(1);
+    try {
+        h.Common = ReadCommonHeader(1);
+        if (h.Common.version < 4)
+            ReadLegacyHeader(1, h.Legacy, h.LegacyEncryption);
+        else
+            h.Format4 = ReadFormat4Header(1);
+    } catch (...) {
+        // A damaged header must not keep the first piece open after the join has given up.
+        platform::bigfileClose(1);
+        throw;
+    }
     CloseBF(1);
     return h;
 }

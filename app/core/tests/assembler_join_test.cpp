@@ -235,6 +235,18 @@ TEST(AssemblerJoin, SetsCountingNoPiecesAreRefusedBeforeAnythingIsWritten) {
         EXPECT_EQ(p.boxes[0].title, kAppTitle);
     }
     EXPECT_TRUE(std::filesystem::is_empty(j.dest.Path()));
+
+    // A header cut short fails the count too, and leaves no file open in a slot.
+    const std::string cut = j.src.Write(
+        "cut.001", testing::CommonHeader(4) + testing::LeBytes().I32(2).I16(500).Raw("ab").s);
+    p.boxes.clear();
+    p.Answer(Answer::OK);
+    EXPECT_EQ(j.Run(cut, 100), 1);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    for (int16_t slot : {1, 2}) {
+        int64_t pos = 0;
+        EXPECT_NE(platform::bigfileGetPos(slot, pos), 0) << "slot " << slot << " left open";
+    }
 }
 
 TEST(AssemblerJoin, NamesFromTheHeaderNeverLeaveTheDestination) {
