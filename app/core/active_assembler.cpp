@@ -201,14 +201,15 @@ ActiveAssembler::Headers ActiveAssembler::ReadFragmentHeaders() {
 }
 
 bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
-    // Nothing is pending until the whole record has been read and found sound: a task that
-    // fails to load must not send the next fresh join down the resume branch.
+    // Nothing changes and nothing is pending until the whole record has been read and found
+    // sound: a task that fails to load must not send the next fresh join down the resume
+    // branch, nor leave the object half-loaded.
     AssemblerTaskRecord t;
     OpenBF(Filename, 1, "rb");
     try {
         const bool known = ReadAssemblerTaskHead(1, t);
-        fileToAssemble_ = t.FirstPiece;
         if (!known) {
+            fileToAssemble_ = t.FirstPiece;
             MsgBox("Error loading unfinished task - invalid format codes", mb::OKOnly | mb::Critical,
                    "Unable to resume");
             resumePending_ = false;
@@ -222,6 +223,7 @@ bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
         throw;
     }
     CloseBF(1);
+    fileToAssemble_ = t.FirstPiece;
     if (t.FormatCode == FragmentFormatCode::Format4) {
         CompressionID = t.Header.compressionId;
         EncryptionID = t.Header.encryptionId;

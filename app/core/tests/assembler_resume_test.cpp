@@ -346,6 +346,7 @@ TEST(AssemblerTaskFile, TasksThatCannotBeResumed) {
             EXPECT_EQ(e.Number(), c.number) << c.bytes.size();
         }
         EXPECT_FALSE(a.ResumePending());
+        EXPECT_EQ(a.FileToAssemble(), "") << c.bytes.size();  // no half-loaded object
     }
 }
 
