@@ -257,7 +257,10 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         r.h.Format4 = t.Header;
         OrigFile = StoredFileName(t.Header.storedName);
         r.tmpl = t.Header.namingTemplate;
-        if (RefuseUnsafeNames(GetFileNameFromPath(OrigFile), &r.tmpl)) return false;
+        if (RefuseUnsafeNames(GetFileNameFromPath(OrigFile), &r.tmpl)) {
+            resumePending_ = false;  // else every later join of the object would refuse again
+            return false;
+        }
         if (CompressionID > 0 || EncryptionID > 0)
             TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
     } else {

@@ -324,6 +324,24 @@ TEST(AssemblerTaskFile, TasksThatCannotBeResumed) {
         EXPECT_FALSE(a.ResumePending());
         EXPECT_EQ(a.FileToAssemble(), "/p/x.001");
     }
+    {
+        // A stored template that would leave the pieces' folder is refused when the join
+        // starts; the refused task is not pending for the next join of the object.
+        ActiveAssembler a;
+        const std::string code11 = LeBytes()
+                                       .I16(2).Text("/p/x.001").I32(11)
+                                       .I32(1).Text("x.bin").I32(0).I32(0).I32(0)
+                                       .Text("../%f.%N").I64(5)
+                                       .s + tail;
+        ASSERT_TRUE(a.SetResumeInfo(dir.Write("code11.uft", code11)));
+        p.boxes.clear();
+        p.Answer(Answer::OK);
+        std::string d;
+        EXPECT_EQ(a.Assemble(d), 1);
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Unable to assemble");
+        EXPECT_FALSE(a.ResumePending());
+    }
     // Cut short anywhere: error 57; values no join has: 321. Nothing is left pending.
     const std::string whole = rawHead + tail;
     std::string zeroSegment = whole;
