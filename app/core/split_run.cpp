@@ -163,8 +163,11 @@ bool SplitRun::WritePiece(int32_t last) {
                         int32_t disk = piece_;
                         ev()->RequireNextDisk(disk, cancel_, saveStateFile_);
                     }
-                    if (!cancel_ && GetFreeDiskSpace(s_.DestinationFolder()) < need && ev())
-                        ev()->NotEnoughDiskSpace(cancel_, saveStateFile_);
+                    if (!cancel_ && GetFreeDiskSpace(s_.DestinationFolder()) < need) {
+                        // Nobody listening means nobody can change the disk.
+                        if (ev()) ev()->NotEnoughDiskSpace(cancel_, saveStateFile_);
+                        else cancel_ = true;
+                    }
                     if (cancel_) return StopBeforePiece();
                     if (GetFreeDiskSpace(s_.DestinationFolder()) >= need) break;
                 }

@@ -399,6 +399,15 @@ TEST_F(SplitTest, SpanningAsksForEveryDiskAndWaitsForRoom) {
         if (e.name == "Disk" || e.name == "NotEnough") asks.push_back(e);
     EXPECT_EQ(asks, (std::vector<SplitEvent>{{"NotEnough"}, {"Disk", 2}, {"Disk", 3}}));
     EXPECT_EQ(disks.freeQueries.front(), s.DestinationFolder());
+
+    // Nobody listening means nobody can change the disk: too little room stops the split
+    // before the piece instead of asking the disk forever.
+    ActiveSplitter alone;
+    SetUp(alone, "alone", aftRaw, 30000, 0, 8192);
+    alone.SpanDisks = true;
+    disks.freeBytes = 1000;
+    EXPECT_EQ(alone.Split(), 1);
+    EXPECT_TRUE(FilesIn(alone.DestinationFolder()).empty());
 }
 
 TEST_F(SplitTest, AWriteProblemWhileSpanningRewritesThePieceOnANewDisk) {
