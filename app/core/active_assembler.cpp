@@ -179,7 +179,10 @@ std::string StoredFileName(const std::string& stored) {
 }
 
 bool IsUsableFileName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+    // A NUL would end the name where the system reads it, so the file used would not be the
+    // one named.
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string("/\0", 2)) == std::string::npos;
 }
 
 ActiveAssembler::Headers ActiveAssembler::ReadFragmentHeaders() {

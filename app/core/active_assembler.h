@@ -110,7 +110,7 @@ private:
 
 // The file-name part of a name stored in a header (what follows its last "/").
 std::string StoredFileName(const std::string& stored);
-// A name that can be a file inside the destination: not empty, ".", ".." and without "/".
+// A name that can be a file inside the destination: not empty, ".", ".." and without "/" or NUL.
 bool IsUsableFileName(const std::string& name);
 
 // Progress of the whole join in percent (0..100, halves to even); assumes pieces of equal size.

@@ -142,7 +142,7 @@ AssemblerListener& ActiveAssembler::Events() {
 bool ActiveAssembler::RefuseUnsafeNames(const std::string& name, const std::string* tmpl) {
     // A stored template must number its pieces, or every piece would be the same file, read
     // again as often as the header's count says.
-    const bool tmplOk = !tmpl || (tmpl->find('/') == std::string::npos &&
+    const bool tmplOk = !tmpl || (tmpl->find_first_of(std::string("/\0", 2)) == std::string::npos &&
                                   (tmpl->find("%n") != std::string::npos ||
                                    tmpl->find("%N") != std::string::npos));
     if (IsUsableFileName(name) && tmplOk) return false;

@@ -259,6 +259,10 @@ TEST(AssemblerJoin, NamesFromTheHeaderNeverLeaveTheDestination) {
                                            {"", "%f.%N", true, ""},
                                            {"ok.bin", "../%f.%N", true, ""},
                                            {"ok.bin", "%f.bin", true, ""},  // no number
+                                           // A NUL ends the name where the system reads it:
+                                           // every piece would be the file "ok".
+                                           {"ok.bin", std::string("ok\0%N", 5), true, ""},
+                                           {std::string("ok\0.bin", 7), "%f.%N", true, ""},
                                            {"../../up/ok.bin", "%f.%N", false, "ok.bin"}}) {
         ScriptedPrompter p;
         Join j;
