@@ -107,13 +107,17 @@ LoadedTask ReadTask(const std::string& path) {
     return t;
 }
 
-// Values this program never writes would make a resumed split divide by nothing or read
-// outside its source; such a file is treated as damaged.
+// Values this program never writes would make a resumed split divide by nothing, read outside
+// its source or use files other than the ones named; such a file is treated as damaged.
 bool Plausible(const LoadedTask& t) {
     const Globals& g = Globals::Instance();
     auto sizeOk = [&](int64_t v) {
         return v >= g.MinFragSizeSupported() && v <= g.MaxFragSizeSupported();
     };
+    // A NUL ends a path where the system reads it: the split would read or write other files
+    // than the ones named (every piece over the one before, with a template cut short).
+    for (const std::string* text : {&t.bigFile, &t.destination, &t.filenameToStore, &t.namingTemplate})
+        if (text->find('\0') != std::string::npos) return false;
     return sizeOk(t.fragmentSize) && sizeOk(t.fragmentSizeAtStart) && t.fragFirst >= 1 &&
            t.fragLast >= t.fragFirst && t.piece >= 1 && t.sourcePos >= 0 && t.bytesLeft >= 0;
 }

@@ -259,6 +259,13 @@ TEST_F(SplitTaskTest, AFileThatFailsToLoadLeavesTheObjectAsItWas) {
     std::string zero = good;
     for (size_t i = 6; i < 14; ++i) zero[i] = 0;
     expectUnchanged(dir.Write("zero.uft", zero), err::DeviceIO);
+    // A NUL in a stored text: the system would read "%f" alone, and every piece would be
+    // written over the one before it.
+    std::string nul = good;
+    const size_t at = nul.rfind("%f.%N");
+    ASSERT_NE(at, std::string::npos);
+    nul[at + 2] = '\0';
+    expectUnchanged(dir.Write("nul.uft", nul), err::DeviceIO);
     // The source has gone since the task was saved.
     std::filesystem::rename(source, source + ".moved");
     expectUnchanged(r.saveTo, err::ObjectFailure);
