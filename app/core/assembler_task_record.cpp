@@ -85,7 +85,11 @@ void ReadAssemblerTaskTail(int16_t slot, AssemblerTaskRecord& t) {
 }
 
 void CheckAssemblerTaskRecord(const AssemblerTaskRecord& t, const std::string& path) {
-    const bool sane = t.PieceCount >= 1 && t.PieceNumber >= 1 && t.PieceNumber <= t.PieceCount &&
+    // A NUL ends a path where the system reads it: the join would use another file.
+    bool texts = true;
+    for (const std::string* text : {&t.FirstPiece, &t.OutputPath, &t.Destination})
+        texts = texts && text->find('\0') == std::string::npos;
+    const bool sane = texts && t.PieceCount >= 1 && t.PieceNumber >= 1 && t.PieceNumber <= t.PieceCount &&
                       t.ChunkCounter >= 0 && t.BytesLeft <= t.PieceLength &&
                       t.SegmentSize >= 1 && t.SegmentSize <= kMaxSegmentSize &&
                       !t.OutputPath.empty();

@@ -64,7 +64,8 @@ bool ReadAssemblerTaskHead(int16_t slot, AssemblerTaskRecord& t);
 void ReadAssemblerTaskTail(int16_t slot, AssemblerTaskRecord& t);
 
 // A record whose values no join can have (a piece number outside the count, a negative size,
-// a size that is not a whole byte count, a segment size below 1 or too large to allocate)
+// a size that is not a whole byte count, a segment size below 1 or too large to allocate, a
+// path holding a NUL)
 // raises 321, "SetResumeInfo", naming the file.
 void CheckAssemblerTaskRecord(const AssemblerTaskRecord& t, const std::string& path);
 

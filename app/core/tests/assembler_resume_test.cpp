@@ -352,7 +352,10 @@ TEST(AssemblerTaskFile, TasksThatCannotBeResumed) {
         std::string bytes;
         int number;
     };
-    std::vector<Case> cases = {{zeroSegment, 321}, {oddSize, 321}};
+    // A NUL would make the output path name another file, which the join would append to.
+    std::string nulOutput = whole;
+    nulOutput[nulOutput.find("/o/x") + 2] = '\0';
+    std::vector<Case> cases = {{zeroSegment, 321}, {oddSize, 321}, {nulOutput, 321}};
     for (size_t cut : {size_t{1}, size_t{5}, rawHead.size(), whole.size() - 1})
         cases.push_back({whole.substr(0, cut), 57});
     for (const Case& c : cases) {
