@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         a.Assemble(d);
     } catch (const kb::KbError&) {
     }
-    // A header reader that failed leaves its slot open, as its callers expect.
+    // Nothing may stay open for the next input, whatever path the join took.
     kb::platform::bigfileClose(1);
     kb::platform::bigfileClose(2);
     // Only the piece and the output folder may be there: nothing was written beside them.
