@@ -16,4 +16,7 @@ inline uint32_t Crc32(std::span<const uint8_t> data, uint32_t previous) {
     return Crc32(data.data(), data.size(), previous);
 }
 
+// The CRC-32 of A followed by B, from Crc32 of A, Crc32 of B and B's length, without the data.
+uint32_t Crc32Combine(uint32_t crcA, uint32_t crcB, int64_t lengthB);
+
 }  // namespace kb::platform

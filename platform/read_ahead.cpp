@@ -1,5 +1,7 @@
 #include "platform/read_ahead.h"
 
+#include "platform/crc32.h"
+
 #include <cerrno>
 #include <algorithm>
 #include <chrono>
@@ -12,7 +14,7 @@ namespace {
 
 // How long a hand-over spins before it sleeps: far longer than one chunk takes, far shorter
 // than anything a person would notice.
-constexpr auto kSpinTime = std::chrono::microseconds(1000);
+constexpr auto kSpinTime = std::chrono::microseconds(250);
 
 inline void CpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -55,14 +57,20 @@ int32_t PreadFull(int fd, void* buffer, int32_t length, int64_t position) {
     return done;
 }
 
-ReadAhead::ReadAhead(int fd) : fd_(fd) {}
-
 ReadAhead::~ReadAhead() { Stop(); }
 
-int32_t ReadAhead::Next(int64_t position, int32_t length, uint8_t*& data) {
+void ReadAhead::Release() {
+    Stop();
+    fd_ = -1;
+}
+
+int32_t ReadAhead::Next(int fd, int64_t position, int32_t length, uint8_t*& data,
+                        uint32_t* crc) {
     data = nullptr;
+    if (length <= 0 || position < 0 || fd < 0) return 0;
+    if (fd != fd_) Release();
+    fd_ = fd;
     const bool running = worker_.joinable();
-    if (length <= 0 || position < 0) return 0;
 
     // A shorter call (the last chunk of a piece) is still served from the ring; the chunks
     // requested after it then no longer follow on, and the next call starts afresh.
@@ -70,14 +78,15 @@ int32_t ReadAhead::Next(int64_t position, int32_t length, uint8_t*& data) {
         ring_[head_].state.load(std::memory_order_acquire) != kFree) {
         // The chunk handed out last time is free again: it becomes the ring's newest request.
         if (current_ >= 0) {
-            Request(current_, nextRequest_);
+            Request(current_, nextRequest_, crc != nullptr);
             nextRequest_ += length;
         }
     } else {
         Stop();
         const int depth = std::min<int32_t>(kMaxDepth, kMaxAheadBytes / length);
-        if (depth < 2 || !Start(depth, length)) return ReadDirect(position, length, data);
-        for (int i = 0; i < depth_; ++i) Request(i, position + static_cast<int64_t>(i) * length);
+        if (depth < 2 || !Start(depth, length)) return ReadDirect(position, length, data, crc);
+        for (int i = 0; i < depth_; ++i)
+            Request(i, position + static_cast<int64_t>(i) * length, crc != nullptr);
         nextRequest_ = position + static_cast<int64_t>(depth_) * length;
     }
 
@@ -86,7 +95,9 @@ int32_t ReadAhead::Next(int64_t position, int32_t length, uint8_t*& data) {
     current_ = head_;
     head_ = (head_ + 1) % depth_;
     data = c.bytes.data();
-    return std::min(c.got, length);
+    const int32_t got = std::min(c.got, length);
+    if (crc) *crc = c.withCrc && got == c.got ? c.crc : Crc32(data, static_cast<size_t>(got), 0);
+    return got;
 }
 
 bool ReadAhead::Start(int depth, int32_t length) {
@@ -123,10 +134,11 @@ void ReadAhead::Stop() {
     current_ = -1;
 }
 
-void ReadAhead::Request(int index, int64_t position) {
+void ReadAhead::Request(int index, int64_t position, bool withCrc) {
     Chunk& c = ring_[index];
     c.position = position;
     c.length = chunkLength_;
+    c.withCrc = withCrc;
     c.state.store(kWanted, std::memory_order_release);
     Signal(toWorker_);
 }
@@ -141,17 +153,21 @@ void ReadAhead::WorkerLoop() {
         if (quit_.load(std::memory_order_acquire)) return;
         c.state.store(kReading, std::memory_order_relaxed);
         c.got = PreadFull(fd_, c.bytes.data(), c.length, c.position);
+        if (c.withCrc) c.crc = Crc32(c.bytes.data(), static_cast<size_t>(c.got), 0);
         c.state.store(kFilled, std::memory_order_release);
         Signal(toCaller_);
     }
 }
 
-int32_t ReadAhead::ReadDirect(int64_t position, int32_t length, uint8_t*& data) {
+int32_t ReadAhead::ReadDirect(int64_t position, int32_t length, uint8_t*& data,
+                              uint32_t* crc) {
     ring_.reset();
     chunkLength_ = 0;
     if (direct_.size() < static_cast<size_t>(length)) direct_.resize(static_cast<size_t>(length));
     data = direct_.data();
-    return PreadFull(fd_, direct_.data(), length, position);
+    const int32_t got = PreadFull(fd_, direct_.data(), length, position);
+    if (crc) *crc = Crc32(data, static_cast<size_t>(got), 0);
+    return got;
 }
 
 }  // namespace kb::platform

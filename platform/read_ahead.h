@@ -25,18 +25,24 @@ public:
     // ring never holds more than a few MiB.
     static constexpr int32_t kMaxAheadBytes = 8 * 1024 * 1024;
 
-    // Reads from `fd`, which stays owned by the caller and must outlive this object.
-    explicit ReadAhead(int fd);
+    ReadAhead() = default;
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    // The bytes at [position, position + length): returns how many were read (fewer only at
-    // the end of the file or on an error, as pread retried until full), and points `data` at
-    // them. The memory stays valid, and may be changed by the caller, until the next call or
-    // the object's end. A call that continues where the last one ended, with the same length,
-    // is served from the read-ahead; any other call starts it afresh.
-    int32_t Next(int64_t position, int32_t length, uint8_t*& data);
+    // The bytes of `fd` at [position, position + length): returns how many were read (fewer
+    // only at the end of the file or on an error, as pread retried until full), and points
+    // `data` at them, in memory with room for `length` bytes. The memory stays valid, and may
+    // be changed by the caller, until the next call, Release or the object's end. A call that
+    // continues where the last one ended, with the same length or less, is served from the
+    // read-ahead; any other call starts it afresh. With `crc`, it also receives the CRC-32 of
+    // the bytes read (Crc32 of them alone), which the worker works out with the reading.
+    int32_t Next(int fd, int64_t position, int32_t length, uint8_t*& data,
+                 uint32_t* crc = nullptr);
+
+    // Stops reading ahead; must come before `fd` is closed. The memory is kept for the next
+    // file (a join reads piece after piece through one slot).
+    void Release();
 
 private:
     enum State : int { kFree, kWanted, kReading, kFilled };
@@ -45,6 +51,8 @@ private:
         int64_t position = 0;
         int32_t length = 0;
         int32_t got = 0;
+        bool withCrc = false;
+        uint32_t crc = 0;
         std::atomic<int> state{kFree};
     };
 
@@ -53,10 +61,10 @@ private:
     // Starts the worker on a ring of `depth` chunks of `length` bytes; false when no thread
     // could be had.
     bool Start(int depth, int32_t length);
-    void Request(int index, int64_t position);
-    int32_t ReadDirect(int64_t position, int32_t length, uint8_t*& data);
+    void Request(int index, int64_t position, bool withCrc);
+    int32_t ReadDirect(int64_t position, int32_t length, uint8_t*& data, uint32_t* crc);
 
-    const int fd_;
+    int fd_ = -1;
     std::unique_ptr<Chunk[]> ring_;
     int depth_ = 0;
     int32_t chunkLength_ = 0;  // of the running read-ahead; 0 when none runs

@@ -41,8 +41,9 @@ int32_t bigfileRead(void* buffer, int32_t length, int16_t slot);
 // decipher it, say) and which stays valid until the next bigfileReadChunk, or the close, of
 // this slot. Reading a file through chunks of one length, one after the other, is read ahead
 // on a worker thread; bigfileRead, bigfileSetPos and other lengths stay correct alongside,
-// they only restart the read-ahead. Returns the count, as bigfileRead.
-int32_t bigfileReadChunk(int16_t slot, int32_t length, uint8_t*& data);
+// they only restart the read-ahead. Returns the count, as bigfileRead. With `crc`, also the
+// CRC-32 of the bytes read (as Crc32 of them alone), worked out by the read-ahead.
+int32_t bigfileReadChunk(int16_t slot, int32_t length, uint8_t*& data, uint32_t* crc = nullptr);
 
 // Writes `length` bytes at the slot's position. Returns `length` when every byte was written
 // and advances the position by it; on any failure returns 0 and leaves the position where the

@@ -383,7 +383,9 @@ bool ActiveAssembler::JoinChunks(Run& r) {
         const int32_t k = static_cast<int32_t>(
             std::min<int64_t>(static_cast<int64_t>(SegmentSize), r.bytesLeft));
         uint8_t* chunk = nullptr;
-        const int32_t got = bigfileReadChunk(kPieceSlot, k, chunk);
+        uint32_t chunkCrc = 0;
+        const bool checked = r.code == FragmentFormatCode::Format4;
+        const int32_t got = bigfileReadChunk(kPieceSlot, k, chunk, checked ? &chunkCrc : nullptr);
         r.lastChunk = k;
         if (got < k) {
             // What the piece did not hold is written as zeros, never as bytes of an earlier
@@ -409,8 +411,11 @@ bool ActiveAssembler::JoinChunks(Run& r) {
             throw KbError(err::DiskFull, "Assemble",
                           "Unable to write to " + BigFile + ": the disk may be full.");
         }
-        if (r.code == FragmentFormatCode::Format4)
-            r.crc = UpdateCrc32(chunk, static_cast<size_t>(k), r.chunk == 1);
+        // A chunk made up with zeros is checked as written.
+        if (checked) {
+            r.crc = got == k ? AddCrc32(chunkCrc, k, r.chunk == 1)
+                             : UpdateCrc32(chunk, static_cast<size_t>(k), r.chunk == 1);
+        }
         r.bytesLeft -= k;
         const int64_t done = r.pieceLength - r.bytesLeft;
         const int32_t pbCurrent = GetPercentDone(r.n, r.count, done, r.pieceLength);

@@ -14,6 +14,12 @@ uint32_t UpdateCrc32(const void* data, size_t length, bool reset) {
     return gRunningCrc;
 }
 
+uint32_t AddCrc32(uint32_t chunkCrc, int64_t length, bool reset) {
+    if (reset) gRunningCrc = 0;
+    gRunningCrc = platform::Crc32Combine(gRunningCrc, chunkCrc, length);
+    return gRunningCrc;
+}
+
 void SetCrc32State(uint32_t value) { gRunningCrc = value; }
 
 }  // namespace kb

@@ -18,6 +18,10 @@ inline uint32_t UpdateCrc32(std::span<const uint8_t> chunk, bool reset) {
     return UpdateCrc32(chunk.data(), chunk.size(), reset);
 }
 
+// The same for a chunk whose own CRC-32 (Crc32 of it alone) is already known, as a chunk read
+// through bigfileReadChunk brings it.
+uint32_t AddCrc32(uint32_t chunkCrc, int64_t length, bool reset);
+
 // Sets the running value.
 void SetCrc32State(uint32_t value);
 

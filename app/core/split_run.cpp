@@ -234,10 +234,11 @@ bool SplitRun::WritePiece(int32_t last) {
             ++segment_;
             const int32_t k = static_cast<int32_t>(std::min<int64_t>(s_.SegmentSize, bytesLeft_));
             uint8_t* chunk = nullptr;
-            const int32_t got = bigfileReadChunk(kSourceSlot, k, chunk);
+            uint32_t chunkCrc = 0;
+            const int32_t got = bigfileReadChunk(kSourceSlot, k, chunk, &chunkCrc);
             if (got != k) return ReadShort(got, k);
             bytesLeft_ -= k;
-            crc_ = UpdateCrc32(chunk, static_cast<size_t>(k), segment_ == 1);
+            crc_ = AddCrc32(chunkCrc, k, segment_ == 1);
             WriteOutcome w = WriteWithRetry(chunk, k);
             if (w == WriteOutcome::Abandon) return false;
             if (w == WriteOutcome::RestartPiece) {

@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 
+#include "platform/crc32.h"
 #include "platform/read_ahead.h"
 #include "platform/twlib.h"
 
@@ -42,7 +43,7 @@ TEST(ReadAhead, EveryChunkHoldsTheFilesBytesWhateverTheOrderOfCalls) {
     const int fd = ::open(f.path.c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
     {
-        ReadAhead r(fd);
+        ReadAhead r;
         std::mt19937 gen(7);
         int64_t pos = 0;
         int32_t length = 4096;
@@ -55,13 +56,19 @@ TEST(ReadAhead, EveryChunkHoldsTheFilesBytesWhateverTheOrderOfCalls) {
                 default: break;
             }
             uint8_t* data = nullptr;
-            const int32_t got = r.Next(pos, length, data);
+            uint32_t crc = 0;
+            const bool withCrc = call % 3 != 0;
+            const int32_t got = r.Next(fd, pos, length, data, withCrc ? &crc : nullptr);
             const int64_t expected =
                 std::clamp<int64_t>(static_cast<int64_t>(f.bytes.size()) - pos, 0, length);
             ASSERT_EQ(got, expected) << "call " << call << " at " << pos;
             ASSERT_NE(data, nullptr);
             ASSERT_EQ(std::memcmp(data, f.bytes.data() + pos, static_cast<size_t>(got)), 0)
                 << "call " << call << " at " << pos;
+            if (withCrc) {
+                ASSERT_EQ(crc, Crc32(f.bytes.data() + pos, static_cast<size_t>(got), 0))
+                    << "call " << call;
+            }
             // The caller may use the whole chunk, also past a short read.
             std::memset(data, 0xA5, static_cast<size_t>(length));
             pos += got;

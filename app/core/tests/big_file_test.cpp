@@ -111,29 +111,33 @@ TEST_F(BigFileTest, PositionsAndSizesBeyondFourGiB) {
 }
 
 TEST_F(BigFileTest, FailedWriteReportsZeroAndKeepsThePositionForARetry) {
-    const std::string p = dir.File("limited");
-    OpenBF(p, 2, "wb");
-    EXPECT_EQ(bigfileWrite("head", 4, 2), 4);
+    // A file-size limit lets the kernel take part of the chunk, then refuse the rest: within
+    // the chunk's first write step, and several steps into a chunk larger than a step.
+    struct Case { int32_t size; rlim_t limit; } cases[] = {{4000, 1000}, {300000, 200000}};
+    for (const Case& c : cases) {
+        const std::string p = dir.File("limited" + std::to_string(c.size));
+        OpenBF(p, 2, "wb");
+        EXPECT_EQ(bigfileWrite("head", 4, 2), 4);
 
-    // A file-size limit lets the kernel take part of the chunk, then refuse the rest.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto chunk = testing::RandomBytes(4000, 2);
-    int32_t written = bigfileWrite(chunk.data(), 4000, 2);
-    int64_t pos = GetPosBF(2);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, SIG_DFL);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = c.limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const auto chunk = testing::RandomBytes(static_cast<size_t>(c.size), 2);
+        int32_t written = bigfileWrite(chunk.data(), c.size, 2);
+        int64_t pos = GetPosBF(2);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, SIG_DFL);
 
-    EXPECT_EQ(written, 0);
-    EXPECT_EQ(pos, 4);
-    EXPECT_EQ(bigfileWrite(chunk.data(), 4000, 2), 4000);  // the retry lands on the same bytes
-    CloseBF(2);
-    std::string expected = "head" + std::string(chunk.begin(), chunk.end());
-    EXPECT_EQ(ReadAll(p), expected);
+        EXPECT_EQ(written, 0) << c.size;
+        EXPECT_EQ(pos, 4) << c.size;
+        EXPECT_EQ(bigfileWrite(chunk.data(), c.size, 2), c.size);  // the retry lands on the same bytes
+        CloseBF(2);
+        std::string expected = "head" + std::string(chunk.begin(), chunk.end());
+        EXPECT_TRUE(ReadAll(p) == expected) << c.size;
+    }
 }
 
 TEST_F(BigFileTest, CountedStrings) {

@@ -23,14 +23,17 @@ TEST(Crc32, ChainOverAnySplitEqualsZlibOfTheWhole) {
         size_t n = round < 100 ? gen() % 200 : gen() % data.size();
         size_t offset = gen() % (data.size() - n + 1);
         const uint8_t* p = data.data() + offset;
-        uint32_t chained = 0;
+        uint32_t chained = 0, combined = 0;
         size_t at = 0;
         while (at < n) {
             size_t k = std::min<size_t>(n - at, 1 + gen() % (n / 3 + 2));
             chained = platform::Crc32(p + at, k, chained);
+            // The same from each chunk's own CRC, as chunks read ahead bring them.
+            combined = AddCrc32(platform::Crc32(p + at, k, 0), static_cast<int64_t>(k), at == 0);
             at += k;
         }
         ASSERT_EQ(chained, ZlibCrc(p, n)) << "length " << n << " offset " << offset;
+        ASSERT_EQ(combined, chained) << "length " << n << " offset " << offset;
     }
 }
 
