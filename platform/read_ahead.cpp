@@ -1,12 +1,12 @@
 #include "platform/read_ahead.h"
 
-#include "platform/crc32.h"
-
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <system_error>
 #include <unistd.h>
+
+#include "platform/crc32.h"
 
 namespace kb::platform {
 
@@ -79,7 +79,7 @@ int32_t ReadAhead::Next(int fd, int64_t position, int32_t length, uint8_t*& data
         // The chunk handed out last time is free again: it becomes the ring's newest request.
         if (current_ >= 0) {
             Request(current_, nextRequest_, crc != nullptr);
-            nextRequest_ += length;
+            nextRequest_ += chunkLength_;
         }
     } else {
         Stop();
