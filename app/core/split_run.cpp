@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "app/core/active_splitter.h"
 #include "app/core/big_file.h"
@@ -52,6 +53,7 @@ private:
     bool WritePiece(int32_t last);
     bool StopBeforePiece();
     void StopInsidePiece();
+    bool ReplacesSource(const std::string& path);
     bool ReadShort(int32_t got, int32_t wanted);
     WriteOutcome WriteWithRetry(const void* data, int32_t length);
     bool ConfirmStop();
@@ -181,6 +183,7 @@ bool SplitRun::WritePiece(int32_t last) {
         }
 
         const std::string path = PiecePath(piece_);
+        if (ReplacesSource(path)) return false;
         const bool continuing = bytesLeft_ > 0;
         for (;;) {
             try {
@@ -311,6 +314,19 @@ void SplitRun::StopInsidePiece() {
         std::remove(PiecePath(i).c_str());
         if (ev()) ev()->RemoveFragInterval(i - s_.FragFirst);
     }
+}
+
+// A piece named like the source (a piece of an earlier series split again into its folder)
+// would empty the source when it is created.
+bool SplitRun::ReplacesSource(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::equivalent(path, s_.BigFile(), ec)) return false;
+    CloseSource();
+    MsgBox("Unable to split " + s_.BigFile() + ": the fragment " + path +
+               " would replace it. Please choose another destination folder or naming template.",
+           mb::OKOnly | mb::Critical, "Unable to split");
+    result_ = 1;
+    return true;
 }
 
 bool SplitRun::ReadShort(int32_t got, int32_t wanted) {

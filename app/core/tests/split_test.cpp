@@ -265,6 +265,32 @@ TEST_F(SplitTest, ASourceThatShrankStopsWithoutAPieceClaimingMissingData) {
     for (const auto& piece : ReadSeries(s, 1, 2)) EXPECT_EQ(piece.record.crc, ZlibCrc(piece.data));
 }
 
+TEST_F(SplitTest, APieceNamedLikeTheSourceNeverReplacesIt) {
+    // A piece of an earlier series split again into its own folder: piece 1 (or 2) of the new
+    // series has the source's own name, and creating it would empty the source.
+    for (const char* name : {"movie.001", "movie.002"}) {
+        SCOPED_TRACE(name);
+        sourceBytes = Str(testing::RandomBytes(50000, 3));
+        source = dir.Write(std::string("same/") + name, sourceBytes);
+        ScriptedPrompter p;
+        p.Answer(Answer::OK);
+        ActiveSplitter s;
+        s.SetFileFormat(aftRaw);
+        s.SetBigFile(source);
+        s.FilenameToStore = name;
+        s.SetDestinationFolder(dir.File("same"));
+        s.SetFragmentSize(int64_t{20000});
+        s.SegmentSize = 4096;
+        EXPECT_EQ(s.Split(), 1);
+        EXPECT_TRUE(ReadAll(source) == sourceBytes);
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Unable to split");
+        EXPECT_EQ(p.boxes[0].style, mb::OKOnly | mb::Critical);
+        EXPECT_NE(p.boxes[0].text.find(source), std::string::npos);
+        std::filesystem::remove_all(dir.File("same"));
+    }
+}
+
 TEST_F(SplitTest, APieceThatCannotBeCreatedAsksAgainUntilTheStopIsConfirmed) {
     MakeSource(30000);
     ScriptedPrompter p;
