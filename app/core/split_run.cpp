@@ -308,7 +308,12 @@ void SplitRun::StopInsidePiece() {
         result_ = -1;
         return;
     }
-    if (s_.SpanDisks) return;  // the pieces are on other disks
+    if (s_.SpanDisks) {
+        // The finished pieces are on other disks; the unfinished one, on the disk in the
+        // drive, would pass for a whole piece of a bare series.
+        std::remove(PiecePath(piece_).c_str());
+        return;
+    }
     if (ev()) ev()->RemoveFragStart(s_.FragLast - s_.FragFirst);
     for (int32_t i = s_.FragFirst; i <= piece_; ++i) {
         std::remove(PiecePath(i).c_str());

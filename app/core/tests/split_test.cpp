@@ -200,6 +200,19 @@ TEST_F(SplitTest, CancelWithoutSavePathRemovesThePiecesWritten) {
     std::vector<SplitEvent> removal(r.events.end() - 4, r.events.end());
     EXPECT_EQ(removal, (std::vector<SplitEvent>{
                            {"RemoveStart", 5}, {"Removed", 0}, {"Removed", 1}, {"Removed", 2}}));
+
+    // Spanning disks, the finished pieces are out of reach and stay; the unfinished one goes.
+    FakeDisks disks;
+    ActiveSplitter spanning;
+    Recorder sr;
+    SetUp(spanning, "cancelspan", aftRaw, 20000, 0, 4096);
+    spanning.SpanDisks = true;
+    sr.cancelAtInterval = 11;
+    spanning.SetListener(&sr);
+    EXPECT_EQ(spanning.Split(), 1);
+    EXPECT_EQ(FilesIn(spanning.DestinationFolder()),
+              (std::vector<std::string>{"movie.001", "movie.002"}));
+    EXPECT_TRUE(sr.Named("RemoveStart").empty());
 }
 
 TEST_F(SplitTest, ACancelInThePieceLastChunkWaitsForTheNextCheck) {
