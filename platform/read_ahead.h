@@ -2,8 +2,8 @@
 // Sequential chunk reading of one open file with a read-ahead on a worker thread.
 //
 // A split or a join reads its input chunk after chunk and spends the rest of each step in
-// the CRC and the write. Reading the next chunks on a second thread meanwhile takes the copy
-// out of the page cache off the critical path, so a warm split runs at the pace of its writes.
+// the write. Reading the next chunks, and working out their CRC-32, on a second thread
+// meanwhile takes both off the critical path, so a warm split runs at the pace of its writes.
 //
 // The worker only fills buffers the caller asked for: it reads ahead at most kMaxDepth - 1
 // chunks of the caller's own chunk length, in a ring that stays within kMaxAheadBytes, so
@@ -21,8 +21,8 @@ namespace kb::platform {
 class ReadAhead {
 public:
     static constexpr int kMaxDepth = 4;
-    // Chunks longer than this are read without a read-ahead (one buffer, no thread), so the
-    // ring never holds more than a few MiB.
+    // The ring never holds more than this; chunks too long for two of them to fit are read
+    // without a read-ahead (one buffer, no thread).
     static constexpr int32_t kMaxAheadBytes = 8 * 1024 * 1024;
 
     ReadAhead() = default;
