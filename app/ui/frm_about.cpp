@@ -8,6 +8,7 @@
 
 #include "app/core/general.h"
 #include "app/core/version.h"
+#include "app/ui/common/widgets.h"
 #include "app/ui/icons.h"
 #include "app/ui/rnd.h"
 
@@ -28,18 +29,6 @@ void Open(const std::string& url) {
         Opener()(url);
     else
         OpenURL(url);
-}
-
-QLabel* NamedLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    return l;
-}
-
-QPushButton* NamedButton(QWidget* parent, const char* name, const QString& text) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    return b;
 }
 
 }  // namespace
@@ -69,26 +58,26 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setWindowTitle("About");
     setAttribute(Qt::WA_DeleteOnClose, false);
 
-    auto* picture = NamedLabel(this, "imgAbout", "");
+    auto* picture = Named<QLabel>(this, "imgAbout", "");
     picture->setPixmap(icons::Pixmap(icons::Kind::App, 72));
-    auto* product = NamedLabel(this, "lblProductName", "Kestrelbinder");
+    auto* product = Named<QLabel>(this, "lblProductName", "Kestrelbinder");
     QFont big = product->font();
     big.setPointSizeF(big.pointSizeF() * 1.9);
     big.setBold(true);
     product->setFont(big);
-    auto* year = NamedLabel(this, "lblYear", "2003");
+    auto* year = Named<QLabel>(this, "lblYear", "2003");
     QFont yearFont = year->font();
     yearFont.setPointSizeF(yearFont.pointSizeF() * 1.9);
     year->setFont(yearFont);
     year->setStyleSheet("color: #2f7fd8;");
-    auto* company = NamedLabel(this, "lblCompanyName", "Tarnwolde");
-    auto* version = NamedLabel(this, "lblAboutVersion",
+    auto* company = Named<QLabel>(this, "lblCompanyName", "Tarnwolde");
+    auto* version = Named<QLabel>(this, "lblAboutVersion",
                                "Version " + QString::fromStdString(VersionText()));
-    lblSlogan_ = NamedLabel(this, "lblSlogan", "The future of file splitting technology");
+    lblSlogan_ = Named<QLabel>(this, "lblSlogan", "The future of file splitting technology");
     QFont italic = lblSlogan_->font();
     italic.setItalic(true);
     lblSlogan_->setFont(italic);
-    lblCredits_ = NamedLabel(this, "lblCredits", "");
+    lblCredits_ = Named<QLabel>(this, "lblCredits", "");
     lblCredits_->setWordWrap(true);
     lblCredits_->setFrameShape(QFrame::StyledPanel);
     lblCredits_->setMargin(8);
@@ -109,9 +98,9 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     top->addSpacing(12);
     top->addLayout(head, 1);
 
-    auto* visit = NamedButton(this, "cmdVisitSite", "Visit Website");
-    auto* updates = NamedButton(this, "cmdCheckUpdates", "Check for Updates");
-    auto* ok = NamedButton(this, "cmdOK", "OK");
+    auto* visit = Named<QPushButton>(this, "cmdVisitSite", "Visit Website");
+    auto* updates = Named<QPushButton>(this, "cmdCheckUpdates", "Check for Updates");
+    auto* ok = Named<QPushButton>(this, "cmdOK", "OK");
     ok->setDefault(true);
     connect(visit, &QPushButton::clicked, this, &frmAbout::cmdVisitSite_Click);
     connect(updates, &QPushButton::clicked, this, &frmAbout::cmdCheckUpdates_Click);

@@ -29,10 +29,6 @@ namespace kb {
 
 namespace {
 
-// The layout's twips are drawn a little larger than the classic 15 twips to the pixel, so
-// that texts stay readable on today's screens.
-constexpr double kTwipsPerPixel = 12.0;
-
 constexpr const char* kBusyQuestion =
     "Kestrelbinder is currently performing a task. If you close the program now unexpected "
     "problems may occur. If Kestrelbinder is gathering or compressing, you must use "
@@ -41,8 +37,6 @@ constexpr const char* kBusyQuestion =
     "use that first. Are you sure you want to try and exit now?";
 
 }  // namespace
-
-int Twips(int twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
 
 frmMain::frmMain() {
     setObjectName("frmMain");

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "app/ui/common/widgets.h"
+
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -122,8 +124,5 @@ private:
     QTabBar* OptTabs_ = nullptr;
     QTreeWidget* PluginList_ = nullptr;
 };
-
-// One twip is 1/1440 inch; the window's layout is given in twips and drawn at this scale.
-int Twips(int twips);
 
 }  // namespace kb

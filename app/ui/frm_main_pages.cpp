@@ -8,7 +8,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -16,93 +15,12 @@
 #include <QVBoxLayout>
 
 #include "app/pluginhost/plugin_rows.h"
+#include "app/ui/common/widgets.h"
 #include "app/ui/frm_main.h"
 #include "app/ui/icons.h"
 #include "app/ui/uc_progress_panel.h"
 
 namespace kb {
-
-namespace {
-
-template <class W, class... Args>
-W* Named(QWidget* parent, const char* name, Args&&... args) {
-    auto* w = new W(std::forward<Args>(args)..., parent);
-    w->setObjectName(name);
-    return w;
-}
-
-QFrame* Frame(QWidget* parent, const char* name) {
-    auto* f = Named<QFrame>(parent, name);
-    f->setFrameShape(QFrame::NoFrame);
-    return f;
-}
-
-QLabel* Heading(QWidget* parent, const char* name, const QString& text, double scale = 1.25) {
-    auto* l = Named<QLabel>(parent, name, text);
-    QFont f = l->font();
-    f.setBold(true);
-    f.setPointSizeF(f.pointSizeF() * scale);
-    l->setFont(f);
-    l->setWordWrap(true);
-    return l;
-}
-
-// The picture column at the left of a wizard: a deep blue band with the wizard's icon and
-// name.
-class WizardArt : public QWidget {
-public:
-    WizardArt(QWidget* parent, const char* name, icons::Kind kind, QString title)
-        : QWidget(parent), kind_(kind), title_(std::move(title)) {
-        setObjectName(name);
-        setFixedWidth(Twips(2160));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        QLinearGradient g(0, 0, 0, height());
-        g.setColorAt(0, QColor(0x2a, 0x74, 0xc6));
-        g.setColorAt(1, QColor(0x12, 0x36, 0x63));
-        p.setPen(Qt::NoPen);
-        p.setBrush(g);
-        p.drawRoundedRect(rect(), 8, 8);
-        const int size = width() / 2;
-        p.drawPixmap((width() - size) / 2, 28, icons::Pixmap(kind_, size));
-        QFont f = font();
-        f.setBold(true);
-        f.setPointSizeF(f.pointSizeF() * 1.15);
-        p.setFont(f);
-        p.setPen(Qt::white);
-        p.drawText(QRect(0, 36 + size, width(), 40), Qt::AlignHCenter | Qt::AlignTop, title_);
-        p.setPen(QColor(255, 255, 255, 40));
-        for (int i = 0; i < 6; ++i)
-            p.drawRoundedRect(QRectF(14 + 16 * i, height() - 34 - 5 * i, 12, 8), 2, 2);
-    }
-
-private:
-    icons::Kind kind_;
-    QString title_;
-};
-
-// All frames of a page share one cell, so each is shown or hidden on its own.
-QGridLayout* Stack(QWidget* owner) {
-    auto* grid = new QGridLayout(owner);
-    grid->setContentsMargins(0, 0, 0, 0);
-    return grid;
-}
-
-// A wizard's page: its picture column at the left, its own controls beside it.
-QFrame* WizardPage(QFrame* page, QWidget* art, QLayout* right) {
-    auto* all = new QHBoxLayout(page);
-    all->setContentsMargins(0, 0, 0, 0);
-    all->setSpacing(Twips(120));
-    all->addWidget(art);
-    all->addLayout(right, 1);
-    return page;
-}
-
-}  // namespace
 
 void frmMain::BuildWindow() {
     setWindowTitle("Tarnwolde Kestrelbinder 2003");

@@ -7,6 +7,7 @@
 
 #include "app/core/kb_error.h"
 #include "app/core/prompter.h"
+#include "app/ui/common/qt_dialogs.h"
 #include "app/ui/frm_main.h"
 #include "app/ui/qt_prompter.h"
 #include "app/ui/startup.h"
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
 
     kb::QtPrompter prompter;
     kb::ScopedPrompter scoped(prompter);
+    kb::QtDialogs dialogs;
+    kb::SetDialogs(&dialogs);
 
     std::vector<std::string> arguments(argv + 1, argv + argc);
     std::unique_ptr<kb::frmMain> window;
@@ -35,5 +38,6 @@ int main(int argc, char** argv) {
     }
     const int result = QApplication::exec();
     window.reset();
+    kb::SetDialogs(nullptr);
     return result;
 }
