@@ -78,7 +78,9 @@ float GetVersionNumber() { return VersionNumber(kVersionMajor, kVersionMinor, kV
 
 std::string GetTempDir() {
     const char* tmp = std::getenv("TMPDIR");
-    std::string dir = (tmp && *tmp) ? tmp : "/tmp";
+    // /var/tmp survives a reboot, which a saved task's archive must, and is seldom a small
+    // memory file system as /tmp often is.
+    std::string dir = (tmp && *tmp) ? tmp : "/var/tmp";
     return RemoveTrailingBackslash(dir, false);
 }
 

@@ -125,7 +125,7 @@ TEST(General, VersionAndTempDir) {
     }
     {
         ScopedEnv t("TMPDIR", "");
-        EXPECT_EQ(GetTempDir(), "/tmp");
+        EXPECT_EQ(GetTempDir(), "/var/tmp");
     }
 }
 
