@@ -9,7 +9,6 @@ namespace kb {
 int16_t PluginCount = 0;
 int16_t SubclassPluginIndex = 0;
 intptr_t OldWindowProc = 0;
-ucProgressPanel* PluginProgressPanel = nullptr;
 ActiveSplitter* PluginSplitter = nullptr;
 PluginWindowSide* PluginMainWindow = nullptr;
 

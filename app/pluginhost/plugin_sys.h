@@ -16,7 +16,6 @@
 
 namespace kb {
 
-class ucProgressPanel;  // the progress panel control of the user interface
 class ActiveSplitter;   // the main window's splitter object
 
 inline constexpr int16_t kMaxPluginSlots = 16;
@@ -27,8 +26,6 @@ extern int16_t PluginCount;
 extern int16_t SubclassPluginIndex;
 // The window's own handling while its messages go to a plug-in; 0 = not subclassed.
 extern intptr_t OldWindowProc;
-// Panel that the progress callbacks drive; set by the wizard that runs a plug-in task.
-extern ucProgressPanel* PluginProgressPanel;
 // The main window's splitter object, for the fragment-name callback.
 extern ActiveSplitter* PluginSplitter;
 // The main window's side of message forwarding; set by the main window, null before.

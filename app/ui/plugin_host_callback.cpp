@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 
 #include "app/core/active_splitter.h"
@@ -19,6 +20,8 @@
 #include "app/ui/window_handles.h"
 
 namespace kb {
+
+ucProgressPanel* PluginProgressPanel = nullptr;
 
 namespace {
 
@@ -70,6 +73,18 @@ bool RegistryPlace(const PluginBstr* p, std::string& valueName, std::string& sub
 
 platform::HKEY RootOf(int32_t r) {
     return r == 0 ? platform::HKEY_CURRENT_USER : platform::HKEY_LOCAL_MACHINE;
+}
+
+// Plug-ins report progress very often (Tea every 800 bytes); letting events run on every call
+// would cost more than the work itself. Every percentage still reaches the panel; the screen
+// and the Cancel button are served about every 20 ms.
+void LetEventsRunNowAndThen() {
+    using Clock = std::chrono::steady_clock;
+    static Clock::time_point last;
+    const Clock::time_point now = Clock::now();
+    if (now - last < std::chrono::milliseconds(20)) return;
+    last = now;
+    DoEvents();
 }
 
 int32_t Dispatch(int32_t code, PluginBstr* p, PluginBstr* q, int32_t* r, int32_t* s) {
@@ -126,19 +141,17 @@ int32_t Dispatch(int32_t code, PluginBstr* p, PluginBstr* q, int32_t* r, int32_t
         return PLUGIN_OK;
     case PLUGIN_CB_SET_PROGRESS:
         if (!r || !s) return PLUGIN_CB_FAILED;
-        // Without a panel the progress has nowhere to show, but clicks still get handled.
-        if (panel != nullptr) {
-            panel->SetPB1Percent(Percent(*r));
-            panel->SetPB2Percent(Percent(*s));
-        }
-        DoEvents();
+        // Without a panel no task of the program is running that the progress belongs to.
+        if (panel == nullptr) return PLUGIN_OK;
+        panel->SetPB1Percent(Percent(*r));
+        panel->SetPB2Percent(Percent(*s));
+        LetEventsRunNowAndThen();
         return PLUGIN_OK;
     case PLUGIN_CB_SET_PROGRESS_CAPTIONS:
         if (!p || !q) return PLUGIN_CB_FAILED;
-        if (panel != nullptr) {
-            panel->SetPB1Caption(InText(p));
-            panel->SetPB2Caption(InText(q));
-        }
+        if (panel == nullptr) return PLUGIN_OK;
+        panel->SetPB1Caption(InText(p));
+        panel->SetPB2Caption(InText(q));
         return PLUGIN_OK;
     case PLUGIN_CB_RESERVED:
         if (!s) return PLUGIN_CB_FAILED;

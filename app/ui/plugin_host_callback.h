@@ -13,6 +13,12 @@ class QWidget;
 
 namespace kb {
 
+class ucProgressPanel;
+
+// The panel that the progress callbacks drive; set by the wizard that runs a plug-in task, and
+// null while none runs (the progress callbacks then do nothing).
+extern ucProgressPanel* PluginProgressPanel;
+
 int32_t PluginHostCallback(int32_t code, PluginBstr* p, PluginBstr* q, int32_t* r, int32_t* s);
 
 // The window whose controls code 35 searches; set by the main window while it exists.

@@ -10,6 +10,9 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include "app/core/active_splitter.h"
@@ -246,11 +249,11 @@ TEST_F(HostCallbackTest, ShowsTheResultInABox) {
 
 TEST_F(HostCallbackTest, ProgressAndCaptionsDriveThePluginPanel) {
     ScriptedPrompter prompter;
-    // No panel yet: accepted and ignored, and pending events still run.
+    // No panel: no task of the program runs, so the calls are accepted and do nothing.
     r = 10;
     s = 20;
     EXPECT_EQ(Call(PLUGIN_CB_SET_PROGRESS), PLUGIN_OK);
-    EXPECT_EQ(prompter.doEventsCount, 1);
+    EXPECT_EQ(prompter.doEventsCount, 0);
     Text a("x"), b("y");
     EXPECT_EQ(Call(PLUGIN_CB_SET_PROGRESS_CAPTIONS, &a.handle, &b.handle), PLUGIN_OK);
 
@@ -267,7 +270,6 @@ TEST_F(HostCallbackTest, ProgressAndCaptionsDriveThePluginPanel) {
         EXPECT_EQ(panel.PB1Percent(), c.pb1);
         EXPECT_EQ(panel.PB2Percent(), c.pb2);
     }
-    EXPECT_EQ(prompter.doEventsCount, 4);
 
     Text first("Encrypting\0junk", 15), second("Pass 2");
     EXPECT_FALSE(panel.PB2Visible());
@@ -275,6 +277,27 @@ TEST_F(HostCallbackTest, ProgressAndCaptionsDriveThePluginPanel) {
     EXPECT_EQ(panel.PB1Caption(), "Encrypting");
     EXPECT_EQ(panel.PB2Caption(), "Pass 2");
     EXPECT_TRUE(panel.PB2Visible());
+}
+
+TEST_F(HostCallbackTest, FrequentProgressLetsEventsRunOnlyNowAndThen) {
+    ScriptedPrompter prompter;
+    ucProgressPanel panel;
+    PluginProgressPanel = &panel;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    constexpr int kCalls = 1000;
+    for (int i = 0; i < kCalls; ++i) {
+        r = i % 101;
+        s = 0;
+        ASSERT_EQ(Call(PLUGIN_CB_SET_PROGRESS), PLUGIN_OK);
+        ASSERT_EQ(panel.PB1Percent(), i % 101) << "every percentage reaches the panel";
+    }
+    // The first call after a pause lets events run; a burst does not on every call.
+    EXPECT_GE(prompter.doEventsCount, 1);
+    EXPECT_LT(prompter.doEventsCount, kCalls / 2);
+    const int before = prompter.doEventsCount;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    EXPECT_EQ(Call(PLUGIN_CB_SET_PROGRESS), PLUGIN_OK);
+    EXPECT_EQ(prompter.doEventsCount, before + 1);
 }
 
 TEST_F(HostCallbackTest, PollCancelReportsAClickAndNeverClearsIt) {
