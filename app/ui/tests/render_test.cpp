@@ -5,12 +5,16 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QTabBar>
+#include <QTextBrowser>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "app/ui/frm_about.h"
 #include "app/ui/frm_main.h"
 #include "app/ui/frm_splash.h"
+#include "app/ui/help.h"
 #include "app/ui/qt_prompter.h"
 #include "app/ui/tests/ui_fixture.h"
 #include "app/ui/uc_progress_panel.h"
@@ -98,6 +102,16 @@ TEST_F(RenderTest, Dialogs) {
         "now?",
         mb::OKCancel | mb::Exclamation | mb::DefaultButton2, "Unable to exit cleanly"));
     Save(*box, "messagebox");
+}
+
+TEST_F(RenderTest, HelpWindow) {
+    std::filesystem::copy(std::string(KB_UI_BINARY_DIR) + "/bin/Help", home.File("Help"));
+    ShowHelpTopic(13);
+    ASSERT_NE(HelpWindow(), nullptr);
+    Save(*HelpWindow(), "help-topic");
+    ShowHelpContents();
+    Save(*HelpWindow(), "help-contents");
+    delete HelpWindow();
 }
 
 }  // namespace
