@@ -166,7 +166,9 @@ void SetPluginListFlag(const std::string& path, bool enabled) {
         for (const std::string& item : items) {
             if (item.size() <= 2 || IsMarker(item)) continue;
             if (!IsComment(item) && SamePlugin(item.substr(1), path)) {
-                text += (enabled ? "1" : "0") + item.substr(1) + kCrLf;
+                text += enabled ? '1' : '0';
+                text.append(item, 1);
+                text += kCrLf;
             } else {
                 text += item + kCrLf;
             }

@@ -96,7 +96,7 @@ TEST_F(KXShlExtTest, SelectionThatOverflowsTheLineIsRefusedWhole) {
         paths.push_back("/" + std::string(249, static_cast<char>('a' + paths.size() % 26)));
         used += 253;
     }
-    paths.push_back("/" + std::string(room - used - 4, 'z'));
+    paths.emplace_back("/").append(room - used - 4, 'z');
     ASSERT_EQ(Initialize(init, paths), S_OK);
     ASSERT_EQ(Invoke(menu, &window), S_OK);
     EXPECT_EQ(TakeRecord().args.size(), paths.size() + 2);
