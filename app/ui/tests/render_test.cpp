@@ -12,6 +12,7 @@
 #include "app/ui/frm_main.h"
 #include "app/ui/frm_splash.h"
 #include "app/ui/qt_prompter.h"
+#include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/ui_fixture.h"
 #include "app/ui/uc_progress_panel.h"
 
@@ -67,6 +68,22 @@ TEST_F(RenderTest, MainWindowPages) {
     ucProgressPanel::SetTickSource(nullptr);
     panel->show();
     Save(w, "main-Splitter-progress");
+    w.hide();
+}
+
+TEST_F(RenderTest, SplitterWizardStages) {
+    frmMain w;
+    w.SelectTab("Splitter");
+    SplitWizard& wizard = w.SplitterWizard();
+    const char* names[] = {"intro", "source-single", "source-multi", "cmp-enc",
+                           "sel-dest", "frag-size", "frag-range"};
+    for (int f = 0; f < kSplitFrameCount; ++f) {
+        wizard.Run([&wizard, f] {
+            wizard.Flow().nav.shown.fill(false);
+            wizard.Flow().nav.shown[f] = true;
+        });
+        Save(w, (std::string("split-stage-") + names[f]).c_str());
+    }
     w.hide();
 }
 
