@@ -129,7 +129,10 @@ void SplitWizardFlow::NextFromStage4() {
         size.firstOverrideCaption = "Reserve some space on the first disk:";
         RebuildFirstUnits(false);
     }
-    if (size.customUnit < 0) size.customUnit = 1;
+    if (size.customUnit < 0) {
+        size.customUnit = 1;
+        cmbCustSizeUnits_Change();
+    }
     Show(SplitFrame::FragSize, true);
     SplitWizStage = 5;
     txtFragNamingTemplate_Change();
@@ -270,6 +273,7 @@ void SplitWizardFlow::ResetSourceAndOptions() {
     }
     Show(SplitFrame::CmpEnc, false);
     range.extraFilesOn = false;
+    RefreshSplitOptionControls();
     cmpEnc.fileFormatting = 0;
     optFileFormatting_Click(0);
     cmpEnc.useEnc = false;
