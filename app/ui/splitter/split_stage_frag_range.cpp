@@ -95,7 +95,8 @@ SplitStageFragRange::SplitStageFragRange(QWidget* parent) : QFrame(parent) {
     extraBox->addWidget(extraTitle);
     extraBox->addWidget(optExtraFilesOn_);
     extraBox->addWidget(optExtraFilesNothing_);
-    extraBox->addWidget(lvExtraFilesList_, 1);
+    extraBox->addWidget(lvExtraFilesList_);
+    extraBox->setContentsMargins(Twips(120), 0, 0, 0);
 
     // The extra-files options are a pair of their own beside the piece choice.
     auto* pieces = new QButtonGroup(this);
@@ -105,7 +106,9 @@ SplitStageFragRange::SplitStageFragRange(QWidget* parent) : QFrame(parent) {
     auto* all = new QVBoxLayout(this);
     all->setContentsMargins(Twips(120), Twips(60), Twips(60), 0);
     all->addWidget(settings);
-    all->addWidget(extra, 1);
+    all->addSpacing(Twips(120));
+    all->addWidget(extra);
+    all->addStretch(1);
 }
 
 void SplitStageFragRange::Load(const SplitFragRangeSettings& s, const std::string& caption) {

@@ -40,6 +40,9 @@ SplitStageSourceSingle::SplitStageSourceSingle(QWidget* parent) : QFrame(parent)
                                                     "Nothing selected.");
     lblSingleSplitSelectedFileInfo_->setWordWrap(true);
     lblSingleSplitSelectedFileInfo_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for the path, an empty line and the size.
+    lblSingleSplitSelectedFileInfo_->setMinimumHeight(
+        lblSingleSplitSelectedFileInfo_->fontMetrics().lineSpacing() * 3);
     (new QVBoxLayout(info))->addWidget(lblSingleSplitSelectedFileInfo_);
 
     auto* buttons = new QVBoxLayout;
