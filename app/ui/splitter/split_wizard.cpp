@@ -138,9 +138,15 @@ void SplitWizard::LoadStages() {
     cmdSplitWizReset_->setEnabled(f.nav.resetEnabled);
 }
 
+bool SplitWizard::RefusalPending() const { return refusedBox_ != nullptr && refusedBox_->hasFocus(); }
+
 void SplitWizard::ConnectNavigation() {
-    connect(cmdSplitWizNext_, &QPushButton::clicked, this, [this] { Run([this] { flow_->cmdSplitWizNext_Click(); }); });
-    connect(cmdSplitWizBack_, &QPushButton::clicked, this, [this] { Run([this] { flow_->cmdSplitWizBack_Click(); }); });
+    connect(cmdSplitWizNext_, &QPushButton::clicked, this, [this] {
+        if (!RefusalPending()) Run([this] { flow_->cmdSplitWizNext_Click(); });
+    });
+    connect(cmdSplitWizBack_, &QPushButton::clicked, this, [this] {
+        if (!RefusalPending()) Run([this] { flow_->cmdSplitWizBack_Click(); });
+    });
     connect(cmdSplitWizReset_, &QPushButton::clicked, this, [this] { cmdSplitWizReset_Click(); });
     connect(cmdSplitWizHelp_, &QPushButton::clicked, this, [this] { flow_->cmdSplitWizHelp_Click(); });
 }

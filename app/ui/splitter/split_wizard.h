@@ -4,6 +4,7 @@
 // into the flow, lets the flow decide, and loads the result back.
 
 #include <QFrame>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -37,6 +38,9 @@ public:
     void Run(const std::function<void()>& handler);
 
     void cmdSplitWizReset_Click() { Run([this] { flow_->cmdSplitWizReset_Click(); }); }
+    // A box whose typed value was refused keeps the focus; a wizard button pressed meanwhile
+    // does nothing, as the press itself took the focus from the box.
+    void NoteRefusal(QWidget* box) { refusedBox_ = box; }
     void RefreshExtraFilesOptions() {}
 
     SplitStageIntro* fSplitStageIntro_ = nullptr;
@@ -64,7 +68,10 @@ private:
     void ConnectRange();
     QWidget* StageFrame(SplitFrame f) const;
 
+    bool RefusalPending() const;
+
     std::unique_ptr<SplitWizardFlow> flow_;
+    QPointer<QWidget> refusedBox_;
     int depth_ = 0;
 };
 

@@ -32,9 +32,11 @@ void Validated(SplitWizard* w, QLineEdit* box, Check check, After after) {
         bool ok = true;
         w->Run([&] { ok = check(); });
         if (!ok) {
+            w->NoteRefusal(box);
             box->setFocus();
             return;
         }
+        w->NoteRefusal(nullptr);
         box->setModified(false);
         w->Run(after);
     });

@@ -474,6 +474,30 @@ TEST_F(SplitWizardFlowTest, AFileThatCannotBeReadKeepsTheLabelAndNext) {
     EXPECT_FALSE(flow.nav.nextEnabled);
 }
 
+TEST_F(SplitWizardFlowTest, StageThreeTakesTheFormatAndStaysWhenTheFileHasGone) {
+    const std::string path = MakeFile("a.bin", 50'000);
+    flow.cmdSplitWizNext_Click();
+    EXPECT_TRUE(flow.SplitWizInUse);
+    dialogs.ChooseFile(path);
+    flow.cmdSingleSplitComDlg_Click();
+    flow.cmdSplitWizNext_Click();
+    flow.cmpEnc.fileFormatting = 1;
+    std::filesystem::remove(path);
+    prompter.Answer(Answer::OK);
+    flow.cmdSplitWizNext_Click();
+    EXPECT_EQ(flow.SplitWizStage, 3);
+    EXPECT_EQ(prompter.boxes.at(0).title, "Problem accessing file");
+    EXPECT_FALSE(busy);
+    MakeFile("a.bin", 50'000);
+    flow.cmdSplitWizNext_Click();
+    EXPECT_EQ(flow.SplitWizStage, 4);
+    EXPECT_EQ(splitter.FileFormat(), 1);
+    // A file at the root of a volume keeps one "/" before its name.
+    flow.single.filePath = "/";
+    flow.single.fileName = "x.bin";
+    EXPECT_EQ(flow.SingleSourcePath(), "/x.bin");
+}
+
 TEST_F(SplitWizardFlowTest, DesktopAndDocumentsMoveTheListsOnlyToAFolderThatExists) {
     testing::TempFolder config;
     testing::TempFolder desktop;

@@ -84,6 +84,9 @@ protected:
         gen->txtOptGenDirDest_->setText(QString::fromStdString(dest.Path()));
         window->SelectTab("Splitter");
         window->show();
+        // Focus moves only inside the active window.
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         Click("cmdSplitWizReset");
     }
     // From stage 1 to stage 5 with the file of that name.
@@ -204,10 +207,19 @@ TEST_F(SplitWizardTest, ARefusedSizeKeepsItsBoxAndTooManyPiecesNeverEndTheProgra
     Type("txtCustomSize", "0");
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].text, "The minimum size supported is 10 kb");
+    // Next pressed on a refused size stays, with the focus on the size.
+    auto* size = Child<QLineEdit>("txtCustomSize");
+    size->setFocus();
+    size->selectAll();
+    QTest::keyClicks(size, "x");
+    prompter.Answer(Answer::OK);
+    Click("cmdSplitWizNext");
+    EXPECT_EQ(prompter.boxes.back().text, "Please enter a numeric value");
+    EXPECT_EQ(Shown(), "fSplitStageFragSize");
     prompter.Answer(Answer::OK);
     Type("txtCustomSize", "100");
-    ASSERT_EQ(prompter.boxes.size(), 2u);
-    EXPECT_EQ(prompter.boxes[1].title, "Fatal error");
+    ASSERT_EQ(prompter.boxes.size(), 3u);
+    EXPECT_EQ(prompter.boxes[2].title, "Fatal error");
     EXPECT_FALSE(prompter.ended);
     EXPECT_EQ(Shown(), "fSplitStageFragSize");
     EXPECT_FALSE(window->SplitBusy);
