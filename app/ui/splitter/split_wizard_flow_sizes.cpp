@@ -6,6 +6,7 @@
 #include "app/core/fatal_error.h"
 #include "app/core/general.h"
 #include "app/core/globals.h"
+#include "app/core/kb_error.h"
 #include "app/core/prompter.h"
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
@@ -19,7 +20,13 @@ namespace {
 constexpr int64_t kPresetBytes[] = {730112, 1457664, 1048576, 2097152, 104857600};
 constexpr int64_t kUnitBytes[] = {1, 1024, 1048576, 1073741824, 128};
 
-int64_t Bytes(double amount) { return std::llround(amount); }
+// Typed amounts far past any size still make a byte count; the splitter clamps it.
+int64_t Bytes(double amount) {
+    constexpr double kLimit = 9.0e18;
+    if (amount >= kLimit) return static_cast<int64_t>(kLimit);
+    if (amount <= -kLimit) return -static_cast<int64_t>(kLimit);
+    return std::llround(amount);
+}
 
 }  // namespace
 
@@ -42,7 +49,9 @@ void SplitWizardFlow::SetFragSizeFromSplitWiz() {
 void SplitWizardFlow::SetSizeFromOption() {
     switch (size.mode) {
     case SizeMode::NumPieces: {
-        const int32_t n = static_cast<int32_t>(std::nearbyint(LeadingNumber(size.numPieces)));
+        const double typed = std::nearbyint(LeadingNumber(size.numPieces));
+        if (typed > 2147483647.0 || typed < -2147483648.0) throw KbError(err::Overflow, "frmMain");
+        const int32_t n = static_cast<int32_t>(typed);
         splitter_.SetFragsNeeded(n);
         ShowSizeByDisplayRule();
         splitter_.SpanDisks = false;
