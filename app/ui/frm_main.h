@@ -28,6 +28,7 @@ namespace kb {
 class ActiveSplitter;
 class MainWindowMessages;
 class TipOfTheDay;
+class ucAssembler;
 class ucProgressPanel;
 
 class frmMain : public QWidget {
@@ -59,6 +60,8 @@ public:
 
     // True while the splitter wizard prepares data or a split runs.
     bool SplitBusy = false;
+    // True while the assembler wizard joins, decrypts or unpacks.
+    bool AssembleBusy = false;
     bool FormLoading = false;
     int16_t SplitWizStage = 0;
     bool FolderSizesStale = false;
@@ -66,6 +69,7 @@ public:
 
     ActiveSplitter& Splitter() { return *splitter_; }
     ucProgressPanel* fSptProgPan() { return fSptProgPan_; }
+    ucAssembler* fAssPanel() { return fAssPanel_; }
     // The program's help file.
     const std::string& HelpFile() const { return helpFile_; }
 
@@ -94,7 +98,7 @@ private:
     void BuildWindow();
     QWidget* BuildFrontPage();
     QWidget* BuildSplitterPage();
-    QWidget* BuildAssemblerPage();
+    ucAssembler* BuildAssemblerPage();
     QWidget* BuildOptionsPage();
     void ShowPluginRows();
 
@@ -108,7 +112,9 @@ private:
     QTabBar* Tabs_ = nullptr;
     QFrame* fWelcome_ = nullptr;
     QFrame* fSplitPanel_ = nullptr;
-    QWidget* fAssPanel_ = nullptr;
+    ucAssembler* fAssPanel_ = nullptr;
+    // A close answered with OK while a join ran happens once it has stopped.
+    bool closeWhenIdle_ = false;
     QFrame* fOptPanel_ = nullptr;
     QFrame* fSplitStageIntro_ = nullptr;
     ucProgressPanel* fSptProgPan_ = nullptr;
