@@ -3,20 +3,45 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
+#include <QPainter>
+#include <QPainterPath>
 #include <QVBoxLayout>
 
 #include "app/pluginhost/plugin_sys.h"
 #include "app/ui/common/widgets.h"
 
 namespace kb {
+namespace {
+
+// A disk: a dark square body with its metal shutter and paper label.
+QPixmap DiskPicture(int size) {
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal u = size / 16.0;
+    QPainterPath body;
+    body.moveTo(1 * u, 1 * u);
+    body.lineTo(13 * u, 1 * u);
+    body.lineTo(15 * u, 3 * u);
+    body.lineTo(15 * u, 15 * u);
+    body.lineTo(1 * u, 15 * u);
+    body.closeSubpath();
+    p.fillPath(body, QColor(0x2f, 0x5f, 0x9e));
+    p.fillRect(QRectF(4 * u, 1 * u, 8 * u, 5 * u), QColor(0xc8, 0xcd, 0xd4));
+    p.fillRect(QRectF(9 * u, 2 * u, 2 * u, 3 * u), QColor(0x2f, 0x5f, 0x9e));
+    p.fillRect(QRectF(3 * u, 8.5 * u, 10 * u, 6.5 * u), Qt::white);
+    return pm;
+}
+
+}  // namespace
 
 frmDiskDialog::frmDiskDialog(QWidget* owner) : QDialog(owner) {
     setObjectName("frmDiskDialog");
     setWindowTitle("Disk Request");
     setModal(true);
     imgDiskDialog_ = Named<QLabel>(this, "imgDiskDialog");
-    imgDiskDialog_->setPixmap(style()->standardIcon(QStyle::SP_DriveFDIcon).pixmap(48, 48));
+    imgDiskDialog_->setPixmap(DiskPicture(40));
     lblDiskDialog_ = Named<QLabel>(this, "lblDiskDialog", "[Disk request]");
     lblDiskDialog_->setWordWrap(true);
     cmdOK_ = Named<QPushButton>(this, "cmdOK", "OK");
@@ -26,7 +51,7 @@ frmDiskDialog::frmDiskDialog(QWidget* owner) : QDialog(owner) {
     connect(cmdCancel_, &QPushButton::clicked, this, &frmDiskDialog::cmdCancel_Click);
 
     auto* message = new QHBoxLayout;
-    message->addWidget(imgDiskDialog_, 0, Qt::AlignTop);
+    message->addWidget(imgDiskDialog_, 0, Qt::AlignVCenter);
     message->addSpacing(Twips(180));
     message->addWidget(lblDiskDialog_, 1);
     auto* buttons = new QHBoxLayout;
