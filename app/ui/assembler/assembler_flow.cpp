@@ -118,6 +118,8 @@ int16_t AssemblerFlow::Join(std::string& dest, const char* caption, bool resetBa
     int16_t r = 1;
     try {
         r = assembler.Assemble(dest);
+    } catch (const ProgramEnded&) {
+        throw;
     } catch (const std::exception&) {
         // The engine has shown its fatal box; the wizard stays usable.
         r = 1;
@@ -131,7 +133,7 @@ int16_t AssemblerFlow::Run(const std::string& dest) {
     busy_ = true;
     std::string d = dest;
     const int16_t r = Join(d, "Assembling....", true);
-    if (r == 0) PostProcessAssembled(d);
+    if (r == 0) SafePostProcess(d);
     busy_ = false;
     assembler.SegmentSize = segmentSize_;
     return r;
@@ -148,7 +150,7 @@ AssemblerFlow::ResumeResult AssemblerFlow::Resume(const std::string& taskFile, s
         BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_START);
         const int16_t r = Join(dest, "Resuming assemble....", false);
         BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_END);
-        if (r == 0) PostProcessAssembled(dest);
+        if (r == 0) SafePostProcess(dest);
         busy_ = false;
         assembler.SegmentSize = segmentSize_;
         result = ResumeResult::Ran;
@@ -170,6 +172,8 @@ bool AssemblerFlow::RefuseTask(const std::string& taskFile) {
                       " bytes lies outside 16384 to 2097152 bytes.";
         else if (!FileExists(t.OutputPath))
             problem = "the file it was writing, " + t.OutputPath + ", no longer exists.";
+    } catch (const ProgramEnded&) {
+        throw;
     } catch (const std::exception& e) {
         problem = std::string("it could not be loaded: ") + e.what();
     }

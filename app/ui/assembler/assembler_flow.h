@@ -77,6 +77,7 @@ private:
     void FinishResave();
 
     // Post-processing (assembler_post_process.cpp).
+    void SafePostProcess(const std::string& dest);
     void PostProcessAssembled(const std::string& dest);
     bool Decrypt(const std::string& dest);
     int16_t FindDecryptor() const;

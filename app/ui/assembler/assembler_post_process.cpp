@@ -6,6 +6,7 @@
 
 #include "app/core/active_assembler.h"
 #include "app/core/general.h"
+#include "app/core/kb_error.h"
 #include "app/core/progress_view.h"
 #include "app/core/prompter.h"
 #include "app/core/temp_manager.h"
@@ -30,6 +31,18 @@ std::string RegisteredPath(const std::string& key) {
 }
 
 }  // namespace
+
+// An error part way (no temporary file could be made, say) keeps the data where it is.
+void AssemblerFlow::SafePostProcess(const std::string& dest) {
+    try {
+        PostProcessAssembled(dest);
+    } catch (const ProgramEnded&) {
+        throw;
+    } catch (const std::exception& e) {
+        KeepAfterFailure(std::string("The assembled data could not be processed: ") + e.what(),
+                         assembler.BigFile);
+    }
+}
 
 void AssemblerFlow::PostProcessAssembled(const std::string& dest) {
     // Which join just ran decides, not piece 1 read again: after a resume or a disk-spanned
