@@ -124,6 +124,26 @@ TEST_F(AssemblerResumeTest, CancelOnTheTemporaryFileWarningGoesOnWithTheJoin) {
     ExpectTreeIn(work.File("out"));
 }
 
+// A saved join of packed data keeps its temporary archive, and the resumed join unpacks it.
+TEST_F(AssemblerResumeTest, SavedJoinOfAPackedSetKeepsItsArchiveAndUnpacksWhenResumed) {
+    const std::string packed = SplitInto(MakeCab(1), "backup.cab", "pieces", 1);
+    {
+        ScriptedPrompter p;
+        ucAssembler w(nullptr, &windows);
+        w.SetSegmentSize(16384);
+        CancelAt(p, w, 1);
+        p.Answer(Answer::Yes).Type("packed").Answer(Answer::OK);
+        Join(w, packed, work.File("out"));
+        EXPECT_EQ(p.boxes.back().title, "Warning: Temporary files");
+        EXPECT_FALSE(fs::is_empty(tmp.Path()));  // the archive so far stays for the task
+    }
+    ScriptedPrompter p;
+    ucAssembler w(nullptr, &windows);
+    EXPECT_TRUE(w.ResumeFrom(Task("packed")));
+    ExpectTreeIn(work.File("out"));
+    EXPECT_TRUE(fs::is_empty(tmp.Path()));
+}
+
 TEST_F(AssemblerResumeTest, WhileAJoinRunsTheTabsWaitAndClosingAsksFirst) {
     MakeSet();
     ScriptedPrompter p;
