@@ -68,6 +68,10 @@ public:
     // a set that cannot be resumed; errors for a file that cannot be read or is damaged.
     bool SetResumeInfo(const std::string& Filename);
     bool ResumePending() const { return resumePending_; }
+    // The task loaded by SetResumeInfo, while a resume is pending.
+    const AssemblerTaskRecord& ResumeTask() const { return task_; }
+    // Drops a pending resume, so that the next Assemble() joins afresh.
+    void CancelResume() { resumePending_ = false; }
 
     // The headers of a formatted first piece (opened in slot 1 and closed again).
     struct Headers {

@@ -278,12 +278,17 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
 bool ActiveAssembler::OpenPiece(Run& r) {
     const bool pending = resumePending_;
     if (r.n > 1 || pending) {
+        // Only a disk request stops the join here. A cancel given on the last chunk of the
+        // piece before takes effect after this piece's first chunk (or not at all, when that
+        // chunk ends the set).
+        bool asked = false;
         while (r.askDisk) {
+            asked = true;
             int32_t disk = r.n;
             Events().RequireNextDisk(disk, r.cancel, r.saveStateFile);
             if (r.cancel || FileExists(r.Piece(*this, r.n))) break;
         }
-        if (r.cancel) {
+        if (asked && r.cancel) {
             if (!pending) {
                 r.position = 0;
                 CloseBF(kOutSlot);

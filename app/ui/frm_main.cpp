@@ -19,6 +19,7 @@
 #include "app/core/version.h"
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
+#include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/frm_about.h"
 #include "app/ui/main_window_messages.h"
 #include "app/ui/options/opt_gen_frame.h"
@@ -203,6 +204,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The join's temporary files and open pieces must not go from under it.
+    if (AssembleBusy) {
+        closeWhenIdle_ = true;
+        event->ignore();
+        return;
+    }
     if (!unloaded_) {
         unloaded_ = true;
         bool unused = false;
@@ -212,7 +219,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmMain::Form_QueryUnload(bool& Cancel, int UnloadMode) {
-    if ((UnloadMode == 0 || UnloadMode == 2) && SplitBusy) {
+    if ((UnloadMode == 0 || UnloadMode == 2) && (SplitBusy || AssembleBusy)) {
         if (MsgBox(kBusyQuestion, mb::OKCancel | mb::Exclamation | mb::DefaultButton2,
                    "Unable to exit cleanly") == Answer::Cancel)
             Cancel = true;

@@ -27,6 +27,7 @@ class MainWindowMessages;
 class OptionsPage;
 class SplitWizard;
 class TipOfTheDay;
+class ucAssembler;
 class ucProgressPanel;
 
 class frmMain : public QWidget {
@@ -58,12 +59,15 @@ public:
 
     // True while the splitter wizard prepares data or a split runs.
     bool SplitBusy = false;
+    // True while the assembler wizard joins, decrypts or unpacks.
+    bool AssembleBusy = false;
     bool FormLoading = false;
 
     ActiveSplitter& Splitter() { return *splitter_; }
     SplitWizard& SplitterWizard() { return *fSplitPanel_; }
     OptionsPage& Options() { return *fOptPanel_; }
     ucProgressPanel* fSptProgPan();
+    ucAssembler* fAssPanel() { return fAssPanel_; }
     // The program's help file.
     const std::string& HelpFile() const { return helpFile_; }
 
@@ -94,7 +98,7 @@ private:
     void BuildWindow();
     QWidget* BuildFrontPage();
     QWidget* BuildSplitterPage();
-    QWidget* BuildAssemblerPage();
+    ucAssembler* BuildAssemblerPage();
 
     bool loaded_ = false;
     bool unloaded_ = false;
@@ -106,7 +110,9 @@ private:
     QTabBar* Tabs_ = nullptr;
     QFrame* fWelcome_ = nullptr;
     SplitWizard* fSplitPanel_ = nullptr;
-    QWidget* fAssPanel_ = nullptr;
+    ucAssembler* fAssPanel_ = nullptr;
+    // A close answered with OK while a join ran happens once it has stopped.
+    bool closeWhenIdle_ = false;
     OptionsPage* fOptPanel_ = nullptr;
 
     QLabel* lblVersion_ = nullptr;

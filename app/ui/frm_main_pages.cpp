@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/common/widgets.h"
 #include "app/ui/frm_main.h"
 #include "app/ui/icons.h"
@@ -51,7 +52,7 @@ void frmMain::BuildWindow() {
     fSplitPanel_ = static_cast<SplitWizard*>(BuildSplitterPage());
     fAssPanel_ = BuildAssemblerPage();
     for (QWidget* page : {static_cast<QWidget*>(fWelcome_), static_cast<QWidget*>(fSplitPanel_),
-                          fAssPanel_, static_cast<QWidget*>(fOptPanel_)}) {
+                          static_cast<QWidget*>(fAssPanel_), static_cast<QWidget*>(fOptPanel_)}) {
         page->setParent(pages);
         grid->addWidget(page, 0, 0);
     }
@@ -185,15 +186,15 @@ QWidget* frmMain::BuildSplitterPage() {
     return new SplitWizard(this, *splitter_, std::move(hooks));
 }
 
-QWidget* frmMain::BuildAssemblerPage() {
-    // The assembler wizard control takes this place with its own pages.
-    QFrame* page = Frame(this, "fAssPanel");
-    auto* art = new WizardArt(page, "imgAssWiz", icons::Kind::Assemble, "AssemblerWizard");
-    auto* title = Heading(page, "lblWizTitle", "AssemblerWizard", 1.3);
-    auto* right = new QVBoxLayout;
-    right->addWidget(title);
-    right->addStretch(1);
-    return WizardPage(page, art, right);
+ucAssembler* frmMain::BuildAssemblerPage() {
+    auto* page = new ucAssembler(this);
+    // While a join runs no other page can start work, and closing waits for it.
+    page->onBusy = [this](bool busy) {
+        AssembleBusy = busy;
+        Tabs_->setEnabled(!busy);
+        if (!busy && closeWhenIdle_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    };
+    return page;
 }
 
 void frmMain::WelcomeTabs_Click() {

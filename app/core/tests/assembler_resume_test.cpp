@@ -400,3 +400,49 @@ TEST(AssemblerTaskFile, AnOlderSetStoppedAtADiskRequestSavesCodeTen) {
 
 }  // namespace
 }  // namespace kb
+
+namespace kb {
+namespace {
+
+// A cancel answered on a piece's last chunk stops the join after the first chunk of the next
+// piece; when that chunk is the whole last piece the join simply completes.
+TEST(AssemblerResume, CancelOnAPiecesLastChunkTakesEffectInTheNextPiece) {
+    ScriptedPrompter p;
+    struct Case {
+        int cancelAt;
+        int16_t result;
+    } cases[] = {{2, 1}, {4, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cancelAt);
+        JoinFolders s;
+        const std::string data = Random(2100, 9);  // pieces of 1000, 1000 and 100 bytes
+        testing::Format4Options o;
+        const auto pieces = testing::WriteFormat4Series(s.src, data, o, testing::Dotted3("data"));
+        ScriptedAssemblerListener ev;
+        ev.cancelAtInterval = c.cancelAt;
+        ev.saveAs = s.task();
+        ActiveAssembler a;
+        a.SetListener(&ev);
+        a.SetFileToAssemble(pieces[0]);
+        a.SetDestinationFolder(s.dest.Path());
+        a.SegmentSize = 500;
+        std::string d = s.dest.Path();
+        ASSERT_EQ(a.Assemble(d), c.result);
+        EXPECT_EQ(ev.totals.size(), static_cast<size_t>(c.cancelAt));
+        if (c.result == 0) {
+            EXPECT_FALSE(std::filesystem::exists(s.task()));
+            EXPECT_EQ(ReadAll(a.BigFile), data);
+            continue;
+        }
+        ActiveAssembler b;
+        ASSERT_TRUE(b.SetResumeInfo(s.task()));
+        EXPECT_EQ(b.ResumeTask().PieceNumber, 2);
+        EXPECT_EQ(b.ResumeTask().ChunkCounter, 1);
+        std::string d2;
+        ASSERT_EQ(b.Assemble(d2), 0);
+        EXPECT_EQ(ReadAll(b.BigFile), data);
+    }
+}
+
+}  // namespace
+}  // namespace kb
