@@ -72,8 +72,10 @@ public:
     int64_t DestinationSpaceRequired();
 
     // Loads a split task file and marks a resume pending for the next Split. The object changes
-    // only when the whole record was read; errors reach the caller (57 for a file that cannot
-    // be opened or is cut short, -1 when its source no longer exists).
+    // only when the whole record was read and found sound; errors reach the caller (57 for a
+    // file that cannot be opened, -1 when its source no longer exists). A file cut short, or
+    // whose values do not fit each other or the source, is reported in a box, leaves nothing
+    // pending and raises 57.
     void SetResumeInfo(const std::string& Filename);
     void ClearResumeInfo() { resumePending_ = false; }
     bool ResumePending() const { return resumePending_; }
@@ -138,6 +140,10 @@ private:
     // Piece count without the 16-bit limit.
     int64_t CountPieces() const;
     int64_t ClampSize(int64_t value) const;
+    // Whether a task's saved piece and position are ones a split with the current settings
+    // reaches.
+    bool PositionFitsSeries(int32_t piece, int64_t sourcePos, int64_t bytesLeft) const;
+    [[noreturn]] void RefuseDamagedTask(const std::string& path);
     void SaveTask(const std::string& path, int32_t piece, int64_t sourcePos, int64_t bytesLeft,
                   uint32_t crc);
 
