@@ -16,6 +16,7 @@
 #include "app/core/globals.h"
 #include "app/core/kb_error.h"
 #include "app/core/prompter.h"
+#include "app/core/series_checks.h"
 #include "app/core/temp_manager.h"
 
 namespace kb {
@@ -54,6 +55,7 @@ bool FillUnreadable(uint8_t*& chunk, int32_t got, int32_t k, std::vector<uint8_t
 
 struct ActiveAssembler::Run {
     bool resumed = false;  // the call began with a pending resume
+    bool outputOpened = false;  // this call created the output
     int32_t code = 0;
     int32_t count = 0;
     int32_t n = 1;
@@ -120,6 +122,9 @@ int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
         // Whatever stopped the run, its files are not left open in their slots.
         CloseQuietly(kOutSlot);
         CloseQuietly(kPieceSlot);
+        // A fresh join's partial output would pass for the whole file under its name; a
+        // resumed join's output stays, as its task still refers to it.
+        if (r.outputOpened && !r.resumed) std::remove(BigFile.c_str());
         FatalErrorBox("Assemble()", 0);
     }
 }
@@ -141,14 +146,12 @@ int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
         if (!JoinChunks(r)) return 1;
         // End of piece.
         CloseBF(kPieceSlot);
-        if (r.code == FragmentFormatCode::Format4 && r.crc != r.record.crc) {
-            MsgBox("The CRC-32 values are incorrect for piece " + std::to_string(r.n) +
-                       " indicating corruption. You may continue, but the assembled file(s) may not "
-                       "match the original.",
-                   mb::OKOnly | mb::Critical, "Validation error - CRC32 Mismatch");
-        }
+        if (r.code == FragmentFormatCode::Format4)
+            CheckPieceRecord(r.Piece(*this, r.n), r.record, r.n, r.count, r.crc);
     }
     CloseBF(kOutSlot);
+    if (r.code == FragmentFormatCode::Format4)
+        CheckJoinedLength(BigFile, FileSizeBF(BigFile), r.h.Format4.sourceLength);
     LastFileFormatUsed = r.code;
     return 0;
 }
@@ -175,6 +178,7 @@ bool ActiveAssembler::RefuseUnsafeNames(const std::string& name, const std::stri
 
 bool ActiveAssembler::PrepareFresh(Run& r) {
     LastFileFormatUsed = FileFormat();
+    if (LastFileFormatUsed == aftRaw && RefuseDamagedHeader(fileToAssemble_)) return false;
     if (!MeasureFirstPiece(r)) return false;
     Events().AssembleStart(100);
     OpenBF(fileToAssemble_, kPieceSlot, "rb");
@@ -353,6 +357,7 @@ bool ActiveAssembler::OpenOutput(Run& r) {
     BigFile = out;
     DebugLog("Opening " + out + " for output");
     OpenBF(out, kOutSlot, "wb");
+    r.outputOpened = true;
     return true;
 }
 
