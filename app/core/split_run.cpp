@@ -40,6 +40,7 @@ public:
             return Body();
         } catch (...) {
             CloseSlots();
+            RemoveUnfinishedPiece();
             FatalErrorBox("Split()", sector_);
         }
     }
@@ -59,6 +60,7 @@ private:
     Step CopyChunks();
     Step WriteRecord();
     bool StopBeforePiece();
+    void WarnOfPieceAfterLast(int32_t last);
     void StopInsidePiece();
     bool ReplacesSource(const std::string& path);
     void ReadShort(int32_t got, int32_t wanted);
@@ -86,6 +88,18 @@ private:
         pieceOpen_ = false;
         CloseBF(kPieceSlot);
     }
+    // A piece this run began and did not finish would pass for a whole piece of a bare series;
+    // once a task is saved it is the task's to finish.
+    void RemoveUnfinishedPiece() {
+        if (!pieceUnfinished_) return;
+        pieceUnfinished_ = false;
+        try {
+            const std::string path = PiecePath(piece_);
+            std::error_code ec;
+            if (std::filesystem::is_regular_file(path, ec)) std::remove(path.c_str());
+        } catch (...) {
+        }
+    }
     // After an unexpected error: close what this run opened, quietly.
     void CloseSlots() {
         if (pieceOpen_) platform::bigfileClose(kPieceSlot);
@@ -107,6 +121,7 @@ private:
     uint32_t crc_ = 0;
     bool sourceOpen_ = false;
     bool pieceOpen_ = false;
+    bool pieceUnfinished_ = false;  // the current piece has been created and is not complete
 };
 
 int16_t ActiveSplitter::Split() { return SplitRun(*this).Run(); }
@@ -153,7 +168,23 @@ int16_t SplitRun::Body() {
 
     sector_ = 7;
     CloseSource();
+    WarnOfPieceAfterLast(last);
     return result_;
+}
+
+// Bare pieces carry no count: a join takes in every numbered file that follows, so a piece
+// left by an earlier split of the same name (with smaller pieces, say) would end up in the
+// joined file. The file is the user's: it is only pointed out.
+void SplitRun::WarnOfPieceAfterLast(int32_t last) {
+    const int32_t count = s_.FragsNeeded();
+    if (s_.FileFormat() == aftTarnwolde || s_.FragFirst > count || last != count) return;
+    const std::string next = PiecePath(count + 1);
+    if (next == PiecePath(count) || !FileExists(next)) return;
+    MsgBox("The destination folder also holds " + next +
+               ", which is named as the next fragment of this series but is not part of it "
+               "(it may be left from an earlier split). Assembling the series would take it "
+               "in: please move or delete it before the fragments are assembled.",
+           mb::OKOnly | mb::Exclamation, "Fragment left from an earlier split");
 }
 
 bool SplitRun::WritePiece(int32_t last) {
@@ -178,7 +209,10 @@ bool SplitRun::WritePiece(int32_t last) {
         if (step == Step::Done) step = WriteRecord();
         if (step == Step::Stop) return false;
         ClosePiece();
-        if (step == Step::Done) return true;
+        if (step == Step::Done) {
+            pieceUnfinished_ = false;
+            return true;
+        }
         bytesLeft_ = 0;
     }
 }
@@ -210,6 +244,7 @@ bool SplitRun::CreatePiece(const std::string& path, bool continuing) {
         try {
             OpenBF(path, kPieceSlot, continuing ? "ab" : "wb");
             pieceOpen_ = true;
+            pieceUnfinished_ = true;
             return true;
         } catch (const KbError& e) {
             if (e.Number() != err::DeviceIO) throw;
@@ -312,6 +347,7 @@ void SplitRun::StopInsidePiece() {
     CloseSource();
     if (!saveStateFile_.empty()) {
         s_.SaveTask(saveStateFile_, piece_, sourcePos_, bytesLeft_, crc_);
+        pieceUnfinished_ = false;
         result_ = -1;
         return;
     }
@@ -377,6 +413,7 @@ SplitRun::Step SplitRun::AskUntilDone(Attempt attempt, const char* text, const c
         if (ConfirmStop()) {
             if (pieceOpen_) ClosePiece();
             CloseSource();
+            RemoveUnfinishedPiece();
             result_ = 1;
             return Step::Stop;
         }

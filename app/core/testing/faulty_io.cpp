@@ -14,7 +14,8 @@ struct Fault {
     bool armed = false;
     FaultyIo::Kind kind = FaultyIo::Kind::Read;
     std::string prefix;
-    int64_t limit = 0;
+    int64_t from = 0, to = 0;
+    int passes = 0;
     int failures = 0;
 };
 
@@ -33,9 +34,14 @@ int64_t Allowed(FaultyIo::Kind kind, int fd, size_t count, off_t offset) {
     std::lock_guard<std::mutex> lock(mutex);
     if (!fault.armed || fault.kind != kind || !UnderPrefix(fd, fault.prefix))
         return static_cast<int64_t>(count);
-    if (offset + static_cast<int64_t>(count) <= fault.limit) return static_cast<int64_t>(count);
+    const int64_t end = offset + static_cast<int64_t>(count);
+    if (end <= fault.from || offset >= fault.to || count == 0) return static_cast<int64_t>(count);
+    if (fault.passes > 0) {
+        --fault.passes;
+        return static_cast<int64_t>(count);
+    }
     ++fault.failures;
-    return offset >= fault.limit ? -1 : fault.limit - offset;
+    return offset >= fault.from ? -1 : fault.from - offset;
 }
 
 template <typename Fn>
@@ -45,9 +51,9 @@ Fn Next(const char* name) {
 
 }  // namespace
 
-FaultyIo::FaultyIo(Kind kind, std::string prefix, int64_t limit) {
+FaultyIo::FaultyIo(Kind kind, std::string prefix, int64_t from, int64_t to, int passes) {
     std::lock_guard<std::mutex> lock(mutex);
-    fault = Fault{true, kind, std::move(prefix), limit, 0};
+    fault = Fault{true, kind, std::move(prefix), from, to, passes, 0};
 }
 
 FaultyIo::~FaultyIo() {
