@@ -122,6 +122,9 @@ public:
 
     // Writes the series; 1 when it ended without saving a task, -1 when a task file was written.
     int16_t Split();
+    // Whether the last Split wrote every piece of its range (its result is 1 also when it
+    // stopped early).
+    bool LastSplitCompleted() const { return lastSplitCompleted_; }
 
     // Kept and returned only: the data reaches the splitter already enciphered.
     const std::string& EncryptionKey() const { return encryptionKey_; }
@@ -158,6 +161,7 @@ private:
     std::string bigFile_;
     int64_t bigFileLength_ = 0;
     std::string destinationFolder_;
+    bool lastSplitCompleted_ = false;
 
     // Resume state: where the saved task stopped.
     bool resumePending_ = false;

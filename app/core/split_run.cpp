@@ -129,6 +129,7 @@ int16_t ActiveSplitter::Split() { return SplitRun(*this).Run(); }
 int16_t SplitRun::Body() {
     sector_ = 1;
     DebugLog("Split() called");
+    s_.lastSplitCompleted_ = false;
     result_ = 1;
     cancel_ = false;
     saveStateFile_.clear();
@@ -168,6 +169,7 @@ int16_t SplitRun::Body() {
 
     sector_ = 7;
     CloseSource();
+    s_.lastSplitCompleted_ = true;
     WarnOfPieceAfterLast(last);
     return result_;
 }
