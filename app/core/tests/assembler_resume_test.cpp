@@ -16,6 +16,7 @@
 #include "app/core/testing/temp_folder.h"
 #include "app/core/tests/assembler_listener_fake.h"
 #include "app/core/tests/series_fixtures.h"
+#include "platform/twlib.h"
 
 namespace kb {
 namespace {
@@ -29,6 +30,11 @@ using testing::TempFolder;
 std::string Random(size_t n, uint32_t seed = 5) {
     auto v = testing::RandomBytes(n, seed);
     return std::string(v.begin(), v.end());
+}
+
+bool SlotOpen(int16_t slot) {
+    int64_t pos = 0;
+    return platform::bigfileGetPos(slot, pos) == 0;
 }
 
 struct JoinFolders {
@@ -323,6 +329,7 @@ TEST(AssemblerTaskFile, TasksThatCannotBeResumed) {
         EXPECT_EQ(p.boxes[0].title, "Unable to resume");
         EXPECT_FALSE(a.ResumePending());
         EXPECT_EQ(a.FileToAssemble(), "/p/x.001");
+        EXPECT_FALSE(SlotOpen(1));
     }
     {
         // A stored template that would leave the pieces' folder is refused when the join
@@ -368,6 +375,7 @@ TEST(AssemblerTaskFile, TasksThatCannotBeResumed) {
         }
         EXPECT_FALSE(a.ResumePending());
         EXPECT_EQ(a.FileToAssemble(), "") << c.bytes.size();  // no half-loaded object
+        EXPECT_FALSE(SlotOpen(1)) << c.bytes.size();          // the task file is closed
     }
 }
 

@@ -8,6 +8,7 @@
 #include "app/core/general.h"
 #include "app/core/kb_error.h"
 #include "app/core/split_resume_source.h"
+#include "platform/twlib.h"
 #include "app/core/temp_manager.h"
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/scripted_prompter.h"
@@ -245,6 +246,8 @@ TEST_F(SplitTaskTest, AFileThatFailsToLoadLeavesTheObjectAsItWas) {
             EXPECT_EQ(e.Number(), number) << e.Description();
         }
         EXPECT_FALSE(s.ResumePending());
+        int64_t pos = 0;
+        EXPECT_NE(platform::bigfileGetPos(1, pos), 0) << "the task file is still open";
         EXPECT_EQ(s.FileFormat(), aftRaw);
         EXPECT_EQ(s.FilenameToStore, "mine");
         EXPECT_EQ(s.BigFile(), "");
