@@ -167,6 +167,23 @@ TEST(AssemblerIntegrity, AFreshJoinThatFailsLeavesNoPartialOutput) {
     EXPECT_FALSE(std::filesystem::exists(j.dest.File("data.bin")));
 }
 
+TEST(AssemblerIntegrity, ATaskFileThatCannotBeWrittenIsFatalAndTheOutputGoes) {
+    ScriptedPrompter p;
+    Join j;
+    j.events.cancelAtInterval = 2;
+    j.events.saveAs = j.other.File("job.uft");
+    testing::FaultyIo full(testing::FaultyIo::Kind::Write, j.events.saveAs, 0);
+    p.Answer(Answer::OK);
+    try {
+        j.Run();
+        ADD_FAILURE() << "no error";
+    } catch (const KbError& e) {
+        EXPECT_EQ(e.Number(), err::DiskFull);
+    }
+    ASSERT_EQ(Titles(p), (std::vector<std::string>{"Fatal error"}));
+    EXPECT_TRUE(std::filesystem::is_empty(j.dest.Path()));
+}
+
 TEST(AssemblerIntegrity, AResumedJoinThatFailsKeepsItsOutputForItsTask) {
     ScriptedPrompter p;
     Join j;
