@@ -4,7 +4,10 @@
 // stored bytes), so a resumed split never reads the wrong bytes. The seeds name the source
 // file this target makes, so that loading gets past the source check.
 
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -20,11 +23,18 @@ namespace {
 // The source path the seed task files were saved with.
 constexpr const char* kSource = "/tmp/kbfuzz-split/source.bin";
 
+// The task file, removed again when the run ends.
+struct TaskFile {
+    std::string path;
+    ~TaskFile() { std::remove(path.c_str()); }
+};
+
 std::string Prepare() {
     std::filesystem::create_directories("/tmp/kbfuzz-split/pieces");
     const std::string bytes(30000, 's');
     kb::fuzz::WriteInput(kSource, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    return "/tmp/kbfuzz-split/task.uft";
+    // Fuzzers of other checkouts may run at the same time: the task file is this process's own.
+    return "/tmp/kbfuzz-split/task-" + std::to_string(getpid()) + ".uft";
 }
 
 template <typename T>
@@ -64,7 +74,8 @@ void CheckLoadedPosition(const kb::ActiveSplitter& s, const uint8_t* data, size_
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kb::fuzz::InstallQuietPrompter();
-    static const std::string path = Prepare();
+    static const TaskFile task{Prepare()};
+    const std::string& path = task.path;
     if (!kb::fuzz::WriteInput(path, data, size)) return 0;
 
     kb::ActiveSplitter s;
