@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -251,6 +252,10 @@ TEST_F(SplitWizardTest, TheOpenDialogAndResetDefaults) {
     EXPECT_TRUE(Child<QRadioButton>("optExtraFilesNothing")->isChecked());
     EXPECT_FALSE(Child("cmdSplitWizBack")->isEnabled());
     EXPECT_TRUE(Child("cmdSplitWizNext")->isEnabled());
+    DebugLogEnabled = true;
+    Click("cmdSplitWizHelp");
+    const std::vector<std::string> log = LogLines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "Help topic requested: 13"), log.end());
     Click("optSplitMultiFile");
     EXPECT_TRUE(window->SplitterWizard().Flow().SplitWizInUse);
     Click("cmdSplitWizNext");
