@@ -36,7 +36,6 @@ SplitWizard::SplitWizard(QWidget* parent, ActiveSplitter& splitter, SplitWizardH
     ConnectOptions();
     ConnectSizes();
     ConnectRange();
-    StoreStages();
     LoadStages();
 }
 

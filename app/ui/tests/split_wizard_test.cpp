@@ -20,6 +20,7 @@
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/scripted_dialogs.h"
 #include "app/core/testing/scripted_prompter.h"
+#include "app/ui/common/folder_list.h"
 #include "app/ui/frm_main.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
@@ -231,6 +232,14 @@ TEST_F(SplitWizardTest, ARefusedSizeKeepsItsBoxAndTooManyPiecesNeverEndTheProgra
     Type("txtCustomSize", "100000");
     Click("cmdSplitWizNext");
     EXPECT_EQ(Shown(), "fSplitStageFragRange");
+}
+
+TEST_F(SplitWizardTest, WithoutDefaultFoldersTheListsStartAtHome) {
+    testing::ScopedEnv home("HOME", source.Path());
+    window = std::make_unique<frmMain>();
+    EXPECT_EQ(Child<FolderList>("SingleSplitFolder")->Path(), source.Path());
+    EXPECT_EQ(Child<FolderList>("dirFragDest")->Path(), source.Path());
+    EXPECT_GT(Child<FolderList>("SingleSplitFolder")->count(), 1);
 }
 
 TEST_F(SplitWizardTest, TheOpenDialogAndResetDefaults) {
