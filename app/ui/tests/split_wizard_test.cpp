@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -19,6 +20,7 @@
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/scripted_dialogs.h"
 #include "app/core/testing/scripted_prompter.h"
+#include "app/ui/common/folder_list.h"
 #include "app/ui/frm_main.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
@@ -232,6 +234,14 @@ TEST_F(SplitWizardTest, ARefusedSizeKeepsItsBoxAndTooManyPiecesNeverEndTheProgra
     EXPECT_EQ(Shown(), "fSplitStageFragRange");
 }
 
+TEST_F(SplitWizardTest, WithoutDefaultFoldersTheListsStartAtHome) {
+    testing::ScopedEnv home("HOME", source.Path());
+    window = std::make_unique<frmMain>();
+    EXPECT_EQ(Child<FolderList>("SingleSplitFolder")->Path(), source.Path());
+    EXPECT_EQ(Child<FolderList>("dirFragDest")->Path(), source.Path());
+    EXPECT_GT(Child<FolderList>("SingleSplitFolder")->count(), 1);
+}
+
 TEST_F(SplitWizardTest, TheOpenDialogAndResetDefaults) {
     const std::string path = MakeFile("movie.mkv", 70'000);
     Open();
@@ -251,6 +261,10 @@ TEST_F(SplitWizardTest, TheOpenDialogAndResetDefaults) {
     EXPECT_TRUE(Child<QRadioButton>("optExtraFilesNothing")->isChecked());
     EXPECT_FALSE(Child("cmdSplitWizBack")->isEnabled());
     EXPECT_TRUE(Child("cmdSplitWizNext")->isEnabled());
+    DebugLogEnabled = true;
+    Click("cmdSplitWizHelp");
+    const std::vector<std::string> log = LogLines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "Help topic requested: 13"), log.end());
     Click("optSplitMultiFile");
     EXPECT_TRUE(window->SplitterWizard().Flow().SplitWizInUse);
     Click("cmdSplitWizNext");
