@@ -280,9 +280,18 @@ std::string RegistryTree::Serialize(std::string_view rootName) const {
     out += ".\n# The program rewrites this file whole; edit it only while no copy is running.\n";
     for (const auto& [folded, key] : keys_) {
         if (folded.empty() && key.values.empty()) continue;
-        out += "\n[" + Encode(key.path) + "]\n";
-        for (const auto& [name, value] : key.values)
-            out += "\"" + Encode(name) + "\" = " + FormatValue(value) + "\n";
+        // Piece by piece: `"text" + string` inserts at the front of a temporary, which GCC 12
+        // at -O3 takes for an overlapping copy (-Wrestrict), and it copies more besides.
+        out += "\n[";
+        out += Encode(key.path);
+        out += "]\n";
+        for (const auto& [name, value] : key.values) {
+            out += '"';
+            out += Encode(name);
+            out += "\" = ";
+            out += FormatValue(value);
+            out += '\n';
+        }
     }
     return out;
 }

@@ -7,7 +7,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libisal-dev zlib1g-dev
   qt6-base-dev libgcab-dev cabextract gcab
-  xvfb
+  xvfb desktop-file-utils
   p7zip-full time
   fonts-dejavu-core
   clang libfuzzer-14-dev libclang-rt-14-dev

@@ -4,10 +4,13 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
 #include "app/core/general.h"
+#include "app/core/prompter.h"
 #include "app/core/version.h"
 #include "app/pluginhost/include/kb_plugin.h"
 #include "app/pluginhost/kbplugin.h"
@@ -58,19 +61,29 @@ bool ReadItems(std::vector<std::string>& items) {
 }
 
 // Puts text over the file from its first byte, leaving whatever lies beyond it. A file that
-// cannot be written (a missing "Plugins" folder) is left alone: the plug-ins stay as they are
-// for this run and the list keeps its old text.
+// cannot be written (an installed, read-only program folder, or a missing "Plugins" folder) is
+// left alone: the plug-ins stay as they are for this run, the list keeps its old text, and the
+// user is told, since the change will be gone at the next start.
 void WriteOver(const std::string& text) {
-    const int fd = ::open(PluginListPath().c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return;
+    const std::string path = PluginListPath();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    int error = fd < 0 ? errno : 0;
     size_t done = 0;
-    while (done < text.size()) {
+    while (fd >= 0 && done < text.size()) {
         const ssize_t n = ::pwrite(fd, text.data() + done, text.size() - done,
                                    static_cast<off_t>(done));
-        if (n <= 0) break;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : EIO;
+            break;
+        }
         done += static_cast<size_t>(n);
     }
-    ::close(fd);
+    if (fd >= 0 && ::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0) return;
+    MsgBox("The plug-in list could not be saved to " + path + " (" + std::strerror(error) +
+               ").\rThe change lasts only until Kestrelbinder is closed.",
+           mb::OKOnly | mb::Exclamation);
 }
 
 }  // namespace
@@ -166,7 +179,9 @@ void SetPluginListFlag(const std::string& path, bool enabled) {
         for (const std::string& item : items) {
             if (item.size() <= 2 || IsMarker(item)) continue;
             if (!IsComment(item) && SamePlugin(item.substr(1), path)) {
-                text += (enabled ? "1" : "0") + item.substr(1) + kCrLf;
+                text += enabled ? '1' : '0';
+                text.append(item, 1);
+                text += kCrLf;
             } else {
                 text += item + kCrLf;
             }

@@ -94,6 +94,7 @@ class DebugLogTest : public ::testing::Test {
 protected:
     testing::TempFolder home;
     testing::ScopedEnv env{"KESTRELBINDER_HOME", home.Path()};
+    testing::ScopedEnv data{"XDG_DATA_HOME", home.File("data")};
     void TearDown() override { DebugLogEnabled = false; }
 };
 

@@ -329,6 +329,21 @@ TEST_F(PluginListTest, FlagChangesRewriteTheSameNamedEntryOnly) {
     EXPECT_EQ(Head(expected), expected);
 }
 
+// A list that cannot be written (here its folder is a plain file, which not even root can
+// write into) keeps its old state, and the user learns that the change will not last.
+TEST_F(PluginListTest, AChangeTheListCannotTakeIsReported) {
+    ::rmdir(home.File("Plugins").c_str());
+    home.Write("Plugins", "not a folder");
+    prompter.Answer(Answer::OK);
+    SetPluginListFlag("/x/a.so", true);
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].text, "The plug-in list could not be saved to " + PluginListPath() +
+                                          " (Not a directory).\rThe change lasts only until "
+                                          "Kestrelbinder is closed.");
+    EXPECT_EQ(prompter.boxes[0].style, mb::OKOnly | mb::Exclamation);
+    EXPECT_EQ(ReadAll(home.File("Plugins")), "not a folder");
+}
+
 TEST(PluginListItems, SplitAtLineEndsAndCommasAndStopAfterTheEnd) {
     struct Case {
         std::string text;
