@@ -206,3 +206,36 @@ TEST_F(AssemblerWizardTest, DataThatCannotBeDecryptedOrUnpackedIsKept) {
 
 }  // namespace
 }  // namespace kb
+
+namespace kb {
+namespace {
+
+TEST_F(AssemblerWizardTest, DestinationPageMakesFoldersAndGoesToTheDesktopAndDocuments) {
+    testing::ScriptedPrompter p;
+    testing::ScopedEnv xdg("XDG_CONFIG_HOME", work.File("config"));
+    work.Write("config/user-dirs.dirs",
+               "XDG_DESKTOP_DIR=\"" + work.File("Desk") + "\"\nXDG_DOCUMENTS_DIR=\"" +
+                   work.File("Docs") + "\"\n");
+    std::filesystem::create_directories(work.File("Desk"));
+    std::filesystem::create_directories(work.File("Docs"));
+    ucAssembler w(nullptr, &windows);
+    w.SetDestPath(work.Path());
+    p.Type("Joined").Type("").Type("a/b").Answer(Answer::OK);
+    w.cmdAssDestMkdir()->click();
+    EXPECT_TRUE(std::filesystem::is_directory(work.File("Joined")));
+    EXPECT_EQ(w.DestPath(), work.Path());  // listed, not entered
+    w.cmdAssDestMkdir()->click();          // cancelled: nothing
+    w.cmdAssDestMkdir()->click();
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].text, "An error occurred while creating the folder");
+    EXPECT_EQ(p.inputs[0].prompt, "Please give the name of the new folder to be created");
+    EXPECT_EQ(p.inputs[0].defaultText, "New Folder");
+
+    w.cmdAssDestDesktop()->click();
+    EXPECT_EQ(w.DestPath(), work.File("Desk"));
+    w.cmdAssDestMyDocs()->click();
+    EXPECT_EQ(w.DestPath(), work.File("Docs"));
+}
+
+}  // namespace
+}  // namespace kb
