@@ -22,6 +22,7 @@ TEST_F(AssemblerWizardTest, JoinsAnOwnFormatSetChosenThroughThePieceDialog) {
     ScriptedDialogs dialogs;
     const std::string source = work.Write("report.doc", RandomBytes(70000, 1));
     const std::string first = SplitInto(source, "report.doc", "pieces");
+    const std::string plugin = LoadEnabledRecorder("rec.so");
     ucAssembler w(nullptr, &windows);
     EXPECT_FALSE(w.cmdNext()->isEnabled());
     EXPECT_EQ(w.CurrentSetInfo(), "Nothing selected.");
@@ -53,6 +54,12 @@ TEST_F(AssemblerWizardTest, JoinsAnOwnFormatSetChosenThroughThePieceDialog) {
     EXPECT_FALSE(w.cmdBack()->isEnabled());
     EXPECT_TRUE(w.cmdReset()->isEnabled());
     EXPECT_TRUE(p.boxes.empty());
+    // Every page change is told to the plug-ins, and every chunk; a fresh join has no start or
+    // end notice.
+    const auto* rec = Record(plugin);
+    EXPECT_EQ(Count(rec, PLUGIN_EVT_WIZARD_PAGE), 4);
+    EXPECT_EQ(Count(rec, PLUGIN_EVT_ASSEMBLE_PROGRESS), 4);
+    EXPECT_EQ(Count(rec, PLUGIN_EVT_ASSEMBLE_START) + Count(rec, PLUGIN_EVT_ASSEMBLE_END), 0);
 }
 
 // Bare series: cut by coreutils split, or named " - n.frg"; chosen by piece 1 or a later one.
