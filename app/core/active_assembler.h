@@ -92,6 +92,9 @@ private:
     AssemblerListener& Events();
     int16_t AssembleBody(Run& r, std::string& FinalDestDir);
     bool PrepareFresh(Run& r);
+    bool MeasureFirstPiece(Run& r);
+    void ReadFirstHeaders(Run& r);
+    bool AcceptFirstPiece(Run& r);
     bool PrepareResume(Run& r, std::string& FinalDestDir);
     bool AskPassphrase(Run& r);
     void SetPieceNaming(Run& r);
@@ -101,6 +104,7 @@ private:
     void PositionInPiece(Run& r, bool pending);
     bool OutputIsAPiece(const Run& r, const std::string& out) const;
     bool JoinChunks(Run& r);
+    bool ReportChunk(Run& r);
     void SaveState(Run& r);
 
     std::string fileToAssemble_;

@@ -60,6 +60,9 @@ frmMain::frmMain() {
 }
 
 frmMain::~frmMain() {
+    // The wizard goes before the splitter it writes to.
+    delete fSplitPanel_;
+    fSplitPanel_ = nullptr;
     Form_Terminate();
     if (PluginMainWindow == messages_) PluginMainWindow = nullptr;
     if (PluginSplitter == splitter_.get()) PluginSplitter = nullptr;

@@ -26,6 +26,13 @@ void DriveList::Fill() {
     }
 }
 
+void DriveList::showPopup() {
+    const std::string current = Drive();
+    Fill();
+    SetDrive(current);
+    QComboBox::showPopup();
+}
+
 std::string DriveList::Drive() const { return currentData().toString().toStdString(); }
 
 void DriveList::SetDrive(const std::string& root) {

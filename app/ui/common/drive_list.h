@@ -17,6 +17,9 @@ public:
     std::string Drive() const;
     void SetDrive(const std::string& root);
 
+    // Volumes come and go: the list is read again each time it opens.
+    void showPopup() override;
+
 signals:
     // A volume chosen by the user.
     void DriveChanged();

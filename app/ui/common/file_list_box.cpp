@@ -12,11 +12,15 @@ namespace fs = std::filesystem;
 
 FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
     setIconSize(QSize(16, 16));
-    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { emit FileClicked(); });
+    // A file chosen with the mouse or the keys; not one the program selects.
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!setting_ && !selectedItems().isEmpty()) emit FileClicked();
+    });
 }
 
 void FileListBox::SetPath(const std::string& folder) {
     if (folder == path_ && count() > 0) return;
+    Setting guard(setting_);
     path_ = folder;
     clear();
     std::vector<std::string> names;
@@ -37,6 +41,7 @@ std::string FileListBox::FileName() const {
 }
 
 void FileListBox::SetFileName(const std::string& name) {
+    Setting guard(setting_);
     if (name.empty()) {
         setCurrentRow(-1);
         clearSelection();

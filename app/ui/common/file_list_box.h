@@ -23,7 +23,16 @@ signals:
     void FileClicked();
 
 private:
+    // Marks the program's own changes of the list for as long as one lasts.
+    struct Setting {
+        explicit Setting(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+        ~Setting() { flag_ = was_; }
+        bool& flag_;
+        bool was_;
+    };
+
     std::string path_;
+    bool setting_ = false;
 };
 
 }  // namespace kb

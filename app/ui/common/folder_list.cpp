@@ -12,12 +12,14 @@ namespace fs = std::filesystem;
 
 FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
     setIconSize(QSize(16, 16));
-    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    auto open = [this](QListWidgetItem* item) {
         const std::string target = item->data(Qt::UserRole).toString().toStdString();
         if (target == path_) return;
         SetPath(target);
         emit PathChanged();
-    });
+    };
+    connect(this, &QListWidget::itemClicked, this, open);
+    connect(this, &QListWidget::itemActivated, this, open);
 }
 
 void FolderList::SetPath(const std::string& path) {
@@ -44,7 +46,7 @@ void FolderList::SetPath(const std::string& path) {
     for (fs::directory_iterator it(path, fs::directory_options::skip_permission_denied, ec), end;
          !ec && it != end; it.increment(ec)) {
         std::error_code kindError;
-        if (it->is_directory(kindError) && !it->is_symlink(kindError))
+        if (it->is_directory(kindError))
             children.push_back(it->path().filename().string());
     }
     std::sort(children.begin(), children.end());

@@ -38,6 +38,14 @@ void SetItems(QComboBox* c, const std::vector<std::string>& items, int index) {
 SplitStageFragSize::SplitStageFragSize(QWidget* parent) : QFrame(parent) {
     setObjectName("fSplitStageFragSize");
     setFrameShape(QFrame::NoFrame);
+    auto* all = new QVBoxLayout(this);
+    all->setContentsMargins(Twips(120), Twips(60), Twips(60), 0);
+    all->addWidget(BuildSizes());
+    all->addWidget(BuildNaming());
+    all->addStretch(1);
+}
+
+QWidget* SplitStageFragSize::BuildSizes() {
     auto* sizes = Named<QGroupBox>(this, "fFragSizeOptions", "Piece size");
     optPresetSize_ = Named<QRadioButton>(sizes, "optPresetSize", "Preset:");
     cmbPreset_ = Named<QComboBox>(sizes, "cmbPreset");
@@ -84,7 +92,10 @@ SplitStageFragSize::SplitStageFragSize(QWidget* parent) : QFrame(parent) {
     grid->addWidget(txtFirstFragSize_, 5, 1);
     grid->addWidget(cmbFirstFragSizeUnits_, 5, 2);
     grid->setColumnStretch(3, 1);
+    return sizes;
+}
 
+QWidget* SplitStageFragSize::BuildNaming() {
     auto* naming = Named<QGroupBox>(this, "fFragNaming", "Piece names");
     auto* tmplLabel = Named<QLabel>(naming, "lblFragNamingTemplate", "Template:");
     txtFragNamingTemplate_ = Named<QLineEdit>(naming, "txtFragNamingTemplate");
@@ -105,12 +116,7 @@ SplitStageFragSize::SplitStageFragSize(QWidget* parent) : QFrame(parent) {
     namingGrid->addWidget(lblFragNamingHelp_, 0, 2, 3, 1);
     namingGrid->setColumnStretch(1, 1);
     namingGrid->setColumnStretch(2, 1);
-
-    auto* all = new QVBoxLayout(this);
-    all->setContentsMargins(Twips(120), Twips(60), Twips(60), 0);
-    all->addWidget(sizes);
-    all->addWidget(naming);
-    all->addStretch(1);
+    return naming;
 }
 
 void SplitStageFragSize::Load(const SplitFragSizeSettings& s) {

@@ -39,6 +39,9 @@ public:
     QLabel* lblFragNamingHelp_ = nullptr;
 
 private:
+    QWidget* BuildSizes();
+    QWidget* BuildNaming();
+
     QRadioButton* noMode_ = nullptr;  // checked when no size option is chosen
 };
 

@@ -36,11 +36,13 @@ SplitWizard::SplitWizard(QWidget* parent, ActiveSplitter& splitter, SplitWizardH
     ConnectOptions();
     ConnectSizes();
     ConnectRange();
-    StoreStages();
     LoadStages();
 }
 
-SplitWizard::~SplitWizard() = default;
+SplitWizard::~SplitWizard() {
+    // Closing takes the focus from a box, which would run its handlers on a flow already gone.
+    for (QWidget* w : findChildren<QWidget*>()) w->blockSignals(true);
+}
 
 void SplitWizard::Build() {
     auto* art = new WizardArt(this, "imgSplitWiz", icons::Kind::Split, "SplitterWizard");

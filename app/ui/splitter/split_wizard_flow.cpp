@@ -293,9 +293,7 @@ void SplitWizardFlow::ResetDestinationAndSizes() {
     dest.toDisks = false;
     optSplitToFolder_Click();
     Show(SplitFrame::FragSize, false);
-    size.mode = SizeMode::Preset;
-    size.preset = 2;
-    optPresetSize_Click();
+    ResetPieceSize();
     size.firstOverride = false;
     chkFirstOverride_Click();
     size.namingTemplate = DefaultNamingTemplate.empty() ? "%f - %n.frg" : DefaultNamingTemplate;

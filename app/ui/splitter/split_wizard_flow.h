@@ -121,7 +121,8 @@ private:
     void ResetDestinationAndSizes();
     void SetSizeFromOption();
     void SetFirstPieceSize();
-    void ShowSizeByDisplayRule();
+    void ShowSizeByDisplayRule(int64_t s);
+    void ResetPieceSize();
     void RebuildFirstUnits(bool folder);
     void FillEncryptorList();
     void MoveSingleListsTo(const std::string& path);

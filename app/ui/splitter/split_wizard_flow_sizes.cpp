@@ -53,7 +53,7 @@ void SplitWizardFlow::SetSizeFromOption() {
         if (typed > 2147483647.0 || typed < -2147483648.0) throw KbError(err::Overflow, "frmMain");
         const int32_t n = static_cast<int32_t>(typed);
         splitter_.SetFragsNeeded(n);
-        ShowSizeByDisplayRule();
+        ShowSizeByDisplayRule(splitter_.FragmentSize());
         splitter_.SpanDisks = false;
         break;
     }
@@ -63,7 +63,7 @@ void SplitWizardFlow::SetSizeFromOption() {
         else
             MsgBox("The size of the selected preset is unknown!", mb::OKOnly | mb::Critical,
                    "Unable to set fragment size");
-        ShowSizeByDisplayRule();
+        ShowSizeByDisplayRule(splitter_.FragmentSize());
         splitter_.SpanDisks = dest.toDisks;
         break;
     case SizeMode::Custom:
@@ -101,8 +101,7 @@ void SplitWizardFlow::SetFirstPieceSize() {
         splitter_.SetFragmentSizeAtStart(splitter_.FragmentSize() - Bytes(bytes));
 }
 
-void SplitWizardFlow::ShowSizeByDisplayRule() {
-    const int64_t s = splitter_.FragmentSize();
+void SplitWizardFlow::ShowSizeByDisplayRule(int64_t s) {
     int unit = 3;
     if (s < 4096)
         unit = 0;
@@ -112,6 +111,15 @@ void SplitWizardFlow::ShowSizeByDisplayRule() {
         unit = 2;
     size.customUnit = unit;
     size.customSize = std::to_string(s / kUnitBytes[unit]);
+}
+
+// Reset shows the default preset without handing it to the splitter: the stages hand the size
+// over on their way, and a default size must not fail for a source too large for it.
+void SplitWizardFlow::ResetPieceSize() {
+    size.mode = SizeMode::Preset;
+    size.preset = 2;
+    UpdatePieceSizeControls();
+    ShowSizeByDisplayRule(kPresetBytes[2]);
 }
 
 void SplitWizardFlow::UpdatePieceSizeControls() {

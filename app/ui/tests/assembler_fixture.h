@@ -84,7 +84,7 @@ protected:
 
     // Loads the built Tea plug-in into the next slot (not enabled).
     int16_t LoadTea() {
-        const int16_t slot = LoadPluginSlot(KB_UI_TEA);
+        const int16_t slot = LoadPluginSlot(KB_TEA_PLUGIN);
         EXPECT_GE(slot, 0);
         return slot;
     }

@@ -42,7 +42,7 @@ private:
 
 TEST_F(SplitEncryptionTest, TheFirstTickedEncryptorOfTheNameEncryptsAndDecryptsBack) {
     Load(KB_UI_TEST_PLUGIN_DIR "/ui_enc_failing.so", false);
-    const int16_t tea = Load(KB_UI_TEA, true);
+    const int16_t tea = Load(KB_TEA_PLUGIN, true);
     EXPECT_EQ(FindEncryptor("Failing cipher"), -1) << "an unticked row is never chosen";
     EXPECT_EQ(FindEncryptor("TEA Encryption"), tea);
     EXPECT_EQ(FindEncryptor("tea encryption"), -1);

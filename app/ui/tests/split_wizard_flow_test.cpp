@@ -85,7 +85,12 @@ TEST_F(SplitWizardFlowTest, ResetPutsBackTheDefaultsAndTheOptionsPagesFolders) {
     flow.size.mode = SizeMode::Custom;
     flow.range.mode = RangeMode::Single;
     flow.SplitWizStage = 4;
+    // A source far too large for the default size does not stop the reset.
+    splitter.SetBigFile(MakeFile("huge.bin", 40ULL << 30));
     flow.cmdSplitWizReset_Click();
+    EXPECT_TRUE(prompter.boxes.empty());
+    EXPECT_EQ(flow.size.customSize, "1024");
+    EXPECT_EQ(flow.size.customUnit, 1);
     EXPECT_EQ(flow.SplitWizStage, 1);
     EXPECT_FALSE(flow.SplitWizInUse);
     EXPECT_FALSE(flow.nav.backEnabled);

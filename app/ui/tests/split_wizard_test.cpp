@@ -9,9 +9,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -19,7 +21,9 @@
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/scripted_dialogs.h"
 #include "app/core/testing/scripted_prompter.h"
+#include "app/ui/common/folder_list.h"
 #include "app/ui/frm_main.h"
+#include "app/ui/help.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
 #include "app/ui/splitter/split_wizard.h"
@@ -232,6 +236,14 @@ TEST_F(SplitWizardTest, ARefusedSizeKeepsItsBoxAndTooManyPiecesNeverEndTheProgra
     EXPECT_EQ(Shown(), "fSplitStageFragRange");
 }
 
+TEST_F(SplitWizardTest, WithoutDefaultFoldersTheListsStartAtHome) {
+    testing::ScopedEnv home("HOME", source.Path());
+    window = std::make_unique<frmMain>();
+    EXPECT_EQ(Child<FolderList>("SingleSplitFolder")->Path(), source.Path());
+    EXPECT_EQ(Child<FolderList>("dirFragDest")->Path(), source.Path());
+    EXPECT_GT(Child<FolderList>("SingleSplitFolder")->count(), 1);
+}
+
 TEST_F(SplitWizardTest, TheOpenDialogAndResetDefaults) {
     const std::string path = MakeFile("movie.mkv", 70'000);
     Open();
@@ -251,6 +263,12 @@ TEST_F(SplitWizardTest, TheOpenDialogAndResetDefaults) {
     EXPECT_TRUE(Child<QRadioButton>("optExtraFilesNothing")->isChecked());
     EXPECT_FALSE(Child("cmdSplitWizBack")->isEnabled());
     EXPECT_TRUE(Child("cmdSplitWizNext")->isEnabled());
+    std::filesystem::create_directories(home.File("Help"));
+    std::ofstream(home.File("Help/13.html")) << "<p>The splitter's help</p>";
+    Click("cmdSplitWizHelp");
+    ASSERT_NE(HelpWindow(), nullptr);
+    EXPECT_TRUE(HelpWindow()->toPlainText().contains("The splitter's help"));
+    delete HelpWindow();
     Click("optSplitMultiFile");
     EXPECT_TRUE(window->SplitterWizard().Flow().SplitWizInUse);
     Click("cmdSplitWizNext");
