@@ -35,7 +35,9 @@ frmPrework::frmPrework(QWidget* owner) : QWidget(nullptr, Qt::Dialog | Qt::Frame
     lblCapt_->setGeometry(Twips(kMargin), Twips(150), Twips(inner), Twips(330));
     lblSubCapt_->setGeometry(Twips(kMargin), Twips(480), Twips(inner), Twips(300));
     PB_->setGeometry(Twips(kMargin), Twips(840), Twips(inner), Twips(300));
-    cmdCancel_->setGeometry(Twips(kWidth - kMargin - 1300), Twips(1290), Twips(1300), Twips(390));
+    // Wholly below the shorter height, so that nothing of it shows until a scan may be cancelled.
+    cmdCancel_->setGeometry(Twips(kWidth - kMargin - 1300), Twips(kShortHeight + 15), Twips(1300),
+                            Twips(kTallHeight - kShortHeight - 75));
     connect(cmdCancel_, &QPushButton::clicked, this, &frmPrework::cmdCancel_Click);
     if (owner != nullptr) {
         // Owned for the window manager only: a Qt parent would be disabled with the owner.

@@ -72,6 +72,8 @@ SplitStageSourceMulti::SplitStageSourceMulti(QWidget* parent) : QFrame(parent) {
     lblToSplitSummary_ =
         Named<QLabel>(fSplitPanelFileListSummary_, "lblToSplitSummary", "Nothing selected.");
     lblToSplitSummary_->setWordWrap(true);
+    // Long paths wrap inside the frame instead of widening it at the other frame's cost.
+    lblToSplitSummary_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     cmdfSplitPanelFileListSummaryCalcFolderSizes_ = Named<QPushButton>(
         fSplitPanelFileListSummary_, "cmdfSplitPanelFileListSummaryCalcFolderSizes",
         "Calculate folder sizes");
@@ -90,6 +92,7 @@ SplitStageSourceMulti::SplitStageSourceMulti(QWidget* parent) : QFrame(parent) {
     lblToSplitItemDetails_ =
         Named<QLabel>(fSplitPanelFileItemDetails_, "lblToSplitItemDetails", "Nothing selected.");
     lblToSplitItemDetails_->setWordWrap(true);
+    lblToSplitItemDetails_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     cmdfSplitPanelFileItemDetailsCalcFolderSize_ = Named<QPushButton>(
         fSplitPanelFileItemDetails_, "cmdfSplitPanelFileItemDetailsCalcFolderSize",
         "Calculate size");
@@ -294,6 +297,7 @@ void SplitStageSourceMulti::ShowNothingHighlighted() {
     imgSplitPanelFileItemDetails_->hide();
     imgSplitPanelFolderItemDetails_->hide();
     lblToSplitItemDetails_->setText("Nothing selected.");
+    lblToSplitItemDetails_->setToolTip({});
     if (SeriesNameFollowsSelection()) {
         txtSeriesName_->setText("Unnamed Series");
         SetSeriesNameTag("0");
@@ -310,6 +314,7 @@ void SplitStageSourceMulti::UpdateSelectionSummary() {
         imgSplitPanelFileItemDetails_->hide();
         imgSplitPanelFolderItemDetails_->hide();
         lblToSplitItemDetails_->setText("Nothing selected.");
+        lblToSplitItemDetails_->setToolTip({});
     }
     imgSplitPanelFileListSummary_->setVisible(RowCount() > 0);
     cmdfSplitPanelFileListSummaryCalcFolderSizes_->setVisible(calcFolderSizes);
@@ -328,6 +333,8 @@ void SplitStageSourceMulti::SplitList_ItemClick(QTreeWidgetItem* Item) {
         folder ? selection_.FolderDetails(key, text, calcSize) : selection_.FileDetails(key, text);
     cmdfSplitPanelFileItemDetailsCalcFolderSize_->setVisible(calcSize);
     lblToSplitItemDetails_->setText(DisplayText(details));
+    // A name too long to wrap is cut at the frame's edge; the tip shows it whole.
+    lblToSplitItemDetails_->setToolTip(DisplayText(details));
 }
 
 }  // namespace kb
