@@ -64,7 +64,12 @@ SplitStageSourceMulti::SplitStageSourceMulti(QWidget* parent) : QFrame(parent) {
     cmdSplitListRemoveAll_ = Named<QPushButton>(this, "cmdSplitListRemoveAll", "Remove All");
     cmdSplitListRemove_->setEnabled(false);
     cmdSplitListRemoveAll_->setEnabled(false);
+    BuildInfoFrames();
+    BuildLayout(nameLabel);
+    ConnectControls();
+}
 
+void SplitStageSourceMulti::BuildInfoFrames() {
     fSplitPanelFileListSummary_ =
         Named<QGroupBox>(this, "fSplitPanelFileListSummary", "Entire Selection Summary");
     imgSplitPanelFileListSummary_ =
@@ -108,9 +113,6 @@ SplitStageSourceMulti::SplitStageSourceMulti(QWidget* parent) : QFrame(parent) {
                        static_cast<QWidget*>(cmdfSplitPanelFileListSummaryCalcFolderSizes_),
                        static_cast<QWidget*>(cmdfSplitPanelFileItemDetailsCalcFolderSize_)})
         w->hide();
-
-    BuildLayout(nameLabel);
-    ConnectControls();
 }
 
 void SplitStageSourceMulti::BuildLayout(QLabel* nameLabel) {

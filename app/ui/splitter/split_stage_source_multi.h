@@ -73,6 +73,7 @@ signals:
     void SelectionChanged();
 
 private:
+    void BuildInfoFrames();
     void BuildLayout(QLabel* nameLabel);
     void ConnectControls();
     void AddFile(const std::string& fileName);

@@ -119,6 +119,19 @@ TEST_F(SplitMultiSourceTest, AFileAndAFolderMakeTheTwoLineSummaryAndReachTheWiza
     EXPECT_EQ(source.SplitFiles().NewEnum(), std::vector<std::string>{report});
     EXPECT_EQ(source.SplitFolders(), std::vector<std::string>{photos});
     EXPECT_EQ(window->SplitterWizard().Flow().SplitWizStage, 2);
+
+    // Next and Back keep the selection; Reset empties it.
+    Click(window->findChild<QWidget*>("cmdSplitWizNext"));
+    EXPECT_TRUE(window->findChild<QWidget*>("fSplitStageCmpEnc")->isVisible());
+    Click(window->findChild<QWidget*>("cmdSplitWizBack"));
+    EXPECT_TRUE(stage->isVisible());
+    EXPECT_EQ(Rows().size(), 2u);
+    EXPECT_TRUE(NextEnabled());
+    Click(window->findChild<QWidget*>("cmdSplitWizReset"));
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_TRUE(source.SplitFolders().empty());
+    EXPECT_EQ(stage->txtSeriesName_->text(), "Unnamed Series");
+    EXPECT_EQ(Summary(), "Nothing selected.");
 }
 
 TEST_F(SplitMultiSourceTest, TheSamePathTwiceIsOneRowButNamesDifferingInCaseAreTwoFiles) {
@@ -192,6 +205,9 @@ TEST_F(SplitMultiSourceTest, SeriesNameFollowsTheFirstRowUntilTheUserTypesOne) {
     EXPECT_EQ(stage->txtSeriesName_->text(), "Backup");
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ(stage->SplitFiles().count(), 0);
+    // Reset hands the name back to the selection.
+    Click(window->findChild<QWidget*>("cmdSplitWizReset"));
+    EXPECT_EQ(stage->txtSeriesName_->text(), "Unnamed Series");
 }
 
 TEST_F(SplitMultiSourceTest, SizesAreSixtyFourBit) {
