@@ -229,7 +229,8 @@ void SplitStageSourceMulti::AddFileFromCommandLine(const std::string& path) {
 
 void SplitStageSourceMulti::AddFolderFromCommandLine(const std::string& path) {
     const std::string folder = WithoutTrailingSlash(path);
-    if (selection_.SplitFolders.Has(SplitSelection::FolderKey(folder))) return;
+    // An empty item names no folder (its key would be the root's).
+    if (folder.empty() || selection_.SplitFolders.Has(SplitSelection::FolderKey(folder))) return;
     AddFolder(folder);
 }
 

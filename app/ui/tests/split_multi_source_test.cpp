@@ -169,6 +169,7 @@ TEST_F(SplitMultiSourceTest, TheCommandLineAddsWithoutDialogsAndSkipsAListedFold
     stage->AddFileFromCommandLine(movie);
     stage->AddFolderFromCommandLine(files.File("album/"));
     stage->AddFolderFromCommandLine(files.File("album"));
+    stage->AddFolderFromCommandLine("");
     EXPECT_EQ(Rows(), (std::vector<std::string>{"movie.mkv", files.File("album")}));
     EXPECT_TRUE(dialogs.openRequests.empty());
     EXPECT_EQ(stage->txtSeriesName_->text(), "movie");
