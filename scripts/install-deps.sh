@@ -6,7 +6,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libisal-dev zlib1g-dev
-  qt6-base-dev libgcab-dev cabextract
+  qt6-base-dev libgcab-dev cabextract gcab
   xvfb desktop-file-utils
   p7zip-full time
   fonts-dejavu-core

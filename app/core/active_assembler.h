@@ -68,6 +68,10 @@ public:
     // a set that cannot be resumed; errors for a file that cannot be read or is damaged.
     bool SetResumeInfo(const std::string& Filename);
     bool ResumePending() const { return resumePending_; }
+    // The task loaded by SetResumeInfo, while a resume is pending.
+    const AssemblerTaskRecord& ResumeTask() const { return task_; }
+    // Drops a pending resume, so that the next Assemble() joins afresh.
+    void CancelResume() { resumePending_ = false; }
 
     // The headers of a formatted first piece (opened in slot 1 and closed again).
     struct Headers {
@@ -88,6 +92,9 @@ private:
     AssemblerListener& Events();
     int16_t AssembleBody(Run& r, std::string& FinalDestDir);
     bool PrepareFresh(Run& r);
+    bool MeasureFirstPiece(Run& r);
+    void ReadFirstHeaders(Run& r);
+    bool AcceptFirstPiece(Run& r);
     bool PrepareResume(Run& r, std::string& FinalDestDir);
     bool AskPassphrase(Run& r);
     void SetPieceNaming(Run& r);
@@ -97,6 +104,7 @@ private:
     void PositionInPiece(Run& r, bool pending);
     bool OutputIsAPiece(const Run& r, const std::string& out) const;
     bool JoinChunks(Run& r);
+    bool ReportChunk(Run& r);
     void SaveState(Run& r);
 
     std::string fileToAssemble_;

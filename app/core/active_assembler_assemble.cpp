@@ -1,5 +1,6 @@
 // Assemble(): joining the pieces of a recognised series into one file.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "app/core/globals.h"
 #include "app/core/kb_error.h"
 #include "app/core/prompter.h"
+#include "app/core/series_checks.h"
 #include "app/core/temp_manager.h"
 
 namespace kb {
@@ -30,10 +32,30 @@ void CloseQuietly(int16_t slot) { platform::bigfileClose(slot); }
 // Halves to even, as the runtime's conversion to an integer rounds.
 double RoundHalfEven(double v) { return std::nearbyint(v); }
 
+// What the piece did not hold is written as zeros, never as bytes of an earlier chunk; the
+// chunk's memory always has room for k bytes. False when the user stops the join there.
+bool FillUnreadable(uint8_t*& chunk, int32_t got, int32_t k, std::vector<uint8_t>& unread) {
+    if (!chunk) {
+        unread.assign(static_cast<size_t>(k), 0);
+        chunk = unread.data();
+    }
+    std::fill(chunk + std::max(got, 0), chunk + k, uint8_t{0});
+    Answer a = MsgBox(
+        "Unable to read from the media, your disk is probably corrupt. If you continue, the "
+        "assembled file(s) will not match the original. Click cancel to abort the "
+        "assembling.",
+        mb::OKCancel | mb::Critical, "Unable to read media");
+    if (a != Answer::Cancel) return true;
+    CloseBF(kOutSlot);
+    CloseBF(kPieceSlot);
+    return false;
+}
+
 }  // namespace
 
 struct ActiveAssembler::Run {
     bool resumed = false;  // the call began with a pending resume
+    bool outputOpened = false;  // this call created the output
     int32_t code = 0;
     int32_t count = 0;
     int32_t n = 1;
@@ -100,6 +122,9 @@ int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
         // Whatever stopped the run, its files are not left open in their slots.
         CloseQuietly(kOutSlot);
         CloseQuietly(kPieceSlot);
+        // A fresh join's partial output would pass for the whole file under its name; a
+        // resumed join's output stays, as its task still refers to it.
+        if (r.outputOpened && !r.resumed) std::remove(BigFile.c_str());
         FatalErrorBox("Assemble()", 0);
     }
 }
@@ -121,14 +146,12 @@ int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
         if (!JoinChunks(r)) return 1;
         // End of piece.
         CloseBF(kPieceSlot);
-        if (r.code == FragmentFormatCode::Format4 && r.crc != r.record.crc) {
-            MsgBox("The CRC-32 values are incorrect for piece " + std::to_string(r.n) +
-                       " indicating corruption. You may continue, but the assembled file(s) may not "
-                       "match the original.",
-                   mb::OKOnly | mb::Critical, "Validation error - CRC32 Mismatch");
-        }
+        if (r.code == FragmentFormatCode::Format4)
+            CheckPieceRecord(r.Piece(*this, r.n), r.record, r.n, r.count, r.crc);
     }
     CloseBF(kOutSlot);
+    if (r.code == FragmentFormatCode::Format4)
+        CheckJoinedLength(BigFile, FileSizeBF(BigFile), r.h.Format4.sourceLength);
     LastFileFormatUsed = r.code;
     return 0;
 }
@@ -155,6 +178,24 @@ bool ActiveAssembler::RefuseUnsafeNames(const std::string& name, const std::stri
 
 bool ActiveAssembler::PrepareFresh(Run& r) {
     LastFileFormatUsed = FileFormat();
+    if (LastFileFormatUsed == aftRaw && RefuseDamagedHeader(fileToAssemble_)) return false;
+    if (!MeasureFirstPiece(r)) return false;
+    Events().AssembleStart(100);
+    OpenBF(fileToAssemble_, kPieceSlot, "rb");
+    ReadFirstHeaders(r);
+    if (!AcceptFirstPiece(r)) {
+        CloseBF(kPieceSlot);
+        return false;
+    }
+    r.headerLength = r.code == FragmentFormatCode::Raw ? 0 : GetPosBF(kPieceSlot);
+    SetPieceNaming(r);
+    r.n = 1;
+    r.askDisk =
+        Globals::Instance().DiskRemovable(fileToAssemble_) && !FileExists(r.Piece(*this, 2));
+    return true;
+}
+
+bool ActiveAssembler::MeasureFirstPiece(Run& r) {
     try {
         r.count = FragmentCount();
     } catch (const KbError&) {
@@ -169,8 +210,11 @@ bool ActiveAssembler::PrepareFresh(Run& r) {
         MsgBox("An unknown problem occurred getting the first fragment's length");
         return false;
     }
-    Events().AssembleStart(100);
-    OpenBF(fileToAssemble_, kPieceSlot, "rb");
+    return true;
+}
+
+// Reads the first piece's headers, which leaves its slot at the first data byte.
+void ActiveAssembler::ReadFirstHeaders(Run& r) {
     if (LastFileFormatUsed == aftRaw) {
         r.code = FragmentFormatCode::Raw;
         OrigFile = mstrRawFilenameComponentInTemplate;
@@ -179,39 +223,33 @@ bool ActiveAssembler::PrepareFresh(Run& r) {
         // object would make the output look like a temporary archive to the wizard.
         CompressionID = 0;
         EncryptionID = 0;
+        return;
+    }
+    r.h.Common = ReadCommonHeader(kPieceSlot);
+    if (r.h.Common.version < 4) {
+        r.code = FragmentFormatCode::Legacy;
+        ReadLegacyHeader(kPieceSlot, r.h.Legacy, r.h.LegacyEncryption);
+        OrigFile = StoredFileName(r.h.Legacy.OrigFilename);
+        CompressionID = r.h.Legacy.IsCab ? 2 : 0;
+        EncryptionID = 0;
     } else {
-        r.h.Common = ReadCommonHeader(kPieceSlot);
-        if (r.h.Common.version < 4) {
-            r.code = FragmentFormatCode::Legacy;
-            ReadLegacyHeader(kPieceSlot, r.h.Legacy, r.h.LegacyEncryption);
-            OrigFile = StoredFileName(r.h.Legacy.OrigFilename);
-            CompressionID = r.h.Legacy.IsCab ? 2 : 0;
-            EncryptionID = 0;
-        } else {
-            r.code = FragmentFormatCode::Format4;
-            r.h.Format4 = ReadFormat4Header(kPieceSlot);
-            OrigFile = StoredFileName(r.h.Format4.storedName);
-            CompressionID = r.h.Format4.compressionId;
-            EncryptionID = r.h.Format4.encryptionId;
-        }
-        r.tmpl = r.code == FragmentFormatCode::Format4 ? r.h.Format4.namingTemplate
-                                                       : GuessFragnameTemplate();
+        r.code = FragmentFormatCode::Format4;
+        r.h.Format4 = ReadFormat4Header(kPieceSlot);
+        OrigFile = StoredFileName(r.h.Format4.storedName);
+        CompressionID = r.h.Format4.compressionId;
+        EncryptionID = r.h.Format4.encryptionId;
     }
+    r.tmpl = r.code == FragmentFormatCode::Format4 ? r.h.Format4.namingTemplate
+                                                   : GuessFragnameTemplate();
+}
+
+// Usable names, and the passphrase of an enciphered older series.
+bool ActiveAssembler::AcceptFirstPiece(Run& r) {
     if (RefuseUnsafeNames(GetFileNameFromPath(OrigFile),
-                          r.code == FragmentFormatCode::Format4 ? &r.tmpl : nullptr)) {
-        CloseBF(kPieceSlot);
+                          r.code == FragmentFormatCode::Format4 ? &r.tmpl : nullptr))
         return false;
-    }
-    if (r.code == FragmentFormatCode::Legacy && r.h.Legacy.Encrypted != 0 && !AskPassphrase(r)) {
-        CloseBF(kPieceSlot);
-        return false;
-    }
-    r.headerLength = r.code == FragmentFormatCode::Raw ? 0 : GetPosBF(kPieceSlot);
-    SetPieceNaming(r);
-    r.n = 1;
-    r.askDisk =
-        Globals::Instance().DiskRemovable(fileToAssemble_) && !FileExists(r.Piece(*this, 2));
-    return true;
+    return !(r.code == FragmentFormatCode::Legacy && r.h.Legacy.Encrypted != 0) ||
+           AskPassphrase(r);
 }
 
 // Pieces of the own format are named as their header says; a bare or older series is named
@@ -278,12 +316,17 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
 bool ActiveAssembler::OpenPiece(Run& r) {
     const bool pending = resumePending_;
     if (r.n > 1 || pending) {
+        // Only a disk request stops the join here. A cancel given on the last chunk of the
+        // piece before takes effect after this piece's first chunk (or not at all, when that
+        // chunk ends the set).
+        bool asked = false;
         while (r.askDisk) {
+            asked = true;
             int32_t disk = r.n;
             Events().RequireNextDisk(disk, r.cancel, r.saveStateFile);
             if (r.cancel || FileExists(r.Piece(*this, r.n))) break;
         }
-        if (r.cancel) {
+        if (asked && r.cancel) {
             if (!pending) {
                 r.position = 0;
                 CloseBF(kOutSlot);
@@ -319,6 +362,7 @@ bool ActiveAssembler::OpenOutput(Run& r) {
     BigFile = out;
     DebugLog("Opening " + out + " for output");
     OpenBF(out, kOutSlot, "wb");
+    r.outputOpened = true;
     return true;
 }
 
@@ -377,6 +421,7 @@ bool ActiveAssembler::OutputIsAPiece(const Run& r, const std::string& out) const
 
 bool ActiveAssembler::JoinChunks(Run& r) {
     const bool enciphered = r.code == FragmentFormatCode::Legacy && r.h.Legacy.Encrypted != 0;
+    const bool checked = r.code == FragmentFormatCode::Format4;
     std::vector<uint8_t> unread;  // stands in for a chunk the slot could not give at all
     while (r.bytesLeft > 0) {
         ++r.chunk;
@@ -384,28 +429,9 @@ bool ActiveAssembler::JoinChunks(Run& r) {
             std::min<int64_t>(static_cast<int64_t>(SegmentSize), r.bytesLeft));
         uint8_t* chunk = nullptr;
         uint32_t chunkCrc = 0;
-        const bool checked = r.code == FragmentFormatCode::Format4;
         const int32_t got = bigfileReadChunk(kPieceSlot, k, chunk, checked ? &chunkCrc : nullptr);
         r.lastChunk = k;
-        if (got < k) {
-            // What the piece did not hold is written as zeros, never as bytes of an earlier
-            // chunk; the chunk's memory always has room for k bytes.
-            if (!chunk) {
-                unread.assign(static_cast<size_t>(k), 0);
-                chunk = unread.data();
-            }
-            std::fill(chunk + std::max(got, 0), chunk + k, uint8_t{0});
-            Answer a = MsgBox(
-                "Unable to read from the media, your disk is probably corrupt. If you continue, the "
-                "assembled file(s) will not match the original. Click cancel to abort the "
-                "assembling.",
-                mb::OKCancel | mb::Critical, "Unable to read media");
-            if (a == Answer::Cancel) {
-                CloseBF(kOutSlot);
-                CloseBF(kPieceSlot);
-                return false;
-            }
-        }
+        if (got < k && !FillUnreadable(chunk, got, k, unread)) return false;
         if (enciphered) platform::xcrypt(chunk, r.passphrase, k);
         if (bigfileWrite(chunk, k, kOutSlot) != k) {
             throw KbError(err::DiskFull, "Assemble",
@@ -417,25 +443,31 @@ bool ActiveAssembler::JoinChunks(Run& r) {
                              : UpdateCrc32(chunk, static_cast<size_t>(k), r.chunk == 1);
         }
         r.bytesLeft -= k;
-        const int64_t done = r.pieceLength - r.bytesLeft;
-        const int32_t pbCurrent = GetPercentDone(r.n, r.count, done, r.pieceLength);
-        const auto fragPercent =
-            static_cast<int32_t>(RoundHalfEven(GetPercentDoneThisFrag(done, r.pieceLength)));
-        if (!r.cancel) Events().AssembleInterval(pbCurrent, fragPercent, r.cancel, r.saveStateFile);
-        DoEvents();
-        if (r.cancel && r.code != FragmentFormatCode::Raw && r.code != FragmentFormatCode::Format4) {
-            MsgBox("State saving is only supported for unformatted and Kestrelbinder 4.0 and later "
-                   "pieces",
-                   mb::OKOnly | mb::Critical, "Unable to save state");
-            r.cancel = false;
-        }
-        if (r.cancel && r.bytesLeft > 0) {
-            r.position = GetPosBF(kPieceSlot);
-            CloseBF(kPieceSlot);
-            CloseBF(kOutSlot);
-            SaveState(r);
-            return false;
-        }
+        if (!ReportChunk(r)) return false;
+    }
+    return true;
+}
+
+// Progress after every chunk, and a cancel there; false when the run stops.
+bool ActiveAssembler::ReportChunk(Run& r) {
+    const int64_t done = r.pieceLength - r.bytesLeft;
+    const int32_t pbCurrent = GetPercentDone(r.n, r.count, done, r.pieceLength);
+    const auto fragPercent =
+        static_cast<int32_t>(RoundHalfEven(GetPercentDoneThisFrag(done, r.pieceLength)));
+    if (!r.cancel) Events().AssembleInterval(pbCurrent, fragPercent, r.cancel, r.saveStateFile);
+    DoEvents();
+    if (r.cancel && r.code != FragmentFormatCode::Raw && r.code != FragmentFormatCode::Format4) {
+        MsgBox("State saving is only supported for unformatted and Kestrelbinder 4.0 and later "
+               "pieces",
+               mb::OKOnly | mb::Critical, "Unable to save state");
+        r.cancel = false;
+    }
+    if (r.cancel && r.bytesLeft > 0) {
+        r.position = GetPosBF(kPieceSlot);
+        CloseBF(kPieceSlot);
+        CloseBF(kOutSlot);
+        SaveState(r);
+        return false;
     }
     return true;
 }

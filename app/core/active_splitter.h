@@ -72,8 +72,10 @@ public:
     int64_t DestinationSpaceRequired();
 
     // Loads a split task file and marks a resume pending for the next Split. The object changes
-    // only when the whole record was read; errors reach the caller (57 for a file that cannot
-    // be opened or is cut short, -1 when its source no longer exists).
+    // only when the whole record was read and found sound; errors reach the caller (57 for a
+    // file that cannot be opened, -1 when its source no longer exists). A file cut short, or
+    // whose values do not fit each other or the source, is reported in a box, leaves nothing
+    // pending and raises 57.
     void SetResumeInfo(const std::string& Filename);
     void ClearResumeInfo() { resumePending_ = false; }
     bool ResumePending() const { return resumePending_; }
@@ -120,6 +122,9 @@ public:
 
     // Writes the series; 1 when it ended without saving a task, -1 when a task file was written.
     int16_t Split();
+    // Whether the last Split wrote every piece of its range (its result is 1 also when it
+    // stopped early).
+    bool LastSplitCompleted() const { return lastSplitCompleted_; }
 
     // Kept and returned only: the data reaches the splitter already enciphered.
     const std::string& EncryptionKey() const { return encryptionKey_; }
@@ -138,6 +143,10 @@ private:
     // Piece count without the 16-bit limit.
     int64_t CountPieces() const;
     int64_t ClampSize(int64_t value) const;
+    // Whether a task's saved piece and position are ones a split with the current settings
+    // reaches.
+    bool PositionFitsSeries(int32_t piece, int64_t sourcePos, int64_t bytesLeft) const;
+    [[noreturn]] void RefuseDamagedTask(const std::string& path);
     void SaveTask(const std::string& path, int32_t piece, int64_t sourcePos, int64_t bytesLeft,
                   uint32_t crc);
 
@@ -152,6 +161,7 @@ private:
     std::string bigFile_;
     int64_t bigFileLength_ = 0;
     std::string destinationFolder_;
+    bool lastSplitCompleted_ = false;
 
     // Resume state: where the saved task stopped.
     bool resumePending_ = false;

@@ -40,22 +40,33 @@ public:
             return Body();
         } catch (...) {
             CloseSlots();
+            RemoveUnfinishedPiece();
             FatalErrorBox("Split()", sector_);
         }
     }
 
 private:
-    // How a write that failed was answered.
-    enum class WriteOutcome { Written, Abandon, RestartPiece };
+    // How a step of a piece ended: Stop ends the run (everything is closed and said),
+    // RestartPiece writes the piece again from its start on a new disk.
+    enum class Step { Done, Stop, RestartPiece };
 
     int16_t Body();
     // One piece from its disk request to its record; false when the run ends here.
     bool WritePiece(int32_t last);
+    bool WaitForDisk();
+    bool CreatePiece(const std::string& path, bool continuing);
+    void ContinuePiece();
+    Step BeginPiece();
+    Step CopyChunks();
+    Step WriteRecord();
     bool StopBeforePiece();
+    void WarnOfPieceAfterLast(int32_t last);
     void StopInsidePiece();
     bool ReplacesSource(const std::string& path);
-    bool ReadShort(int32_t got, int32_t wanted);
-    WriteOutcome WriteWithRetry(const void* data, int32_t length);
+    void ReadShort(int32_t got, int32_t wanted);
+    Step WriteWithRetry(const void* data, int32_t length);
+    template <class Attempt>
+    Step AskUntilDone(Attempt attempt, const char* text, const char* title, bool noRestartsPiece);
     bool ConfirmStop();
     void ResumeFromTask();
 
@@ -76,6 +87,18 @@ private:
     void ClosePiece() {
         pieceOpen_ = false;
         CloseBF(kPieceSlot);
+    }
+    // A piece this run began and did not finish would pass for a whole piece of a bare series;
+    // once a task is saved it is the task's to finish.
+    void RemoveUnfinishedPiece() {
+        if (!pieceUnfinished_) return;
+        pieceUnfinished_ = false;
+        try {
+            const std::string path = PiecePath(piece_);
+            std::error_code ec;
+            if (std::filesystem::is_regular_file(path, ec)) std::remove(path.c_str());
+        } catch (...) {
+        }
     }
     // After an unexpected error: close what this run opened, quietly.
     void CloseSlots() {
@@ -98,6 +121,7 @@ private:
     uint32_t crc_ = 0;
     bool sourceOpen_ = false;
     bool pieceOpen_ = false;
+    bool pieceUnfinished_ = false;  // the current piece has been created and is not complete
 };
 
 int16_t ActiveSplitter::Split() { return SplitRun(*this).Run(); }
@@ -105,6 +129,7 @@ int16_t ActiveSplitter::Split() { return SplitRun(*this).Run(); }
 int16_t SplitRun::Body() {
     sector_ = 1;
     DebugLog("Split() called");
+    s_.lastSplitCompleted_ = false;
     result_ = 1;
     cancel_ = false;
     saveStateFile_.clear();
@@ -144,7 +169,24 @@ int16_t SplitRun::Body() {
 
     sector_ = 7;
     CloseSource();
+    s_.lastSplitCompleted_ = true;
+    WarnOfPieceAfterLast(last);
     return result_;
+}
+
+// Bare pieces carry no count: a join takes in every numbered file that follows, so a piece
+// left by an earlier split of the same name (with smaller pieces, say) would end up in the
+// joined file. The file is the user's: it is only pointed out.
+void SplitRun::WarnOfPieceAfterLast(int32_t last) {
+    const int32_t count = s_.FragsNeeded();
+    if (s_.FileFormat() == aftTarnwolde || s_.FragFirst > count || last != count) return;
+    const std::string next = PiecePath(count + 1);
+    if (next == PiecePath(count) || !FileExists(next)) return;
+    MsgBox("The destination folder also holds " + next +
+               ", which is named as the next fragment of this series but is not part of it "
+               "(it may be left from an earlier split). Assembling the series would take it "
+               "in: please move or delete it before the fragments are assembled.",
+           mb::OKOnly | mb::Exclamation, "Fragment left from an earlier split");
 }
 
 bool SplitRun::WritePiece(int32_t last) {
@@ -155,130 +197,132 @@ bool SplitRun::WritePiece(int32_t last) {
     for (;;) {  // a piece starts again here when it is rewritten on a new disk
         SetPosBF(kSourceSlot, DataOffsetOf(piece_));
         if (bytesLeft_ == 0) sourcePos_ = DataOffsetOf(piece_);
-
-        if (s_.SpanDisks) {
-            const bool ask = !(s_.DontAskForFirstDisk && piece_ == s_.FragFirst);
-            if (bytesLeft_ == 0) {
-                const int64_t need = piece_ == 1 ? s_.FragmentSizeAtStart() : s_.FragmentSize();
-                for (;;) {
-                    if (ask && ev()) {
-                        int32_t disk = piece_;
-                        ev()->RequireNextDisk(disk, cancel_, saveStateFile_);
-                    }
-                    if (!cancel_ && GetFreeDiskSpace(s_.DestinationFolder()) < need) {
-                        // Nobody listening means nobody can change the disk.
-                        if (ev()) ev()->NotEnoughDiskSpace(cancel_, saveStateFile_);
-                        else cancel_ = true;
-                    }
-                    if (cancel_) return StopBeforePiece();
-                    if (GetFreeDiskSpace(s_.DestinationFolder()) >= need) break;
-                }
-            } else {
-                if (ask && ev()) {
-                    int32_t disk = piece_;
-                    ev()->RequireNextDisk(disk, cancel_, saveStateFile_);
-                }
-                if (cancel_) return StopBeforePiece();
-            }
-        }
+        if (s_.SpanDisks && !WaitForDisk()) return StopBeforePiece();
 
         const std::string path = PiecePath(piece_);
         if (ReplacesSource(path)) return false;
         const bool continuing = bytesLeft_ > 0;
-        for (;;) {
-            try {
-                OpenBF(path, kPieceSlot, continuing ? "ab" : "wb");
-                pieceOpen_ = true;
-                break;
-            } catch (const KbError& e) {
-                if (e.Number() != err::DeviceIO) throw;
-            }
-            Answer a = MsgBox(
-                "An error occurred while creating the fragment. If you are using removable disks, "
-                "please ensure the disk is write-enabled. Also make sure you have permissions to "
-                "access the destination folder.",
-                mb::RetryCancel | mb::Exclamation, "Problem creating file");
-            if (a == Answer::Retry) continue;
-            if (ConfirmStop()) {
-                CloseSource();
-                result_ = 1;
-                return false;
-            }
-        }
+        if (!CreatePiece(path, continuing)) return false;
 
-        const int64_t dataSize = DataSizeOf(piece_);
-        bool restart = false;
-        if (continuing) {
-            SetPosBF(kSourceSlot, sourcePos_);
-            const int64_t fullData = piece_ == 1 ? s_.FragmentDataSizeAtStart() : s_.FragmentDataSize();
-            segment_ = static_cast<int32_t>(fullData / s_.SegmentSize);
-            if (segment_ == 0) {
-                MsgBox("lngCurrentSegment guessed at 0 in resume - this could be why the CRC32 "
-                       "isn't matching the original!",
-                       mb::OKOnly | mb::Exclamation, "Cause of bug found");
-                segment_ = 1;
-            }
-        } else {
-            // Every new piece starts its own chain, also one that gets no chunk at all.
-            crc_ = 0;
-            SetCrc32State(0);
-            if (s_.FileFormat() == aftTarnwolde) {
-                std::string head = piece_ == 1 ? s_.FragmentHeaderBytes() : std::string();
-                head += kPieceRecordPlaceholder;
-                WriteOutcome w = WriteWithRetry(head.data(), static_cast<int32_t>(head.size()));
-                if (w == WriteOutcome::Abandon) return false;
-                restart = w == WriteOutcome::RestartPiece;
-            }
-            bytesLeft_ = restart ? 0 : dataSize;
-            segment_ = 0;
-        }
-
-        while (!restart && bytesLeft_ > 0) {
-            ++segment_;
-            const int32_t k = static_cast<int32_t>(std::min<int64_t>(s_.SegmentSize, bytesLeft_));
-            uint8_t* chunk = nullptr;
-            uint32_t chunkCrc = 0;
-            const int32_t got = bigfileReadChunk(kSourceSlot, k, chunk, &chunkCrc);
-            if (got != k) return ReadShort(got, k);
-            bytesLeft_ -= k;
-            crc_ = AddCrc32(chunkCrc, k, segment_ == 1);
-            WriteOutcome w = WriteWithRetry(chunk, k);
-            if (w == WriteOutcome::Abandon) return false;
-            if (w == WriteOutcome::RestartPiece) {
-                restart = true;
-                break;
-            }
-            sourcePos_ += k;
-            const int32_t p = PiecePercentDone(dataSize, bytesLeft_);
-            if (!cancel_ && ev())
-                ev()->SplitInterval(GetPercentDone(piece_, p), p, cancel_, saveStateFile_);
-            DoEvents();
-            if (cancel_ && bytesLeft_ > 0) {
-                StopInsidePiece();
-                return false;
-            }
-        }
-        if (restart) {
-            ClosePiece();
-            bytesLeft_ = 0;
-            continue;
-        }
-
-        if (s_.FileFormat() == aftTarnwolde) {
-            SetPosBF(kPieceSlot, piece_ == 1 ? s_.FirstPieceHeaderLength() : 0);
-            const std::string record = EncodePieceRecord({piece_, s_.FragsNeeded(), crc_});
-            WriteOutcome w = WriteWithRetry(record.data(), static_cast<int32_t>(record.size()));
-            if (w == WriteOutcome::Abandon) return false;
-            if (w == WriteOutcome::RestartPiece) {
-                ClosePiece();
-                bytesLeft_ = 0;
-                continue;
-            }
-        }
-
+        Step step = Step::Done;
+        if (continuing) ContinuePiece();
+        else step = BeginPiece();
+        if (step == Step::Done) step = CopyChunks();
+        if (step == Step::Done) step = WriteRecord();
+        if (step == Step::Stop) return false;
         ClosePiece();
-        return true;
+        if (step == Step::Done) {
+            pieceUnfinished_ = false;
+            return true;
+        }
+        bytesLeft_ = 0;
     }
+}
+
+// Asks for the piece's disk; a piece that starts afresh also waits until the disk in the
+// drive has room for all of it. False when the user cancels.
+bool SplitRun::WaitForDisk() {
+    const bool ask = !(s_.DontAskForFirstDisk && piece_ == s_.FragFirst);
+    const bool fresh = bytesLeft_ == 0;
+    for (;;) {
+        if (ask && ev()) {
+            int32_t disk = piece_;
+            ev()->RequireNextDisk(disk, cancel_, saveStateFile_);
+        }
+        if (!fresh) return !cancel_;
+        const int64_t need = piece_ == 1 ? s_.FragmentSizeAtStart() : s_.FragmentSize();
+        if (!cancel_ && GetFreeDiskSpace(s_.DestinationFolder()) < need) {
+            // Nobody listening means nobody can change the disk.
+            if (ev()) ev()->NotEnoughDiskSpace(cancel_, saveStateFile_);
+            else cancel_ = true;
+        }
+        if (cancel_) return false;
+        if (GetFreeDiskSpace(s_.DestinationFolder()) >= need) return true;
+    }
+}
+
+bool SplitRun::CreatePiece(const std::string& path, bool continuing) {
+    auto open = [&] {
+        try {
+            OpenBF(path, kPieceSlot, continuing ? "ab" : "wb");
+            pieceOpen_ = true;
+            pieceUnfinished_ = true;
+            return true;
+        } catch (const KbError& e) {
+            if (e.Number() != err::DeviceIO) throw;
+            return false;
+        }
+    };
+    return AskUntilDone(open,
+                        "An error occurred while creating the fragment. If you are using removable "
+                        "disks, please ensure the disk is write-enabled. Also make sure you have "
+                        "permissions to access the destination folder.",
+                        "Problem creating file", false) == Step::Done;
+}
+
+// A resumed piece goes on where the task stopped; its chunk count is guessed from its size.
+void SplitRun::ContinuePiece() {
+    SetPosBF(kSourceSlot, sourcePos_);
+    const int64_t fullData = piece_ == 1 ? s_.FragmentDataSizeAtStart() : s_.FragmentDataSize();
+    segment_ = static_cast<int32_t>(fullData / s_.SegmentSize);
+    if (segment_ == 0) {
+        MsgBox("lngCurrentSegment guessed at 0 in resume - this could be why the CRC32 "
+               "isn't matching the original!",
+               mb::OKOnly | mb::Exclamation, "Cause of bug found");
+        segment_ = 1;
+    }
+}
+
+SplitRun::Step SplitRun::BeginPiece() {
+    // Every new piece starts its own chain, also one that gets no chunk at all.
+    crc_ = 0;
+    SetCrc32State(0);
+    Step step = Step::Done;
+    if (s_.FileFormat() == aftTarnwolde) {
+        std::string head = piece_ == 1 ? s_.FragmentHeaderBytes() : std::string();
+        head += kPieceRecordPlaceholder;
+        step = WriteWithRetry(head.data(), static_cast<int32_t>(head.size()));
+    }
+    bytesLeft_ = step == Step::Done ? DataSizeOf(piece_) : 0;
+    segment_ = 0;
+    return step;
+}
+
+SplitRun::Step SplitRun::CopyChunks() {
+    const int64_t dataSize = DataSizeOf(piece_);
+    while (bytesLeft_ > 0) {
+        ++segment_;
+        const int32_t k = static_cast<int32_t>(std::min<int64_t>(s_.SegmentSize, bytesLeft_));
+        uint8_t* chunk = nullptr;
+        uint32_t chunkCrc = 0;
+        const int32_t got = bigfileReadChunk(kSourceSlot, k, chunk, &chunkCrc);
+        if (got != k) {
+            ReadShort(got, k);
+            return Step::Stop;
+        }
+        bytesLeft_ -= k;
+        crc_ = AddCrc32(chunkCrc, k, segment_ == 1);
+        const Step step = WriteWithRetry(chunk, k);
+        if (step != Step::Done) return step;
+        sourcePos_ += k;
+        const int32_t p = PiecePercentDone(dataSize, bytesLeft_);
+        if (!cancel_ && ev())
+            ev()->SplitInterval(GetPercentDone(piece_, p), p, cancel_, saveStateFile_);
+        DoEvents();
+        if (cancel_ && bytesLeft_ > 0) {
+            StopInsidePiece();
+            return Step::Stop;
+        }
+    }
+    return Step::Done;
+}
+
+// The record at the piece's start is written last, once the piece's CRC is known.
+SplitRun::Step SplitRun::WriteRecord() {
+    if (s_.FileFormat() != aftTarnwolde) return Step::Done;
+    SetPosBF(kPieceSlot, piece_ == 1 ? s_.FirstPieceHeaderLength() : 0);
+    const std::string record = EncodePieceRecord({piece_, s_.FragsNeeded(), crc_});
+    return WriteWithRetry(record.data(), static_cast<int32_t>(record.size()));
 }
 
 void SplitRun::ResumeFromTask() {
@@ -305,6 +349,7 @@ void SplitRun::StopInsidePiece() {
     CloseSource();
     if (!saveStateFile_.empty()) {
         s_.SaveTask(saveStateFile_, piece_, sourcePos_, bytesLeft_, crc_);
+        pieceUnfinished_ = false;
         result_ = -1;
         return;
     }
@@ -334,7 +379,7 @@ bool SplitRun::ReplacesSource(const std::string& path) {
     return true;
 }
 
-bool SplitRun::ReadShort(int32_t got, int32_t wanted) {
+void SplitRun::ReadShort(int32_t got, int32_t wanted) {
     const std::string path = PiecePath(piece_);
     ClosePiece();
     CloseSource();
@@ -347,27 +392,34 @@ bool SplitRun::ReadShort(int32_t got, int32_t wanted) {
                path + " removed.",
            mb::OKOnly | mb::Critical, "Problem reading data");
     result_ = 1;
-    return false;
 }
 
-SplitRun::WriteOutcome SplitRun::WriteWithRetry(const void* data, int32_t length) {
+SplitRun::Step SplitRun::WriteWithRetry(const void* data, int32_t length) {
+    // A failed write leaves the slot where the chunk started, so trying again rewrites the
+    // same bytes at the same offset. With SpanDisks, No rewrites the piece on another disk.
+    return AskUntilDone([&] { return bigfileWrite(data, length, kPieceSlot) == length; },
+                        "An error occurred while writing part of the fragment. This could be due to "
+                        "a fault on the disk or incompatible media. If you are spanning across "
+                        "disks, selecting retry will allow you to try a different disk.",
+                        "Problem writing data", s_.SpanDisks);
+}
+
+// Tries until `attempt` succeeds, asking between tries. Yes to stopping ends the run; No tries
+// again, or starts the piece over when `noRestartsPiece`.
+template <class Attempt>
+SplitRun::Step SplitRun::AskUntilDone(Attempt attempt, const char* text, const char* title,
+                                      bool noRestartsPiece) {
     for (;;) {
-        // A failed write leaves the slot where the chunk started, so trying again rewrites
-        // the same bytes at the same offset.
-        if (bigfileWrite(data, length, kPieceSlot) == length) return WriteOutcome::Written;
-        Answer a = MsgBox(
-            "An error occurred while writing part of the fragment. This could be due to a fault "
-            "on the disk or incompatible media. If you are spanning across disks, selecting "
-            "retry will allow you to try a different disk.",
-            mb::RetryCancel | mb::Exclamation, "Problem writing data");
-        if (a == Answer::Retry) continue;
+        if (attempt()) return Step::Done;
+        if (MsgBox(text, mb::RetryCancel | mb::Exclamation, title) == Answer::Retry) continue;
         if (ConfirmStop()) {
-            ClosePiece();
+            if (pieceOpen_) ClosePiece();
             CloseSource();
+            RemoveUnfinishedPiece();
             result_ = 1;
-            return WriteOutcome::Abandon;
+            return Step::Stop;
         }
-        if (s_.SpanDisks) return WriteOutcome::RestartPiece;
+        if (noRestartsPiece) return Step::RestartPiece;
     }
 }
 

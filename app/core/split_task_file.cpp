@@ -32,6 +32,7 @@
 #include "app/core/globals.h"
 #include "app/core/kb_error.h"
 #include "app/core/little_endian.h"
+#include "app/core/prompter.h"
 
 namespace kb {
 
@@ -118,11 +119,35 @@ bool Plausible(const LoadedTask& t) {
     // than the ones named (every piece over the one before, with a template cut short).
     for (const std::string* text : {&t.bigFile, &t.destination, &t.filenameToStore, &t.namingTemplate})
         if (text->find('\0') != std::string::npos) return false;
-    return sizeOk(t.fragmentSize) && sizeOk(t.fragmentSizeAtStart) && t.fragFirst >= 1 &&
-           t.fragLast >= t.fragFirst && t.piece >= 1 && t.sourcePos >= 0 && t.bytesLeft >= 0;
+    return t.fileFormat >= aftTarnwolde && t.fileFormat <= aftLegacy && sizeOk(t.fragmentSize) &&
+           sizeOk(t.fragmentSizeAtStart) && t.fragFirst >= 1 && t.fragLast >= t.fragFirst &&
+           t.piece >= t.fragFirst && t.piece <= t.fragLast && t.sourcePos >= 0 && t.bytesLeft >= 0;
 }
 
 }  // namespace
+
+// The saved position must be one a split of this source with these sizes can reach: the first
+// byte of the saved piece's data when the piece is to be written from its start, else as many
+// bytes into it as are no longer left. A shifted position would resume with the wrong bytes
+// and CRC chain and give a series that joins without a complaint into the wrong file.
+bool ActiveSplitter::PositionFitsSeries(int32_t piece, int64_t sourcePos, int64_t bytesLeft) const {
+    const int64_t firstData = FragmentDataSizeAtStart(), data = FragmentDataSize();
+    if (firstData < 1 || data < 1) return false;
+    const int64_t count = CountPieces();
+    if (piece > count) return false;
+    const int64_t offset = piece == 1 ? 0 : firstData + (piece - 2) * data;
+    const int64_t size = piece == count ? bigFileLength_ - offset : piece == 1 ? firstData : data;
+    if (bytesLeft == 0) return sourcePos == offset;
+    return bytesLeft < size && sourcePos == offset + size - bytesLeft;
+}
+
+void ActiveSplitter::RefuseDamagedTask(const std::string& path) {
+    resumePending_ = false;
+    MsgBox("The unfinished task " + path +
+               " is damaged or does not match its source file, and cannot be resumed.",
+           mb::OKOnly | mb::Critical, "Unable to resume - damaged task file");
+    throw Damaged(path);
+}
 
 void ActiveSplitter::SaveTask(const std::string& path, int32_t piece, int64_t sourcePos,
                               int64_t bytesLeft, uint32_t crc) {
@@ -162,40 +187,38 @@ void ActiveSplitter::SetResumeInfo(const std::string& Filename) {
     LoadedTask t;
     try {
         t = ReadTask(Filename);
-    } catch (...) {
+    } catch (const KbError&) {
         platform::bigfileClose(kTaskSlotRead);
-        throw;
+        RefuseDamagedTask(Filename);
     }
     CloseBF(kTaskSlotRead);
-    if (!Plausible(t)) throw Damaged(Filename);
+    if (!Plausible(t)) RefuseDamagedTask(Filename);
 
-    // The source is the one check that can still fail; nothing changes before it passed.
-    const std::string oldSource = bigFile_;
-    try {
-        SetBigFile(t.bigFile);
-    } catch (...) {
-        bigFile_ = oldSource;
-        throw;
-    }
-    fileFormat_ = t.fileFormat;
-    fragmentSize_ = t.fragmentSize;
-    fragmentSizeAtStart_ = t.fragmentSizeAtStart;
-    differentSizeAtStart_ = t.fragmentSize != t.fragmentSizeAtStart;
-    SetDestinationFolder(t.destination);
-    FilenameToStore = t.filenameToStore;
-    FragNamingTemplate = t.namingTemplate;
-    CompressionID = t.compressionID;
-    EncryptionID = t.encryptionID;
-    SpanDisks = t.spanDisks;
-    FragFirst = t.fragFirst;
-    FragLast = t.fragLast;
+    // The task is tried on a copy: nothing changes before the source and the saved position
+    // have passed their checks.
+    ActiveSplitter next(*this);
+    next.SetBigFile(t.bigFile);
+    next.fileFormat_ = t.fileFormat;
+    next.fragmentSize_ = t.fragmentSize;
+    next.fragmentSizeAtStart_ = t.fragmentSizeAtStart;
+    next.differentSizeAtStart_ = t.fragmentSize != t.fragmentSizeAtStart;
+    next.SetDestinationFolder(t.destination);
+    next.FilenameToStore = t.filenameToStore;
+    next.FragNamingTemplate = t.namingTemplate;
+    next.CompressionID = t.compressionID;
+    next.EncryptionID = t.encryptionID;
+    next.SpanDisks = t.spanDisks;
+    next.FragFirst = t.fragFirst;
+    next.FragLast = t.fragLast;
     // The stored bounds are always the real ones (1..N for a whole split).
-    FragUseRange = true;
-    resumePiece_ = t.piece;
-    resumeSourcePos_ = t.sourcePos;
-    resumeBytesLeft_ = t.bytesLeft;
-    resumeCrc_ = t.crc;
-    resumePending_ = true;
+    next.FragUseRange = true;
+    if (!next.PositionFitsSeries(t.piece, t.sourcePos, t.bytesLeft)) RefuseDamagedTask(Filename);
+    next.resumePiece_ = t.piece;
+    next.resumeSourcePos_ = t.sourcePos;
+    next.resumeBytesLeft_ = t.bytesLeft;
+    next.resumeCrc_ = t.crc;
+    next.resumePending_ = true;
+    *this = next;
 }
 
 }  // namespace kb

@@ -116,6 +116,13 @@ int32_t callpluginmain(int32_t slot, int32_t cmd, PluginHostCallbackProc callbac
     return main(cmd, callback, a1, a2, a3, a4);
 }
 
+bool callUnderWay(int32_t slot) {
+    const Slot* s = At(slot);
+    if (s == nullptr) return false;
+    const auto it = busy.find(s->library);
+    return it != busy.end() && it->second.calls > 0;
+}
+
 int16_t isEnabled(int32_t slot) {
     const Slot* s = At(slot);
     return (s != nullptr && s->enabled) ? 1 : 0;

@@ -38,6 +38,10 @@ void reorgplugins(int32_t slot);
 int32_t callpluginmain(int32_t slot, int32_t cmd, PluginHostCallbackProc callback, void* a1,
                        void* a2, void* a3, void* a4);
 
+// True while one of the slot's commands has not returned (a callback inside it let pending
+// window messages run, and the caller is one of them).
+bool callUnderWay(int32_t slot);
+
 // Non-zero when the last of the commands 313 and 314 sent to the slot since it was loaded was
 // 313; 0 for a slot never enabled, a free slot or a slot outside the table.
 int16_t isEnabled(int32_t slot);

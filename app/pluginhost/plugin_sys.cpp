@@ -1,5 +1,7 @@
 #include "app/pluginhost/plugin_sys.h"
 
+#include <vector>
+
 #include "app/core/debug_log.h"
 #include "app/core/prompter.h"
 #include "app/pluginhost/kbplugin.h"
@@ -19,6 +21,31 @@ int32_t UnansweredCallback(int32_t, PluginBstr*, PluginBstr*, int32_t*, int32_t*
 }
 
 PluginHostCallbackProc hostCallback = &UnansweredCallback;
+
+// Where a running broadcast stands. A plug-in's handler may let events run, and one of them
+// may unload a slot: the slots above it move down, so every broadcast under way is moved
+// with them, or it would step past the plug-in that moved into the freed slot.
+struct BroadcastCursor {
+    int16_t next;  // the next slot to visit
+    int16_t end;   // one past the last slot that was occupied when the broadcast began
+};
+
+std::vector<BroadcastCursor*> runningBroadcasts;
+
+class BroadcastRegistration {
+public:
+    explicit BroadcastRegistration(BroadcastCursor& c) { runningBroadcasts.push_back(&c); }
+    ~BroadcastRegistration() { runningBroadcasts.pop_back(); }
+    BroadcastRegistration(const BroadcastRegistration&) = delete;
+    BroadcastRegistration& operator=(const BroadcastRegistration&) = delete;
+};
+
+void FollowUnloadedSlot(int16_t slot) {
+    for (BroadcastCursor* c : runningBroadcasts) {
+        if (slot < c->next) --c->next;
+        if (slot < c->end) --c->end;
+    }
+}
 
 }  // namespace
 
@@ -71,6 +98,7 @@ void UnloadPluginSlot(int16_t slot) {
     --PluginCount;
     kbplugin::reorgplugins(slot);
     if (SubclassPluginIndex > slot) --SubclassPluginIndex;
+    FollowUnloadedSlot(slot);
 }
 
 void ShutdownAllPlugins() {
@@ -79,7 +107,10 @@ void ShutdownAllPlugins() {
 }
 
 void BroadcastPluginEvent(int32_t code, void* a1, void* a2, void* a3, void* a4) {
-    for (int16_t i = 0; i < PluginCount; ++i) {
+    BroadcastCursor cursor{0, PluginCount};
+    BroadcastRegistration registered(cursor);
+    while (cursor.next < cursor.end) {
+        const int16_t i = cursor.next++;
         if (kbplugin::isEnabled(i) != 0) {
             kbplugin::callpluginmain(i, code, hostCallback, a1, a2, a3, a4);
         }

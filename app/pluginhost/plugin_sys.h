@@ -50,7 +50,9 @@ void UnloadPluginSlot(int16_t slot);
 // Releases every slot at the end of the program (no 314, no compaction).
 void ShutdownAllPlugins();
 
-// Sends an event to every enabled slot in rising order; results are not read.
+// Sends an event to every enabled slot in rising order; results are not read. A plug-in
+// unloaded while the event is under way (a handler let events run) does not make another miss
+// it: each plug-in loaded at the start and still loaded gets it once.
 void BroadcastPluginEvent(int32_t code, void* a1, void* a2, void* a3, void* a4);
 // The same with the four records that broadcasts carry (each a 16-bit 0).
 void BroadcastPluginEvent(int32_t code);

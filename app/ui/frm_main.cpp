@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QSessionManager>
 #include <QTabBar>
@@ -18,8 +19,14 @@
 #include "app/core/version.h"
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
+#include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/frm_about.h"
 #include "app/ui/main_window_messages.h"
+#include "app/ui/options/opt_gen_frame.h"
+#include "app/ui/options/options_page.h"
+#include "app/ui/splitter/split_stage_cmp_enc.h"
+#include "app/ui/splitter/split_stage_frag_size.h"
+#include "app/ui/splitter/split_wizard.h"
 #include "app/ui/plugin_host_callback.h"
 #include "app/ui/tip_of_the_day.h"
 #include "app/ui/ui_text.h"
@@ -53,6 +60,9 @@ frmMain::frmMain() {
 }
 
 frmMain::~frmMain() {
+    // The wizard goes before the splitter it writes to.
+    delete fSplitPanel_;
+    fSplitPanel_ = nullptr;
     Form_Terminate();
     if (PluginMainWindow == messages_) PluginMainWindow = nullptr;
     if (PluginSplitter == splitter_.get()) PluginSplitter = nullptr;
@@ -63,8 +73,6 @@ frmMain::~frmMain() {
 void frmMain::Form_Initialize() {
     DebugLog("Form_Initialize entered");
     FormLoading = true;
-    FolderSizesStale = true;
-    SplitWizStage = 1;
     splitter_ = std::make_unique<ActiveSplitter>();
     PluginSplitter = splitter_.get();
     // Reverting the general options resets them first, and that first use of a control loads
@@ -96,13 +104,13 @@ void frmMain::Form_Load() {
     // The image lists are attached as each page is built; the tab images go on last.
     WelcomeTabs_Click();
     for (const char* preset : {"720KB DSDD", "1.38MB DSHD", "1 Mb", "2 Mb", "100 Mb"})
-        cmbPreset_->addItem(preset);
+        fSplitPanel_->fSplitStageFragSize_->cmbPreset_->addItem(preset);
     cmdSplitWizReset_Click();
-    lblFragNamingHelp_->setText(DisplayText(
+    fSplitPanel_->fSplitStageFragSize_->lblFragNamingHelp_->setText(DisplayText(
         "You may use the following special symbols...\r%f = Name of the file being split\r"
         "%x = Original filename extension\r%n = Piece number\r%N = 3-digit piece number\r\r"
         "Note: Either %n or %N *MUST* be used at least once."));
-    lblCompressionInfo_->setText(DisplayText(
+    fSplitPanel_->fSplitStageCmpEnc_->lblCompressionInfo_->setText(DisplayText(
         "This version of Kestrelbinder uses GreenEclipse CAB compression.\rIt does not work "
         "properly for selections greater than 1GB, so for larger files you are recommended to "
         "compress with an external program."));
@@ -125,12 +133,23 @@ void frmMain::cmdOptGenReset_Click() {
 }
 
 void frmMain::cmdSplitWizReset_Click() {
-    // The splitter wizard puts back its defaults and stage 1 here.
+    EnsureLoaded();
+    fSplitPanel_->cmdSplitWizReset_Click();
 }
 
-void frmMain::RefreshExtraFilesOptions() {
-    // The splitter wizard's extra-files options refresh themselves here.
+void frmMain::SplitFromWizard() {
+    // The split run starts here with everything the wizard's stages set on the splitter.
 }
+
+void frmMain::SetSplitBusy(bool busy) {
+    SplitBusy = busy;
+    if (busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+ucProgressPanel* frmMain::fSptProgPan() { return fSplitPanel_->fSptProgPan_; }
 
 void frmMain::HandleArguments() {
     // The command-line handling reads the arguments here.
@@ -160,7 +179,7 @@ void frmMain::Tabs_Click() {
     fSplitPanel_->setEnabled(key == "Splitter");
     fOptPanel_->setEnabled(key == "Options");
     fWelcome_->setEnabled(key == "Frontpage");
-    if (key == "Splitter") RefreshExtraFilesOptions();
+    if (key == "Splitter") fSplitPanel_->RefreshExtraFilesOptions();
     const QString index = QString::number(Tabs_->currentIndex());
     if (index != Tabs_->property("Tag").toString()) BroadcastPluginEvent(PLUGIN_EVT_TAB_CHANGED);
     Tabs_->setProperty("Tag", index);
@@ -188,6 +207,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The join's temporary files and open pieces must not go from under it.
+    if (AssembleBusy) {
+        closeWhenIdle_ = true;
+        event->ignore();
+        return;
+    }
     if (!unloaded_) {
         unloaded_ = true;
         bool unused = false;
@@ -197,7 +222,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 }
 
 void frmMain::Form_QueryUnload(bool& Cancel, int UnloadMode) {
-    if ((UnloadMode == 0 || UnloadMode == 2) && SplitBusy) {
+    if ((UnloadMode == 0 || UnloadMode == 2) && (SplitBusy || AssembleBusy)) {
         if (MsgBox(kBusyQuestion, mb::OKCancel | mb::Exclamation | mb::DefaultButton2,
                    "Unable to exit cleanly") == Answer::Cancel)
             Cancel = true;

@@ -14,20 +14,20 @@
 
 #include "app/ui/common/widgets.h"
 
-class QComboBox;
 class QFrame;
 class QLabel;
 class QListWidget;
 class QPushButton;
-class QRadioButton;
 class QTabBar;
-class QTreeWidget;
 
 namespace kb {
 
 class ActiveSplitter;
 class MainWindowMessages;
+class OptionsPage;
+class SplitWizard;
 class TipOfTheDay;
+class ucAssembler;
 class ucProgressPanel;
 
 class frmMain : public QWidget {
@@ -59,13 +59,15 @@ public:
 
     // True while the splitter wizard prepares data or a split runs.
     bool SplitBusy = false;
+    // True while the assembler wizard joins, decrypts or unpacks.
+    bool AssembleBusy = false;
     bool FormLoading = false;
-    int16_t SplitWizStage = 0;
-    bool FolderSizesStale = false;
-    bool SplitWizInUse = false;
 
     ActiveSplitter& Splitter() { return *splitter_; }
-    ucProgressPanel* fSptProgPan() { return fSptProgPan_; }
+    SplitWizard& SplitterWizard() { return *fSplitPanel_; }
+    OptionsPage& Options() { return *fOptPanel_; }
+    ucProgressPanel* fSptProgPan();
+    ucAssembler* fAssPanel() { return fAssPanel_; }
     // The program's help file.
     const std::string& HelpFile() const { return helpFile_; }
 
@@ -85,7 +87,9 @@ private:
     void cmdOptGenReset_Click();
     void cmdSplitWizReset_Click();
     void WelcomeTabs_Click();
-    void RefreshExtraFilesOptions();
+    // Runs the split the wizard's stages set up; the split run fills it in.
+    void SplitFromWizard();
+    void SetSplitBusy(bool busy);
 
     void cmdTipNext_Click();
     void cmdTipPrevious_Click();
@@ -94,9 +98,7 @@ private:
     void BuildWindow();
     QWidget* BuildFrontPage();
     QWidget* BuildSplitterPage();
-    QWidget* BuildAssemblerPage();
-    QWidget* BuildOptionsPage();
-    void ShowPluginRows();
+    ucAssembler* BuildAssemblerPage();
 
     bool loaded_ = false;
     bool unloaded_ = false;
@@ -107,22 +109,17 @@ private:
 
     QTabBar* Tabs_ = nullptr;
     QFrame* fWelcome_ = nullptr;
-    QFrame* fSplitPanel_ = nullptr;
-    QWidget* fAssPanel_ = nullptr;
-    QFrame* fOptPanel_ = nullptr;
-    QFrame* fSplitStageIntro_ = nullptr;
-    ucProgressPanel* fSptProgPan_ = nullptr;
+    SplitWizard* fSplitPanel_ = nullptr;
+    ucAssembler* fAssPanel_ = nullptr;
+    // A close answered with OK while a join ran happens once it has stopped.
+    bool closeWhenIdle_ = false;
+    OptionsPage* fOptPanel_ = nullptr;
 
     QLabel* lblVersion_ = nullptr;
     QLabel* lblTipContent_ = nullptr;
     QTabBar* WelcomeTabs_ = nullptr;
     QListWidget* lvStartupTasks_ = nullptr;
     QPushButton* cmdWelcomeOK_ = nullptr;
-    QComboBox* cmbPreset_ = nullptr;
-    QLabel* lblFragNamingHelp_ = nullptr;
-    QLabel* lblCompressionInfo_ = nullptr;
-    QTabBar* OptTabs_ = nullptr;
-    QTreeWidget* PluginList_ = nullptr;
 };
 
 }  // namespace kb

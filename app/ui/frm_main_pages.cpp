@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,11 +15,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/pluginhost/plugin_rows.h"
+#include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/common/widgets.h"
 #include "app/ui/frm_main.h"
 #include "app/ui/icons.h"
-#include "app/ui/uc_progress_panel.h"
+#include "app/ui/options/opt_gen_frame.h"
+#include "app/ui/options/options_page.h"
+#include "app/ui/splitter/split_wizard.h"
 
 namespace kb {
 
@@ -44,11 +47,12 @@ void frmMain::BuildWindow() {
     pages->setObjectName("pages");
     QGridLayout* grid = Stack(pages);
     fWelcome_ = static_cast<QFrame*>(BuildFrontPage());
-    fSplitPanel_ = static_cast<QFrame*>(BuildSplitterPage());
+    // The splitter wizard reads the options page's default folders.
+    fOptPanel_ = new OptionsPage(this);
+    fSplitPanel_ = static_cast<SplitWizard*>(BuildSplitterPage());
     fAssPanel_ = BuildAssemblerPage();
-    fOptPanel_ = static_cast<QFrame*>(BuildOptionsPage());
     for (QWidget* page : {static_cast<QWidget*>(fWelcome_), static_cast<QWidget*>(fSplitPanel_),
-                          fAssPanel_, static_cast<QWidget*>(fOptPanel_)}) {
+                          static_cast<QWidget*>(fAssPanel_), static_cast<QWidget*>(fOptPanel_)}) {
         page->setParent(pages);
         grid->addWidget(page, 0, 0);
     }
@@ -168,176 +172,29 @@ QWidget* frmMain::BuildFrontPage() {
 }
 
 QWidget* frmMain::BuildSplitterPage() {
-    QFrame* page = Frame(this, "fSplitPanel");
-    auto* art = new WizardArt(page, "imgSplitWiz", icons::Kind::Split, "SplitterWizard");
-
-    auto* stages = new QWidget(page);
-    stages->setObjectName("fSplitStages");
-    QGridLayout* grid = Stack(stages);
-
-    fSplitStageIntro_ = Frame(stages, "fSplitStageIntro");
-    auto* intro = Heading(fSplitStageIntro_, "lblSplitWizWelcome",
-                          "Welcome to the SplitterWizard. This wizard will help you cut a file, "
-                          "or a selection of files and folders, into pieces.",
-                          1.1);
-    auto* question = Named<QLabel>(fSplitStageIntro_, "lblSplitWizWhat",
-                                   "What would you like to split?");
-    auto* single = Named<QRadioButton>(fSplitStageIntro_, "optSplitSingleFile",
-                                       "Just split a single file (>1GB compatible)");
-    auto* multi = Named<QRadioButton>(fSplitStageIntro_, "optSplitMultiFile",
-                                      "Split multiple files or split entire folders (<1GB only)");
-    single->setChecked(true);
-    auto* introBox = new QVBoxLayout(fSplitStageIntro_);
-    introBox->setContentsMargins(Twips(240), Twips(120), Twips(120), 0);
-    introBox->addWidget(intro);
-    introBox->addSpacing(Twips(240));
-    introBox->addWidget(question);
-    introBox->addSpacing(Twips(60));
-    introBox->addWidget(single);
-    introBox->addWidget(multi);
-    introBox->addStretch(1);
-    grid->addWidget(fSplitStageIntro_, 0, 0);
-
-    // The later stages' frames; each stage's controls come with the stage.
-    for (const char* name : {"fSplitStageSelectSourceSingle", "fSplitStageSelectSourceMulti",
-                             "fSplitStageCmpEnc", "fSplitStageSelDest", "fSplitStageFragSize",
-                             "fSplitStageFragRange"}) {
-        QFrame* stage = Frame(stages, name);
-        stage->hide();
-        grid->addWidget(stage, 0, 0);
-    }
-    auto* cmpEnc = stages->findChild<QFrame*>("fSplitStageCmpEnc");
-    lblCompressionInfo_ = Named<QLabel>(cmpEnc, "lblCompressionInfo");
-    lblCompressionInfo_->setWordWrap(true);
-    (new QVBoxLayout(cmpEnc))->addWidget(lblCompressionInfo_, 0, Qt::AlignBottom);
-
-    auto* fragSize = stages->findChild<QFrame*>("fSplitStageFragSize");
-    cmbPreset_ = Named<QComboBox>(fragSize, "cmbPreset");
-    lblFragNamingHelp_ = Named<QLabel>(fragSize, "lblFragNamingHelp");
-    lblFragNamingHelp_->setWordWrap(true);
-    auto* fragSizeBox = new QVBoxLayout(fragSize);
-    fragSizeBox->addWidget(cmbPreset_, 0, Qt::AlignLeft);
-    fragSizeBox->addStretch(1);
-    fragSizeBox->addWidget(lblFragNamingHelp_);
-
-    auto* fragRange = stages->findChild<QFrame*>("fSplitStageFragRange");
-    auto* rangeBox = new QVBoxLayout(fragRange);
-    for (const char* name : {"fSplitStageExtraOptsFragSettings", "fSplitStageExtraOptsAutoAss"})
-        rangeBox->addWidget(Frame(fragRange, name));
-
-    fSptProgPan_ = new ucProgressPanel(stages);
-    fSptProgPan_->setObjectName("fSptProgPan");
-    fSptProgPan_->hide();
-    grid->addWidget(fSptProgPan_, 0, 0);
-
-    auto* help = Named<QPushButton>(page, "cmdSplitWizHelp", "Help");
-    auto* reset = Named<QPushButton>(page, "cmdSplitWizReset", "Reset");
-    auto* back = Named<QPushButton>(page, "cmdSplitWizBack", "<< Previous");
-    auto* next = Named<QPushButton>(page, "cmdSplitWizNext", "Next >>");
-    back->setEnabled(false);
-    next->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(help);
-    buttons->addWidget(reset);
-    buttons->addStretch(1);
-    buttons->addWidget(back);
-    buttons->addWidget(next);
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(stages, 1);
-    right->addLayout(buttons);
-    return WizardPage(page, art, right);
+    SplitWizardHooks hooks;
+    hooks.defaultSource = [this] {
+        return fOptPanel_->fOptGen_->txtOptGenDirSource_->text().toStdString();
+    };
+    hooks.defaultDest = [this] {
+        return fOptPanel_->fOptGen_->txtOptGenDirDest_->text().toStdString();
+    };
+    hooks.formLoading = [this] { return FormLoading; };
+    hooks.splitFromWizard = [this] { SplitFromWizard(); };
+    hooks.selectFrontPage = [this] { SelectTab("Frontpage"); };
+    hooks.setBusy = [this](bool busy) { SetSplitBusy(busy); };
+    return new SplitWizard(this, *splitter_, std::move(hooks));
 }
 
-QWidget* frmMain::BuildAssemblerPage() {
-    // The assembler wizard control takes this place with its own pages.
-    QFrame* page = Frame(this, "fAssPanel");
-    auto* art = new WizardArt(page, "imgAssWiz", icons::Kind::Assemble, "AssemblerWizard");
-    auto* title = Heading(page, "lblWizTitle", "AssemblerWizard", 1.3);
-    auto* right = new QVBoxLayout;
-    right->addWidget(title);
-    right->addStretch(1);
-    return WizardPage(page, art, right);
-}
-
-QWidget* frmMain::BuildOptionsPage() {
-    QFrame* page = Frame(this, "fOptPanel");
-    OptTabs_ = Named<QTabBar>(page, "OptTabs");
-    OptTabs_->addTab("General");
-    OptTabs_->setTabData(0, QString("General"));
-    OptTabs_->addTab("Plugins");
-    OptTabs_->setTabData(1, QString("Plugins"));
-    OptTabs_->setExpanding(false);
-    OptTabs_->setTabIcon(0, icons::Icon(icons::Kind::Configure));
-    OptTabs_->setTabIcon(1, icons::Icon(icons::Kind::Plugin));
-
-    auto* frames = new QFrame(page);
-    frames->setObjectName("fOptFrames");
-    frames->setFrameShape(QFrame::StyledPanel);
-    QGridLayout* grid = Stack(frames);
-
-    // The general options fill their two frames with their own controls.
-    QFrame* general = Frame(frames, "fOptGen");
-    auto* dirs = Named<QGroupBox>(general, "fOptGenDefaultDirs", "Default directories");
-    auto* segments = Named<QGroupBox>(general, "fOptGenSegSize", "Segment Buffer Size");
-    dirs->setMinimumHeight(Twips(1300));
-    segments->setMinimumHeight(Twips(900));
-    auto* pluginInfo = Named<QLabel>(general, "lblOptGenPluginInfo",
-                                     "To configure script generation, encryption and other "
-                                     "features, please configure the relevant plug-in on the "
-                                     "plugins tab.");
-    pluginInfo->setWordWrap(true);
-    auto* generalBox = new QVBoxLayout(general);
-    generalBox->setContentsMargins(Twips(240), Twips(180), Twips(240), Twips(180));
-    generalBox->addWidget(dirs);
-    generalBox->addWidget(segments);
-    generalBox->addStretch(1);
-    generalBox->addWidget(pluginInfo);
-    grid->addWidget(general, 0, 0);
-
-    QFrame* plugins = Frame(frames, "fPluginMan");
-    auto* installed = Named<QLabel>(plugins, "lblPluginManInstalled", "Installed Plug-ins...");
-    PluginList_ = Named<QTreeWidget>(plugins, "PluginList");
-    PluginList_->setHeaderLabels({"Name", "Type", "Compatibility"});
-    PluginList_->setRootIsDecorated(false);
-    PluginList_->setIconSize(QSize(16, 16));
-    PluginList_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    auto* pluginBox = new QVBoxLayout(plugins);
-    pluginBox->setContentsMargins(Twips(240), Twips(180), Twips(240), Twips(180));
-    pluginBox->addWidget(installed);
-    pluginBox->addWidget(PluginList_, 1);
-    plugins->hide();
-    grid->addWidget(plugins, 0, 0);
-    PluginList.onChanged = [this] { ShowPluginRows(); };
-    ShowPluginRows();
-
-    connect(OptTabs_, &QTabBar::currentChanged, this, [general, plugins, this](int i) {
-        const QString key = OptTabs_->tabData(i).toString();
-        plugins->setVisible(key == "Plugins");
-        general->setVisible(key == "General");
-    });
-
-    auto* all = new QVBoxLayout(page);
-    all->setContentsMargins(0, 0, 0, 0);
-    all->setSpacing(0);
-    all->addWidget(OptTabs_);
-    all->addWidget(frames, 1);
+ucAssembler* frmMain::BuildAssemblerPage() {
+    auto* page = new ucAssembler(this);
+    // While a join runs no other page can start work, and closing waits for it.
+    page->onBusy = [this](bool busy) {
+        AssembleBusy = busy;
+        Tabs_->setEnabled(!busy);
+        if (!busy && closeWhenIdle_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    };
     return page;
-}
-
-// The manager's list shows the host's rows: row n is slot n-1, ticked when enabled.
-void frmMain::ShowPluginRows() {
-    PluginList_->clear();
-    for (int n = 1; n <= PluginList.Count(); ++n) {
-        const PluginRow& row = PluginList.Row(n);
-        auto* item = new QTreeWidgetItem(PluginList_);
-        item->setText(0, QString::fromStdString(row.text));
-        item->setText(1, QString::fromStdString(row.typeText));
-        item->setText(2, QString::fromStdString(row.compatText));
-        item->setIcon(0, icons::Icon(icons::Kind::Plugin));
-        item->setCheckState(0, row.ticked ? Qt::Checked : Qt::Unchecked);
-        item->setData(0, Qt::UserRole, QString::fromStdString(row.tag));
-    }
 }
 
 void frmMain::WelcomeTabs_Click() {

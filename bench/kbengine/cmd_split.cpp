@@ -4,7 +4,8 @@
 // Splits SOURCE into DESTFOLDER with the splitter object. Defaults: format 0, size 1457664,
 // segment 262144, template "%f.%N", stored name the source's file name. --count chooses one
 // size for N pieces. Boxes are printed on standard error and answered with their default
-// button. Last line: {"result": R, "pieces": N, "bytes": L, "seconds": S, "mb_per_s": X}.
+// button. Last line: {"result": R, "pieces": N, "bytes": L, "seconds": S, "mb_per_s": X,
+// "completed": C}; the exit status is 0 only when every piece was written.
 
 #include <cstdint>
 

@@ -1,8 +1,9 @@
 // kbengine: drives the engine from the command line for benchmarks and scripted checks.
 //   kbengine COMMAND ARGUMENTS...
-// Each command prints one JSON object as its last line on standard output. A failure prints
-// {"error": N, "source": "...", "description": "..."} instead and exits with status 1; a
-// usage error exits with status 2.
+// Each command prints one JSON object as its last line on standard output. The exit status is
+// 0 when the operation completed (every piece written or joined), 1 when it stopped early
+// (a cancel, a saved task, a refusal) or failed, 2 for a usage error. A failure prints
+// {"error": N, "source": "...", "description": "..."} instead of the command's own line.
 
 #include <cstdio>
 #include <exception>

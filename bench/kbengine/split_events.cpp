@@ -28,8 +28,10 @@ int RunSplitAndReport(ActiveSplitter& s) {
         .Add("bytes", bytes)
         .Add("seconds", seconds)
         .Add("mb_per_s", seconds > 0 ? static_cast<double>(bytes) / 1e6 / seconds : 0.0)
+        .Add("completed", s.LastSplitCompleted())
         .Print();
-    return 0;
+    // The result is 1 also for a split that stopped early: scripts go by the status.
+    return s.LastSplitCompleted() ? 0 : 1;
 }
 
 }  // namespace kb::engine

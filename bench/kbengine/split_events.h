@@ -24,8 +24,9 @@ private:
     std::string save_;
 };
 
-// Runs Split and prints {"result": R, "pieces": N, "bytes": L, "seconds": S, "mb_per_s": X}:
-// N the pieces of the whole series, L the source's length. Returns the exit status.
+// Runs Split and prints {"result": R, "pieces": N, "bytes": L, "seconds": S, "mb_per_s": X,
+// "completed": C}: N the pieces of the whole series, L the source's length, C whether every
+// piece of the run was written. Returns the exit status: 0 completed, 1 stopped or failed.
 int RunSplitAndReport(ActiveSplitter& s);
 
 }  // namespace kb::engine

@@ -247,29 +247,16 @@ TEST(RegistryFolder, FollowsTheOverrideThenTheUserConfigurationFolder) {
 // ---- several programs at once ---------------------------------------------------------------
 
 constexpr int kWritesPerProcess = 60;
-const char kWriterEnv[] = "KB_REGISTRY_TEST_WRITER";
 
-// Not a test of its own: the body of a second process started by the test below.
-TEST(RegistryWriterProcess, WritesItsValues) {
-    const char* prefix = std::getenv(kWriterEnv);
-    if (!prefix) GTEST_SKIP() << "runs only as a child of TwoProcessesWritingAtOnceLoseNothing";
-    RegKey key;
-    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Race", KEY_ALL_ACCESS, key), ERROR_SUCCESS);
-    for (int i = 0; i < kWritesPerProcess; ++i) {
-        std::string name = std::string(prefix) + std::to_string(i);
-        ASSERT_EQ(RegSetValueEx(key, name, REG_SZ, name.data(), static_cast<uint32_t>(name.size())),
-                  ERROR_SUCCESS);
-    }
-}
-
+// Starts the second program, which writes kWritesPerProcess values named prefix0, prefix1, ...
 pid_t StartWriter(const std::string& prefix) {
-    ScopedEnv env(kWriterEnv, prefix);
-    const char* argv[] = {"platform_tests", "--gtest_filter=RegistryWriterProcess.WritesItsValues", nullptr};
+    const std::string count = std::to_string(kWritesPerProcess);
+    const char* argv[] = {KB_REGISTRY_WRITER, prefix.c_str(), count.c_str(), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
-    int rc = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, const_cast<char**>(argv), environ);
+    int rc = posix_spawn(&pid, KB_REGISTRY_WRITER, &actions, nullptr, const_cast<char**>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     return rc == 0 ? pid : -1;
 }

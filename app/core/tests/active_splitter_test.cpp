@@ -70,8 +70,13 @@ TEST(ActiveSplitterSettings, MoreThan32767PiecesIsAnOverflow) {
     TempFolder dir;
     ActiveSplitter s;
     s.SetFileFormat(aftRaw);
-    s.SetBigFile(SparseFile(dir, 400000000));
     s.SetFragmentSize(10240);
+    // Exactly 32767 pieces is the most there may be.
+    s.SetBigFile(SparseFile(dir, int64_t{32767} * 10240));
+    EXPECT_EQ(s.FragsNeeded(), 32767);
+    s.SetBigFile(SparseFile(dir, int64_t{32767} * 10240 + 1));
+    EXPECT_THROW(s.FragsNeeded(), KbError);
+    s.SetBigFile(SparseFile(dir, 400000000));
     try {
         s.FragsNeeded();
         ADD_FAILURE() << "no overflow";

@@ -16,6 +16,7 @@
 #include "app/core/testing/temp_folder.h"
 #include "app/core/tests/assembler_listener_fake.h"
 #include "app/core/tests/series_fixtures.h"
+#include "platform/twlib.h"
 
 namespace kb {
 namespace {
@@ -29,6 +30,11 @@ using testing::TempFolder;
 std::string Random(size_t n, uint32_t seed = 5) {
     auto v = testing::RandomBytes(n, seed);
     return std::string(v.begin(), v.end());
+}
+
+bool SlotOpen(int16_t slot) {
+    int64_t pos = 0;
+    return platform::bigfileGetPos(slot, pos) == 0;
 }
 
 struct JoinFolders {
@@ -117,6 +123,46 @@ TEST(AssemblerResume, CancelWithoutATaskNameDeletesTheOutput) {
 
 // Stopped at disk requests on both sides of a resume: the last, shorter piece is taken with
 // its own length and ends without a CRC box.
+TEST(AssemblerResume, APackedSetResumedGoesOnInTheTemporaryArchiveItRegistersAgain) {
+    ScriptedPrompter p;
+    JoinFolders s;
+    testing::ScopedEnv tmp("TMPDIR", s.tasks.Path());
+    const std::string data = Random(3000);
+    testing::Format4Options o;
+    o.compression = 2;
+    o.encryption = 9;
+    auto pieces = testing::WriteFormat4Series(s.src, data, o, testing::Dotted3("data"));
+    std::string archive;
+    {
+        ScriptedAssemblerListener ev;
+        ev.cancelAtInterval = 5;
+        ev.saveAs = s.task();
+        ActiveAssembler a;
+        a.SetListener(&ev);
+        a.SetFileToAssemble(pieces[0]);
+        a.SetDestinationFolder(s.dest.Path());
+        a.SegmentSize = 256;
+        std::string d = s.dest.Path();
+        ASSERT_EQ(a.Assemble(d), 1);
+        archive = a.BigFile;
+    }
+    // As after a restart of the program: nothing is registered until the task is resumed.
+    TempManager::Instance().UnmarkTempFile("AssEncArchive");
+    ActiveAssembler a;
+    ASSERT_TRUE(a.SetResumeInfo(s.task()));
+    std::string d;
+    ASSERT_EQ(a.Assemble(d), 0);
+    EXPECT_EQ(a.BigFile, archive);
+    EXPECT_EQ(a.CompressionID, 2);
+    EXPECT_EQ(a.EncryptionID, 9);
+    EXPECT_EQ(TempManager::Instance().GetTempFilePath("AssEncArchive"), archive);
+    EXPECT_EQ(archive.rfind(s.tasks.Path() + "/kbt", 0), 0u) << archive;
+    EXPECT_EQ(ReadAll(archive), data);
+    EXPECT_TRUE(std::filesystem::is_empty(s.dest.Path()));
+    TempManager::Instance().RemoveTempFile("AssEncArchive", true);
+    EXPECT_TRUE(p.boxes.empty());
+}
+
 TEST(AssemblerResume, StoppedAtDiskRequestsAndResumed) {
     ScriptedPrompter p;
     testing::FakeDisks disks;
@@ -323,6 +369,7 @@ TEST(AssemblerTaskFile, TasksThatCannotBeResumed) {
         EXPECT_EQ(p.boxes[0].title, "Unable to resume");
         EXPECT_FALSE(a.ResumePending());
         EXPECT_EQ(a.FileToAssemble(), "/p/x.001");
+        EXPECT_FALSE(SlotOpen(1));
     }
     {
         // A stored template that would leave the pieces' folder is refused when the join
@@ -368,6 +415,7 @@ TEST(AssemblerTaskFile, TasksThatCannotBeResumed) {
         }
         EXPECT_FALSE(a.ResumePending());
         EXPECT_EQ(a.FileToAssemble(), "") << c.bytes.size();  // no half-loaded object
+        EXPECT_FALSE(SlotOpen(1)) << c.bytes.size();          // the task file is closed
     }
 }
 
@@ -396,6 +444,52 @@ TEST(AssemblerTaskFile, AnOlderSetStoppedAtADiskRequestSavesCodeTen) {
     p.Answer(Answer::OK);
     EXPECT_FALSE(b.SetResumeInfo(s.task()));
     EXPECT_EQ(p.boxes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace kb
+
+namespace kb {
+namespace {
+
+// A cancel answered on a piece's last chunk stops the join after the first chunk of the next
+// piece; when that chunk is the whole last piece the join simply completes.
+TEST(AssemblerResume, CancelOnAPiecesLastChunkTakesEffectInTheNextPiece) {
+    ScriptedPrompter p;
+    struct Case {
+        int cancelAt;
+        int16_t result;
+    } cases[] = {{2, 1}, {4, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cancelAt);
+        JoinFolders s;
+        const std::string data = Random(2100, 9);  // pieces of 1000, 1000 and 100 bytes
+        testing::Format4Options o;
+        const auto pieces = testing::WriteFormat4Series(s.src, data, o, testing::Dotted3("data"));
+        ScriptedAssemblerListener ev;
+        ev.cancelAtInterval = c.cancelAt;
+        ev.saveAs = s.task();
+        ActiveAssembler a;
+        a.SetListener(&ev);
+        a.SetFileToAssemble(pieces[0]);
+        a.SetDestinationFolder(s.dest.Path());
+        a.SegmentSize = 500;
+        std::string d = s.dest.Path();
+        ASSERT_EQ(a.Assemble(d), c.result);
+        EXPECT_EQ(ev.totals.size(), static_cast<size_t>(c.cancelAt));
+        if (c.result == 0) {
+            EXPECT_FALSE(std::filesystem::exists(s.task()));
+            EXPECT_EQ(ReadAll(a.BigFile), data);
+            continue;
+        }
+        ActiveAssembler b;
+        ASSERT_TRUE(b.SetResumeInfo(s.task()));
+        EXPECT_EQ(b.ResumeTask().PieceNumber, 2);
+        EXPECT_EQ(b.ResumeTask().ChunkCounter, 1);
+        std::string d2;
+        ASSERT_EQ(b.Assemble(d2), 0);
+        EXPECT_EQ(ReadAll(b.BigFile), data);
+    }
 }
 
 }  // namespace

@@ -30,14 +30,15 @@ inline std::ostream& operator<<(std::ostream& os, const SplitEvent& e) {
 }
 
 // Records every event. cancelAtInterval = K sets Cancel in the K-th SplitInterval;
-// cancelAtDisk = n sets it in the RequireNextDisk for piece n; saveTo goes into SaveStateFile
-// with the cancel.
+// cancelAtDisk = n sets it in the RequireNextDisk for piece n; cancelAtNotEnough sets it in
+// NotEnoughDiskSpace; saveTo goes into SaveStateFile with the cancel.
 class Recorder : public ActiveSplitterEvents {
 public:
     std::vector<SplitEvent> events;
     int intervals = 0;
     int cancelAtInterval = 0;
     int cancelAtDisk = 0;
+    bool cancelAtNotEnough = false;
     std::string saveTo;
     std::function<void(int32_t)> onDisk;
     std::function<void()> onNotEnough;
@@ -53,9 +54,10 @@ public:
         if (onDisk) onDisk(disk);
         if (disk == cancelAtDisk) Cancel(cancel, save);
     }
-    void NotEnoughDiskSpace(bool&, std::string&) override {
+    void NotEnoughDiskSpace(bool& cancel, std::string& save) override {
         events.push_back({"NotEnough"});
         if (onNotEnough) onNotEnough();
+        if (cancelAtNotEnough) Cancel(cancel, save);
     }
     void RemoveFragStart(int32_t n) override { events.push_back({"RemoveStart", n}); }
     void RemoveFragInterval(int32_t i) override { events.push_back({"Removed", i}); }

@@ -8,6 +8,7 @@
 #include "app/core/general.h"
 #include "app/core/kb_error.h"
 #include "app/core/split_resume_source.h"
+#include "platform/twlib.h"
 #include "app/core/temp_manager.h"
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/scripted_prompter.h"
@@ -232,7 +233,9 @@ TEST_F(SplitTaskTest, AFileThatFailsToLoadLeavesTheObjectAsItWas) {
     ASSERT_EQ(writer.Split(), -1);
     const std::string good = ReadAll(r.saveTo);
 
-    auto expectUnchanged = [&](const std::string& task, int number) {
+    auto expectUnchanged = [&](const std::string& task, int number, bool damaged = true) {
+        ScriptedPrompter q;
+        if (damaged) q.Answer(Answer::OK);
         ActiveSplitter s;
         s.SetFileFormat(aftRaw);
         s.FilenameToStore = "mine";
@@ -243,18 +246,26 @@ TEST_F(SplitTaskTest, AFileThatFailsToLoadLeavesTheObjectAsItWas) {
             EXPECT_EQ(e.Number(), number) << e.Description();
         }
         EXPECT_FALSE(s.ResumePending());
+        int64_t pos = 0;
+        EXPECT_NE(platform::bigfileGetPos(1, pos), 0) << "the task file is still open";
         EXPECT_EQ(s.FileFormat(), aftRaw);
         EXPECT_EQ(s.FilenameToStore, "mine");
         EXPECT_EQ(s.BigFile(), "");
         EXPECT_FALSE(s.FragUseRange);
         EXPECT_FALSE(s.DifferentSizeAtStart());
+        if (damaged && q.boxes.size() == 1) {
+            EXPECT_EQ(q.boxes[0].title, "Unable to resume - damaged task file");
+            EXPECT_EQ(q.boxes[0].text, "The unfinished task " + task +
+                                           " is damaged or does not match its source file, and "
+                                           "cannot be resumed.");
+        }
     };
     // Cut short anywhere.
     for (size_t n = 0; n < good.size(); ++n) {
         SCOPED_TRACE(n);
         expectUnchanged(dir.Write("short.uft", good.substr(0, n)), err::DeviceIO);
     }
-    expectUnchanged(dir.File("absent.uft"), err::DeviceIO);
+    expectUnchanged(dir.File("absent.uft"), err::DeviceIO, false);
     // A piece size this program never writes (0 would divide by nothing).
     std::string zero = good;
     for (size_t i = 6; i < 14; ++i) zero[i] = 0;
@@ -268,7 +279,101 @@ TEST_F(SplitTaskTest, AFileThatFailsToLoadLeavesTheObjectAsItWas) {
     expectUnchanged(dir.Write("nul.uft", nul), err::DeviceIO);
     // The source has gone since the task was saved.
     std::filesystem::rename(source, source + ".moved");
-    expectUnchanged(r.saveTo, err::ObjectFailure);
+    expectUnchanged(r.saveTo, err::ObjectFailure, false);
+}
+
+// Offsets from the end of a split task file: fields 11 to 17.
+constexpr size_t kFromEndSegment = 34, kFromEndPiece = 32, kFromEndFirst = 28, kFromEndLast = 24,
+                 kFromEndPosition = 20, kFromEndLeft = 12;
+
+template <typename T>
+std::string With(std::string bytes, size_t fromEnd, T value) {
+    auto u = static_cast<std::make_unsigned_t<T>>(value);
+    for (size_t i = 0; i < sizeof(T); ++i) bytes[bytes.size() - fromEnd + i] = static_cast<char>(u >> (8 * i));
+    return bytes;
+}
+
+TEST_F(SplitTaskTest, ATaskWhoseValuesDoNotFitTogetherIsRefusedAndNothingIsPending) {
+    ScriptedPrompter p;
+    ActiveSplitter writer;
+    Recorder r;
+    Configure(writer, "mixed", aftTarnwolde);
+    r.cancelAtInterval = 10;  // inside piece 2, 2 chunks into it
+    r.saveTo = dir.File("good.uft");
+    writer.SetListener(&r);
+    ASSERT_EQ(writer.Split(), -1);
+    const std::string good = ReadAll(r.saveTo);
+    const int64_t pos = At<int64_t>(good, good.size() - kFromEndPosition);
+    const int64_t left = At<int64_t>(good, good.size() - kFromEndLeft);
+    const int64_t pieceData = (30000 - 12) * int64_t{10000};
+
+    struct Case {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"position shifted by a whole chunk", With<int64_t>(good, kFromEndPosition, pos + 40960000)},
+        {"position one byte back", With<int64_t>(good, kFromEndPosition, pos - 10000)},
+        {"position past the source", With<int64_t>(good, kFromEndPosition, 200000 * int64_t{10000})},
+        {"bytes left past the piece", With<int64_t>(good, kFromEndLeft, pieceData + 10000)},
+        {"bytes left a whole piece", With<int64_t>(good, kFromEndLeft, pieceData)},
+        {"bytes left shifted", With<int64_t>(good, kFromEndLeft, left - 40960000)},
+        {"negative bytes left", With<int64_t>(good, kFromEndLeft, -10000)},
+        {"piece of another place", With<int32_t>(good, kFromEndPiece, 3)},
+        {"piece past the series", With<int32_t>(With<int32_t>(good, kFromEndLast, 9), kFromEndPiece, 9)},
+        {"piece before the range", With<int32_t>(good, kFromEndFirst, 3)},
+        {"unknown format", With<int32_t>(good, good.size() - 2, 7)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPrompter q;
+        q.Answer(Answer::OK);
+        ActiveSplitter s;
+        s.SetResumeInfo(r.saveTo);  // a task pending from before is dropped too
+        ASSERT_TRUE(s.ResumePending());
+        EXPECT_THROW(s.SetResumeInfo(dir.Write("bad.uft", c.bytes)), KbError);
+        EXPECT_FALSE(s.ResumePending());
+        ASSERT_EQ(q.boxes.size(), 1u);
+        EXPECT_EQ(q.boxes[0].Icon(), mb::Critical);
+    }
+
+    // The half of field 11 that is not read back takes any value.
+    ActiveSplitter s;
+    s.SetResumeInfo(dir.Write("segment.uft", With<int16_t>(good, kFromEndSegment, -1)));
+    EXPECT_TRUE(s.ResumePending());
+}
+
+TEST_F(SplitTaskTest, EveryStopASplitSavesLoadsAgain) {
+    // Bare and own pieces, a first piece of its own size, stops before and inside pieces,
+    // the last piece.
+    struct Case {
+        int32_t format;
+        int64_t firstSize;
+        int64_t interval, disk;
+    } cases[] = {
+        {aftRaw, 0, 0, 2},      {aftRaw, 0, 0, 4},   {aftRaw, 12000, 0, 3},  {aftRaw, 12000, 9, 0},
+        {aftTarnwolde, 0, 0, 2}, {aftTarnwolde, 0, 0, 4}, {aftTarnwolde, 0, 26, 0},
+        {aftTarnwolde, 12000, 0, 4}, {aftTarnwolde, 12000, 4, 0}, {aftLegacy, 0, 0, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.format << " " << c.firstSize << " " << c.interval
+                                          << " " << c.disk);
+        ScriptedPrompter p;
+        FakeDisks disks;
+        ActiveSplitter s;
+        Recorder r;
+        Configure(s, "stops", c.format);
+        if (c.firstSize) s.SetFragmentSizeAtStart(c.firstSize);
+        s.SpanDisks = c.disk > 0;
+        r.cancelAtInterval = static_cast<int>(c.interval);
+        r.cancelAtDisk = static_cast<int>(c.disk);
+        r.saveTo = dir.File("stop.uft");
+        s.SetListener(&r);
+        ASSERT_EQ(s.Split(), -1);
+        ActiveSplitter again;
+        EXPECT_NO_THROW(again.SetResumeInfo(r.saveTo));
+        EXPECT_TRUE(again.ResumePending());
+        std::filesystem::remove_all(dir.File("stops"));
+    }
 }
 
 TEST(SplitResumeSource, OnlyTheProgramsOwnArchiveIsTakenOverAsTemporary) {

@@ -127,6 +127,49 @@ TEST_F(PluginSysTest, BroadcastsReachEnabledSlotsOnlyInSlotOrder) {
     EXPECT_EQ(Sent(), (Sends{{2, PLUGIN_EVT_TAB_CHANGED}}));
 }
 
+// The host callback of the test below: the manager's Remove, clicked while a plug-in handles
+// an event.
+int16_t slotToRemove = -1;
+int32_t RemoveDuringEvent(int32_t, PluginBstr*, PluginBstr*, int32_t*, int32_t*) {
+    if (slotToRemove >= 0) UnloadPluginSlot(slotToRemove);
+    slotToRemove = -1;
+    return PLUGIN_OK;
+}
+
+TEST_F(PluginSysTest, PluginRemovedDuringABroadcastMakesNoOtherMissIt) {
+    constexpr int E = PLUGIN_EVT_SPLIT_PROGRESS;
+    struct Case {
+        int handler;   // the plug-in whose handler lets the removal happen
+        int16_t slot;  // the slot removed
+        Sends events;  // the broadcast's events, in order
+    } cases[] = {
+        {0, 0, {{0, E}, {1, E}, {2, E}}},  // the plug-in handling the event goes
+        {1, 0, {{0, E}, {1, E}, {2, E}}},  // one already visited goes
+        {0, 1, {{0, E}, {2, E}}},           // one not yet visited goes: it gets nothing
+        {2, 2, {{0, E}, {1, E}, {2, E}}},  // the last goes while handling it
+    };
+    SetPluginHostCallback(&RemoveDuringEvent);
+    for (const Case& c : cases) {
+        InitPluginSystem();
+        for (int i = 0; i < 3; ++i) {
+            TestPluginScript& s = Script(i);
+            if (i == c.handler) s.callbackOnEvent = E;
+            ASSERT_EQ(LoadScripted(i), i);
+            SendPluginCommand(static_cast<int16_t>(i), PLUGIN_EVT_ENABLED);
+        }
+        journal.count = 0;
+        slotToRemove = c.slot;
+        BroadcastPluginEvent(E);
+        Sends events;
+        for (const auto& e : Sent())
+            if (e.second == E) events.push_back(e);
+        EXPECT_EQ(events, c.events) << "handler " << c.handler << ", removed slot " << c.slot;
+        EXPECT_EQ(PluginCount, 2);
+        ShutdownAllPlugins();
+    }
+    SetPluginHostCallback(nullptr);
+}
+
 TEST_F(PluginSysTest, PluginStringsAreCutAtANulAfterTheFirstByte) {
     TestPluginScript& s = Script(0);
     LoadScripted(0);

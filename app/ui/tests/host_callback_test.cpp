@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "app/core/active_splitter.h"
 #include "app/core/reg_access.h"
 #include "app/core/testing/scripted_prompter.h"
@@ -245,6 +247,22 @@ TEST_F(HostCallbackTest, ShowsTheResultInABox) {
     EXPECT_EQ(prompter.boxes[0].text, "Result: -42");
     EXPECT_EQ(prompter.boxes[0].title, kAppTitle);
     EXPECT_EQ(prompter.boxes[0].style, mb::OKOnly);
+}
+
+// A box that cannot be shown: what the callback runs may fail in any way.
+class FailingPrompter : public ScriptedPrompter {
+public:
+    kb::Answer MsgBox(const std::string&, int, const std::string&) override {
+        throw std::runtime_error("no box");
+    }
+};
+
+TEST_F(HostCallbackTest, AFailureInsideNeverCrossesIntoThePlugin) {
+    FailingPrompter prompter;
+    r = 1;
+    int32_t result = PLUGIN_OK;
+    EXPECT_NO_THROW(result = Call(PLUGIN_CB_SHOW_RESULT));
+    EXPECT_EQ(result, PLUGIN_CB_FAILED);
 }
 
 TEST_F(HostCallbackTest, ProgressAndCaptionsDriveThePluginPanel) {

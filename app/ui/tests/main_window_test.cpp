@@ -12,6 +12,8 @@
 #include "app/core/reg_access.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/ui/frm_main.h"
+#include "app/ui/splitter/split_stage_source_multi.h"
+#include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/ui_fixture.h"
 #include "app/ui/tip_of_the_day.h"
 #include "app/ui/uc_progress_panel.h"
@@ -44,8 +46,8 @@ TEST_F(MainWindowTest, CreationFillsTheWindow) {
     EXPECT_EQ(w.windowTitle(), "Tarnwolde Kestrelbinder 2003");
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(w.FormLoading);
-    EXPECT_TRUE(w.FolderSizesStale);
-    EXPECT_EQ(w.SplitWizStage, 1);
+    EXPECT_TRUE(w.SplitterWizard().fSplitStageSelectSourceMulti_->FolderSizesStale());
+    EXPECT_EQ(w.SplitterWizard().Flow().SplitWizStage, 1);
     EXPECT_EQ(PluginSplitter, &w.Splitter());
 
     auto* tabs = Child<QTabBar>(w, "Tabs");

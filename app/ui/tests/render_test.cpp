@@ -1,6 +1,7 @@
 // Renders the main window's pages and each top-level dialog into PNG files in the build
 // folder ("screenshots/"), so that the look can be reviewed without a display.
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QDir>
 #include <QLabel>
 #include <QPixmap>
@@ -16,6 +17,9 @@
 #include "app/ui/frm_splash.h"
 #include "app/ui/help.h"
 #include "app/ui/qt_prompter.h"
+#include "app/ui/options/opt_gen_frame.h"
+#include "app/ui/options/options_page.h"
+#include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/ui_fixture.h"
 #include "app/ui/uc_progress_panel.h"
 
@@ -71,6 +75,40 @@ TEST_F(RenderTest, MainWindowPages) {
     ucProgressPanel::SetTickSource(nullptr);
     panel->show();
     Save(w, "main-Splitter-progress");
+    w.hide();
+}
+
+TEST_F(RenderTest, SplitterWizardStages) {
+    testing::TempFolder source;
+    for (const char* name : {"holiday-video.mkv", "report.doc", "README"})
+        source.Write(name, std::string(70000, 'x'));
+    std::filesystem::create_directories(source.File("Photos"));
+    frmMain w;
+    w.Options().fOptGen_->txtOptGenDirSource_->setText(QString::fromStdString(source.Path()));
+    w.Options().fOptGen_->txtOptGenDirDest_->setText(QString::fromStdString(source.Path()));
+    w.SelectTab("Splitter");
+    SplitWizard& wizard = w.SplitterWizard();
+    SplitWizardFlow& flow = wizard.Flow();
+    wizard.cmdSplitWizReset_Click();
+    Save(w, "split-stage-1-intro");
+    wizard.Run([&] { flow.cmdSplitWizNext_Click(); });
+    wizard.Run([&] {
+        flow.single.fileName = "holiday-video.mkv";
+        flow.SingleSplitFile_Click();
+    });
+    Save(w, "split-stage-2-source-single");
+    const char* names[] = {"split-stage-3-cmp-enc", "split-stage-4-sel-dest",
+                           "split-stage-5-frag-size", "split-stage-6-frag-range"};
+    for (const char* name : names) {
+        wizard.Run([&] { flow.cmdSplitWizNext_Click(); });
+        Save(w, name);
+    }
+    wizard.cmdSplitWizReset_Click();
+    wizard.Run([&] {
+        flow.intro.multiFile = true;
+        flow.cmdSplitWizNext_Click();
+    });
+    Save(w, "split-stage-2-source-multi");
     w.hide();
 }
 

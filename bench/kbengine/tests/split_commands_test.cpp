@@ -34,6 +34,7 @@ TEST_F(KbEngineSplit, SplitsCancelsSavesAndResumesToTheSamePieces) {
     EngineRun whole = Engine("split " + common + ShellQuote(Folder("whole")) + " --size 70000 --segment 8192");
     ASSERT_EQ(whole.status, 0) << whole.lastLine;
     EXPECT_EQ(Member(whole.lastLine, "result"), "1");
+    EXPECT_EQ(Member(whole.lastLine, "completed"), "true");
     EXPECT_EQ(Member(whole.lastLine, "pieces"), "5");
     EXPECT_EQ(Member(whole.lastLine, "bytes"), "300000");
     EXPECT_FALSE(Member(whole.lastLine, "mb_per_s").empty());
@@ -43,15 +44,27 @@ TEST_F(KbEngineSplit, SplitsCancelsSavesAndResumesToTheSamePieces) {
     EngineRun cut = Engine("split " + common + ShellQuote(Folder("cut")) +
                            " --size 70000 --segment 8192 --cancel-after 12 --save " + ShellQuote(task));
     EXPECT_EQ(Member(cut.lastLine, "result"), "-1");
+    EXPECT_EQ(Member(cut.lastLine, "completed"), "false");
+    EXPECT_EQ(cut.status, 1);
     EngineRun resumed = Engine("resume-split " + ShellQuote(task) + " --segment 8192");
     EXPECT_EQ(Member(resumed.lastLine, "result"), "1");
+    EXPECT_EQ(Member(resumed.lastLine, "completed"), "true");
+    EXPECT_EQ(resumed.status, 0);
     EXPECT_TRUE(Pieces(dir.File("cut")) == Pieces(dir.File("whole")));
 
     // Without a save path the written pieces go.
     EngineRun dropped = Engine("split " + common + ShellQuote(Folder("drop")) +
                                " --size 70000 --segment 8192 --cancel-after 12");
+    // The result is 1 as for a finished split; the status tells them apart.
     EXPECT_EQ(Member(dropped.lastLine, "result"), "1");
+    EXPECT_EQ(Member(dropped.lastLine, "completed"), "false");
+    EXPECT_EQ(dropped.status, 1);
     EXPECT_TRUE(Pieces(dir.File("drop")).empty());
+    // So does a split stopped at a box.
+    EngineRun refused = Engine("split " + common + ShellQuote(dir.File("no/such")) +
+                               " --size 70000 --answer Cancel --answer Yes");
+    EXPECT_EQ(Member(refused.lastLine, "result"), "1");
+    EXPECT_EQ(refused.status, 1);
 }
 
 TEST_F(KbEngineSplit, OptionsReachTheSplitter) {

@@ -37,6 +37,8 @@ PLUGIN_EXPORT int32_t PluginMain(int32_t cmd, PluginHostCallbackProc callback, v
                                  void* a2, void* a3, void* a4) {
     script.seenCallback = callback;
     Record(cmd, a1, a2, a3, a4);
+    if (script.callbackOnEvent != 0 && cmd == script.callbackOnEvent && callback != NULL)
+        callback(98, NULL, NULL, NULL, NULL);
     switch (cmd) {
     case PLUGIN_CMD_GET_NAME:
         if (script.name == NULL) return PLUGIN_NOT_HANDLED;

@@ -54,6 +54,7 @@ typedef struct TestPluginScript {
 
     PluginHostCallbackProc seenCallback;
     int32_t callbackAnswer; /* answer of the callback to code 99, asked on command 27 */
+    int32_t callbackOnEvent; /* when not 0: the callback is asked code 98 on this command */
 } TestPluginScript;
 
 #ifdef __cplusplus

@@ -19,6 +19,10 @@ PLUGIN_EXPORT int32_t PluginMain(int32_t cmd, PluginHostCallbackProc callback, v
         PluginBstrReAllocText((PluginBstr*)a1, "Recorder");
         return 0;
     }
+    if (cmd == PLUGIN_CMD_GET_TYPE && s->pluginType != 0) {
+        *(int32_t*)a1 = s->pluginType;
+        return 0;
+    }
     if (cmd == PLUGIN_EVT_WINDOW_MESSAGE) return s->windowResult;
     (void)a1;
     return PLUGIN_NOT_HANDLED;

@@ -22,6 +22,7 @@ typedef struct RecorderState {
     void (*hook)(int32_t cmd, void* context);
     void* context;
     PluginHostCallbackProc callback; /* the callback of the last command */
+    int32_t pluginType;              /* answer to command 14 when not 0 */
 } RecorderState;
 
 #define RECORDER_STATE_SYMBOL "RecorderStateData"

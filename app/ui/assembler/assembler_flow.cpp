@@ -1,0 +1,317 @@
+#include "app/ui/assembler/assembler_flow.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "app/core/general.h"
+#include "app/core/kb_error.h"
+#include "app/core/progress_view.h"
+#include "app/core/prompter.h"
+#include "app/core/temp_manager.h"
+#include "app/core/wizard_windows.h"
+#include "app/pluginhost/plugin_sys.h"
+#include "platform/program_folder.h"
+
+namespace kb {
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+constexpr int32_t kMinSegment = 16384;
+constexpr int32_t kMaxSegment = 2097152;
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+bool AllBlank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
+
+std::string TaskPath(const std::string& name) {
+    return AssembleTaskFolder() + "/" + name + ".uft";
+}
+
+}  // namespace
+
+std::string AssembleTaskFolder() {
+    std::string folder = platform::ProgramFolder();
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder + "/Unfinished Tasks";
+}
+
+AssemblerFlow::AssemblerFlow(ProgressView& panel, WizardWindows& windows, Unpacker unpack)
+    : panel_(panel), windows_(windows), unpack_(std::move(unpack)),
+      segmentSize_(assembler.SegmentSize) {
+    assembler.SetListener(this);
+}
+
+AssemblerFlow::~AssemblerFlow() { assembler.SetListener(nullptr); }
+
+void AssemblerFlow::SetSegmentSize(int32_t bytes) {
+    segmentSize_ = bytes;
+    if (!busy_) assembler.SegmentSize = bytes;
+}
+
+std::optional<AssemblerFlow::SourceDescription> AssemblerFlow::DescribeSource(
+    const std::string& src) {
+    if (!FileExists(src)) return std::nullopt;
+    assembler.SetFileToAssemble(src);
+    SourceDescription d;
+    d.text = GetFileNameFromPath(assembler.FileToAssemble()) + kCrLf;
+    const int32_t format = assembler.FileFormat();
+    std::string tmpl;
+    if (format == 0) {
+        d.text += std::string("Kestrelbinder format") + kCrLf;
+    } else {
+        d.text += std::string("Unrecognized format or raw data") + kCrLf;
+        try {
+            tmpl = assembler.GuessFragnameTemplate();
+        } catch (const KbError&) {
+            tmpl = "UNK";
+        }
+        if (tmpl == "UNK") {
+            d.text += "Unable to determine naming convention - cannot assemble";
+        } else {
+            d.text += "Detected naming convention: " + tmpl + kCrLf;
+            d.text += "First of " + std::to_string(assembler.FragmentCount()) + " total pieces" + kCrLf;
+            const std::string first =
+                assembler.PiecePath(assembler.mstrRawFilenameComponentInTemplate, 1, tmpl, true);
+            if (Lower(GetFileNameFromPath(src)) != Lower(GetFileNameFromPath(first)) &&
+                FileExists(first))
+                return DescribeSource(first);
+        }
+    }
+    const int32_t n = assembler.FragmentCount();
+    if (n == 1 && format == 1) {
+        d.text += std::string("Unable to find all fragments. Please copy to same folder first.") + kCrLf;
+        d.next = SourceDescription::Next::Disable;
+        MsgBox("Since these pieces are unformatted, Kestrelbinder doesn't know how many there are, "
+               "but can only find the first. Please copy each disk to the same folder and then "
+               "assemble from there.",
+               mb::OKOnly | mb::Critical, "Unable to count pieces: only first piece can be found");
+    } else {
+        if (format == 0) d.text += "First of " + std::to_string(n) + " total pieces" + kCrLf;
+        d.next = tmpl != "UNK" ? SourceDescription::Next::Enable : SourceDescription::Next::Disable;
+    }
+    return d;
+}
+
+// Joins with the panel showing the join's two bars; the busy state covers the post-processing.
+int16_t AssemblerFlow::Join(std::string& dest, const char* caption, bool resetBars) {
+    panel_.SetVisible(true);
+    panel_.SetCaption(caption);
+    panel_.SetCancelVisible(true);
+    panel_.SetPB1Visible(true);
+    panel_.SetPB2Visible(true);
+    panel_.SetBottomText(
+        "Clicking cancel will allow you to save the current progress and continue later.");
+    panel_.SetPB1Caption("Total progress:");
+    panel_.SetPB2Caption("Current piece:");
+    if (resetBars) {
+        panel_.SetPB1Percent(0);
+        panel_.SetPB2Percent(0);
+    }
+    assembler.SetDestinationFolder(dest);
+    if (!assembler.ResumePending()) assembler.SegmentSize = segmentSize_;
+    panel_.StartTimings();
+    int16_t r = 1;
+    try {
+        r = assembler.Assemble(dest);
+    } catch (const ProgramEnded&) {
+        throw;
+    } catch (const std::exception&) {
+        // The engine has shown its fatal box; the wizard stays usable.
+        r = 1;
+    }
+    panel_.StopTimings();
+    FinishResave();
+    return r;
+}
+
+int16_t AssemblerFlow::Run(const std::string& dest) {
+    busy_ = true;
+    std::string d = dest;
+    const int16_t r = Join(d, "Assembling....", true);
+    if (r == 0) SafePostProcess(d);
+    busy_ = false;
+    assembler.SegmentSize = segmentSize_;
+    return r;
+}
+
+AssemblerFlow::ResumeResult AssemblerFlow::Resume(const std::string& taskFile, std::string& dest,
+                                                  const std::function<void()>& beforeRun) {
+    resumeTaskFile_ = taskFile;
+    resavedUnderSameName_ = false;
+    ResumeResult result = ResumeResult::NotLoaded;
+    if (!RefuseTask(taskFile)) {
+        busy_ = true;
+        if (beforeRun) beforeRun();
+        BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_START);
+        const int16_t r = Join(dest, "Resuming assemble....", false);
+        BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_END);
+        if (r == 0) SafePostProcess(dest);
+        busy_ = false;
+        assembler.SegmentSize = segmentSize_;
+        result = ResumeResult::Ran;
+    }
+    // A refused or stopped resume never leaves the next fresh join on the resume branch.
+    assembler.CancelResume();
+    resumeTaskFile_.clear();
+    return result;
+}
+
+// Loads the task; false when it can be resumed. A task that cannot is left on disk.
+bool AssemblerFlow::RefuseTask(const std::string& taskFile) {
+    std::string problem;
+    try {
+        if (!assembler.SetResumeInfo(taskFile)) return true;  // it has shown its own box
+        const AssemblerTaskRecord& t = assembler.ResumeTask();
+        if (t.SegmentSize < kMinSegment || t.SegmentSize > kMaxSegment)
+            problem = "its segment size of " + std::to_string(t.SegmentSize) +
+                      " bytes lies outside 16384 to 2097152 bytes.";
+        else if (!FileExists(t.OutputPath))
+            problem = "the file it was writing, " + t.OutputPath + ", no longer exists.";
+    } catch (const ProgramEnded&) {
+        throw;
+    } catch (const std::exception& e) {
+        problem = std::string("it could not be loaded: ") + e.what();
+    }
+    if (problem.empty()) return false;
+    assembler.CancelResume();
+    MsgBox("The unfinished task " + taskFile + " cannot be resumed: " + problem +
+               " The task file has been kept.",
+           mb::OKOnly | mb::Critical, "Unable to resume");
+    return true;
+}
+
+int AssemblerFlow::AskCancelQuestion() {
+    return static_cast<int>(
+        MsgBox("You cancelled the assemble operation. Do you wish to save your progress to continue "
+               "the assemble later? Just click cancel to continue the assembling right now.",
+               mb::YesNoCancel | mb::Question | mb::DefaultButton3, "Assemble cancelled"));
+}
+
+void AssemblerFlow::AssembleInterval(int32_t PBCurrent, int32_t FragPercent, bool& Cancel,
+                                     std::string& SaveStateFile) {
+    BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_PROGRESS);
+    panel_.SetPB1Percent(static_cast<int16_t>(PBCurrent));
+    panel_.SetPB2Percent(static_cast<int16_t>(FragPercent));
+    if (!panel_.CancelClicked()) return;
+    const auto a = static_cast<Answer>(AskCancelQuestion());
+    if (a == Answer::Yes) {
+        SaveAssembleProgress(Cancel, SaveStateFile);
+    } else if (a == Answer::No) {
+        Cancel = true;
+        SaveStateFile.clear();
+    } else {
+        panel_.SetCancelVisible(true);
+    }
+}
+
+void AssemblerFlow::RequireNextDisk(int32_t& DiskNumber, bool& Cancel, std::string& SaveStateFile) {
+    while (true) {
+        Cancel = !windows_.RequestDisk(DiskNumber);
+        if (!Cancel) return;
+        const auto a = static_cast<Answer>(AskCancelQuestion());
+        if (a == Answer::Yes) {
+            SaveAssembleProgress(Cancel, SaveStateFile);
+            if (Cancel) return;
+        } else if (a == Answer::No) {
+            Cancel = true;
+            SaveStateFile.clear();
+            return;
+        } else {
+            Cancel = false;
+        }
+    }
+}
+
+void AssemblerFlow::RequirePassphrase(std::string& Passphrase, bool& Cancel, bool FirstRequest) {
+    if (!FirstRequest)
+        MsgBox("Incorrect passphrase - passphrase checksums do not match", mb::OKOnly | mb::Critical,
+               "Decryption failed");
+    Passphrase = InputBox(
+        "This fragment series is locked. Please enter the decryption passphrase....",
+        "Decryption key required", "");
+    Cancel = Passphrase.empty();
+}
+
+std::string AssemblerFlow::DefaultTaskName() const {
+    if (!resumeTaskFile_.empty()) {
+        const std::string own = StripFolder(resumeTaskFile_);
+        return own.size() > 4 ? own.substr(0, own.size() - 4) : std::string();
+    }
+    std::string name = "Unnamed Assemble";
+    for (int i = 2; FileExists(TaskPath(name)); ++i) name = "Unnamed Assemble " + std::to_string(i);
+    return name;
+}
+
+void AssemblerFlow::SaveAssembleProgress(bool& Cancel, std::string& SaveStateFile) {
+    Cancel = true;
+    const std::string own = resumeTaskFile_.empty() ? std::string() : DefaultTaskName();
+    std::string name = InputBox("Please enter a name to give the current project.", "Save Progress",
+                                DefaultTaskName());
+    while (true) {
+        if (name.empty()) {
+            SaveStateFile.clear();
+            return;
+        }
+        const bool ownName = !own.empty() && Lower(name) == Lower(own);
+        if (!AllBlank(name) && (ownName || !FileExists(TaskPath(name)))) break;
+        name = InputBox("The name you supplied is already in use. Please enter a name to give the "
+                        "current project.",
+                        "Save Progress", name);
+    }
+    SaveStateFile = TaskPath(name);
+    const bool ownName = !own.empty() && Lower(name) == Lower(own);
+    if ((assembler.CompressionID > 0 || assembler.EncryptionID > 0) && !TemporaryFileWarning()) {
+        Cancel = false;
+        panel_.SetCancelVisible(true);
+        return;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(AssembleTaskFolder(), ec);
+    // The old task file goes only once the new one has been written (after the event).
+    if (ownName) resavePath_ = SaveStateFile;
+}
+
+// The warning that a saved task keeps its temporary file; true on OK.
+bool AssemblerFlow::TemporaryFileWarning() {
+    std::error_code ec;
+    const auto length = std::filesystem::file_size(assembler.BigFile, ec);
+    const std::string text =
+        "In order to later resume this assemble operation, Kestrelbinder must keep a " +
+        FormatByteSize(ec ? 0 : static_cast<int64_t>(length)) +
+        " file in your temporary directory. This contains the data before decompression or "
+        "decryption has been applied. The Disk Cleanup Wizard that comes with certain versions of "
+        "Windows, and also some other programs, may remove this file to reclaim disk space. Please "
+        "do not rely too much on the resume feature working if you think you may have such "
+        "software running. \r\rFor your information the filename Kestrelbinder needs to keep is: " +
+        assembler.BigFile;
+    if (MsgBox(text, mb::OKCancel | mb::Exclamation, "Warning: Temporary files") != Answer::OK)
+        return false;
+    try {
+        TempManager::Instance().UnmarkTempFile("AssEncArchive");
+    } catch (...) {
+    }
+    return true;
+}
+
+void AssemblerFlow::FinishResave() {
+    if (resavePath_.empty()) return;
+    if (FileExists(resavePath_)) {
+        resavedUnderSameName_ = true;
+        if (resavePath_ != resumeTaskFile_) std::remove(resumeTaskFile_.c_str());
+    }
+    resavePath_.clear();
+}
+
+void AssemblerFlow::ecExtractor_Progress(const std::string& FileName, int Percent) {
+    std::string name = FileName;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    panel_.SetPB1Percent(static_cast<int16_t>(Percent));
+    panel_.SetBottomText("Working: " + StripFolder(name));
+}
+
+}  // namespace kb

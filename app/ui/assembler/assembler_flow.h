@@ -1,0 +1,101 @@
+#pragma once
+// The working half of the assembler wizard, free of the toolkit: describing a chosen set, the
+// join with its event handlers, saving and resuming an unfinished join, and turning the joined
+// data into the user's files (decryption through an encryption plug-in, unpacking, moving).
+// The wizard's widget owns the pages and buttons and calls in here; the flow drives the
+// progress panel, the small windows and the prompter it is given.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/core/active_assembler.h"
+#include "app/core/assembler_listener.h"
+
+namespace kb {
+
+class ProgressView;
+class WizardWindows;
+
+// The folder that holds unfinished tasks.
+std::string AssembleTaskFolder();
+
+class AssemblerFlow : public AssemblerListener {
+public:
+    // Unpacks a CAB archive into a folder, calling progress(entry name, percent) as it goes;
+    // failures are thrown.
+    using Unpacker = std::function<void(const std::string& archive, const std::string& dest,
+                                        const std::function<void(const std::string&, int)>&)>;
+
+    AssemblerFlow(ProgressView& panel, WizardWindows& windows, Unpacker unpack);
+    ~AssemblerFlow() override;
+
+    ActiveAssembler assembler;
+
+    // What choosing a first piece shows, and what it does to the Next button.
+    struct SourceDescription {
+        std::string text;
+        enum class Next { Keep, Enable, Disable } next = Next::Keep;
+    };
+    // Nothing at all for a source that does not exist. Errors of the assembler (an empty
+    // piece) are thrown to the caller.
+    std::optional<SourceDescription> DescribeSource(const std::string& src);
+
+    // The join of page 3 into `dest`, then its post-processing; the result of Assemble.
+    int16_t Run(const std::string& dest);
+
+    enum class ResumeResult { NotLoaded, Ran };
+    // Loads an unfinished join and, when it can be resumed, calls beforeRun and runs it. `dest`
+    // becomes the task's own destination.
+    ResumeResult Resume(const std::string& taskFile, std::string& dest,
+                        const std::function<void()>& beforeRun = {});
+    bool ResavedUnderSameName() const { return resavedUnderSameName_; }
+
+    // Bytes per read and write. A change while a join runs applies to the next one.
+    int32_t SegmentSize() const { return segmentSize_; }
+    void SetSegmentSize(int32_t bytes);
+    bool Busy() const { return busy_; }
+
+    // Assembler events.
+    void AssembleInterval(int32_t PBCurrent, int32_t FragPercent, bool& Cancel,
+                          std::string& SaveStateFile) override;
+    void RequireNextDisk(int32_t& DiskNumber, bool& Cancel, std::string& SaveStateFile) override;
+    void RequirePassphrase(std::string& Passphrase, bool& Cancel, bool FirstRequest) override;
+
+    // The extraction's progress for one entry.
+    void ecExtractor_Progress(const std::string& FileName, int Percent);
+
+private:
+    int16_t Join(std::string& dest, const char* caption, bool resetBars);
+    bool RefuseTask(const std::string& taskFile);
+    // The cancel question; returns the answer.
+    int AskCancelQuestion();
+    void SaveAssembleProgress(bool& Cancel, std::string& SaveStateFile);
+    std::string DefaultTaskName() const;
+    bool TemporaryFileWarning();
+    void FinishResave();
+
+    // Post-processing (assembler_post_process.cpp).
+    void SafePostProcess(const std::string& dest);
+    void PostProcessAssembled(const std::string& dest);
+    bool Decrypt(const std::string& dest);
+    int16_t FindDecryptor() const;
+    void Unpack(const std::string& dest);
+    bool MoveData(const std::string& to);
+    std::string FinalPath(const std::string& dest, const std::string& suffix);
+    std::string KeyHolding(const std::string& path) const;
+    void KeepAfterFailure(const std::string& what, const std::string& path);
+
+    ProgressView& panel_;
+    WizardWindows& windows_;
+    Unpacker unpack_;
+    int32_t segmentSize_;
+    bool busy_ = false;
+    std::string resumeTaskFile_;
+    bool resavedUnderSameName_ = false;
+    // The task file a resumed join is being saved into under its own name.
+    std::string resavePath_;
+};
+
+}  // namespace kb

@@ -1,0 +1,202 @@
+// The assembler wizard's navigation, its first two pages' handlers and the run of page 3.
+#include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeView>
+
+#include "app/core/common_dialogs.h"
+#include "app/core/general.h"
+#include "app/core/kb_error.h"
+#include "app/core/prompter.h"
+#include "app/core/special_folder.h"
+#include "app/pluginhost/plugin_sys.h"
+#include "app/ui/assembler/assembler_flow.h"
+#include "app/ui/assembler/uc_assembler.h"
+#include "app/ui/help.h"
+#include "app/ui/uc_progress_panel.h"
+
+namespace kb {
+namespace {
+
+// The busy pointer on the main window and the busy state, both undone on every way out.
+class BusyGuard {
+public:
+    BusyGuard(QWidget* window, const std::function<void(bool)>& onBusy)
+        : window_(window), onBusy_(onBusy) {
+        window_->setCursor(Qt::BusyCursor);
+        if (onBusy_) onBusy_(true);
+    }
+    ~BusyGuard() {
+        window_->unsetCursor();
+        if (onBusy_) onBusy_(false);
+    }
+
+private:
+    QWidget* window_;
+    const std::function<void(bool)>& onBusy_;
+};
+
+QString Shown(const std::string& crlfText) {
+    QString s = QString::fromStdString(crlfText);
+    s.replace("\r\n", "\n");
+    return s;
+}
+
+}  // namespace
+
+void ucAssembler::cmdReset_Click() {
+    wizardUsed_ = false;
+    lblWelcome_->setText("Welcome to the AssemblerWizard. This wizard will help you combine the "
+                         "pieces of your file(s).\nPlease start by specifying where the first "
+                         "piece is located....");
+    currentSetInfo_ = "Nothing selected.";
+    txtCurrentSetInfo_->setPlainText(Shown(currentSetInfo_));
+    currentPage_ = 0;
+    HideWizardPage();
+    currentPage_ = 1;
+    ShowWizardPage();
+}
+
+void ucAssembler::HideWizardPage() {
+    if (currentPage_ == 0) {
+        for (currentPage_ = 1; currentPage_ <= 3; ++currentPage_) HideWizardPage();
+        return;  // stands at 4
+    }
+    if (currentPage_ == 1) fWelcome_->hide();
+    if (currentPage_ == 2) fSelectDest_->hide();
+    if (currentPage_ == 3) {
+        fProgpan_->hide();
+        fFinished_->hide();
+    }
+}
+
+void ucAssembler::ShowWizardPage() {
+    if (currentPage_ == 1) {
+        fWelcome_->show();
+        cmdBack_->setEnabled(false);
+    } else if (currentPage_ == 2) {
+        fSelectDest_->show();
+        cmdNext_->setEnabled(true);
+        cmdBack_->setEnabled(true);
+    } else if (currentPage_ == 3) {
+        RunPage();
+    }
+}
+
+void ucAssembler::RunPage() {
+    cmdNext_->setEnabled(false);
+    cmdReset_->setEnabled(false);
+    cmdBack_->setEnabled(false);
+    {
+        BusyGuard busy(window(), onBusy);
+        flow_->Run(destPath_);
+    }
+    Finished();
+}
+
+void ucAssembler::Finished() {
+    fProgpan_->hide();
+    fFinished_->show();
+    cmdReset_->setEnabled(true);
+    cmdBack_->setEnabled(false);
+}
+
+bool ucAssembler::ResumeFrom(const std::string& TaskFile) {
+    std::string dest = destPath_;
+    AssemblerFlow::ResumeResult r;
+    {
+        BusyGuard busy(window(), onBusy);
+        r = flow_->Resume(TaskFile, dest, [this] {
+            currentPage_ = 0;
+            HideWizardPage();
+            cmdNext_->setEnabled(false);
+            cmdReset_->setEnabled(false);
+            cmdBack_->setEnabled(false);
+        });
+    }
+    if (r == AssemblerFlow::ResumeResult::NotLoaded) {
+        cmdReset_Click();
+        return false;
+    }
+    SetDestPath(dest);
+    Finished();
+    cmdNext_->setEnabled(false);
+    return !flow_->ResavedUnderSameName();
+}
+
+void ucAssembler::cmdNext_Click() {
+    HideWizardPage();
+    ++currentPage_;
+    BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
+    ShowWizardPage();
+}
+
+void ucAssembler::cmdBack_Click() {
+    HideWizardPage();
+    --currentPage_;
+    BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
+    ShowWizardPage();
+}
+
+void ucAssembler::cmdHelp_Click() { ShowHelpTopic(1); }
+
+void ucAssembler::cmdSelectSrcToAssemble_Click() {
+    wizardUsed_ = true;
+    OpenFileRequest request;
+    request.title = "Please select the first piece of the set you wish to assemble";
+    request.filter = "All supported formats|*.frg;*.001;*.1|First fragments only|*- 1.frg;*001.frg;"
+                     "*.001;*.1|KX4 fragments only (*.frg)|*.frg|Legacy and raw fragments (*.001)|"
+                     "*.001|All files (*.*)|*.*";
+    request.filterIndex = 2;
+    std::optional<std::string> chosen;
+    try {
+        chosen = Dialogs().OpenFile(request);
+    } catch (...) {
+        return;
+    }
+    if (!chosen) return;
+    try {
+        SetSrcToAssemble(*chosen);
+    } catch (const KbError& e) {
+        MsgBox("The following error occurred: " + e.Description(), mb::OKOnly | mb::Critical,
+               "Unable to select fragment for assembling");
+    }
+}
+
+void ucAssembler::SetSrcToAssemble(const std::string& Src) {
+    const auto d = flow_->DescribeSource(Src);
+    if (!d) return;
+    if (d->next == AssemblerFlow::SourceDescription::Next::Enable) cmdNext_->setEnabled(true);
+    if (d->next == AssemblerFlow::SourceDescription::Next::Disable) cmdNext_->setEnabled(false);
+    currentSetInfo_ = d->text;
+    txtCurrentSetInfo_->setPlainText(Shown(currentSetInfo_));
+}
+
+void ucAssembler::drvAssDest_Change() {
+    const std::string root = drvAssDest_->currentData().toString().toStdString();
+    SetDestPath(root);
+}
+
+void ucAssembler::cmdAssDestDesktop_Click() { SetDestPath(GetDesktopFolder()); }
+
+void ucAssembler::cmdAssDestMyDocs_Click() { SetDestPath(GetMyDocumentsFolder()); }
+
+void ucAssembler::cmdAssDestMkdir_Click() {
+    const std::string name =
+        InputBox("Please give the name of the new folder to be created", "New Folder", "New Folder");
+    if (name.empty()) return;
+    std::string base = destPath_;
+    const std::string path = RemoveTrailingBackslash(base, true) + "/" + name;
+    if (name.find('/') != std::string::npos || !QDir().mkdir(QString::fromStdString(path))) {
+        MsgBox("An error occurred while creating the folder", mb::OKOnly | mb::Exclamation,
+               "New Folder");
+        return;
+    }
+    // The new folder is listed, not entered.
+    dirModel_->index(QString::fromStdString(path));
+}
+
+}  // namespace kb

@@ -1,0 +1,151 @@
+#include "app/ui/common/place_icons.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace kb::icons {
+
+namespace {
+
+// Drawn on a 64 by 64 grid and scaled.
+constexpr double kGrid = 64.0;
+
+const QColor kInk(0x2b, 0x3a, 0x4a);
+const QColor kFolder(0xf2, 0xb8, 0x3a);
+const QColor kBlue(0x2f, 0x7f, 0xd8);
+const QColor kGreen(0x2e, 0xa0, 0x5a);
+const QColor kPaper(0xfb, 0xfc, 0xfe);
+
+QBrush Shade(const QColor& c, double top, double bottom) {
+    QLinearGradient g(0, top, 0, bottom);
+    g.setColorAt(0, c.lighter(125));
+    g.setColorAt(1, c.darker(108));
+    return g;
+}
+
+void DrawFolder(QPainter& p, bool open) {
+    QPainterPath back;
+    back.moveTo(6, 16);
+    back.lineTo(24, 16);
+    back.lineTo(29, 22);
+    back.lineTo(58, 22);
+    back.lineTo(58, 52);
+    back.lineTo(6, 52);
+    back.closeSubpath();
+    p.setPen(QPen(kFolder.darker(150), 2));
+    p.setBrush(Shade(kFolder.darker(110), 16, 52));
+    p.drawPath(back);
+    QPainterPath front;
+    if (open) {
+        front.moveTo(12, 28);
+        front.lineTo(62, 28);
+        front.lineTo(54, 52);
+        front.lineTo(6, 52);
+    } else {
+        front.moveTo(6, 27);
+        front.lineTo(58, 27);
+        front.lineTo(58, 52);
+        front.lineTo(6, 52);
+    }
+    front.closeSubpath();
+    p.setBrush(Shade(kFolder, 27, 52));
+    p.drawPath(front);
+}
+
+void DrawFile(QPainter& p) {
+    QPainterPath path;
+    path.moveTo(14, 6);
+    path.lineTo(40, 6);
+    path.lineTo(52, 18);
+    path.lineTo(52, 58);
+    path.lineTo(14, 58);
+    path.closeSubpath();
+    p.setPen(QPen(kInk, 2));
+    p.setBrush(kPaper);
+    p.drawPath(path);
+    p.setBrush(QColor(0xdd, 0xe4, 0xee));
+    p.drawPolygon(QPolygonF({QPointF(40, 6), QPointF(40, 18), QPointF(52, 18)}));
+    p.setPen(QPen(QColor(0xa8, 0xb6, 0xc8), 2.5, Qt::SolidLine, Qt::RoundCap));
+    for (double y = 26; y < 54; y += 7) p.drawLine(QPointF(20, y), QPointF(46, y));
+}
+
+void DrawDrive(QPainter& p) {
+    p.setPen(QPen(kInk, 2));
+    p.setBrush(Shade(QColor(0x9a, 0xa8, 0xb8), 22, 48));
+    p.drawRoundedRect(QRectF(6, 22, 52, 26), 5, 5);
+    p.setBrush(kGreen);
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(48, 35), 3.5, 3.5);
+    p.setPen(QPen(kInk.lighter(160), 2.5, Qt::SolidLine, Qt::RoundCap));
+    for (double x = 14; x < 38; x += 6) p.drawLine(QPointF(x, 30), QPointF(x, 40));
+}
+
+void DrawFind(QPainter& p) {
+    DrawFolder(p, true);
+    p.setPen(QPen(kInk, 5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(44, 44), QPointF(58, 58));
+    p.setPen(QPen(kInk, 3.5));
+    p.setBrush(QColor(0xe6, 0xf1, 0xfd, 230));
+    p.drawEllipse(QPointF(36, 36), 11, 11);
+}
+
+void DrawDocuments(QPainter& p) {
+    DrawFolder(p, false);
+    p.save();
+    p.translate(22, 30);
+    p.scale(0.36, 0.36);
+    DrawFile(p);
+    p.restore();
+}
+
+void DrawDesktop(QPainter& p) {
+    p.setPen(QPen(kInk, 2.5));
+    p.setBrush(Shade(kBlue, 8, 44));
+    p.drawRoundedRect(QRectF(6, 8, 52, 36), 4, 4);
+    p.setBrush(kInk.lighter(140));
+    p.drawRect(QRectF(26, 44, 12, 8));
+    p.drawRoundedRect(QRectF(16, 52, 32, 5), 2, 2);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 200));
+    for (int i = 0; i < 3; ++i) p.drawRoundedRect(QRectF(11, 13 + 9 * i, 7, 6), 1.5, 1.5);
+}
+
+void DrawNewFolder(QPainter& p) {
+    DrawFolder(p, false);
+    p.setPen(QPen(Qt::white, 8, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(46, 30), QPointF(46, 54));
+    p.drawLine(QPointF(34, 42), QPointF(58, 42));
+    p.setPen(QPen(kGreen, 5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(46, 30), QPointF(46, 54));
+    p.drawLine(QPointF(34, 42), QPointF(58, 42));
+}
+
+}  // namespace
+
+QPixmap PlacePixmap(Place kind, int size) {
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / kGrid, size / kGrid);
+    switch (kind) {
+    case Place::Drive: DrawDrive(p); break;
+    case Place::Folder: DrawFolder(p, false); break;
+    case Place::OpenFolder: DrawFolder(p, true); break;
+    case Place::File: DrawFile(p); break;
+    case Place::Find: DrawFind(p); break;
+    case Place::Documents: DrawDocuments(p); break;
+    case Place::Desktop: DrawDesktop(p); break;
+    case Place::NewFolder: DrawNewFolder(p); break;
+    }
+    return pm;
+}
+
+QIcon PlaceIcon(Place kind) {
+    QIcon icon;
+    for (int s : {16, 24, 32, 48}) icon.addPixmap(PlacePixmap(kind, s));
+    return icon;
+}
+
+}  // namespace kb::icons

@@ -1,0 +1,38 @@
+#pragma once
+// The disk request both wizards show while a series spans disks: a message naming the disk,
+// OK and Cancel. A caller makes one for each request and destroys it afterwards; making it
+// tells the plug-ins that a disk is being requested.
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace kb {
+
+class frmDiskDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit frmDiskDialog(QWidget* owner = nullptr);
+
+    // True when the request was answered with OK; closing the window answers as Cancel.
+    bool OKClicked = false;
+
+    QLabel* lblDiskDialog() const { return lblDiskDialog_; }
+    QPushButton* cmdOK() const { return cmdOK_; }
+    QPushButton* cmdCancel() const { return cmdCancel_; }
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+private:
+    void Form_Load();
+
+    QLabel* lblDiskDialog_;
+    QLabel* imgDiskDialog_;
+    QPushButton* cmdOK_;
+    QPushButton* cmdCancel_;
+};
+
+}  // namespace kb

@@ -1,0 +1,51 @@
+#include "app/ui/splitter/split_encryption.h"
+
+#include "app/core/prompter.h"
+#include "app/core/temp_manager.h"
+#include "app/pluginhost/include/kb_plugin.h"
+#include "app/pluginhost/kbplugin.h"
+#include "app/pluginhost/plugin_rows.h"
+#include "app/pluginhost/plugin_sys.h"
+#include "app/pluginhost/plugin_text.h"
+
+namespace kb {
+
+int16_t FindEncryptor(const std::string& name) {
+    for (int16_t slot = 0; slot < PluginCount; ++slot) {
+        if (!PluginList.Ticked(slot + 1)) continue;
+        int32_t type = 0;
+        SendPluginCommand(slot, PLUGIN_CMD_GET_TYPE, type);
+        if (type == PLUGIN_TYPE_ENCRYPTOR && GetPluginString(slot, PLUGIN_CMD_GET_NAME) == name)
+            return slot;
+    }
+    return -1;
+}
+
+EncryptionOutcome EncryptForSplit(int16_t slot, const std::string& source,
+                                  const std::string& passphrase) {
+    TempManager& temp = TempManager::Instance();
+    temp.RemoveTempFile("EncArchive", true);
+    BroadcastPluginEvent(PLUGIN_EVT_ENCRYPT_START);
+    EncryptionOutcome outcome;
+    const std::string dest = temp.CreateTempFile("EncArchive", "kbt");
+    PluginTextArg a1(source), a2(dest), a3(passphrase);
+    int32_t zero = 0;
+    const int32_t result = kbplugin::callpluginmain(slot, PLUGIN_CMD_ENCRYPT_FILE,
+                                                    PluginHostCallbackAddress(), a1.Var(),
+                                                    a2.Var(), a3.Var(), &zero);
+    if (result != PLUGIN_OK) {
+        temp.RemoveTempFile("EncArchive", true);
+        BroadcastPluginEvent(PLUGIN_EVT_ENCRYPT_END);
+        MsgBox("The selection could not be encrypted: the encryption plug-in reported a problem "
+               "(code " + std::to_string(result) + "). Nothing has been split.",
+               mb::Critical | mb::OKOnly, "Problem encrypting");
+        return outcome;
+    }
+    outcome.ok = true;
+    outcome.path = temp.GetTempFilePath("EncArchive");
+    outcome.encryptionId = GetPluginEncryptionID(slot);
+    BroadcastPluginEvent(PLUGIN_EVT_ENCRYPT_END);
+    return outcome;
+}
+
+}  // namespace kb

@@ -1,0 +1,26 @@
+#pragma once
+// What the splitter wizard's flow needs of the multi-file source stage, without the toolkit:
+// whether the selection holds anything, the series name it derives, and the reset of the list.
+
+#include <string>
+
+namespace kb {
+
+class SplitMultiSource {
+public:
+    virtual ~SplitMultiSource() = default;
+    // Rows of the selection list.
+    virtual int RowCount() const = 0;
+    virtual std::string SeriesName() const = 0;
+    // True while the folders' sizes are not all known.
+    virtual bool FolderSizesStale() const = 0;
+    // Puts back the program's own mark on the series name ("0": the name follows the
+    // selection until the user types one).
+    virtual void SetSeriesNameTag(const std::string& tag) = 0;
+    // Empties the selection (Remove All).
+    virtual void RemoveAll() = 0;
+    // Where the add-file dialog starts ("" keeps its own start).
+    virtual void SetAddFileStart(const std::string& fileName) = 0;
+};
+
+}  // namespace kb

@@ -1,0 +1,136 @@
+#include "app/ui/splitter/split_stage_frag_range.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/ui/common/widgets.h"
+
+namespace kb {
+
+namespace {
+
+// The spinner stands beside its text box and shows only its arrows.
+QSpinBox* Spinner(QWidget* parent, const char* name, const char* accessible) {
+    auto* s = Named<QSpinBox>(parent, name);
+    s->setAccessibleName(accessible);
+    s->setFixedWidth(Twips(300));
+    s->setStyleSheet("QSpinBox { color: transparent; selection-color: transparent; "
+                     "selection-background-color: transparent; }");
+    s->setRange(1, 1);
+    return s;
+}
+
+QLineEdit* PieceBox(QWidget* parent, const char* name, const char* accessible) {
+    auto* e = Named<QLineEdit>(parent, name, "1");
+    e->setAccessibleName(accessible);
+    e->setFixedWidth(Twips(900));
+    return e;
+}
+
+void LoadSpinner(QLineEdit* text, QSpinBox* ud, const PieceSpinner& s, bool enabled) {
+    if (text->text().toStdString() != s.text) text->setText(QString::fromStdString(s.text));
+    QSignalBlocker block(ud);
+    ud->setRange(s.lower, std::max(s.lower, s.upper));
+    ud->setValue(s.value);
+    text->setEnabled(enabled);
+    ud->setEnabled(enabled);
+}
+
+void StoreSpinner(const QLineEdit* text, const QSpinBox* ud, PieceSpinner& s) {
+    s.text = text->text().toStdString();
+    s.value = ud->value();
+}
+
+}  // namespace
+
+SplitStageFragRange::SplitStageFragRange(QWidget* parent) : QFrame(parent) {
+    setObjectName("fSplitStageFragRange");
+    setFrameShape(QFrame::NoFrame);
+    QFrame* settings = Frame(this, "fSplitStageExtraOptsFragSettings");
+    lblFragRangeIntro_ = Heading(settings, "lblFragRangeIntro", "", 1.0);
+    optMakeAllFrags_ = Named<QRadioButton>(settings, "optMakeAllFrags", "Generate all fragments");
+    optMakeSingleFragment_ =
+        Named<QRadioButton>(settings, "optMakeSingleFragment", "Generate only one fragment:");
+    optMakeRangeFragments_ = Named<QRadioButton>(settings, "optMakeRangeFragments", "Generate range:");
+    optMakeAllFrags_->setChecked(true);
+    txtSingleFragToCreate_ = PieceBox(settings, "txtSingleFragToCreate", "Piece to make");
+    udSingleFragToCreate_ = Spinner(settings, "udSingleFragToCreate", "Piece to make");
+    txtFragRangeFrom_ = PieceBox(settings, "txtFragRangeFrom", "First piece to make");
+    udFragRangeFrom_ = Spinner(settings, "udFragRangeFrom", "First piece to make");
+    txtFragRangeTo_ = PieceBox(settings, "txtFragRangeTo", "Last piece to make");
+    udFragRangeTo_ = Spinner(settings, "udFragRangeTo", "Last piece to make");
+    auto* toLabel = Named<QLabel>(settings, "lblFragRangeTo", "to");
+    auto* grid = new QGridLayout(settings);
+    grid->addWidget(lblFragRangeIntro_, 0, 0, 1, 7);
+    grid->addWidget(optMakeAllFrags_, 1, 0, 1, 7);
+    grid->addWidget(optMakeSingleFragment_, 2, 0);
+    grid->addWidget(txtSingleFragToCreate_, 2, 1);
+    grid->addWidget(udSingleFragToCreate_, 2, 2);
+    grid->addWidget(optMakeRangeFragments_, 3, 0);
+    grid->addWidget(txtFragRangeFrom_, 3, 1);
+    grid->addWidget(udFragRangeFrom_, 3, 2);
+    grid->addWidget(toLabel, 3, 3);
+    grid->addWidget(txtFragRangeTo_, 3, 4);
+    grid->addWidget(udFragRangeTo_, 3, 5);
+    grid->setColumnStretch(6, 1);
+
+    QFrame* extra = Frame(this, "fSplitStageExtraOptsAutoAss");
+    auto* extraTitle = Heading(extra, "lblExtraFiles", "Extra Files", 1.0);
+    optExtraFilesOn_ = Named<QRadioButton>(
+        extra, "optExtraFilesOn", "Generate scripts or other additional files using plug-ins");
+    optExtraFilesNothing_ = Named<QRadioButton>(extra, "optExtraFilesNothing", "Disabled");
+    optExtraFilesNothing_->setChecked(true);
+    lvExtraFilesList_ = Named<QTreeWidget>(extra, "lvExtraFilesList");
+    lvExtraFilesList_->setAccessibleName("Extra file generators");
+    lvExtraFilesList_->setHeaderHidden(true);
+    lvExtraFilesList_->setRootIsDecorated(false);
+    auto* extraBox = new QVBoxLayout(extra);
+    extraBox->addWidget(extraTitle);
+    extraBox->addWidget(optExtraFilesOn_);
+    extraBox->addWidget(optExtraFilesNothing_);
+    extraBox->addWidget(lvExtraFilesList_);
+    extraBox->setContentsMargins(Twips(120), 0, 0, 0);
+
+    // The extra-files options are a pair of their own beside the piece choice.
+    auto* pieces = new QButtonGroup(this);
+    for (QRadioButton* b : {optMakeAllFrags_, optMakeSingleFragment_, optMakeRangeFragments_})
+        pieces->addButton(b);
+
+    auto* all = new QVBoxLayout(this);
+    all->setContentsMargins(Twips(120), Twips(60), Twips(60), 0);
+    all->addWidget(settings);
+    all->addSpacing(Twips(120));
+    all->addWidget(extra);
+    all->addStretch(1);
+}
+
+void SplitStageFragRange::Load(const SplitFragRangeSettings& s, const std::string& caption) {
+    lblFragRangeIntro_->setText(QString::fromStdString(caption));
+    QRadioButton* modes[] = {optMakeAllFrags_, optMakeSingleFragment_, optMakeRangeFragments_};
+    modes[static_cast<int>(s.mode)]->setChecked(true);
+    LoadSpinner(txtSingleFragToCreate_, udSingleFragToCreate_, s.single, s.singleEnabled);
+    LoadSpinner(txtFragRangeFrom_, udFragRangeFrom_, s.from, s.rangeEnabled);
+    LoadSpinner(txtFragRangeTo_, udFragRangeTo_, s.to, s.rangeEnabled);
+    (s.extraFilesOn ? optExtraFilesOn_ : optExtraFilesNothing_)->setChecked(true);
+    lvExtraFilesList_->setEnabled(s.extraFilesListEnabled);
+    lvExtraFilesList_->setVisible(s.extraFilesListEnabled);
+}
+
+void SplitStageFragRange::Store(SplitFragRangeSettings& s) const {
+    s.mode = optMakeSingleFragment_->isChecked()   ? RangeMode::Single
+             : optMakeRangeFragments_->isChecked() ? RangeMode::Range
+                                                   : RangeMode::All;
+    StoreSpinner(txtSingleFragToCreate_, udSingleFragToCreate_, s.single);
+    StoreSpinner(txtFragRangeFrom_, udFragRangeFrom_, s.from);
+    StoreSpinner(txtFragRangeTo_, udFragRangeTo_, s.to);
+    s.extraFilesOn = optExtraFilesOn_->isChecked();
+}
+
+}  // namespace kb

@@ -1,0 +1,156 @@
+#include "app/ui/splitter/split_wizard.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <exception>
+
+#include "app/core/common_dialogs.h"
+#include "app/core/debug_log.h"
+#include "app/core/kb_error.h"
+#include "app/ui/common/widgets.h"
+#include "app/ui/icons.h"
+#include "app/ui/splitter/split_stage_cmp_enc.h"
+#include "app/ui/splitter/split_stage_frag_range.h"
+#include "app/ui/splitter/split_stage_frag_size.h"
+#include "app/ui/splitter/split_stage_intro.h"
+#include "app/ui/splitter/split_stage_sel_dest.h"
+#include "app/ui/splitter/split_stage_source_multi.h"
+#include "app/ui/splitter/split_stage_source_single.h"
+#include "app/ui/uc_progress_panel.h"
+
+namespace kb {
+
+SplitWizard::SplitWizard(QWidget* parent, ActiveSplitter& splitter, SplitWizardHooks hooks)
+    : QFrame(parent) {
+    setObjectName("fSplitPanel");
+    setFrameShape(QFrame::NoFrame);
+    Build();
+    flow_ = std::make_unique<SplitWizardFlow>(splitter, Dialogs(), *fSplitStageSelectSourceMulti_,
+                                              std::move(hooks));
+    ConnectNavigation();
+    ConnectSources();
+    ConnectDestination();
+    ConnectOptions();
+    ConnectSizes();
+    ConnectRange();
+    LoadStages();
+}
+
+SplitWizard::~SplitWizard() {
+    // Closing takes the focus from a box, which would run its handlers on a flow already gone.
+    for (QWidget* w : findChildren<QWidget*>()) w->blockSignals(true);
+}
+
+void SplitWizard::Build() {
+    auto* art = new WizardArt(this, "imgSplitWiz", icons::Kind::Split, "SplitterWizard");
+    auto* stages = new QWidget(this);
+    stages->setObjectName("fSplitStages");
+    QGridLayout* grid = Stack(stages);
+    fSplitStageIntro_ = new SplitStageIntro(stages);
+    fSplitStageSelectSourceSingle_ = new SplitStageSourceSingle(stages);
+    fSplitStageSelectSourceMulti_ = new SplitStageSourceMulti(stages);
+    fSplitStageCmpEnc_ = new SplitStageCmpEnc(stages);
+    fSplitStageSelDest_ = new SplitStageSelDest(stages);
+    fSplitStageFragSize_ = new SplitStageFragSize(stages);
+    fSplitStageFragRange_ = new SplitStageFragRange(stages);
+    for (int f = 0; f < kSplitFrameCount; ++f) grid->addWidget(StageFrame(static_cast<SplitFrame>(f)), 0, 0);
+    fSptProgPan_ = new ucProgressPanel(stages);
+    fSptProgPan_->setObjectName("fSptProgPan");
+    fSptProgPan_->hide();
+    grid->addWidget(fSptProgPan_, 0, 0);
+
+    cmdSplitWizHelp_ = Named<QPushButton>(this, "cmdSplitWizHelp", "Help");
+    cmdSplitWizReset_ = Named<QPushButton>(this, "cmdSplitWizReset", "Reset");
+    cmdSplitWizBack_ = Named<QPushButton>(this, "cmdSplitWizBack", "<< Previous");
+    cmdSplitWizNext_ = Named<QPushButton>(this, "cmdSplitWizNext", "Next >>");
+    cmdSplitWizNext_->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdSplitWizHelp_);
+    buttons->addWidget(cmdSplitWizReset_);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdSplitWizBack_);
+    buttons->addWidget(cmdSplitWizNext_);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(stages, 1);
+    right->addLayout(buttons);
+    WizardPage(this, art, right);
+}
+
+QWidget* SplitWizard::StageFrame(SplitFrame f) const {
+    switch (f) {
+    case SplitFrame::Intro: return fSplitStageIntro_;
+    case SplitFrame::SourceSingle: return fSplitStageSelectSourceSingle_;
+    case SplitFrame::SourceMulti: return fSplitStageSelectSourceMulti_;
+    case SplitFrame::CmpEnc: return fSplitStageCmpEnc_;
+    case SplitFrame::SelDest: return fSplitStageSelDest_;
+    case SplitFrame::FragSize: return fSplitStageFragSize_;
+    case SplitFrame::FragRange: return fSplitStageFragRange_;
+    }
+    return nullptr;
+}
+
+void SplitWizard::Run(const std::function<void()>& handler) {
+    if (depth_ > 0) {
+        handler();
+        return;
+    }
+    ++depth_;
+    StoreStages();
+    try {
+        handler();
+    } catch (const ProgramEnded&) {
+        --depth_;
+        LoadStages();
+        throw;
+    } catch (const std::exception& e) {
+        // The fatal-error box has been shown where the error arose; a size a user typed must
+        // not end the program.
+        DebugLog(std::string("Splitter wizard handler stopped: ") + e.what());
+    }
+    --depth_;
+    LoadStages();
+}
+
+void SplitWizard::StoreStages() {
+    SplitWizardFlow& f = *flow_;
+    fSplitStageIntro_->Store(f.intro);
+    fSplitStageSelectSourceSingle_->Store(f.single);
+    fSplitStageCmpEnc_->Store(f.cmpEnc);
+    fSplitStageSelDest_->Store(f.dest);
+    fSplitStageFragSize_->Store(f.size);
+    fSplitStageFragRange_->Store(f.range);
+}
+
+void SplitWizard::LoadStages() {
+    const SplitWizardFlow& f = *flow_;
+    fSplitStageIntro_->Load(f.intro);
+    fSplitStageSelectSourceSingle_->Load(f.single);
+    fSplitStageCmpEnc_->Load(f.cmpEnc);
+    fSplitStageSelDest_->Load(f.dest);
+    fSplitStageFragSize_->Load(f.size);
+    fSplitStageFragRange_->Load(f.range, f.extraFilesCaption);
+    for (int i = 0; i < kSplitFrameCount; ++i)
+        StageFrame(static_cast<SplitFrame>(i))->setVisible(f.nav.shown[i]);
+    cmdSplitWizNext_->setEnabled(f.nav.nextEnabled);
+    cmdSplitWizBack_->setEnabled(f.nav.backEnabled);
+    cmdSplitWizReset_->setEnabled(f.nav.resetEnabled);
+}
+
+bool SplitWizard::RefusalPending() const { return refusedBox_ != nullptr && refusedBox_->hasFocus(); }
+
+void SplitWizard::ConnectNavigation() {
+    connect(cmdSplitWizNext_, &QPushButton::clicked, this, [this] {
+        if (!RefusalPending()) Run([this] { flow_->cmdSplitWizNext_Click(); });
+    });
+    connect(cmdSplitWizBack_, &QPushButton::clicked, this, [this] {
+        if (!RefusalPending()) Run([this] { flow_->cmdSplitWizBack_Click(); });
+    });
+    connect(cmdSplitWizReset_, &QPushButton::clicked, this, [this] { cmdSplitWizReset_Click(); });
+    connect(cmdSplitWizHelp_, &QPushButton::clicked, this, [this] { flow_->cmdSplitWizHelp_Click(); });
+}
+
+}  // namespace kb

@@ -1,0 +1,78 @@
+#pragma once
+// The splitter wizard's page: its picture column, the six stages' frames, the progress panel
+// of a running split and the four wizard buttons. Every control's handler stores the stages
+// into the flow, lets the flow decide, and loads the result back.
+
+#include <QFrame>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+#include "app/ui/splitter/split_wizard_flow.h"
+
+class QPushButton;
+
+namespace kb {
+
+class ActiveSplitter;
+class SplitStageCmpEnc;
+class SplitStageFragRange;
+class SplitStageFragSize;
+class SplitStageIntro;
+class SplitStageSelDest;
+class SplitStageSourceMulti;
+class SplitStageSourceSingle;
+class ucProgressPanel;
+
+class SplitWizard : public QFrame {
+    Q_OBJECT
+
+public:
+    SplitWizard(QWidget* parent, ActiveSplitter& splitter, SplitWizardHooks hooks);
+    ~SplitWizard() override;
+
+    SplitWizardFlow& Flow() { return *flow_; }
+    // Runs one of the flow's handlers between a store and a load of the stages. An error that
+    // reaches it has had its box already; it ends the handler, and the wizard stays where it is.
+    void Run(const std::function<void()>& handler);
+
+    void cmdSplitWizReset_Click() { Run([this] { flow_->cmdSplitWizReset_Click(); }); }
+    // A box whose typed value was refused keeps the focus; a wizard button pressed meanwhile
+    // does nothing, as the press itself took the focus from the box.
+    void NoteRefusal(QWidget* box) { refusedBox_ = box; }
+    void RefreshExtraFilesOptions() {}
+
+    SplitStageIntro* fSplitStageIntro_ = nullptr;
+    SplitStageSourceSingle* fSplitStageSelectSourceSingle_ = nullptr;
+    SplitStageSourceMulti* fSplitStageSelectSourceMulti_ = nullptr;
+    SplitStageCmpEnc* fSplitStageCmpEnc_ = nullptr;
+    SplitStageSelDest* fSplitStageSelDest_ = nullptr;
+    SplitStageFragSize* fSplitStageFragSize_ = nullptr;
+    SplitStageFragRange* fSplitStageFragRange_ = nullptr;
+    ucProgressPanel* fSptProgPan_ = nullptr;
+    QPushButton* cmdSplitWizHelp_ = nullptr;
+    QPushButton* cmdSplitWizReset_ = nullptr;
+    QPushButton* cmdSplitWizBack_ = nullptr;
+    QPushButton* cmdSplitWizNext_ = nullptr;
+
+private:
+    void Build();
+    void StoreStages();
+    void LoadStages();
+    void ConnectNavigation();
+    void ConnectSources();
+    void ConnectDestination();
+    void ConnectOptions();
+    void ConnectSizes();
+    void ConnectRange();
+    QWidget* StageFrame(SplitFrame f) const;
+
+    bool RefusalPending() const;
+
+    std::unique_ptr<SplitWizardFlow> flow_;
+    QPointer<QWidget> refusedBox_;
+    int depth_ = 0;
+};
+
+}  // namespace kb

@@ -1,0 +1,307 @@
+#include "app/ui/splitter/split_wizard_flow.h"
+
+#include <cstdlib>
+
+#include "app/core/active_splitter.h"
+#include "app/core/general.h"
+#include "app/core/global_settings.h"
+#include "app/core/kb_error.h"
+#include "app/core/prompter.h"
+#include "app/pluginhost/plugin_sys.h"
+#include "app/ui/help.h"
+#include "app/ui/splitter/split_multi_source.h"
+#include "app/ui/startup.h"
+
+namespace kb {
+
+namespace {
+
+// A cleared default folder is stored as one blank.
+bool HoldsMoreThanBlanks(const std::string& text) {
+    return text.find_first_not_of(' ') != std::string::npos;
+}
+
+// Keeps the window's busy state for one scope, so that no way out leaves it set.
+class BusyScope {
+public:
+    explicit BusyScope(const std::function<void(bool)>& set) : set_(set) {
+        if (set_) set_(true);
+    }
+    ~BusyScope() {
+        if (set_) set_(false);
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    const std::function<void(bool)>& set_;
+};
+
+}  // namespace
+
+SplitWizardFlow::SplitWizardFlow(ActiveSplitter& splitter, CommonDialogs& dialogs,
+                                 SplitMultiSource& multi, SplitWizardHooks hooks)
+    : splitter_(splitter), dialogs_(dialogs), multi_(multi), hooks_(std::move(hooks)) {
+    // The lists start in the user's home folder until a default folder moves them.
+    const char* home = std::getenv("HOME");
+    const std::string start = home != nullptr && *home != '\0' ? home : "/";
+    single.drive = dest.drive = VolumeOf(start);
+    single.folder = single.filePath = dest.folder = start;
+}
+
+void SplitWizardFlow::cmdSplitWizNext_Click() {
+    SplitWizInUse = true;
+    BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
+    switch (SplitWizStage) {
+    case 1: NextFromStage1(); break;
+    case 2:
+        Show(SplitFrame::SourceSingle, false);
+        Show(SplitFrame::SourceMulti, false);
+        Show(SplitFrame::FragSize, false);
+        Show(SplitFrame::CmpEnc, true);
+        SplitWizStage = 3;
+        break;
+    case 3: NextFromStage3(); break;
+    case 4: NextFromStage4(); break;
+    case 5: NextFromStage5(); break;
+    case 6: NextFromStage6(); break;
+    default: break;
+    }
+}
+
+void SplitWizardFlow::NextFromStage1() {
+    Show(SplitFrame::Intro, false);
+    if (intro.multiFile) {
+        Show(SplitFrame::SourceMulti, true);
+        nav.nextEnabled = multi_.RowCount() > 0;
+    } else {
+        Show(SplitFrame::SourceSingle, true);
+        nav.nextEnabled = !single.fileName.empty();
+    }
+    SplitWizStage = 2;
+    nav.backEnabled = true;
+}
+
+// Until the data preparation comes, one file goes to the splitter as it is.
+void SplitWizardFlow::NextFromStage3() {
+    {
+        BusyScope busy(hooks_.setBusy);
+        splitter_.SetFileFormat(cmpEnc.fileFormatting == 1 ? 1 : 0);
+        splitter_.CompressionID = 0;
+        const std::string source = SingleSourcePath();
+        try {
+            splitter_.SetBigFile(source);
+        } catch (const KbError& e) {
+            MsgBox("Unable to select file '" + source + "' because of error: " + e.Description(),
+                   mb::OKOnly | mb::Critical, "Problem accessing file");
+            return;
+        }
+        splitter_.FilenameToStore = single.fileName;
+        splitter_.EncryptionID = 0;
+    }
+    Show(SplitFrame::CmpEnc, false);
+    Show(SplitFrame::SelDest, true);
+    SplitWizStage = 4;
+    drvFragDest_Change();
+}
+
+void SplitWizardFlow::NextFromStage4() {
+    Show(SplitFrame::SelDest, false);
+    splitter_.SetDestinationFolder(dest.folder);
+    if (!dest.toDisks) {
+        size.fillDiskEnabled = false;
+        size.numPiecesEnabled = true;
+        if (size.mode == SizeMode::FillDisk) {
+            size.mode = SizeMode::Preset;
+            optPresetSize_Click();
+        }
+        size.firstOverrideCaption = "Use a different size for the first fragment:";
+        RebuildFirstUnits(true);
+    } else {
+        size.fillDiskEnabled = true;
+        size.numPiecesEnabled = false;
+        splitter_.SpanDisks = true;
+        splitter_.UseFreespaceInsteadOfTotalspace = dest.useFreespace;
+        splitter_.SetFragmentSizeToDiskSize();
+        size.fillDiskTag = std::to_string(splitter_.FragmentSize());
+        size.mode = SizeMode::FillDisk;
+        optFillDisk_Click();
+        size.firstOverrideCaption = "Reserve some space on the first disk:";
+        RebuildFirstUnits(false);
+    }
+    if (size.customUnit < 0) {
+        size.customUnit = 1;
+        cmbCustSizeUnits_Change();
+    }
+    Show(SplitFrame::FragSize, true);
+    SplitWizStage = 5;
+    txtFragNamingTemplate_Change();
+    SetFragSizeFromSplitWiz();
+}
+
+void SplitWizardFlow::RebuildFirstUnits(bool folder) {
+    size.firstUnits = {"bytes", "KB", "MB", "GB", "kbits"};
+    if (folder) {
+        for (const char* u : {"bytes smaller", "KB smaller", "MB smaller", "GB smaller",
+                              "kbits smaller"})
+            size.firstUnits.push_back(u);
+    }
+    size.firstUnit = folder ? 6 : 1;
+}
+
+bool SplitWizardFlow::NextFromStage5() {
+    SetFragSizeFromSplitWiz();
+    if (dest.toDisks) {
+        const int64_t disk = std::atoll(size.fillDiskTag.c_str());
+        const char* refusal = nullptr;
+        if (splitter_.FragmentSize() > disk)
+            refusal = "The piece size you have selected will not fit on the disk. Use a piece "
+                      "size smaller than the disk or use the 'fill disk' option.";
+        else if (splitter_.FragmentSizeAtStart() > disk)
+            refusal = "You have set a too high value for the first piece. It will not fit on the "
+                      "disk. Use a piece size smaller than the disk or disable the option.";
+        if (refusal != nullptr) {
+            MsgBox(refusal, mb::OKOnly | mb::Critical, "Piece size too large");
+            return false;
+        }
+    } else {
+        const int64_t required = splitter_.DestinationSpaceRequired();
+        if (required > GetDiskCapacity(splitter_.DestinationFolder())) {
+            MsgBox("There is not enough space on the selected drive for the finsihed fragment "
+                   "set. You need " + FormatByteSize(required) + " total space.");
+            return false;
+        }
+    }
+    splitter_.FragNamingTemplate = size.namingTemplate;
+    Show(SplitFrame::FragSize, false);
+    Show(SplitFrame::FragRange, true);
+    lvExtraFilesList_Click();
+    SplitWizStage = 6;
+    return true;
+}
+
+void SplitWizardFlow::NextFromStage6() {
+    Show(SplitFrame::FragRange, false);
+    // The spinners may hold anything their boxes were last given; the split only ever gets
+    // piece numbers that exist.
+    const int32_t count = std::max<int32_t>(1, splitter_.FragsNeeded());
+    auto clamp = [count](int32_t v) { return std::min(std::max(v, 1), count); };
+    switch (range.mode) {
+    case RangeMode::All: splitter_.FragUseRange = false; break;
+    case RangeMode::Range:
+        splitter_.FragUseRange = true;
+        splitter_.FragFirst = clamp(range.from.value);
+        splitter_.FragLast = std::max(clamp(range.to.value), splitter_.FragFirst);
+        break;
+    case RangeMode::Single:
+        splitter_.FragUseRange = true;
+        splitter_.FragFirst = splitter_.FragLast = clamp(range.single.value);
+        break;
+    }
+    try {
+        if (hooks_.splitFromWizard) hooks_.splitFromWizard();
+    } catch (...) {
+        cmdSplitWizReset_Click();
+        if (hooks_.selectFrontPage) hooks_.selectFrontPage();
+        throw;
+    }
+    cmdSplitWizReset_Click();
+    if (hooks_.selectFrontPage) hooks_.selectFrontPage();
+}
+
+void SplitWizardFlow::cmdSplitWizBack_Click() {
+    BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
+    switch (SplitWizStage) {
+    case 2:
+        Show(SplitFrame::SourceSingle, false);
+        Show(SplitFrame::SourceMulti, false);
+        Show(SplitFrame::Intro, true);
+        nav.backEnabled = false;
+        nav.nextEnabled = true;
+        break;
+    case 3:
+        Show(SplitFrame::CmpEnc, false);
+        Show(intro.multiFile ? SplitFrame::SourceMulti : SplitFrame::SourceSingle, true);
+        break;
+    case 4:
+        Show(SplitFrame::SelDest, false);
+        Show(SplitFrame::CmpEnc, true);
+        break;
+    case 5:
+        Show(SplitFrame::FragSize, false);
+        Show(SplitFrame::SelDest, true);
+        break;
+    case 6:
+        Show(SplitFrame::FragRange, false);
+        Show(SplitFrame::FragSize, true);
+        break;
+    default: return;
+    }
+    --SplitWizStage;
+}
+
+void SplitWizardFlow::cmdSplitWizReset_Click() {
+    ResetSourceAndOptions();
+    ResetDestinationAndSizes();
+    Show(SplitFrame::FragRange, false);
+    range.mode = RangeMode::All;
+    optMakeFrags_Click();
+    SplitWizStage = 1;
+    nav.backEnabled = false;
+    nav.nextEnabled = true;
+    nav.resetEnabled = true;
+}
+
+void SplitWizardFlow::ResetSourceAndOptions() {
+    SplitWizInUse = false;
+    Show(SplitFrame::Intro, true);
+    intro.multiFile = false;
+    Show(SplitFrame::SourceSingle, false);
+    const std::string source = hooks_.defaultSource ? hooks_.defaultSource() : "";
+    if (HoldsMoreThanBlanks(source)) {
+        single.drive = VolumeOf(source);
+        single.folder = source;
+        single.filePath = source;
+        SingleSplitFile_PathChange();
+    }
+    Show(SplitFrame::SourceMulti, false);
+    multi_.SetSeriesNameTag("0");
+    multi_.RemoveAll();
+    if (HoldsMoreThanBlanks(source)) {
+        std::string folder = source;
+        multi_.SetAddFileStart(RemoveTrailingBackslash(folder, true) + "/*.*");
+    }
+    Show(SplitFrame::CmpEnc, false);
+    range.extraFilesOn = false;
+    RefreshSplitOptionControls();
+    cmpEnc.fileFormatting = 0;
+    optFileFormatting_Click(0);
+    cmpEnc.useEnc = false;
+    chkUseEnc_Click();
+    cmpEnc.useCompression = false;
+    chkUseCompression_Click();
+    cmpEnc.password.clear();
+}
+
+void SplitWizardFlow::ResetDestinationAndSizes() {
+    Show(SplitFrame::SelDest, false);
+    const std::string destFolder = hooks_.defaultDest ? hooks_.defaultDest() : "";
+    if (HoldsMoreThanBlanks(destFolder)) {
+        dest.drive = VolumeOf(destFolder);
+        dest.folder = destFolder;
+    }
+    dest.toDisks = false;
+    optSplitToFolder_Click();
+    Show(SplitFrame::FragSize, false);
+    ResetPieceSize();
+    size.firstOverride = false;
+    chkFirstOverride_Click();
+    size.namingTemplate = DefaultNamingTemplate.empty() ? "%f - %n.frg" : DefaultNamingTemplate;
+    txtFragNamingTemplate_Change();
+}
+
+void SplitWizardFlow::cmdSplitWizHelp_Click() { ShowHelpTopic(13); }
+
+void SplitWizardFlow::optSplitMultiFile_Click() { SplitWizInUse = true; }
+
+}  // namespace kb

@@ -1,0 +1,141 @@
+#pragma once
+// The splitter wizard's behaviour without its widgets: the stage counter and the wizard's flags,
+// what Next, Back and Reset do at each stage, the source, destination and piece-size choices,
+// and how they reach the window's splitter. The widget stores its stages' controls into the
+// settings below before it calls a handler here and loads them back afterwards; a control set
+// here runs its own handling through the matching call, as a user's action on it would.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/ui/splitter/split_wizard_settings.h"
+
+namespace kb {
+
+class ActiveSplitter;
+class CommonDialogs;
+class SplitMultiSource;
+
+// What the wizard needs of the window around it.
+struct SplitWizardHooks {
+    // The options page's default folders ("" or one blank: none).
+    std::function<std::string()> defaultSource;
+    std::function<std::string()> defaultDest;
+    // True while the main window initialises and loads.
+    std::function<bool()> formLoading;
+    // Runs the split that the stages set up (the next stage of the work fills it in).
+    std::function<void()> splitFromWizard;
+    // Selects the main tab of the front page.
+    std::function<void()> selectFrontPage;
+    // Sets or clears the window's busy state (buttons and pointer follow it).
+    std::function<void(bool)> setBusy;
+};
+
+class SplitWizardFlow {
+public:
+    SplitWizardFlow(ActiveSplitter& splitter, CommonDialogs& dialogs, SplitMultiSource& multi,
+                    SplitWizardHooks hooks);
+
+    // ---- Navigation ----
+    void cmdSplitWizNext_Click();
+    void cmdSplitWizBack_Click();
+    void cmdSplitWizReset_Click();
+    void cmdSplitWizHelp_Click();
+    void optSplitMultiFile_Click();
+
+    // ---- Single-file source ----
+    void SingleSplitDrive_Change();
+    void SingleSplitFolder_Change();
+    void SingleSplitFile_PathChange();
+    void SingleSplitFile_Click();
+    void cmdSingleSplitComDlg_Click();
+    void cmdSingleSplitDesktop_Click();
+    void cmdSingleSplitMyDocs_Click();
+    // The chosen file's full path, "" when none.
+    std::string SingleSourcePath() const;
+
+    // ---- Destination ----
+    void drvFragDest_Change();
+    void cmdFragDestDesktop_Click();
+    void cmdFragDestMyDocs_Click();
+    void cmdFragDestMkdir_Click();
+    void optSplitToDisks_Click();
+    void optSplitToFolder_Click();
+    // The volume's format dialog; on this system every volume answers "not formattable".
+    void FormatDestinationDrive(const std::string& Path);
+
+    // ---- Compression and encryption options ----
+    void chkUseCompression_Click();
+    void chkUseEnc_Click();
+    void cmbEncryptionType_Change();
+    void optFileFormatting_Click(int Index);
+
+    // ---- Piece sizes ----
+    void SetFragSizeFromSplitWiz();
+    void UpdatePieceSizeControls();
+    void RefreshSplitOptionControls();
+    void optPresetSize_Click();
+    void optCustomSize_Click();
+    void optCustomNumPieces_Click();
+    void optFillDisk_Click();
+    void chkFirstOverride_Click();
+    void cmbPreset_Click();
+    void cmbCustSizeUnits_Change();
+    void txtFragNamingTemplate_Change();
+    // The checks on typed values: false keeps the focus in the box.
+    bool txtCustomSize_Validate();
+    bool txtFragNamingTemplate_Validate();
+    bool txtSeriesName_Validate(const std::string& text);
+    bool PieceNumber_Validate(PieceSpinner& box);
+
+    // ---- Piece range ----
+    void optMakeFrags_Click();
+    void udFragRangeFrom_Change();
+    void lvExtraFilesList_Click();
+
+    // The wizard's state.
+    int16_t SplitWizStage = 1;
+    bool SplitWizInUse = false;
+    std::string LastEncryptionType;
+
+    SplitIntroSettings intro;
+    SplitSourceSingleSettings single;
+    SplitCmpEncSettings cmpEnc;
+    SplitSelDestSettings dest;
+    SplitFragSizeSettings size;
+    SplitFragRangeSettings range;
+    SplitNavSettings nav;
+
+    // The sixth stage's caption naming the piece count.
+    std::string extraFilesCaption;
+
+private:
+    void Show(SplitFrame f, bool visible) { nav.shown[static_cast<int>(f)] = visible; }
+    void NextFromStage1();
+    void NextFromStage3();
+    void NextFromStage4();
+    bool NextFromStage5();
+    void NextFromStage6();
+    void ResetSourceAndOptions();
+    void ResetDestinationAndSizes();
+    void SetSizeFromOption();
+    void SetFirstPieceSize();
+    void ShowSizeByDisplayRule(int64_t s);
+    void ResetPieceSize();
+    void RebuildFirstUnits(bool folder);
+    void FillEncryptorList();
+    void MoveSingleListsTo(const std::string& path);
+    void MoveDestListsTo(const std::string& path);
+    bool DestinationReadable() const;
+
+    ActiveSplitter& splitter_;
+    CommonDialogs& dialogs_;
+    SplitMultiSource& multi_;
+    SplitWizardHooks hooks_;
+};
+
+// The volume (mount point) that holds a path; "/" when none is found.
+std::string VolumeOf(const std::string& path);
+
+}  // namespace kb

@@ -1,0 +1,106 @@
+// The assembler flow's event handlers on their own: the disk request and its cancel question,
+// the older format's passphrase, and the extraction's progress text.
+#include "app/core/progress_view.h"
+#include "app/ui/tests/assembler_fixture.h"
+
+namespace kb {
+namespace {
+
+using testing::AssemblerTest;
+using testing::ScriptedPrompter;
+
+struct RecordingPanel : ProgressView {
+    std::string caption, bottom;
+    int16_t pb1 = 0;
+    bool cancelVisible = false, clicked = false;
+    void SetVisible(bool) override {}
+    void SetCaption(const std::string& t) override { caption = t; }
+    void SetBottomText(const std::string& t) override { bottom = t; }
+    void SetPB1Caption(const std::string&) override {}
+    void SetPB2Caption(const std::string&) override {}
+    void SetPB1Percent(int16_t p) override { pb1 = p; }
+    void SetPB2Percent(int16_t) override {}
+    void SetPB1Visible(bool) override {}
+    void SetPB2Visible(bool) override {}
+    void SetCancelVisible(bool v) override {
+        cancelVisible = v;
+        if (v) clicked = false;
+    }
+    bool CancelClicked() const override { return clicked; }
+    void StartTimings() override {}
+    void StopTimings() override {}
+    void UseForPlugins() override {}
+};
+
+class AssemblerFlowTest : public AssemblerTest {
+protected:
+    RecordingPanel panel;
+    AssemblerFlow flow{panel, windows, nullptr};
+};
+
+TEST_F(AssemblerFlowTest, CancelledDiskRequestAsksAndShowsTheDiskAgainOrStops) {
+    ScriptedPrompter p;
+    int32_t disk = 3;
+    bool cancel = false;
+    std::string save = "earlier";
+    // Cancel, then Cancel in the question: the disk again, then OK.
+    windows.AnswerDisk(false).AnswerDisk(true);
+    p.Answer(Answer::Cancel);
+    flow.RequireNextDisk(disk, cancel, save);
+    EXPECT_FALSE(cancel);
+    // Cancel, then No: stop without saving.
+    windows.AnswerDisk(false);
+    p.Answer(Answer::No);
+    flow.RequireNextDisk(disk, cancel, save);
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(save, "");
+    // Cancel, then Yes with a name: stop and save.
+    windows.AnswerDisk(false);
+    p.Answer(Answer::Yes).Type("disk job");
+    flow.RequireNextDisk(disk, cancel, save);
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(save, home.File("Unfinished Tasks/disk job.uft"));
+    EXPECT_EQ(windows.diskRequests, (std::vector<int32_t>{3, 3, 3, 3}));
+    for (const auto& box : p.boxes) EXPECT_EQ(box.title, "Assemble cancelled");
+}
+
+TEST_F(AssemblerFlowTest, TaskNamesSkipTakenOnesAndRefuseBlanks) {
+    ScriptedPrompter p;
+    for (const char* taken : {"Unnamed Assemble", "Unnamed Assemble 2", "taken"})
+        home.Write(std::string("Unfinished Tasks/") + taken + ".uft", "");
+    panel.clicked = true;
+    bool cancel = false;
+    std::string save;
+    p.Answer(Answer::Yes).Type("taken").Type("   ").Type("");
+    flow.AssembleInterval(10, 20, cancel, save);
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(save, "");
+    ASSERT_EQ(p.inputs.size(), 3u);
+    EXPECT_EQ(p.inputs[0].defaultText, "Unnamed Assemble 3");
+    EXPECT_EQ(p.inputs[1].prompt, "The name you supplied is already in use. Please enter a name "
+                                  "to give the current project.");
+    EXPECT_EQ(p.inputs[2].defaultText, "   ");
+    EXPECT_EQ(panel.pb1, 10);
+}
+
+TEST_F(AssemblerFlowTest, PassphraseRequestsAndExtractionProgress) {
+    ScriptedPrompter p;
+    std::string pass;
+    bool cancel = false;
+    p.Type("first");
+    flow.RequirePassphrase(pass, cancel, true);
+    EXPECT_EQ(pass, "first");
+    EXPECT_FALSE(cancel);
+    p.Answer(Answer::OK).Type("");
+    flow.RequirePassphrase(pass, cancel, false);
+    EXPECT_TRUE(cancel);
+    EXPECT_EQ(p.boxes[0].text, "Incorrect passphrase - passphrase checksums do not match");
+    EXPECT_EQ(p.inputs[0].title, "Decryption key required");
+
+    flow.ecExtractor_Progress("tree\\sub\\data.bin", 37);
+    EXPECT_EQ(panel.pb1, 37);
+    EXPECT_EQ(panel.bottom, "Working: data.bin");
+}
+
+}  // namespace
+}  // namespace kb

@@ -1,0 +1,208 @@
+// The assembler wizard joining real series from its pages, as a user clicks through it.
+#include <QLabel>
+#include <QPlainTextEdit>
+
+#include "app/ui/tests/assembler_fixture.h"
+#include "app/ui/uc_progress_panel.h"
+
+namespace kb {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::AssemblerTest;
+using testing::ReadAll;
+using testing::RandomBytes;
+using testing::ScriptedDialogs;
+using testing::ScriptedPrompter;
+
+class AssemblerWizardTest : public AssemblerTest {};
+
+TEST_F(AssemblerWizardTest, JoinsAnOwnFormatSetChosenThroughThePieceDialog) {
+    ScriptedPrompter p;
+    ScriptedDialogs dialogs;
+    const std::string source = work.Write("report.doc", RandomBytes(70000, 1));
+    const std::string first = SplitInto(source, "report.doc", "pieces");
+    ucAssembler w(nullptr, &windows);
+    EXPECT_FALSE(w.cmdNext()->isEnabled());
+    EXPECT_EQ(w.CurrentSetInfo(), "Nothing selected.");
+
+    dialogs.ChooseFile(first);
+    w.cmdSelectSrcToAssemble()->click();
+    EXPECT_TRUE(w.WizardUsed());
+    ASSERT_EQ(dialogs.openRequests.size(), 1u);
+    EXPECT_EQ(dialogs.openRequests[0].filterIndex, 2);
+    EXPECT_EQ(dialogs.openRequests[0].title,
+              "Please select the first piece of the set you wish to assemble");
+    EXPECT_EQ(w.CurrentSetInfo(), fs::path(first).filename().string() +
+                                      "\r\nKestrelbinder format\r\nFirst of 4 total pieces\r\n");
+    ASSERT_TRUE(w.cmdNext()->isEnabled());
+
+    w.cmdNext()->click();
+    EXPECT_TRUE(w.cmdBack()->isEnabled());
+    w.cmdBack()->click();
+    EXPECT_EQ(w.CurrentPage(), 1);
+    EXPECT_TRUE(w.cmdNext()->isEnabled());
+    w.cmdNext()->click();
+    w.SetDestPath(work.File("out"));
+    fs::create_directories(work.File("out"));
+    w.cmdNext()->click();
+    EXPECT_EQ(ReadAll(work.File("out/report.doc")), ReadAll(source));
+    EXPECT_FALSE(w.fProgpan()->isVisibleTo(&w));
+    EXPECT_TRUE(w.fFinished()->isVisibleTo(&w));
+    EXPECT_FALSE(w.cmdNext()->isEnabled());
+    EXPECT_FALSE(w.cmdBack()->isEnabled());
+    EXPECT_TRUE(w.cmdReset()->isEnabled());
+    EXPECT_TRUE(p.boxes.empty());
+}
+
+// Bare series: cut by coreutils split, or named " - n.frg"; chosen by piece 1 or a later one.
+TEST_F(AssemblerWizardTest, JoinsBareSeriesAndRestartsOnTheFirstPiece) {
+    const std::string data = work.Write("src/backup.tar", RandomBytes(50000, 2));
+    fs::create_directories(work.File("split"));
+    ASSERT_EQ(std::system(("cd '" + work.File("split") +
+                           "' && split -b 20000 -d -a 3 --numeric-suffixes=1 '" + data +
+                           "' backup.tar.")
+                              .c_str()),
+              0);
+    const std::string frgData = ReadAll(data);
+    for (int i = 1; i <= 3; ++i)
+        work.Write("frg/Movie - " + std::to_string(i) + ".frg",
+                   frgData.substr(static_cast<size_t>(i - 1) * 20000, 20000));
+    struct Case {
+        const char* what;
+        std::string chosen, first, expectedOut, tmpl;
+    } cases[] = {
+        {"split .001", work.File("split/backup.tar.001"), "backup.tar.001", "backup.tar", "%f.%N"},
+        {"chosen by piece 2", work.File("split/backup.tar.002"), "backup.tar.001", "backup.tar",
+         "%f.%N"},
+        {"frg", work.File("frg/Movie - 1.frg"), "Movie - 1.frg", "Movie", "%f - %n.frg"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPrompter p;
+        ucAssembler w(nullptr, &windows);
+        const std::string dest = work.File("out" + std::to_string(n++));
+        w.SetSrcToAssemble(c.chosen);
+        EXPECT_EQ(w.CurrentSetInfo(), c.first + "\r\nUnrecognized format or raw data\r\n" +
+                                          "Detected naming convention: " + c.tmpl +
+                                          "\r\nFirst of 3 total pieces\r\n");
+        Join(w, c.chosen, dest);
+        EXPECT_EQ(ReadAll(dest + "/" + c.expectedOut), frgData);
+        EXPECT_EQ(Listing(dest), std::vector<std::string>{c.expectedOut});
+    }
+}
+
+TEST_F(AssemblerWizardTest, BareSetsThatCannotBeJoinedDisableNext) {
+    ScriptedPrompter p;
+    p.Answer(Answer::OK);
+    ucAssembler w(nullptr, &windows);
+    w.SetSrcToAssemble(work.Write("lonely.001", "only one"));
+    EXPECT_EQ(w.CurrentSetInfo(),
+              "lonely.001\r\nUnrecognized format or raw data\r\nDetected naming convention: "
+              "%f.%N\r\nFirst of 1 total pieces\r\nUnable to find all fragments. Please copy to "
+              "same folder first.\r\n");
+    EXPECT_FALSE(w.cmdNext()->isEnabled());
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Unable to count pieces: only first piece can be found");
+
+    w.SetSrcToAssemble(work.Write("notes.abc", "x"));
+    EXPECT_EQ(w.CurrentSetInfo(), "notes.abc\r\nUnrecognized format or raw data\r\nUnable to "
+                                  "determine naming convention - cannot assemble");
+    EXPECT_FALSE(w.cmdNext()->isEnabled());
+
+    // A missing source changes nothing; Reset leaves Next as it was.
+    w.SetSrcToAssemble(work.File("missing.001"));
+    EXPECT_NE(w.CurrentSetInfo(), "Nothing selected.");
+    w.cmdReset()->click();
+    EXPECT_EQ(w.CurrentSetInfo(), "Nothing selected.");
+    EXPECT_FALSE(w.WizardUsed());
+}
+
+TEST_F(AssemblerWizardTest, CompressedAndGatheredSetsUnpackIntoTheDestination) {
+    for (int32_t kind : {1, 2}) {
+        SCOPED_TRACE(kind);
+        ScriptedPrompter p;
+        const std::string first =
+            SplitInto(MakeCab(kind), "backup.cab", "pieces" + std::to_string(kind), kind);
+        ucAssembler w(nullptr, &windows);
+        const std::string dest = work.File("out" + std::to_string(kind));
+        Join(w, first, dest);
+        ExpectTreeIn(dest);
+        EXPECT_FALSE(fs::exists(dest + "/backup.cab"));
+        EXPECT_EQ(w.fProgpan()->PB1Caption(), kind == 1 ? "Separating:" : "Decompressing:");
+        EXPECT_TRUE(fs::is_empty(tmp.Path()));
+    }
+}
+
+TEST_F(AssemblerWizardTest, EncryptedCompressedSetIsDecryptedAfterAWrongPassphraseThenUnpacked) {
+    ScriptedPrompter p;
+    const int16_t tea = LoadTea();
+    const std::string enc = TeaEncrypt(tea, MakeCab(2), "right one");
+    const std::string first = SplitInto(enc, "backup.cab", "pieces", 2, 2);
+    ucAssembler w(nullptr, &windows);
+    windows.TypePassword("wrong").TypePassword("right one");
+    p.Answer(Answer::Retry);
+    Join(w, first, work.File("out"));
+    ExpectTreeIn(work.File("out"));
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Decryption passphrase rejected");
+    EXPECT_EQ(windows.passwordPrompts[0],
+              "These file(s) are encrypted. Please supply the decryption passphrase.");
+    EXPECT_TRUE(fs::is_empty(tmp.Path()));
+}
+
+// The data is never lost when it cannot be decrypted or unpacked: it lands in the destination
+// still encrypted or packed.
+TEST_F(AssemblerWizardTest, DataThatCannotBeDecryptedOrUnpackedIsKept) {
+    const std::string plain = work.Write("plain.bin", RandomBytes(30000, 8));
+    {
+        SCOPED_TRACE("passphrase refused, twice into the same folder");
+        const int16_t tea = LoadTea();
+        const std::string enc = TeaEncrypt(tea, plain, "secret");
+        const std::string first = SplitInto(enc, "plain.bin", "refused", 0, 2);
+        for (int run = 0; run < 2; ++run) {
+            ScriptedPrompter p;
+            ucAssembler w(nullptr, &windows);
+            windows.TypePassword("nope");
+            p.Answer(Answer::Cancel).Answer(Answer::OK);
+            if (run == 1) p.Answer(Answer::OK);  // the second cannot take the same name
+            Join(w, first, work.File("refused_out"));
+            ASSERT_GE(p.boxes.size(), 2u);
+            EXPECT_NE(p.boxes[1].text.find("Please do not remove the .eid2.enc extension"),
+                      std::string::npos);
+            if (run == 1) {
+                EXPECT_EQ(p.boxes[2].title, "Assembled data kept");
+                const std::string kept = p.boxes[2].text.substr(p.boxes[2].text.rfind(' ') + 1);
+                EXPECT_EQ(ReadAll(kept.substr(0, kept.size() - 1)), ReadAll(enc));
+                fs::remove(kept.substr(0, kept.size() - 1));
+            }
+        }
+        EXPECT_EQ(ReadAll(work.File("refused_out/plain.bin.eid2.enc")), ReadAll(enc));
+        ShutdownAllPlugins();
+        InitPluginSystem();
+    }
+    struct Case {
+        const char* what;
+        int32_t compression, encryption;
+        const char* box;
+    } cases[] = {
+        {"no decryptor", 0, 7, "Unable to find appropriate decryption plug-in with ID:7. The file(s) will not be decrypted."},
+        {"unknown compressor", 3, 0, "An unknown compressor has been used on these files. The archive will not be decompressed."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPrompter p;
+        p.Answer(Answer::OK);
+        const std::string first = SplitInto(plain, "plain.bin", c.what, c.compression, c.encryption);
+        ucAssembler w(nullptr, &windows);
+        const std::string dest = work.File(std::string(c.what) + "_out");
+        Join(w, first, dest);
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].text, c.box);
+        EXPECT_EQ(ReadAll(dest + "/plain.bin"), ReadAll(plain));
+    }
+}
+
+}  // namespace
+}  // namespace kb

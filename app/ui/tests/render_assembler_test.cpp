@@ -1,0 +1,78 @@
+// Renders the assembler wizard's pages, its finished state and the wizards' small windows into
+// the screenshots folder, with a real set chosen.
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+
+#include "app/ui/dialogs/frm_disk_dialog.h"
+#include "app/ui/dialogs/frm_pw_conf.h"
+#include "app/ui/frm_main.h"
+#include "app/ui/tests/assembler_fixture.h"
+#include "app/ui/uc_progress_panel.h"
+
+namespace kb {
+namespace {
+
+using testing::AssemblerTest;
+
+void Save(QWidget& w, const char* name) {
+    const QString folder = QString(KB_UI_BINARY_DIR) + "/screenshots";
+    QDir().mkpath(folder);
+    w.show();
+    QCoreApplication::processEvents();
+    const QPixmap shot = w.grab();
+    EXPECT_GT(shot.width(), 100) << name;
+    EXPECT_TRUE(shot.save(folder + "/" + name + ".png")) << name;
+}
+
+class RenderAssemblerTest : public AssemblerTest {};
+
+TEST_F(RenderAssemblerTest, AssemblerPagesAndSmallWindows) {
+    const std::string first =
+        SplitInto(work.Write("Holiday video.mkv", testing::RandomBytes(70000, 4)),
+                  "Holiday video.mkv", "pieces");
+    testing::ScriptedPrompter p;
+    frmMain main;
+    main.resize(860, 560);
+    main.SelectTab("Assembler");
+    ucAssembler& w = *main.fAssPanel();
+    w.SetSrcToAssemble(first);
+    Save(main, "assembler-1-source");
+    w.cmdNext()->click();
+    w.SetDestPath(work.Path());
+    Save(main, "assembler-2-destination");
+
+    // The run's page as it looks part way.
+    w.fSelectDest()->hide();
+    ucProgressPanel* panel = w.fProgpan();
+    panel->SetCaption("Assembling....");
+    panel->SetPB1Caption("Total progress:");
+    panel->SetPB2Caption("Current piece:");
+    panel->SetBottomText(
+        "Clicking cancel will allow you to save the current progress and continue later.");
+    panel->SetPB1Percent(42);
+    panel->SetPB2Percent(70);
+    panel->show();
+    for (QPushButton* b : {w.cmdNext(), w.cmdBack(), w.cmdReset()}) b->setEnabled(false);
+    Save(main, "assembler-3-joining");
+    w.cmdReset()->setEnabled(true);
+    panel->hide();
+    w.fFinished()->show();
+    Save(main, "assembler-4-finished");
+    main.hide();
+
+    frmPWconf& pw = frmPWconf::Instance(&main);
+    pw.Label1()->setText("These file(s) are encrypted. Please supply the decryption passphrase.");
+    pw.PWbox()->setText("secret");
+    Save(pw, "dialog-password");
+    pw.hide();
+    frmDiskDialog disk(&main);
+    disk.lblDiskDialog()->setText("Please insert disk 2 and click OK.");
+    Save(disk, "dialog-disk-request");
+    disk.hide();
+}
+
+}  // namespace
+}  // namespace kb

@@ -1,0 +1,90 @@
+// Encrypting a split's data through a real encryption plug-in, and a plug-in that fails.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/core/kb_error.h"
+#include "app/core/temp_manager.h"
+#include "app/core/testing/scripted_prompter.h"
+#include "app/pluginhost/kbplugin.h"
+#include "app/pluginhost/plugin_text.h"
+#include "app/ui/splitter/split_encryption.h"
+#include "app/ui/tests/ui_fixture.h"
+
+namespace kb {
+namespace {
+
+using testing::ScriptedPrompter;
+
+class SplitEncryptionTest : public testing::UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        tmp_ = std::make_unique<testing::ScopedEnv>("TMPDIR", tmpFolder.Path());
+    }
+    void TearDown() override {
+        TempManager::Instance().RemoveAllTempFiles();
+        UiTest::TearDown();
+    }
+    // Loads a plug-in into the next slot with a row ticked as the user would have it.
+    int16_t Load(const std::string& path, bool ticked) {
+        const int16_t slot = LoadPluginSlot(path);
+        EXPECT_GE(slot, 0);
+        PluginList.Add(slot + 1, PluginRow{"", "", path, "", "", "", 0, ticked});
+        return slot;
+    }
+    testing::TempFolder tmpFolder;
+
+private:
+    std::unique_ptr<testing::ScopedEnv> tmp_;
+};
+
+TEST_F(SplitEncryptionTest, TheFirstTickedEncryptorOfTheNameEncryptsAndDecryptsBack) {
+    Load(KB_UI_TEST_PLUGIN_DIR "/ui_enc_failing.so", false);
+    const int16_t tea = Load(KB_TEA_PLUGIN, true);
+    EXPECT_EQ(FindEncryptor("Failing cipher"), -1) << "an unticked row is never chosen";
+    EXPECT_EQ(FindEncryptor("TEA Encryption"), tea);
+    EXPECT_EQ(FindEncryptor("tea encryption"), -1);
+
+    const std::string source = home.File("data.bin");
+    std::string bytes(100000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+    std::ofstream(source, std::ios::binary) << bytes;
+
+    const EncryptionOutcome out = EncryptForSplit(tea, source, "s3cret");
+    ASSERT_TRUE(out.ok);
+    EXPECT_EQ(out.encryptionId, 2);
+    EXPECT_EQ(out.path, TempManager::Instance().GetTempFilePath("EncArchive"));
+    EXPECT_EQ(std::filesystem::path(out.path).parent_path(), tmpFolder.Path());
+
+    const std::string back = home.File("back.bin");
+    PluginTextArg a1(out.path), a2(back), a3("s3cret");
+    int32_t zero = 0;
+    ASSERT_EQ(kbplugin::callpluginmain(tea, PLUGIN_CMD_DECRYPT_FILE, PluginHostCallbackAddress(),
+                                       a1.Var(), a2.Var(), a3.Var(), &zero),
+              0);
+    std::ifstream in(back, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()),
+              bytes);
+}
+
+TEST_F(SplitEncryptionTest, AFailingEncryptorLeavesNoPartialFile) {
+    const int16_t slot = Load(KB_UI_TEST_PLUGIN_DIR "/ui_enc_failing.so", true);
+    ASSERT_EQ(FindEncryptor("Failing cipher"), slot);
+    const std::string source = home.File("data.bin");
+    std::ofstream(source, std::ios::binary) << std::string(5000, 'x');
+
+    ScriptedPrompter prompter;
+    prompter.Answer(Answer::OK);
+    const EncryptionOutcome out = EncryptForSplit(slot, source, "pw");
+    EXPECT_FALSE(out.ok);
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].title, "Problem encrypting");
+    EXPECT_EQ(prompter.boxes[0].Icon(), mb::Critical);
+    EXPECT_THROW(TempManager::Instance().GetTempFilePath("EncArchive"), KbError);
+    EXPECT_TRUE(std::filesystem::is_empty(tmpFolder.Path()));
+}
+
+}  // namespace
+}  // namespace kb

@@ -1,0 +1,251 @@
+#include "platform/cab_archive.h"
+
+#include <libgcab.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "platform/folder_entries.h"
+
+namespace kb::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct GObjectUnref {
+    void operator()(gpointer p) const {
+        if (p != nullptr) g_object_unref(p);
+    }
+};
+template <class T>
+using GPtr = std::unique_ptr<T, GObjectUnref>;
+
+// Takes the message out of a GLib error and frees it.
+[[noreturn]] void Fail(const std::string& what, GError* error) {
+    std::string text = what;
+    if (error != nullptr) {
+        text += ": ";
+        text += error->message;
+        g_error_free(error);
+    }
+    throw CabError(text);
+}
+
+std::string BaseName(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+uint64_t SizeOf(const std::string& path) {
+    std::error_code ec;
+    const uint64_t size = fs::file_size(path, ec);
+    if (ec) throw CabError("Unable to read " + path + ": " + ec.message());
+    return size;
+}
+
+void CollectFolder(const std::string& folder, const std::string& prefix,
+                   std::vector<CabEntry>& out) {
+    std::vector<FolderEntry> entries;
+    if (!ListFolder(folder, entries)) throw CabError("Unable to read the folder " + folder);
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    for (const FolderEntry& e : entries) {
+        const std::string path = folder + "/" + e.name;
+        const std::string name = prefix.empty() ? e.name : prefix + "\\" + e.name;
+        if (e.kind == FolderEntry::File) out.push_back({path, name, SizeOf(path)});
+        if (e.kind == FolderEntry::Folder) CollectFolder(path, name, out);
+    }
+}
+
+// Percent of all the data that lies before each entry, by its name inside.
+class ProgressByName {
+public:
+    ProgressByName(const std::vector<uint64_t>& sizes, const std::vector<std::string>& names) {
+        uint64_t total = 0;
+        for (uint64_t s : sizes) total += s;
+        uint64_t before = 0;
+        for (size_t i = 0; i < sizes.size(); ++i) {
+            percent_.emplace(names[i], total == 0 ? 0 : static_cast<int>(before * 100 / total));
+            before += sizes[i];
+        }
+    }
+    int Percent(const std::string& name) const {
+        auto it = percent_.find(name);
+        return it == percent_.end() ? 0 : it->second;
+    }
+
+private:
+    std::map<std::string, int> percent_;
+};
+
+struct WriteContext {
+    const ProgressByName* percents;
+    const CabProgress* progress;
+};
+
+gboolean OnFileWritten(GCabFile* file, gpointer data) {
+    auto* ctx = static_cast<WriteContext*>(data);
+    const std::string name = gcab_file_get_name(file);
+    if (*ctx->progress) (*ctx->progress)(name, ctx->percents->Percent(name));
+    return TRUE;
+}
+
+struct ExtractContext {
+    std::string dest;
+    const ProgressByName* percents;
+    const CabProgress* progress;
+    std::vector<std::string> refused;
+};
+
+bool IsLink(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// No folder on the way to the entry, nor the entry itself, may be a symbolic link: the data
+// would land wherever the link points.
+bool PassesThroughLink(const std::string& dest, const std::string& rel) {
+    std::string path = dest;
+    size_t start = 0;
+    while (true) {
+        const size_t slash = rel.find('/', start);
+        path += "/" + rel.substr(start, slash - start);
+        if (IsLink(path)) return true;
+        if (slash == std::string::npos) return false;
+        start = slash + 1;
+    }
+}
+
+gboolean OnFileExtracting(GCabFile* file, gpointer data) {
+    auto* ctx = static_cast<ExtractContext*>(data);
+    const std::string name = gcab_file_get_name(file);
+    const std::string rel = SafeEntryPath(name);
+    if (rel.empty() || PassesThroughLink(ctx->dest, rel)) {
+        ctx->refused.push_back(name);
+        return FALSE;
+    }
+    gcab_file_set_extract_name(file, rel.c_str());
+    if (*ctx->progress) (*ctx->progress)(name, ctx->percents->Percent(name));
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<CabEntry> CollectCabEntries(const std::vector<std::string>& files,
+                                        const std::vector<std::string>& folders) {
+    std::vector<CabEntry> out;
+    for (const std::string& f : files) {
+        std::error_code ec;
+        if (!fs::is_regular_file(f, ec)) throw CabError("Not a readable file: " + f);
+        out.push_back({f, BaseName(f), SizeOf(f)});
+    }
+    for (const std::string& d : folders) {
+        std::error_code ec;
+        if (fs::is_symlink(d, ec) || !fs::is_directory(d, ec))
+            throw CabError("Not a readable folder: " + d);
+        CollectFolder(d, BaseName(d) == "/" ? std::string() : BaseName(d), out);
+    }
+    return out;
+}
+
+void BuildCab(const std::string& archivePath, const std::vector<CabEntry>& entries, CabKind kind,
+              const CabProgress& progress) {
+    uint64_t total = 0;
+    std::vector<uint64_t> sizes;
+    std::vector<std::string> names;
+    for (const CabEntry& e : entries) {
+        total += e.size;
+        sizes.push_back(e.size);
+        names.push_back(e.nameInside);
+    }
+    if (total > kCabMaxTotalBytes)
+        throw CabError("The selection holds " + std::to_string(total) +
+                       " bytes; an archive holds at most " + std::to_string(kCabMaxTotalBytes));
+
+    GPtr<GCabCabinet> cab(gcab_cabinet_new());
+    GPtr<GCabFolder> folder(gcab_folder_new(kind == CabKind::MsZip ? GCAB_COMPRESSION_MSZIP
+                                                                   : GCAB_COMPRESSION_NONE));
+    GError* error = nullptr;
+    for (const CabEntry& e : entries) {
+        GPtr<GFile> source(g_file_new_for_path(e.sourcePath.c_str()));
+        GPtr<GCabFile> file(gcab_file_new_with_file(e.nameInside.c_str(), source.get()));
+        if (!gcab_folder_add_file(folder.get(), file.get(), FALSE, nullptr, &error))
+            Fail("Unable to add " + e.sourcePath + " to the archive", error);
+    }
+    if (!gcab_cabinet_add_folder(cab.get(), folder.get(), &error))
+        Fail("Unable to start the archive", error);
+
+    GPtr<GFile> out(g_file_new_for_path(archivePath.c_str()));
+    GPtr<GFileOutputStream> stream(
+        g_file_replace(out.get(), nullptr, FALSE, G_FILE_CREATE_PRIVATE, nullptr, &error));
+    if (!stream) Fail("Unable to write " + archivePath, error);
+    const ProgressByName percents(sizes, names);
+    WriteContext ctx{&percents, &progress};
+    if (!gcab_cabinet_write(cab.get(), G_OUTPUT_STREAM(stream.get()), OnFileWritten, nullptr,
+                            &ctx, nullptr, &error))
+        Fail("Unable to write " + archivePath, error);
+    if (!g_output_stream_close(G_OUTPUT_STREAM(stream.get()), nullptr, &error))
+        Fail("Unable to write " + archivePath, error);
+}
+
+void ExtractCab(const std::string& archivePath, const std::string& destFolder,
+                const CabProgress& progress) {
+    GError* error = nullptr;
+    GPtr<GFile> in(g_file_new_for_path(archivePath.c_str()));
+    GPtr<GFileInputStream> stream(g_file_read(in.get(), nullptr, &error));
+    if (!stream) Fail("Unable to read " + archivePath, error);
+    GPtr<GCabCabinet> cab(gcab_cabinet_new());
+    if (!gcab_cabinet_load(cab.get(), G_INPUT_STREAM(stream.get()), nullptr, &error))
+        Fail(archivePath + " is not a readable archive", error);
+
+    std::vector<uint64_t> sizes;
+    std::vector<std::string> names;
+    GPtrArray* folders = gcab_cabinet_get_folders(cab.get());
+    for (guint i = 0; i < folders->len; ++i) {
+        auto* folder = static_cast<GCabFolder*>(g_ptr_array_index(folders, i));
+        GSList* files = gcab_folder_get_files(folder);
+        for (GSList* l = files; l != nullptr; l = l->next) {
+            auto* file = static_cast<GCabFile*>(l->data);
+            sizes.push_back(gcab_file_get_size(file));
+            names.push_back(gcab_file_get_name(file));
+        }
+        g_slist_free(files);
+    }
+
+    std::string dest = destFolder;
+    while (dest.size() > 1 && dest.back() == '/') dest.pop_back();
+    std::error_code ec;
+    fs::create_directories(dest, ec);
+    const ProgressByName percents(sizes, names);
+    ExtractContext ctx{dest, &percents, &progress, {}};
+    GPtr<GFile> target(g_file_new_for_path(dest.c_str()));
+    if (!gcab_cabinet_extract(cab.get(), target.get(), OnFileExtracting, nullptr, &ctx, nullptr,
+                              &error))
+        Fail("Unable to unpack " + archivePath + " into " + dest, error);
+    if (!ctx.refused.empty()) {
+        std::string text = "These entries of the archive were not written, since their names "
+                           "lead outside the destination folder:";
+        for (const std::string& name : ctx.refused) text += "\n" + name;
+        throw CabError(text);
+    }
+}
+
+std::string SafeEntryPath(const std::string& nameInside) {
+    std::string rel = nameInside;
+    std::replace(rel.begin(), rel.end(), '\\', '/');
+    if (rel.empty() || rel.front() == '/' || rel.find('\0') != std::string::npos) return "";
+    size_t start = 0;
+    while (true) {
+        const size_t slash = rel.find('/', start);
+        const std::string part = rel.substr(start, slash - start);
+        if (part.empty() || part == "." || part == "..") return "";
+        if (slash == std::string::npos) return rel;
+        start = slash + 1;
+    }
+}
+
+}  // namespace kb::platform

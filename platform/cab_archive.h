@@ -1,0 +1,61 @@
+#pragma once
+// CAB archives, built and unpacked through GCab. The split side gathers or compresses a
+// selection into one archive; the join side unpacks the archive a set carried into the chosen
+// destination. Both calls block the calling thread for the whole archive, so a window runs
+// them on a worker thread; the progress callback is called on that thread.
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kb::platform {
+
+// Any failure of building or unpacking an archive; what() says what and where.
+class CabError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// How the data is stored: the values of the series' compression identifier.
+enum class CabKind : int32_t { Stored = 1, MsZip = 2 };
+
+// One file to store: where it is read from and the name it gets inside the archive ("\"
+// between folders, as archives name them).
+struct CabEntry {
+    std::string sourcePath;
+    std::string nameInside;
+    uint64_t size = 0;
+};
+
+// Entry name and whole percent of the archive's data done when that entry starts (0..100).
+using CabProgress = std::function<void(const std::string& name, int percent)>;
+
+// GCab writes one folder with a 16-bit block count, so more than this much input gives a
+// broken archive without an error.
+inline constexpr uint64_t kCabMaxTotalBytes = 2147450880ULL;
+
+// The entries for a selection: each file under its own name, each folder under its own name
+// with everything it holds below it. Symbolic links to folders are not followed; FIFOs,
+// devices and sockets are left out. A file or folder that cannot be read raises CabError.
+std::vector<CabEntry> CollectCabEntries(const std::vector<std::string>& files,
+                                        const std::vector<std::string>& folders);
+
+// Writes the archive (replacing the file at archivePath). Raises CabError when the entries
+// hold more than kCabMaxTotalBytes (before anything is written), when two entries share a
+// name, or when GCab fails.
+void BuildCab(const std::string& archivePath, const std::vector<CabEntry>& entries, CabKind kind,
+              const CabProgress& progress = {});
+
+// Unpacks every entry into destFolder, "\" in names becoming "/". Entries whose names are
+// absolute, hold "..", or would be written through a symbolic link are left out; they are
+// reported by a CabError after the other entries are written. Other failures raise CabError.
+void ExtractCab(const std::string& archivePath, const std::string& destFolder,
+                const CabProgress& progress = {});
+
+// The relative path an entry name unpacks to, or "" when the name is unsafe: empty, absolute,
+// or holding an empty, "." or ".." component.
+std::string SafeEntryPath(const std::string& nameInside);
+
+}  // namespace kb::platform

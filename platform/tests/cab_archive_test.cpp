@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/core/testing/temp_folder.h"
+#include "platform/cab_archive.h"
+
+namespace kb::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using kb::testing::ReadAll;
+using kb::testing::TempFolder;
+
+// A selection with a nested tree, an empty file and the kinds of entry an archive must not
+// take: a FIFO and a link to a folder outside.
+struct Selection {
+    TempFolder src;
+    TempFolder outside;
+    std::string single, tree;
+    Selection() {
+        single = src.Write("single.bin", kb::testing::RandomBytes(300000, 3));
+        tree = src.File("tree");
+        fs::create_directories(tree + "/sub/deeper");
+        src.Write("tree/top.txt", "top level\n");
+        src.Write("tree/sub/deeper/data.bin", kb::testing::RandomBytes(70000, 4));
+        src.Write("tree/sub/empty.txt", "");
+        mkfifo((tree + "/pipe").c_str(), 0600);
+        outside.Write("secret.txt", "must not be gathered");
+        fs::create_directory_symlink(outside.Path(), tree + "/linked");
+    }
+};
+
+std::vector<std::string> Names(const std::vector<CabEntry>& entries) {
+    std::vector<std::string> names;
+    for (const CabEntry& e : entries) names.push_back(e.nameInside);
+    return names;
+}
+
+TEST(CabArchive, GathersAndCompressesASelectionThatUnpacksToTheSameTree) {
+    Selection sel;
+    const std::vector<CabEntry> entries = CollectCabEntries({sel.single}, {sel.tree});
+    EXPECT_EQ(Names(entries),
+              (std::vector<std::string>{"single.bin", "tree\\sub\\deeper\\data.bin",
+                                        "tree\\sub\\empty.txt", "tree\\top.txt"}));
+    for (CabKind kind : {CabKind::Stored, CabKind::MsZip}) {
+        TempFolder work;
+        const std::string cab = work.File("out.cab");
+        std::vector<std::pair<std::string, int>> seen;
+        BuildCab(cab, entries, kind, [&](const std::string& n, int p) { seen.emplace_back(n, p); });
+        ASSERT_EQ(seen.size(), entries.size());
+        EXPECT_EQ(seen.front().second, 0);
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(),
+                                   [](auto& a, auto& b) { return a.second < b.second; }));
+        EXPECT_EQ(std::system(("cabextract -q -t '" + cab + "' >/dev/null").c_str()), 0);
+        EXPECT_EQ(fs::status(cab).permissions() & fs::perms::others_read, fs::perms::none);
+
+        const std::string dest = work.File("dest");
+        int calls = 0;
+        ExtractCab(cab, dest, [&](const std::string&, int p) {
+            EXPECT_GE(p, 0);
+            EXPECT_LE(p, 100);
+            ++calls;
+        });
+        EXPECT_EQ(calls, 4);
+        EXPECT_EQ(ReadAll(dest + "/single.bin"), ReadAll(sel.single));
+        EXPECT_EQ(ReadAll(dest + "/tree/sub/deeper/data.bin"),
+                  ReadAll(sel.tree + "/sub/deeper/data.bin"));
+        EXPECT_EQ(ReadAll(dest + "/tree/top.txt"), "top level\n");
+        EXPECT_TRUE(fs::is_regular_file(dest + "/tree/sub/empty.txt"));
+        EXPECT_FALSE(fs::exists(dest + "/tree/linked"));
+        EXPECT_FALSE(fs::exists(dest + "/tree/pipe"));
+    }
+}
+
+TEST(CabArchive, UnpacksAnArchiveMadeByTheGcabTool) {
+    TempFolder work;
+    work.Write("in/a.txt", "alpha\n");
+    work.Write("in/dir/b.bin", kb::testing::RandomBytes(50000, 9));
+    const std::string cab = work.File("tool.cab");
+    ASSERT_EQ(std::system(("cd '" + work.Path() + "/in' && gcab -c -z '" + cab +
+                           "' a.txt dir/b.bin")
+                              .c_str()),
+              0);
+    ExtractCab(cab, work.File("dest"));
+    EXPECT_EQ(ReadAll(work.File("dest/a.txt")), "alpha\n");
+    EXPECT_EQ(ReadAll(work.File("dest/dir/b.bin")), ReadAll(work.File("in/dir/b.bin")));
+}
+
+TEST(CabArchive, EntriesLeadingOutsideTheDestinationAreNotWritten) {
+    TempFolder work, outside;
+    const std::string data = work.Write("data.txt", "payload");
+    const std::string cab = work.File("evil.cab");
+    BuildCab(cab,
+             {{data, "..\\up.txt", 7}, {data, "\\abs.txt", 7}, {data, "link\\through.txt", 7},
+              {data, "a\\..\\..\\up2.txt", 7}, {data, "ok\\fine.txt", 7}},
+             CabKind::Stored);
+    const std::string dest = work.File("dest");
+    fs::create_directories(dest);
+    fs::create_directory_symlink(outside.Path(), dest + "/link");
+    try {
+        ExtractCab(cab, dest);
+        ADD_FAILURE() << "unsafe entries passed";
+    } catch (const CabError& e) {
+        const std::string what = e.what();
+        for (const char* name : {"..\\up.txt", "\\abs.txt", "link\\through.txt"})
+            EXPECT_NE(what.find(name), std::string::npos) << what;
+    }
+    EXPECT_EQ(ReadAll(dest + "/ok/fine.txt"), "payload");
+    EXPECT_FALSE(fs::exists(work.File("up.txt")));
+    EXPECT_FALSE(fs::exists(outside.File("through.txt")));
+    EXPECT_FALSE(fs::exists("/abs.txt"));
+}
+
+TEST(CabArchive, SafeEntryPathsAndTheSizeLimit) {
+    EXPECT_EQ(SafeEntryPath("a\\b\\c.txt"), "a/b/c.txt");
+    for (const char* bad : {"", "/x", "\\x", "a\\..\\b", "..", "a\\\\b", "a\\.\\b", "a\\"})
+        EXPECT_EQ(SafeEntryPath(bad), "") << bad;
+
+    TempFolder work;
+    const std::string data = work.Write("d", "x");
+    const std::string cab = work.File("big.cab");
+    EXPECT_THROW(BuildCab(cab, {{data, "a", kCabMaxTotalBytes}, {data, "b", 1}}, CabKind::Stored),
+                 CabError);
+    EXPECT_FALSE(fs::exists(cab));
+    EXPECT_THROW(BuildCab(cab, {{data, "same", 1}, {data, "same", 1}}, CabKind::Stored),
+                 CabError);
+    EXPECT_THROW(ExtractCab(data, work.File("out")), CabError);
+}
+
+}  // namespace
+}  // namespace kb::platform
