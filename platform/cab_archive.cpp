@@ -113,7 +113,8 @@ bool PassesThroughLink(const std::string& dest, const std::string& rel) {
     size_t start = 0;
     while (true) {
         const size_t slash = rel.find('/', start);
-        path += "/" + rel.substr(start, slash - start);
+        path += '/';
+        path.append(rel, start, slash == std::string::npos ? std::string::npos : slash - start);
         if (IsLink(path)) return true;
         if (slash == std::string::npos) return false;
         start = slash + 1;

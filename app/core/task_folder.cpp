@@ -35,7 +35,7 @@ std::string UserTasksFolder() { return Join(UserDataFolder(), kTasks); }
 }  // namespace
 
 std::string UserDataFolder() {
-    // The base directory specification ignores a relative value.
+    // The XDG base directory rules ignore a relative value.
     const char* data = std::getenv("XDG_DATA_HOME");
     if (data && data[0] == '/') return Join(WithoutTrailingSlash(data), "Kestrelbinder");
     std::string home;
