@@ -7,18 +7,24 @@
 #include <QPixmap>
 #include <QTabBar>
 #include <QTextBrowser>
+#include <QTreeWidget>
+#include <QPushButton>
+#include <QSlider>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "app/core/testing/scripted_dialogs.h"
 #include "app/ui/frm_about.h"
 #include "app/ui/frm_main.h"
 #include "app/ui/frm_splash.h"
+#include "app/ui/front_page.h"
 #include "app/ui/help.h"
 #include "app/ui/qt_prompter.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
+#include "app/ui/options/plugin_man_frame.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/ui_fixture.h"
 #include "app/ui/uc_progress_panel.h"
@@ -109,6 +115,33 @@ TEST_F(RenderTest, SplitterWizardStages) {
         flow.cmdSplitWizNext_Click();
     });
     Save(w, "split-stage-2-source-multi");
+    w.hide();
+}
+
+TEST_F(RenderTest, FrontPageTasksOptionsAndPluginManager) {
+    home.Write("Unfinished Tasks/holiday video.uft", std::string("\x01\x00task", 6));
+    home.Write("Unfinished Tasks/backup of photos.uft", std::string("\x02\x00task", 6));
+    PluginList.Add(1, PluginRow{"TEA Encryption", "Padlock", "/opt/libTea.so", "Encryptor",
+                                "Excellent", "CompatExcellent", 0, true});
+    PluginList.Add(2, PluginRow{"Script maker", "Scriptpad", "/opt/libScript.so", "Script generator",
+                                "Conflict", "Conflict", 10, false});
+    frmMain w;
+    w.Front().WelcomeTabs_->setCurrentIndex(1);
+    Save(w, "front-unfinished-tasks");
+    w.SelectTab("Options");
+    OptGenFrame* gen = w.Options().fOptGen_;
+    {
+        testing::ScriptedDialogs dialogs;
+        dialogs.ChooseFolder("/home/user/Documents").ChooseFolder("/media/usb-stick");
+        gen->cmdOptGenDirSourceSet_->click();
+        gen->cmdOptGenDirDestSet_->click();
+    }
+    gen->sldOptGenSegSize_->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    Save(w, "options-general");
+    w.Options().OptTabs_->setCurrentIndex(1);
+    PluginManFrame* manager = w.Options().fPluginMan_;
+    manager->PluginList_->setCurrentItem(manager->PluginList_->topLevelItem(1));
+    Save(w, "options-plugin-manager");
     w.hide();
 }
 
