@@ -4,9 +4,11 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <QTextBrowser>
 
 #include "app/core/active_splitter.h"
 #include "app/ui/front_page.h"
+#include "app/ui/help.h"
 #include "app/ui/frm_main.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/assembler_fixture.h"
@@ -146,6 +148,12 @@ TEST_F(FrontPageTest, ListsTasksOfBothKindsBelowTheProgramFolderAndTheUsersFolde
                                                 "split job|SplitDoc"}));
     EXPECT_TRUE(Page().cmdWelcomeOK_->isEnabled());
     EXPECT_NE(Page().lvStartupTasks_->currentItem(), nullptr);
+
+    // Help opens the contents in the help window.
+    QTest::mouseClick(Page().cmdWelcomeHelp_, Qt::LeftButton);
+    ASSERT_NE(HelpWindow(), nullptr);
+    EXPECT_TRUE(HelpWindow()->toPlainText().contains("index.html"));
+    delete HelpWindow();
 }
 
 TEST_F(FrontPageTest, NewTasksAskBeforeAbandoningAWizardInUse) {
