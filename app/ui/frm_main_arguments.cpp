@@ -94,8 +94,12 @@ void frmMain::SplitArguments(const std::vector<std::string>& items) {
     for (const std::string& item : items) AddSplitArgument(multi, item);
 }
 
-// Seam: the multi-file list's command-line adds (an existing file as a file row, anything else
-// as a folder row) take each item here once that list has them.
-void frmMain::AddSplitArgument(SplitStageSourceMulti& /*multi*/, const std::string& /*item*/) {}
+// An existing file joins the list as Add File adds it; anything else is taken as a folder.
+void frmMain::AddSplitArgument(SplitStageSourceMulti& multi, const std::string& item) {
+    if (FileExists(item))
+        multi.AddFileFromCommandLine(item);
+    else
+        multi.AddFolderFromCommandLine(item);
+}
 
 }  // namespace kb

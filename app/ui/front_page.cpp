@@ -47,6 +47,8 @@ FrontPage::FrontPage(QWidget* parent, ActiveSplitter& splitter, FrontPageHooks h
     lvStartupTasks_->setIconSize(QSize(48, 48));
     lvStartupTasks_->setGridSize(QSize(Twips(1500), Twips(1250)));
     lvStartupTasks_->setMovement(QListView::Static);
+    // The task rows carry nothing out to other programs.
+    lvStartupTasks_->setDragEnabled(false);
     lvStartupTasks_->setResizeMode(QListView::Adjust);
     lvStartupTasks_->setWordWrap(true);
     // A double click is the quickest way to start the task under the pointer.

@@ -1,11 +1,13 @@
 // The command line handed to the window at the end of start-up, in the forms a shell or the
 // context-menu extension gives it.
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include <filesystem>
 
 #include "app/ui/command_line.h"
 #include "app/ui/frm_main.h"
+#include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/splitter/split_stage_source_single.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/startup.h"
@@ -50,6 +52,40 @@ TEST_F(HandleArgumentsTest, OneFileOpensTheSingleFileStageWithItSelected) {
             EXPECT_TRUE(Wizard().cmdSplitWizNext_->isEnabled());
             EXPECT_EQ(Wizard().Flow().single.info.substr(0, path.size()), path);
         }
+    }
+}
+
+TEST_F(HandleArgumentsTest, FoldersAndSeveralFilesGoToTheMultiFileList) {
+    const std::string folder = work.Path() + "/Photos";
+    fs::create_directories(folder);
+    work.Write("Photos/a.jpg", "jpeg");
+    const std::string file = work.Write("notes.txt", "notes");
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {{folder, "-split"}, {folder}},
+        {{folder + "/", folder, "-split"}, {folder}},
+        {{file, folder, "-split"}, {"notes.txt", folder}},
+        {{folder, file}, {}},  // two items without a switch: the Assembler tab
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.size());
+        ScriptedPrompter p;
+        Run(c.args);
+        if (c.rows.empty()) {
+            EXPECT_EQ(window->SelectedTabKey(), "Assembler");
+            continue;
+        }
+        EXPECT_EQ(window->SelectedTabKey(), "Splitter");
+        SplitStageSourceMulti& multi = *Wizard().fSplitStageSelectSourceMulti_;
+        EXPECT_FALSE(multi.isHidden());
+        std::vector<std::string> rows;
+        for (int i = 0; i < multi.SplitList_->topLevelItemCount(); ++i)
+            rows.push_back(multi.SplitList_->topLevelItem(i)->text(0).toStdString());
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_TRUE(Wizard().cmdSplitWizNext_->isEnabled());
     }
 }
 

@@ -6,8 +6,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "app/core/active_splitter.h"
+#include "app/core/file_list.h"
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/scripted_dialogs.h"
 #include "app/core/testing/scripted_prompter.h"
@@ -21,6 +24,8 @@ namespace kb::testing {
 class FakeMulti : public SplitMultiSource {
 public:
     int RowCount() const override { return rows; }
+    const FileList& SplitFiles() const override { return files; }
+    std::vector<std::string> SplitFolders() const override { return folders; }
     std::string SeriesName() const override { return "Series"; }
     bool FolderSizesStale() const override { return true; }
     void SetSeriesNameTag(const std::string& t) override { tag = t; }
@@ -30,6 +35,8 @@ public:
     }
     void SetAddFileStart(const std::string& f) override { addFileStart = f; }
     int rows = 0;
+    FileList files;
+    std::vector<std::string> folders;
     int removeAlls = 0;
     std::string tag;
     std::string addFileStart;
