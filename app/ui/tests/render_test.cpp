@@ -16,12 +16,15 @@
 #include <filesystem>
 
 #include "app/core/testing/scripted_dialogs.h"
+#include "app/core/active_splitter.h"
+#include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/frm_about.h"
 #include "app/ui/frm_main.h"
 #include "app/ui/frm_splash.h"
 #include "app/ui/front_page.h"
 #include "app/ui/help.h"
 #include "app/ui/qt_prompter.h"
+#include "app/ui/startup.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
 #include "app/ui/options/plugin_man_frame.h"
@@ -143,6 +146,32 @@ TEST_F(RenderTest, FrontPageTasksOptionsAndPluginManager) {
     manager->PluginList_->setCurrentItem(manager->PluginList_->topLevelItem(1));
     Save(w, "options-plugin-manager");
     w.hide();
+}
+
+// The program started as the file manager's context menu starts it.
+TEST_F(RenderTest, StartedWithACommandLine) {
+    testing::TempFolder data;
+    const std::string file = data.Write("holiday video.mkv", std::string(300000, 'v'));
+    {
+        auto w = Main(CommandLineOf({file, "-split"}), 0);
+        EXPECT_EQ(w->SelectedTabKey(), "Splitter");
+        EXPECT_EQ(w->SplitterWizard().Flow().SingleSourcePath(), file);
+        Save(*w, "start-split");
+        w->close();
+    }
+    ActiveSplitter s;
+    s.SetBigFile(file);
+    s.FilenameToStore = "holiday video.mkv";
+    s.SetDestinationFolder(data.Path());
+    s.SetFragmentSize(int64_t{100000});
+    s.SegmentSize = 65536;
+    ASSERT_EQ(s.Split(), 1);
+    auto w = Main(CommandLineOf({data.File("holiday video.001"), "-assemble"}), 0);
+    EXPECT_EQ(w->SelectedTabKey(), "Assembler");
+    EXPECT_NE(w->fAssPanel()->CurrentSetInfo().find("First of 4 total pieces"), std::string::npos)
+        << w->fAssPanel()->CurrentSetInfo();
+    Save(*w, "start-assemble");
+    w->close();
 }
 
 TEST_F(RenderTest, SplashTextsKeepClearOfTheSweepOfPieces) {
