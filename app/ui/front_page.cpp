@@ -51,8 +51,6 @@ FrontPage::FrontPage(QWidget* parent, ActiveSplitter& splitter, FrontPageHooks h
     lvStartupTasks_->setDragEnabled(false);
     lvStartupTasks_->setResizeMode(QListView::Adjust);
     lvStartupTasks_->setWordWrap(true);
-    // A double click is the quickest way to start the task under the pointer.
-    connect(lvStartupTasks_, &QListWidget::itemActivated, this, [this] { cmdWelcomeOK_Click(); });
     auto* tasks = new QVBoxLayout;
     tasks->setSpacing(0);
     tasks->addWidget(WelcomeTabs_);
