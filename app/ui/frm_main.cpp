@@ -159,7 +159,6 @@ void frmMain::SetSplitBusy(bool busy) {
 
 ucProgressPanel* frmMain::fSptProgPan() { return fSplitPanel_->fSptProgPan_; }
 
-
 std::string frmMain::SelectedTabKey() const {
     return Tabs_->tabData(Tabs_->currentIndex()).toString().toStdString();
 }
