@@ -21,7 +21,9 @@
 #include "app/pluginhost/plugin_sys.h"
 #include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/frm_about.h"
+#include "app/ui/front_page.h"
 #include "app/ui/main_window_messages.h"
+#include "app/ui/options/general_options_flow.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
@@ -95,7 +97,7 @@ void frmMain::Form_Load() {
     FormLoading = true;
     BuildWindow();
     resize(Twips(10000), Twips(5790));
-    lblVersion_->setText(QString::fromStdString("Version " + VersionText()));
+    fWelcome_->lblVersion_->setText(QString::fromStdString("Version " + VersionText()));
     if (!tips_) tips_ = std::make_unique<TipOfTheDay>();
     lblTipContent_->setText(QString::fromStdString(tips_->NextTip()));
     helpFile_ = platform::ProgramFolder();
@@ -118,18 +120,22 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::cmdOptGenCancel_Click() {
-    const bool kept = FormLoading;
-    FormLoading = true;
-    cmdOptGenReset_Click();
-    FormLoading = kept;
-    // The general options page loads the stored default folders and segment size here.
+    // Reverting resets first, and that first use of a control loads the window.
+    EnsureLoaded();
+    fOptPanel_->General().cmdOptGenCancel_Click();
 }
 
 void frmMain::cmdOptGenReset_Click() {
     EnsureLoaded();
-    // The general options page puts back its defaults here (slider 8, no default folders,
-    // 262144-byte segments for the splitter and the assembler panel), with its message unless
-    // FormLoading.
+    fOptPanel_->General().cmdOptGenReset_Click();
+}
+
+void frmMain::ApplySegmentSize(int32_t bytes) {
+    if (bytes > 0) pendingSegment_ = bytes;
+    if (SplitBusy || AssembleBusy || pendingSegment_ == 0 || fAssPanel_ == nullptr) return;
+    splitter_->SegmentSize = pendingSegment_;
+    fAssPanel_->SetSegmentSize(splitter_->SegmentSize);
+    pendingSegment_ = 0;
 }
 
 void frmMain::cmdSplitWizReset_Click() {
@@ -143,17 +149,15 @@ void frmMain::SplitFromWizard() {
 
 void frmMain::SetSplitBusy(bool busy) {
     SplitBusy = busy;
-    if (busy)
+    if (busy) {
         setCursor(Qt::WaitCursor);
-    else
+    } else {
         unsetCursor();
+        ApplySegmentSize(0);
+    }
 }
 
 ucProgressPanel* frmMain::fSptProgPan() { return fSplitPanel_->fSptProgPan_; }
-
-void frmMain::HandleArguments() {
-    // The command-line handling reads the arguments here.
-}
 
 std::string frmMain::SelectedTabKey() const {
     return Tabs_->tabData(Tabs_->currentIndex()).toString().toStdString();

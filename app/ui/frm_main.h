@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/ui/common/widgets.h"
 
@@ -23,8 +24,10 @@ class QTabBar;
 namespace kb {
 
 class ActiveSplitter;
+class FrontPage;
 class MainWindowMessages;
 class OptionsPage;
+class SplitStageSourceMulti;
 class SplitWizard;
 class TipOfTheDay;
 class ucAssembler;
@@ -40,8 +43,7 @@ public:
     // The window object's final release: every plug-in slot is unloaded.
     ~frmMain() override;
 
-    // Hands the command line to the window. Reading it comes with the command-line handling;
-    // until then this does nothing.
+    // Hands the program's command line to the wizards, once, at the end of start-up.
     void HandleArguments();
 
     // Selects the tab of a key ("Frontpage", "Splitter", "Assembler", "Options"), which runs
@@ -66,6 +68,7 @@ public:
     ActiveSplitter& Splitter() { return *splitter_; }
     SplitWizard& SplitterWizard() { return *fSplitPanel_; }
     OptionsPage& Options() { return *fOptPanel_; }
+    FrontPage& Front() { return *fWelcome_; }
     ucProgressPanel* fSptProgPan();
     ucAssembler* fAssPanel() { return fAssPanel_; }
     // The program's help file.
@@ -90,6 +93,19 @@ private:
     // Runs the split the wizard's stages set up; the split run fills it in.
     void SplitFromWizard();
     void SetSplitBusy(bool busy);
+    // A new segment size reaches the splitter and the assembler wizard; while either works it
+    // waits until both are idle, so that a running split or join keeps its size.
+    void ApplySegmentSize(int32_t bytes);
+    // Around a split resumed from the front page: the window locked, the progress panel in
+    // the wizard's place; unlocked, the wizard reset and the front page shown again.
+    void LockForResumedSplit(bool locked);
+    // Runs the split the splitter took over from a task file.
+    void ResumeSplit(const std::string& path);
+
+    // The command line's split hand-over: one file to the single-file stage, anything else to
+    // the multi-file list.
+    void SplitArguments(const std::vector<std::string>& items);
+    void AddSplitArgument(SplitStageSourceMulti& multi, const std::string& item);
 
     void cmdTipNext_Click();
     void cmdTipPrevious_Click();
@@ -98,6 +114,8 @@ private:
     void BuildWindow();
     QWidget* BuildFrontPage();
     QWidget* BuildSplitterPage();
+    // Right-click help for the controls that offer it.
+    void GiveWhatsThisTopics(SplitWizard& wizard);
     ucAssembler* BuildAssemblerPage();
 
     bool loaded_ = false;
@@ -108,18 +126,16 @@ private:
     MainWindowMessages* messages_ = nullptr;
 
     QTabBar* Tabs_ = nullptr;
-    QFrame* fWelcome_ = nullptr;
+    FrontPage* fWelcome_ = nullptr;
     SplitWizard* fSplitPanel_ = nullptr;
     ucAssembler* fAssPanel_ = nullptr;
     // A close answered with OK while a join ran happens once it has stopped.
     bool closeWhenIdle_ = false;
+    // The segment size last chosen on the options page (0: none waiting).
+    int32_t pendingSegment_ = 0;
     OptionsPage* fOptPanel_ = nullptr;
 
-    QLabel* lblVersion_ = nullptr;
     QLabel* lblTipContent_ = nullptr;
-    QTabBar* WelcomeTabs_ = nullptr;
-    QListWidget* lvStartupTasks_ = nullptr;
-    QPushButton* cmdWelcomeOK_ = nullptr;
 };
 
 }  // namespace kb

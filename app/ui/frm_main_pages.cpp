@@ -11,16 +11,27 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
+#include <QToolButton>
+#include <QCheckBox>
 #include <QTabBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "app/ui/assembler/uc_assembler.h"
+#include "app/ui/common/whats_this.h"
 #include "app/ui/common/widgets.h"
 #include "app/ui/frm_main.h"
+#include "app/ui/front_page.h"
 #include "app/ui/icons.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
+#include "app/ui/splitter/split_stage_cmp_enc.h"
+#include "app/ui/splitter/split_stage_frag_size.h"
+#include "app/ui/splitter/split_stage_intro.h"
+#include "app/ui/splitter/split_stage_sel_dest.h"
+#include "app/ui/splitter/split_stage_source_multi.h"
+#include "app/ui/splitter/split_stage_source_single.h"
 #include "app/ui/splitter/split_wizard.h"
 
 namespace kb {
@@ -46,9 +57,10 @@ void frmMain::BuildWindow() {
     auto* pages = new QWidget(this);
     pages->setObjectName("pages");
     QGridLayout* grid = Stack(pages);
-    fWelcome_ = static_cast<QFrame*>(BuildFrontPage());
+    fWelcome_ = static_cast<FrontPage*>(BuildFrontPage());
     // The splitter wizard reads the options page's default folders.
     fOptPanel_ = new OptionsPage(this);
+    fOptPanel_->Attach([this](int32_t bytes) { ApplySegmentSize(bytes); }, FormLoading);
     fSplitPanel_ = static_cast<SplitWizard*>(BuildSplitterPage());
     fAssPanel_ = BuildAssemblerPage();
     for (QWidget* page : {static_cast<QWidget*>(fWelcome_), static_cast<QWidget*>(fSplitPanel_),
@@ -78,98 +90,20 @@ void frmMain::BuildWindow() {
 }
 
 QWidget* frmMain::BuildFrontPage() {
-    QFrame* page = Frame(this, "fWelcome");
-    auto* welcome = Heading(page, "lblWelcomeMessage",
-                            "Welcome to Kestrelbinder 2003! Please select the task you would like "
-                            "to perform and click OK...",
-                            1.1);
-
-    // The tip box.
-    auto* picTip = Named<QFrame>(page, "picTip");
-    picTip->setStyleSheet("QFrame#picTip { background: #fffbe6; border: 1px solid #e8d9a0; "
-                          "border-radius: 6px; }");
-    auto* imgTip = Named<QLabel>(picTip, "imgTip");
-    imgTip->setPixmap(icons::Pixmap(icons::Kind::Tip, 40));
-    auto* tipHeader = Heading(picTip, "lblTipHeader", "Tip of the Day!", 1.1);
-    lblTipContent_ = Named<QLabel>(picTip, "lblTipContent");
-    lblTipContent_->setWordWrap(true);
-    lblTipContent_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    auto* previous = Named<QPushButton>(picTip, "cmdTipPrevious", "Previous tip");
-    auto* next = Named<QPushButton>(picTip, "cmdTipNext", "Next tip");
-    connect(previous, &QPushButton::clicked, this, &frmMain::cmdTipPrevious_Click);
-    connect(next, &QPushButton::clicked, this, &frmMain::cmdTipNext_Click);
-    auto* tipTitle = new QHBoxLayout;
-    tipTitle->addWidget(imgTip);
-    tipTitle->addWidget(tipHeader, 1);
-    auto* tipButtons = new QHBoxLayout;
-    tipButtons->addStretch(1);
-    tipButtons->addWidget(previous);
-    tipButtons->addWidget(next);
-    auto* tipBox = new QVBoxLayout(picTip);
-    tipBox->setContentsMargins(12, 10, 12, 10);
-    tipBox->addLayout(tipTitle);
-    tipBox->addWidget(lblTipContent_, 1);
-    tipBox->addLayout(tipButtons);
-
-    // The task lists.
-    WelcomeTabs_ = Named<QTabBar>(page, "WelcomeTabs");
-    WelcomeTabs_->addTab("New Task");
-    WelcomeTabs_->setTabData(0, QString("New"));
-    WelcomeTabs_->addTab("Unfinished Tasks");
-    WelcomeTabs_->setTabData(1, QString("Existing"));
-    WelcomeTabs_->setDrawBase(false);
-    connect(WelcomeTabs_, &QTabBar::currentChanged, this, [this](int) { WelcomeTabs_Click(); });
-    lvStartupTasks_ = Named<QListWidget>(page, "lvStartupTasks");
-    lvStartupTasks_->setViewMode(QListView::IconMode);
-    lvStartupTasks_->setIconSize(QSize(48, 48));
-    lvStartupTasks_->setGridSize(QSize(Twips(1500), Twips(1250)));
-    lvStartupTasks_->setMovement(QListView::Static);
-    // The task rows carry nothing out to other programs.
-    lvStartupTasks_->setDragEnabled(false);
-    lvStartupTasks_->setResizeMode(QListView::Adjust);
-    lvStartupTasks_->setWordWrap(true);
-    auto* tasks = new QVBoxLayout;
-    tasks->setSpacing(0);
-    tasks->addWidget(WelcomeTabs_);
-    tasks->addWidget(lvStartupTasks_, 1);
-
-    auto* middle = new QHBoxLayout;
-    middle->setSpacing(Twips(180));
-    middle->addWidget(picTip, 5);
-    middle->addLayout(tasks, 6);
-
-    // The foot: product, maker and version, and the page's buttons.
-    auto* product = Heading(page, "lblProductName", "Kestrelbinder", 1.0);
-    auto* year = Named<QLabel>(page, "lblYear", "2003");
-    year->setStyleSheet("color: #2f7fd8; font-weight: bold;");
-    auto* maker = Named<QLabel>(page, "lblCompanyName", "Tarnwolde");
-    lblVersion_ = Named<QLabel>(page, "lblVersion");
-    lblVersion_->setStyleSheet("color: #5a6b7d;");
-    auto* about = Named<QPushButton>(page, "cmdAbout", "About");
-    auto* help = Named<QPushButton>(page, "cmdWelcomeHelp", "Help");
-    cmdWelcomeOK_ = Named<QPushButton>(page, "cmdWelcomeOK", "OK");
-    cmdWelcomeOK_->setDefault(true);
-    cmdWelcomeOK_->setMinimumWidth(Twips(1100));
-    connect(about, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
-    auto* foot = new QHBoxLayout;
-    foot->addWidget(product);
-    foot->addWidget(year);
-    foot->addSpacing(8);
-    foot->addWidget(maker);
-    foot->addSpacing(8);
-    foot->addWidget(lblVersion_);
-    foot->addStretch(1);
-    foot->addWidget(about);
-    foot->addWidget(help);
-    foot->addWidget(cmdWelcomeOK_);
-
-    auto* all = new QVBoxLayout(page);
-    all->setContentsMargins(Twips(120), Twips(60), Twips(120), 0);
-    all->addWidget(welcome);
-    all->addSpacing(Twips(60));
-    all->addLayout(middle, 1);
-    all->addSpacing(Twips(60));
-    all->addLayout(foot);
+    FrontPageHooks hooks;
+    hooks.splitWizInUse = [this] { return fSplitPanel_->Flow().SplitWizInUse; };
+    hooks.resetSplitWizard = [this] { cmdSplitWizReset_Click(); };
+    hooks.assemblerWizardUsed = [this] { return fAssPanel_->WizardUsed(); };
+    hooks.resetAssembler = [this] { fAssPanel_->cmdReset_Click(); };
+    hooks.selectTab = [this](const std::string& key) { SelectTab(key); };
+    hooks.lockForResumedSplit = [this](bool locked) { LockForResumedSplit(locked); };
+    hooks.runResumedSplit = [this](const std::string& path) { ResumeSplit(path); };
+    hooks.resumeAssemble = [this](const std::string& path) { return fAssPanel_->ResumeFrom(path); };
+    auto* page = new FrontPage(this, *splitter_, std::move(hooks));
+    lblTipContent_ = page->lblTipContent_;
+    connect(page->cmdTipPrevious_, &QPushButton::clicked, this, &frmMain::cmdTipPrevious_Click);
+    connect(page->cmdTipNext_, &QPushButton::clicked, this, &frmMain::cmdTipNext_Click);
+    connect(page->cmdAbout_, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     return page;
 }
 
@@ -185,7 +119,31 @@ QWidget* frmMain::BuildSplitterPage() {
     hooks.splitFromWizard = [this] { SplitFromWizard(); };
     hooks.selectFrontPage = [this] { SelectTab("Frontpage"); };
     hooks.setBusy = [this](bool busy) { SetSplitBusy(busy); };
-    return new SplitWizard(this, *splitter_, std::move(hooks));
+    auto* wizard = new SplitWizard(this, *splitter_, std::move(hooks));
+    GiveWhatsThisTopics(*wizard);
+    return wizard;
+}
+
+void frmMain::GiveWhatsThisTopics(SplitWizard& w) {
+    const std::pair<QWidget*, int> topics[] = {
+        {w.fSplitStageSelDest_->chkUseFreespaceInstead_, 1001},
+        {w.fSplitStageSelDest_->cmdFragDestDesktop_, 1002},
+        {w.fSplitStageSelectSourceSingle_->cmdSingleSplitDesktop_, 1002},
+        {w.fSplitStageSelDest_->cmdFragDestMyDocs_, 1003},
+        {w.fSplitStageSelectSourceSingle_->cmdSingleSplitMyDocs_, 1003},
+        {w.fSplitStageSelDest_->cmdFragDestMkdir_, 1004},
+        {w.fSplitStageSelectSourceSingle_->cmdSingleSplitComDlg_, 1005},
+        {w.fSplitStageIntro_->optSplitSingleFile_, 1006},
+        {w.fSplitStageIntro_->optSplitMultiFile_, 1007},
+        {w.fSplitStageFragSize_->txtFragNamingTemplate_, 1013},
+        {w.fSplitStageSelectSourceMulti_->cmdfSplitPanelFileListSummaryCalcFolderSizes_, 1020},
+        {w.fSplitStageSelectSourceMulti_->cmdfSplitPanelFileItemDetailsCalcFolderSize_, 1021},
+        {w.fSplitStageCmpEnc_->optFileFormatting_[0], 1022},
+        {w.fSplitStageCmpEnc_->optFileFormatting_[1], 1023},
+        {w.fSplitStageCmpEnc_->chkUseCompression_, 1026},
+        {fOptPanel_->fOptGen_->sldOptGenSegSize_, 1027},
+    };
+    for (const auto& [control, topic] : topics) SetWhatsThisTopic(control, topic);
 }
 
 ucAssembler* frmMain::BuildAssemblerPage() {
@@ -194,29 +152,12 @@ ucAssembler* frmMain::BuildAssemblerPage() {
     page->onBusy = [this](bool busy) {
         AssembleBusy = busy;
         Tabs_->setEnabled(!busy);
+        if (!busy) ApplySegmentSize(0);
         if (!busy && closeWhenIdle_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     };
     return page;
 }
 
-void frmMain::WelcomeTabs_Click() {
-    lvStartupTasks_->clear();
-    if (WelcomeTabs_->tabData(WelcomeTabs_->currentIndex()).toString() == "New") {
-        struct Row {
-            const char* key;
-            const char* text;
-            icons::Kind icon;
-        };
-        for (const Row& r : {Row{"Split", "Split files", icons::Kind::Split},
-                             Row{"Assemble", "Assemble files", icons::Kind::Assemble},
-                             Row{"Configure", "Configure Kestrelbinder", icons::Kind::Configure}}) {
-            auto* item = new QListWidgetItem(icons::Icon(r.icon), r.text, lvStartupTasks_);
-            item->setData(Qt::UserRole, QString(r.key));
-        }
-        lvStartupTasks_->setCurrentRow(0);
-    }
-    // The unfinished tasks are listed here by the front page's own code.
-    cmdWelcomeOK_->setEnabled(lvStartupTasks_->count() > 0);
-}
+void frmMain::WelcomeTabs_Click() { fWelcome_->WelcomeTabs_Click(); }
 
 }  // namespace kb

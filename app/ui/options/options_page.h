@@ -3,10 +3,15 @@
 
 #include <QFrame>
 
+#include <cstdint>
+#include <functional>
+#include <memory>
+
 class QTabBar;
 
 namespace kb {
 
+class GeneralOptionsFlow;
 class OptGenFrame;
 class PluginManFrame;
 
@@ -15,6 +20,12 @@ class OptionsPage : public QFrame {
 
 public:
     explicit OptionsPage(QWidget* parent);
+    ~OptionsPage() override;
+
+    // Gives the general options their effect: applySegment receives every new segment size,
+    // formLoading is the window's flag that keeps Reset to defaults quiet.
+    void Attach(std::function<void(int32_t)> applySegment, bool& formLoading);
+    GeneralOptionsFlow& General() { return *general_; }
 
     QTabBar* OptTabs_ = nullptr;
     OptGenFrame* fOptGen_ = nullptr;
@@ -22,6 +33,13 @@ public:
 
 private:
     void OptTabs_Click();
+    void ConnectGeneral();
+    // Shows the general options' state on their frame.
+    void LoadGeneral();
+    void sldOptGenSegSize_Scroll();
+
+    std::unique_ptr<GeneralOptionsFlow> general_;
+    bool sliderActing_ = false;
 };
 
 }  // namespace kb

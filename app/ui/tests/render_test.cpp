@@ -9,20 +9,28 @@
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "app/core/testing/scripted_dialogs.h"
+#include "app/core/active_splitter.h"
+#include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/frm_about.h"
 #include "app/ui/frm_main.h"
 #include "app/ui/frm_splash.h"
 #include "app/ui/dialogs/frm_prework.h"
+#include "app/ui/front_page.h"
 #include "app/ui/help.h"
 #include "app/ui/qt_prompter.h"
+#include "app/ui/startup.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
 #include "app/ui/splitter/split_stage_source_multi.h"
+#include "app/ui/options/plugin_man_frame.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/ui_fixture.h"
 #include "app/ui/uc_progress_panel.h"
@@ -148,6 +156,59 @@ TEST_F(RenderTest, MultiFileSourceAndScanWindow) {
     Save(prework, "prework-cancel");
     prework.hide();
     w.hide();
+}
+
+TEST_F(RenderTest, FrontPageTasksOptionsAndPluginManager) {
+    home.Write("Unfinished Tasks/holiday video.uft", std::string("\x01\x00task", 6));
+    home.Write("Unfinished Tasks/backup of photos.uft", std::string("\x02\x00task", 6));
+    PluginList.Add(1, PluginRow{"TEA Encryption", "Padlock", "/opt/libTea.so", "Encryptor",
+                                "Excellent", "CompatExcellent", 0, true});
+    PluginList.Add(2, PluginRow{"Script maker", "Scriptpad", "/opt/libScript.so", "Script generator",
+                                "Conflict", "Conflict", 10, false});
+    frmMain w;
+    w.Front().WelcomeTabs_->setCurrentIndex(1);
+    Save(w, "front-unfinished-tasks");
+    w.SelectTab("Options");
+    OptGenFrame* gen = w.Options().fOptGen_;
+    {
+        testing::ScriptedDialogs dialogs;
+        dialogs.ChooseFolder("/home/user/Documents").ChooseFolder("/media/usb-stick");
+        gen->cmdOptGenDirSourceSet_->click();
+        gen->cmdOptGenDirDestSet_->click();
+    }
+    gen->sldOptGenSegSize_->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    Save(w, "options-general");
+    w.Options().OptTabs_->setCurrentIndex(1);
+    PluginManFrame* manager = w.Options().fPluginMan_;
+    manager->PluginList_->setCurrentItem(manager->PluginList_->topLevelItem(1));
+    Save(w, "options-plugin-manager");
+    w.hide();
+}
+
+// The program started as the file manager's context menu starts it.
+TEST_F(RenderTest, StartedWithACommandLine) {
+    testing::TempFolder data;
+    const std::string file = data.Write("holiday video.mkv", std::string(300000, 'v'));
+    {
+        auto w = Main(CommandLineOf({file, "-split"}), 0);
+        EXPECT_EQ(w->SelectedTabKey(), "Splitter");
+        EXPECT_EQ(w->SplitterWizard().Flow().SingleSourcePath(), file);
+        Save(*w, "start-split");
+        w->close();
+    }
+    ActiveSplitter s;
+    s.SetBigFile(file);
+    s.FilenameToStore = "holiday video.mkv";
+    s.SetDestinationFolder(data.Path());
+    s.SetFragmentSize(int64_t{100000});
+    s.SegmentSize = 65536;
+    ASSERT_EQ(s.Split(), 1);
+    auto w = Main(CommandLineOf({data.File("holiday video.001"), "-assemble"}), 0);
+    EXPECT_EQ(w->SelectedTabKey(), "Assembler");
+    EXPECT_NE(w->fAssPanel()->CurrentSetInfo().find("First of 4 total pieces"), std::string::npos)
+        << w->fAssPanel()->CurrentSetInfo();
+    Save(*w, "start-assemble");
+    w->close();
 }
 
 TEST_F(RenderTest, SplashTextsKeepClearOfTheSweepOfPieces) {

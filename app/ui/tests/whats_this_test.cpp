@@ -1,7 +1,11 @@
 // "What's This?" on a right click: the menu, the topic it opens, and nothing on other clicks.
 #include <QMenu>
 #include <QPushButton>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QRadioButton>
+#include <QSlider>
+#include <QToolButton>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -11,6 +15,16 @@
 #include <fstream>
 
 #include "app/ui/common/whats_this.h"
+#include "app/ui/frm_main.h"
+#include "app/ui/options/opt_gen_frame.h"
+#include "app/ui/options/options_page.h"
+#include "app/ui/splitter/split_stage_cmp_enc.h"
+#include "app/ui/splitter/split_stage_frag_size.h"
+#include "app/ui/splitter/split_stage_intro.h"
+#include "app/ui/splitter/split_stage_sel_dest.h"
+#include "app/ui/splitter/split_stage_source_multi.h"
+#include "app/ui/splitter/split_stage_source_single.h"
+#include "app/ui/splitter/split_wizard.h"
 #include "app/ui/help.h"
 #include "app/ui/tests/ui_fixture.h"
 
@@ -68,6 +82,36 @@ TEST_F(WhatsThisTest, RightClickOffersTheControlsTopic) {
     EXPECT_EQ(Shown(), "Topic 1002");
     QTest::mouseClick(bare, Qt::RightButton);
     EXPECT_EQ(Shown(), "Topic 1023");
+}
+
+// Every control that offers right-click help has its topic, and the topic is shipped.
+TEST_F(WhatsThisTest, TheWindowsControlsCarryTheirTopics) {
+    frmMain w;
+    SplitWizard& s = w.SplitterWizard();
+    const std::pair<QWidget*, int> expected[] = {
+        {s.fSplitStageSelDest_->chkUseFreespaceInstead_, 1001},
+        {s.fSplitStageSelDest_->cmdFragDestDesktop_, 1002},
+        {s.fSplitStageSelectSourceSingle_->cmdSingleSplitDesktop_, 1002},
+        {s.fSplitStageSelDest_->cmdFragDestMyDocs_, 1003},
+        {s.fSplitStageSelectSourceSingle_->cmdSingleSplitMyDocs_, 1003},
+        {s.fSplitStageSelDest_->cmdFragDestMkdir_, 1004},
+        {s.fSplitStageSelectSourceSingle_->cmdSingleSplitComDlg_, 1005},
+        {s.fSplitStageIntro_->optSplitSingleFile_, 1006},
+        {s.fSplitStageIntro_->optSplitMultiFile_, 1007},
+        {s.fSplitStageFragSize_->txtFragNamingTemplate_, 1013},
+        {s.fSplitStageSelectSourceMulti_->cmdfSplitPanelFileListSummaryCalcFolderSizes_, 1020},
+        {s.fSplitStageSelectSourceMulti_->cmdfSplitPanelFileItemDetailsCalcFolderSize_, 1021},
+        {s.fSplitStageCmpEnc_->optFileFormatting_[0], 1022},
+        {s.fSplitStageCmpEnc_->optFileFormatting_[1], 1023},
+        {s.fSplitStageCmpEnc_->chkUseCompression_, 1026},
+        {w.Options().fOptGen_->sldOptGenSegSize_, 1027},
+    };
+    for (const auto& [control, topic] : expected) {
+        EXPECT_EQ(WhatsThisTopic(control), topic) << control->objectName().toStdString();
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::string(KB_UI_BINARY_DIR) + "/bin/Help/" +
+                                                     std::to_string(topic) + ".html"))
+            << topic;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,300 @@
+// The front page as a user meets it: the two task lists, OK with its questions, and resuming
+// saved splits and assembles through the window's own wizards.
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "app/core/active_splitter.h"
+#include "app/ui/front_page.h"
+#include "app/ui/help.h"
+#include "app/ui/frm_main.h"
+#include "app/ui/splitter/split_wizard.h"
+#include "app/ui/tests/assembler_fixture.h"
+#include "app/ui/uc_progress_panel.h"
+
+namespace kb {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RandomBytes;
+using testing::ReadAll;
+using testing::ScriptedDialogs;
+using testing::ScriptedPrompter;
+
+// Stops a split at its second chunk and saves it as a task.
+class StopAndSave : public ActiveSplitterEvents {
+public:
+    explicit StopAndSave(std::string task) : task_(std::move(task)) {}
+    void SplitInterval(int32_t, int32_t, bool& cancel, std::string& save) override {
+        if (++chunks_ != 2) return;
+        cancel = true;
+        save = task_;
+    }
+
+private:
+    std::string task_;
+    int chunks_ = 0;
+};
+
+class FrontPageTest : public testing::AssemblerTest {
+protected:
+    void SetUp() override {
+        AssemblerTest::SetUp();
+        xdg_ = std::make_unique<testing::ScopedEnv>("XDG_DATA_HOME", userData.Path());
+    }
+    void TearDown() override {
+        window.reset();
+        xdg_.reset();
+        AssemblerTest::TearDown();
+    }
+    void Open() {
+        window = std::make_unique<frmMain>();
+        window->show();
+    }
+    FrontPage& Page() { return window->Front(); }
+    // Clicks a tab of the task lists: 0 "New Task", 1 "Unfinished Tasks".
+    void ShowList(int tab) {
+        QTabBar* tabs = Page().WelcomeTabs_;
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+        ASSERT_EQ(tabs->currentIndex(), tab);
+    }
+    // Text and image key of every row.
+    std::vector<std::string> Rows() {
+        std::vector<std::string> rows;
+        QListWidget* list = Page().lvStartupTasks_;
+        for (int i = 0; i < list->count(); ++i)
+            rows.push_back(list->item(i)->text().toStdString() + "|" +
+                           list->item(i)->data(Qt::UserRole + 1).toString().toStdString());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+    void ChooseAndOK(const QString& text) {
+        QListWidget* list = Page().lvStartupTasks_;
+        const auto found = list->findItems(text, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << text.toStdString();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+        ASSERT_EQ(list->currentItem(), found[0]);
+        ASSERT_TRUE(Page().cmdWelcomeOK_->isEnabled());
+        QTest::mouseClick(Page().cmdWelcomeOK_, Qt::LeftButton);
+    }
+    std::string Task(const std::string& name) { return home.File("Unfinished Tasks/" + name + ".uft"); }
+    // A split of 100000 bytes into pieces of 20000, stopped and saved as a task.
+    void MakeSplitTask(const std::string& name) {
+        source = work.Write("movie.bin", RandomBytes(100000, 5));
+        ActiveSplitter s;
+        StopAndSave stop(Task(name));
+        s.SetListener(&stop);
+        Configure(s, "pieces");
+        ASSERT_EQ(s.Split(), -1);
+        ASSERT_TRUE(fs::exists(Task(name)));
+    }
+    void Configure(ActiveSplitter& s, const std::string& folder) {
+        fs::create_directories(work.File(folder));
+        s.SetBigFile(source);
+        s.FilenameToStore = "movie.bin";
+        s.SetDestinationFolder(work.File(folder));
+        s.SetFragmentSize(int64_t{20000});
+        s.SegmentSize = 4096;
+    }
+    // The series a split of the same source in one go writes.
+    void ExpectSameAsOneGo() {
+        ActiveSplitter s;
+        Configure(s, "reference");
+        ASSERT_EQ(s.Split(), 1);
+        const std::vector<std::string> names = Listing(work.File("reference"));
+        ASSERT_EQ(Listing(work.File("pieces")), names);
+        for (const std::string& n : names)
+            EXPECT_EQ(ReadAll(work.File("pieces/" + n)), ReadAll(work.File("reference/" + n))) << n;
+    }
+    void ExpectUnlockedOnTheFrontPage() {
+        EXPECT_EQ(window->SelectedTabKey(), "Frontpage");
+        EXPECT_TRUE(window->findChild<QTabBar*>("Tabs")->isEnabled());
+        EXPECT_FALSE(window->SplitBusy);
+        EXPECT_TRUE(window->fSptProgPan()->isHidden());
+        EXPECT_FALSE(window->Splitter().ResumePending());
+    }
+
+    testing::TempFolder userData;
+    std::string source;
+    std::unique_ptr<frmMain> window;
+
+private:
+    std::unique_ptr<testing::ScopedEnv> xdg_;
+};
+
+TEST_F(FrontPageTest, ListsTasksOfBothKindsBelowTheProgramFolderAndTheUsersFolder) {
+    Open();
+    ShowList(1);
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_FALSE(Page().cmdWelcomeOK_->isEnabled());
+    ShowList(0);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"Assemble files|Assemble",
+                                                "Configure Kestrelbinder|Configure",
+                                                "Split files|Split"}));
+    EXPECT_TRUE(Page().cmdWelcomeOK_->isEnabled());
+
+    const std::string split("\x01\x00rest", 6), join("\x02\x00rest", 6);
+    home.Write("Unfinished Tasks/split job.uft", split);
+    home.Write("deep/below/join job.uft", join);
+    home.Write("Unfinished Tasks/SHOUTED.UFT", split);
+    home.Write("Unfinished Tasks/other kind.uft", std::string("\x03\x00", 2));
+    home.Write("Unfinished Tasks/short.uft", "\x01");
+    fs::create_directories(userData.File("Kestrelbinder/Unfinished Tasks"));
+    userData.Write("Kestrelbinder/Unfinished Tasks/mine.uft", join);
+    ShowList(1);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"join job|AssembleDoc", "mine|AssembleDoc",
+                                                "split job|SplitDoc"}));
+    EXPECT_TRUE(Page().cmdWelcomeOK_->isEnabled());
+    EXPECT_NE(Page().lvStartupTasks_->currentItem(), nullptr);
+
+    // Help opens the contents in the help window.
+    QTest::mouseClick(Page().cmdWelcomeHelp_, Qt::LeftButton);
+    ASSERT_NE(HelpWindow(), nullptr);
+    EXPECT_TRUE(HelpWindow()->toPlainText().contains("index.html"));
+    delete HelpWindow();
+}
+
+TEST_F(FrontPageTest, NewTasksAskBeforeAbandoningAWizardInUse) {
+    const std::string first = SplitInto(work.Write("a.bin", RandomBytes(30000, 2)), "a.bin", "set");
+    Open();
+    struct Case {
+        const char* row;
+        const char* title;
+        Answer answer;
+        const char* tab;
+    };
+    const Case cases[] = {{"Split files", "New split operation", Answer::Cancel, "Frontpage"},
+                          {"Split files", "New split operation", Answer::OK, "Splitter"},
+                          {"Assemble files", "New assemble operation", Answer::Cancel, "Frontpage"},
+                          {"Assemble files", "New assemble operation", Answer::OK, "Assembler"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.row) + " " + AnswerName(c.answer));
+        window->SelectTab("Frontpage");
+        window->SplitterWizard().Flow().SplitWizInUse = true;
+        ScriptedDialogs dialogs;
+        dialogs.Cancel();
+        QTest::mouseClick(window->fAssPanel()->cmdSelectSrcToAssemble(), Qt::LeftButton);
+        ASSERT_TRUE(window->fAssPanel()->WizardUsed());
+        ScriptedPrompter p;
+        p.Answer(c.answer);
+        ChooseAndOK(c.row);
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, c.title);
+        EXPECT_EQ(p.boxes[0].style, mb::OKCancel | mb::Exclamation | mb::DefaultButton2);
+        EXPECT_TRUE(p.boxes[0].text.starts_with("This will start a new"));
+        EXPECT_EQ(window->SelectedTabKey(), c.tab);
+    }
+    EXPECT_FALSE(window->fAssPanel()->WizardUsed());
+
+    // Untouched wizards are opened without a question.
+    for (const auto& [row, tab] : {std::pair{"Split files", "Splitter"},
+                                   std::pair{"Assemble files", "Assembler"},
+                                   std::pair{"Configure Kestrelbinder", "Options"}}) {
+        window->SplitterWizard().cmdSplitWizReset_Click();
+        window->SelectTab("Frontpage");
+        ScriptedPrompter p;
+        ChooseAndOK(row);
+        EXPECT_EQ(window->SelectedTabKey(), tab);
+    }
+    (void)first;
+}
+
+TEST_F(FrontPageTest, ResumedSplitRunsToTheEndWithoutTimingsAndTheTaskIsGone) {
+    MakeSplitTask("split job");
+    Open();
+    // The resumed piece is smaller than the default segment.
+    window->Splitter().SegmentSize = 4096;
+    window->SplitterWizard().Flow().SplitWizInUse = true;
+    ShowList(1);
+    ScriptedPrompter p;
+    p.Answer(Answer::OK);
+    ChooseAndOK("split job");
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Resume split operation");
+    EXPECT_EQ(p.boxes[0].style, mb::OKCancel | mb::Exclamation | mb::DefaultButton1);
+    EXPECT_FALSE(fs::exists(Task("split job")));
+    ExpectSameAsOneGo();
+    ExpectUnlockedOnTheFrontPage();
+    ucProgressPanel* panel = window->fSptProgPan();
+    EXPECT_EQ(panel->Caption(), "Resuming split operation...");
+    EXPECT_FALSE(panel->ShowTimings());
+    EXPECT_FALSE(window->SplitterWizard().Flow().SplitWizInUse);
+    EXPECT_TRUE(Rows().empty());
+}
+
+TEST_F(FrontPageTest, SplitTaskThatCannotBeTakenIsKeptAndNothingRuns) {
+    MakeSplitTask("split job");
+    fs::remove(source);
+    Open();
+    ShowList(1);
+    ScriptedPrompter p;
+    p.Answer(Answer::OK);
+    ChooseAndOK("split job");
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Unable to resume split operation");
+    EXPECT_TRUE(fs::exists(Task("split job")));
+    ExpectUnlockedOnTheFrontPage();
+    EXPECT_EQ(Rows(), std::vector<std::string>{"split job|SplitDoc"});
+}
+
+TEST_F(FrontPageTest, ErrorOutOfAResumedSplitUnlocksTheWindowAndWritesTheTaskBack) {
+    MakeSplitTask("split job");
+    const std::string saved = ReadAll(Task("split job"));
+    Open();
+    // A split with no segment size stops with an error before it writes anything.
+    window->Splitter().SegmentSize = 0;
+    ShowList(1);
+    ScriptedPrompter p;
+    p.Answer(Answer::OK);
+    ChooseAndOK("split job");
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Fatal error");
+    EXPECT_EQ(ReadAll(Task("split job")), saved);
+    ExpectUnlockedOnTheFrontPage();
+}
+
+TEST_F(FrontPageTest, ResumedAssembleDeletesItsTaskOnlyWhenItIsDone) {
+    source = work.Write("report.doc", RandomBytes(70000, 11));
+    const std::string first = SplitInto(source, "report.doc", "set");
+    for (const char* name : {"done", "broken"}) {
+        ScriptedPrompter p;
+        ucAssembler w(nullptr, &windows);
+        w.SetSegmentSize(16384);
+        p.OnDoEvents([&p, &w] {
+            if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();
+        });
+        p.Answer(Answer::Yes).Type(name);
+        Join(w, first, work.File(std::string("out-") + name));
+        ASSERT_TRUE(fs::exists(Task(name)));
+    }
+    fs::remove(work.File("out-broken/report.doc"));
+    Open();
+    ShowList(1);
+    {
+        ScriptedPrompter p;
+        ChooseAndOK("done");
+        EXPECT_TRUE(p.boxes.empty());
+        EXPECT_EQ(window->SelectedTabKey(), "Assembler");
+        EXPECT_FALSE(fs::exists(Task("done")));
+        EXPECT_EQ(ReadAll(work.File("out-done/report.doc")), ReadAll(source));
+    }
+    // The wizard has been used since: resuming asks first.
+    ScriptedDialogs dialogs;
+    dialogs.Cancel();
+    QTest::mouseClick(window->fAssPanel()->cmdSelectSrcToAssemble(), Qt::LeftButton);
+    window->SelectTab("Frontpage");
+    EXPECT_EQ(Rows(), std::vector<std::string>{"broken|AssembleDoc"});
+    ScriptedPrompter p;
+    p.Answer(Answer::OK).Answer(Answer::OK);
+    ChooseAndOK("broken");
+    ASSERT_EQ(p.boxes.size(), 2u);
+    EXPECT_EQ(p.boxes[0].title, "Resume assemble operation");
+    EXPECT_EQ(p.boxes[0].style, mb::OKCancel | mb::Exclamation | mb::DefaultButton1);
+    EXPECT_EQ(p.boxes[1].title, "Unable to resume");
+    EXPECT_TRUE(fs::exists(Task("broken")));
+}
+
+}  // namespace
+}  // namespace kb

@@ -1,0 +1,154 @@
+// The command line handed to the window at the end of start-up, in the forms a shell or the
+// context-menu extension gives it.
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+#include "app/ui/command_line.h"
+#include "app/ui/frm_main.h"
+#include "app/ui/splitter/split_stage_source_multi.h"
+#include "app/ui/splitter/split_stage_source_single.h"
+#include "app/ui/splitter/split_wizard.h"
+#include "app/ui/startup.h"
+#include "app/ui/tests/assembler_fixture.h"
+
+namespace kb {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RandomBytes;
+using testing::ScriptedPrompter;
+
+class HandleArgumentsTest : public testing::AssemblerTest {
+protected:
+    void TearDown() override {
+        window.reset();
+        ProgramCommandLine.clear();
+        AssemblerTest::TearDown();
+    }
+    void Run(const std::vector<std::string>& arguments) {
+        window = std::make_unique<frmMain>();
+        ProgramCommandLine = CommandLineOf(arguments);
+        window->HandleArguments();
+    }
+    SplitWizard& Wizard() { return window->SplitterWizard(); }
+
+    std::unique_ptr<frmMain> window;
+};
+
+TEST_F(HandleArgumentsTest, OneFileOpensTheSingleFileStageWithItSelected) {
+    // A piece name holding blanks arrives quoted, so it is offered for splitting.
+    for (const char* name : {"Report.DOC", "p - 1.frg"}) {
+        SCOPED_TRACE(name);
+        const std::string path = work.Write(name, RandomBytes(5000));
+        for (const std::vector<std::string>& args : {std::vector<std::string>{path},
+                                                     std::vector<std::string>{path, "-split"}}) {
+            ScriptedPrompter p;
+            Run(args);
+            EXPECT_EQ(window->SelectedTabKey(), "Splitter");
+            EXPECT_FALSE(Wizard().fSplitStageSelectSourceSingle_->isHidden());
+            EXPECT_EQ(Wizard().Flow().SingleSourcePath(), path);
+            EXPECT_TRUE(Wizard().cmdSplitWizNext_->isEnabled());
+            EXPECT_EQ(Wizard().Flow().single.info.substr(0, path.size()), path);
+        }
+    }
+}
+
+TEST_F(HandleArgumentsTest, FoldersAndSeveralFilesGoToTheMultiFileList) {
+    const std::string folder = work.Path() + "/Photos";
+    fs::create_directories(folder);
+    work.Write("Photos/a.jpg", "jpeg");
+    const std::string file = work.Write("notes.txt", "notes");
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {{folder, "-split"}, {folder}},
+        {{folder + "/", folder, "-split"}, {folder}},
+        {{file, folder, "-split"}, {"notes.txt", folder}},
+        {{folder, file}, {}},  // two items without a switch: the Assembler tab
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.size());
+        ScriptedPrompter p;
+        Run(c.args);
+        if (c.rows.empty()) {
+            EXPECT_EQ(window->SelectedTabKey(), "Assembler");
+            continue;
+        }
+        EXPECT_EQ(window->SelectedTabKey(), "Splitter");
+        SplitStageSourceMulti& multi = *Wizard().fSplitStageSelectSourceMulti_;
+        EXPECT_FALSE(multi.isHidden());
+        std::vector<std::string> rows;
+        for (int i = 0; i < multi.SplitList_->topLevelItemCount(); ++i)
+            rows.push_back(multi.SplitList_->topLevelItem(i)->text(0).toStdString());
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_TRUE(Wizard().cmdSplitWizNext_->isEnabled());
+    }
+}
+
+TEST_F(HandleArgumentsTest, APieceOpensTheAssemblerWithItsSetLoaded) {
+    const std::string first = SplitInto(work.Write("movie.bin", RandomBytes(50000, 3)), "movie.bin", "set");
+    ASSERT_TRUE(first.ends_with(".001")) << first;
+    for (const std::vector<std::string>& args : {std::vector<std::string>{first},
+                                                 std::vector<std::string>{first, "-assemble"}}) {
+        ScriptedPrompter p;
+        Run(args);
+        EXPECT_EQ(window->SelectedTabKey(), "Assembler");
+        EXPECT_NE(window->fAssPanel()->CurrentSetInfo().find("First of 3 total pieces"),
+                  std::string::npos);
+        EXPECT_TRUE(window->fAssPanel()->cmdNext()->isEnabled());
+    }
+}
+
+TEST_F(HandleArgumentsTest, TwoItemsWithoutASwitchOnlySelectTheAssemblerTab) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"a.txt", "b.txt"},
+                                                 std::vector<std::string>{"-assemble", "x.frg"}}) {
+        ScriptedPrompter p;
+        Run(args);
+        EXPECT_EQ(window->SelectedTabKey(), "Assembler");
+        EXPECT_EQ(window->fAssPanel()->CurrentSetInfo(), "Nothing selected.");
+        EXPECT_FALSE(window->fAssPanel()->cmdNext()->isEnabled());
+    }
+}
+
+TEST_F(HandleArgumentsTest, RefusedLinesShowTheirBoxAndChangeNothing) {
+    struct Case {
+        std::string line;
+        const char* title;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"-split", "Invalid command line arguments", CommandLineUsageText("-split")},
+        {"-Split a b c", "Invalid command line arguments", CommandLineUsageText("-Split a b c")},
+        {"\"/tmp/no end", "Unexpected error",
+         "An error occurred processing the command line arguments. The error was: Subscript out "
+         "of range\rThe arguments will not be processed."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        ScriptedPrompter p;
+        p.Answer(Answer::OK);
+        window = std::make_unique<frmMain>();
+        ProgramCommandLine = c.line;
+        window->HandleArguments();
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, c.title);
+        EXPECT_EQ(p.boxes[0].text, c.text);
+        EXPECT_EQ(p.boxes[0].style, mb::OKOnly | mb::Critical);
+        EXPECT_EQ(window->SelectedTabKey(), "Frontpage");
+    }
+    // No line, or only the debug-log switch: nothing at all.
+    for (const char* line : {"", "  -DebugLog "}) {
+        ScriptedPrompter p;
+        window = std::make_unique<frmMain>();
+        ProgramCommandLine = line;
+        window->HandleArguments();
+        EXPECT_EQ(window->SelectedTabKey(), "Frontpage");
+    }
+}
+
+}  // namespace
+}  // namespace kb
