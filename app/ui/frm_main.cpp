@@ -26,6 +26,7 @@
 #include "app/ui/options/options_page.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/splitter/split_stage_frag_size.h"
+#include "app/ui/splitter/split_runner.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/plugin_host_callback.h"
 #include "app/ui/tip_of_the_day.h"
@@ -127,6 +128,7 @@ void frmMain::cmdOptGenCancel_Click() {
 
 void frmMain::cmdOptGenReset_Click() {
     EnsureLoaded();
+    splitter_->SegmentSize = 262144;
     // The general options page puts back its defaults here (slider 8, no default folders,
     // 262144-byte segments for the splitter and the assembler panel), with its message unless
     // FormLoading.
@@ -137,16 +139,19 @@ void frmMain::cmdSplitWizReset_Click() {
     fSplitPanel_->cmdSplitWizReset_Click();
 }
 
-void frmMain::SplitFromWizard() {
-    // The split run starts here with everything the wizard's stages set on the splitter.
-}
+void frmMain::SplitFromWizard() { fSplitPanel_->Runner().SplitFromWizard(); }
 
+// While the data is prepared or split, no other page can start work (nor unload a plug-in the
+// work is using), and closing waits for the work to stop.
 void frmMain::SetSplitBusy(bool busy) {
     SplitBusy = busy;
-    if (busy)
+    Tabs_->setEnabled(!busy && !AssembleBusy);
+    if (busy) {
         setCursor(Qt::WaitCursor);
-    else
-        unsetCursor();
+        return;
+    }
+    unsetCursor();
+    if (closeWhenIdle_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 ucProgressPanel* frmMain::fSptProgPan() { return fSplitPanel_->fSptProgPan_; }
@@ -207,8 +212,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // The join's temporary files and open pieces must not go from under it.
-    if (AssembleBusy) {
+    // The work's temporary files and open pieces must not go from under it.
+    if (AssembleBusy || SplitBusy) {
         closeWhenIdle_ = true;
         event->ignore();
         return;

@@ -87,7 +87,7 @@ private:
     void cmdOptGenReset_Click();
     void cmdSplitWizReset_Click();
     void WelcomeTabs_Click();
-    // Runs the split the wizard's stages set up; the split run fills it in.
+    // Runs the split the wizard's stages set up.
     void SplitFromWizard();
     void SetSplitBusy(bool busy);
 
@@ -111,7 +111,7 @@ private:
     QFrame* fWelcome_ = nullptr;
     SplitWizard* fSplitPanel_ = nullptr;
     ucAssembler* fAssPanel_ = nullptr;
-    // A close answered with OK while a join ran happens once it has stopped.
+    // A close answered with OK while a join or split ran happens once it has stopped.
     bool closeWhenIdle_ = false;
     OptionsPage* fOptPanel_ = nullptr;
 

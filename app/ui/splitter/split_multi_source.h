@@ -3,8 +3,11 @@
 // whether the selection holds anything, the series name it derives, and the reset of the list.
 
 #include <string>
+#include <vector>
 
 namespace kb {
+
+class FileList;
 
 class SplitMultiSource {
 public:
@@ -21,6 +24,9 @@ public:
     virtual void RemoveAll() = 0;
     // Where the add-file dialog starts ("" keeps its own start).
     virtual void SetAddFileStart(const std::string& fileName) = 0;
+    // The selection: full file names and folder paths, each in the order added.
+    virtual const FileList& SplitFiles() const = 0;
+    virtual std::vector<std::string> SplitFolders() const = 0;
 };
 
 }  // namespace kb

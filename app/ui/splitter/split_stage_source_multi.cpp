@@ -144,6 +144,8 @@ void SplitStageSourceMulti::cmdSplitListRemove_Click() {
 
 void SplitStageSourceMulti::cmdSplitListRemoveAll_Click() {
     SplitList_->clear();
+    SplitFiles_.Clear();
+    SplitFolders_.clear();
     FolderSizesStale_ = true;
     cmdSplitListRemove_->setEnabled(false);
     cmdSplitListRemoveAll_->setEnabled(false);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/core/file_list.h"
 #include "app/ui/splitter/split_multi_source.h"
 
 class QGroupBox;
@@ -29,6 +30,8 @@ public:
     void SetSeriesNameTag(const std::string& tag) override;
     void RemoveAll() override { cmdSplitListRemoveAll_Click(); }
     void SetAddFileStart(const std::string& fileName) override { addFileStart_ = fileName; }
+    const FileList& SplitFiles() const override { return SplitFiles_; }
+    std::vector<std::string> SplitFolders() const override { return SplitFolders_; }
 
     // The stage's handlers.
     void cmdSplitListAddFile_Click();
@@ -38,6 +41,8 @@ public:
     void UpdateSelectionSummary();
 
     bool FolderSizesStale_ = true;
+    FileList SplitFiles_;
+    std::vector<std::string> SplitFolders_;
 
     QLineEdit* txtSeriesName_ = nullptr;
     QTreeWidget* SplitList_ = nullptr;

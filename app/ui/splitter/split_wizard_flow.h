@@ -8,14 +8,24 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/ui/splitter/split_wizard_settings.h"
+#include "platform/cab_archive.h"
 
 namespace kb {
 
 class ActiveSplitter;
 class CommonDialogs;
+class ProgressView;
 class SplitMultiSource;
+class WizardWindows;
+
+// Builds an archive of the entries into `archive` (compressed or only gathered), reporting
+// whole percentages; failures are thrown.
+using ArchiveBuilder = std::function<void(const std::string& archive,
+                                          const std::vector<platform::CabEntry>& entries,
+                                          bool compress, const std::function<void(int)>& onPercent)>;
 
 // What the wizard needs of the window around it.
 struct SplitWizardHooks {
@@ -30,6 +40,15 @@ struct SplitWizardHooks {
     std::function<void()> selectFrontPage;
     // Sets or clears the window's busy state (buttons and pointer follow it).
     std::function<void(bool)> setBusy;
+    // True once the user has agreed to close the window while a split runs.
+    std::function<bool()> closePending;
+    // Shows the flow's frames and wizard buttons at once, inside a long handler.
+    std::function<void()> applyNav;
+    // The panel that shows the data preparation, and the password window (nullptr: none).
+    ProgressView* panel = nullptr;
+    WizardWindows* windows = nullptr;
+    // Makes the archive of stage 3 (empty: built on this thread).
+    ArchiveBuilder buildArchive;
 };
 
 class SplitWizardFlow {
@@ -94,6 +113,16 @@ public:
     void udFragRangeFrom_Change();
     void lvExtraFilesList_Click();
 
+    // ---- Extra files of generator plug-ins ----
+    void optExtraFilesOn_Click();
+    void optExtraFilesNothing_Click();
+    void RefreshExtraFilesOptions();
+
+    // The compressor's progress report.
+    void ecCompressor_Progress(int16_t percent);
+    // The password window the preparation asks (tests hand in a scripted one).
+    void SetWizardWindows(WizardWindows* windows) { hooks_.windows = windows; }
+
     // The wizard's state.
     int16_t SplitWizStage = 1;
     bool SplitWizInUse = false;
@@ -114,6 +143,16 @@ private:
     void Show(SplitFrame f, bool visible) { nav.shown[static_cast<int>(f)] = visible; }
     void NextFromStage1();
     void NextFromStage3();
+    ProgressView& Panel();
+    bool MakeArchive();
+    bool MakeBigFile(const std::string& path);
+    bool EncryptSelection();
+    bool ConfirmPassword();
+    void BeginPreparation();
+    void EndPreparation();
+    void PreparationFailed(int16_t stage);
+    void LockButtons(bool locked);
+    bool AskGeneratedSizes(int64_t& total);
     void NextFromStage4();
     bool NextFromStage5();
     void NextFromStage6();

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "app/core/active_splitter.h"
+#include "app/core/file_list.h"
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/scripted_dialogs.h"
 #include "app/core/testing/scripted_prompter.h"
@@ -29,7 +30,11 @@ public:
         ++removeAlls;
     }
     void SetAddFileStart(const std::string& f) override { addFileStart = f; }
+    const FileList& SplitFiles() const override { return files; }
+    std::vector<std::string> SplitFolders() const override { return folders; }
     int rows = 0;
+    FileList files;
+    std::vector<std::string> folders;
     int removeAlls = 0;
     std::string tag;
     std::string addFileStart;
