@@ -1,9 +1,12 @@
 // Stopping a split from the wizard: the panel's Cancel with its three answers, saving and
 // resuming the task, closing the window meanwhile, and pieces spanned across changing disks.
+#include <QTreeWidget>
+
 #include <deque>
 #include <utility>
 
 #include "app/core/task_folder.h"
+#include "app/core/testing/faulty_io.h"
 #include "app/ui/tests/split_run_fixture.h"
 #include "app/ui/uc_progress_panel.h"
 
@@ -40,10 +43,13 @@ TEST_F(SplitCancelTest, SavedTaskKeepsItsArchiveAndResumesToTheSamePieces) {
     const std::string archive = s.BigFile();
     const int64_t size = s.FragmentSize();
     const int32_t pieces = s.FragsNeeded();
+    // Left registered by an earlier run: it must not be kept in the source's place.
+    const std::string stale = TempManager::Instance().CreateTempFile("EncArchive", "kbt");
     CancelAt({3});
     prompter.Answer(Answer::Yes).Type("Unnamed Split").Answer(Answer::OK);
     Click("cmdSplitWizNext");
     ExpectUnlocked();
+    EXPECT_FALSE(std::filesystem::exists(stale));
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Split cancelled", "Warning: Temporary files"}));
     EXPECT_EQ(prompter.boxes[0].DefaultButton(), mb::DefaultButton3);
     ASSERT_EQ(prompter.inputs.size(), 1u);
@@ -108,12 +114,32 @@ TEST_F(SplitCancelTest, CancelGoesOnNoRemovesThePiecesAndTheNextDefaultNameIsCou
     EXPECT_TRUE(std::filesystem::exists(source.File("data.bin")));
 }
 
+TEST_F(SplitCancelTest, ATaskThatCannotBeWrittenLeavesNothingBehind) {
+    MakeFile(source.File("data.bin"), 200'000);
+    Open();
+    ToOptions("data.bin");
+    Click("chkUseCompression");
+    ToRange(50);
+    const std::string archive = Splitter().BigFile();
+    testing::FaultyIo full(testing::FaultyIo::Kind::Write, UnfinishedTasksFolder() + "/", 0);
+    CancelAt({2});
+    prompter.Answer(Answer::Yes).Type("Lost").Answer(Answer::OK).Answer(Answer::OK);
+    Click("cmdSplitWizNext");
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Split cancelled", "Warning: Temporary files",
+                                                  "Fatal error"}));
+    EXPECT_NE(prompter.boxes[2].text.find("Lost.uft"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(TaskFile("Lost"))) << "nothing claims to be saved";
+    EXPECT_FALSE(std::filesystem::exists(archive)) << "nothing is leaked";
+    ExpectUnlocked();
+}
+
 TEST_F(SplitCancelTest, ClosingDuringTheSplitStopsItUnsavedAndThenCloses) {
     MakeFile(source.File("data.bin"), 200'000);
     Open();
     ToOptions("data.bin");
     ToRange(50);
     prompter.OnDoEvents([this, n = 0]() mutable {
+        EXPECT_FALSE(Child("Tabs")->isEnabled()) << "no other work starts meanwhile";
         if (++n == 2) window->close();
     });
     Click("cmdSplitWizNext");
@@ -169,6 +195,46 @@ TEST_F(SplitCancelTest, PiecesSpanThreeDisksThroughAFullDiskAndACancelledRequest
               "separate program.");
     ExpectUnlocked();
     EXPECT_EQ(Join(dest.File("data.001")), data);
+}
+
+TEST_F(SplitCancelTest, WithExtraFilesOnDisksTheFirstDiskIsAskedForBeforeTheGenerators) {
+    const std::string data = MakeFile(source.File("data.bin"), 300'000);
+    disks.kind = platform::DriveKind::Removable;
+    for (bool roomy : {false, true}) {
+        SCOPED_TRACE(roomy);
+        // Closing the window unloads every plug-in.
+        ResetHost();
+        LoadTicked(KB_UI_TEST_PLUGIN_DIR "/ui_gen_extra.so");
+        disks.totalBytes = disks.freeBytes = 120'000;
+        Open();
+        ToOptions("data.bin");
+        ToRange(0);
+        Click("optExtraFilesOn");
+        Child<QTreeWidget>("lvExtraFilesList")->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        prompter.boxes.clear();
+        if (roomy) {
+            windows.AnswerDisk(true).AnswerDisk(true).AnswerDisk(true);
+            prompter.Answer(Answer::OK);
+        } else {
+            // A full disk that is not formatted: the split is abandoned before anything.
+            disks.freeBytes = 1000;
+            prompter.Answer(Answer::OK).Answer(Answer::Cancel).Answer(Answer::Cancel);
+        }
+        Click("cmdSplitWizNext");
+        ASSERT_FALSE(prompter.boxes.empty());
+        EXPECT_EQ(prompter.boxes[0].text, "Please insert the first disk and click OK");
+        EXPECT_EQ(std::filesystem::exists(dest.File("data.bin.gen7")), roomy);
+        EXPECT_EQ(std::filesystem::exists(dest.File("data.001")), roomy);
+        if (roomy) {
+            EXPECT_EQ(windows.diskRequests, (std::vector<int32_t>{1, 2, 3}));
+            EXPECT_EQ(Join(dest.File("data.001")), data);
+        } else {
+            EXPECT_EQ(Titles(), (std::vector<std::string>{"Kestrelbinder", "Not enough disk space",
+                                                          "Not enough disk space"}));
+        }
+        ExpectUnlocked();
+        window.reset();
+    }
 }
 
 }  // namespace

@@ -100,6 +100,30 @@ TEST_F(SplitRunTest, ASelectionIsGatheredInListOrderWithoutFollowingLinksOrFifos
     EXPECT_EQ(list.find("pipe"), std::string::npos) << list;
 }
 
+TEST_F(SplitRunTest, ASelectionTooLargeForOneArchiveIsRefusedBeforeAnythingIsWritten) {
+    for (const char* name : {"a.img", "b.img"}) {
+        { std::ofstream(source.File(name)); }
+        std::filesystem::resize_file(source.File(name), 1'100'000'000);  // sparse
+    }
+    Open();
+    auto* multi = window->SplitterWizard().fSplitStageSelectSourceMulti_;
+    Click("optSplitMultiFile");
+    Click("cmdSplitWizNext");
+    multi->SplitFiles_.Add(source.File("a.img"), true);
+    multi->SplitFiles_.Add(source.File("b.img"), true);
+    new QTreeWidgetItem(multi->SplitList_, {"a.img"});
+    emit multi->SelectionChanged();
+    Click("cmdSplitWizNext");
+    prompter.Answer(Answer::OK);
+    Click("cmdSplitWizNext");
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].title, "Selection too large");
+    EXPECT_EQ(Stage(), 2);
+    ExpectUnlocked();
+    EXPECT_THROW(TempManager::Instance().GetTempFilePath("Archive"), std::exception);
+    EXPECT_TRUE(std::filesystem::is_empty(tmpFolder.Path()));
+}
+
 TEST_F(SplitRunTest, EncryptedThroughTeaAfterAWrongConfirmationDecryptsBack) {
     const int16_t tea = LoadTicked(KB_TEA_PLUGIN);
     const std::string data = MakeFile(source.File("secret.doc"), 150'000);
