@@ -201,6 +201,9 @@ void SplitWizard::ApplyNav() {
 void SplitWizard::LockForSplit(bool locked) {
     if (setBusy_) setBusy_(locked);
     for (QPushButton* b : {cmdSplitWizBack_, cmdSplitWizNext_, cmdSplitWizReset_}) b->setEnabled(!locked);
+    // The panel takes the stage's place while the pieces are written.
+    for (int i = 0; i < kSplitFrameCount; ++i)
+        StageFrame(static_cast<SplitFrame>(i))->setVisible(!locked && flow_->nav.shown[i]);
 }
 
 bool SplitWizard::RefusalPending() const { return refusedBox_ != nullptr && refusedBox_->hasFocus(); }
