@@ -34,7 +34,7 @@ struct SplitWizardHooks {
     std::function<std::string()> defaultDest;
     // True while the main window initialises and loads.
     std::function<bool()> formLoading;
-    // Runs the split that the stages set up (the next stage of the work fills it in).
+    // Runs the split that the stages set up.
     std::function<void()> splitFromWizard;
     // Selects the main tab of the front page.
     std::function<void()> selectFrontPage;

@@ -100,6 +100,29 @@ TEST_F(SplitRunTest, ASelectionIsGatheredInListOrderWithoutFollowingLinksOrFifos
     EXPECT_EQ(list.find("pipe"), std::string::npos) << list;
 }
 
+TEST_F(SplitRunTest, AnArchiveThatCannotBeBuiltGoesBackToTheSelection) {
+    MakeFile(source.File("a/x.bin"), 1000, 1);
+    MakeFile(source.File("b/x.bin"), 1000, 2);
+    Open();
+    auto* multi = window->SplitterWizard().fSplitStageSelectSourceMulti_;
+    Click("optSplitMultiFile");
+    Click("cmdSplitWizNext");
+    // Two entries of one name cannot share an archive.
+    multi->SplitFiles_.Add(source.File("a/x.bin"), true);
+    multi->SplitFiles_.Add(source.File("b/x.bin"), true);
+    new QTreeWidgetItem(multi->SplitList_, {"x.bin"});
+    emit multi->SelectionChanged();
+    Click("cmdSplitWizNext");
+    prompter.Answer(Answer::OK);
+    Click("cmdSplitWizNext");
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].title, "Problem creating CAB file");
+    EXPECT_EQ(Stage(), 2);
+    EXPECT_FALSE(Child("fSplitStageSelectSourceMulti")->isHidden());
+    ExpectUnlocked();
+    EXPECT_NO_THROW(TempManager::Instance().GetTempFilePath("Archive"));
+}
+
 TEST_F(SplitRunTest, ASelectionTooLargeForOneArchiveIsRefusedBeforeAnythingIsWritten) {
     for (const char* name : {"a.img", "b.img"}) {
         { std::ofstream(source.File(name)); }
