@@ -53,6 +53,17 @@ ProgressView& SplitWizardFlow::Panel() {
     return hooks_.panel != nullptr ? *hooks_.panel : none;
 }
 
+void SplitWizardFlow::RunBlocking(const std::function<void(const PercentReport&)>& work,
+                                  const PercentReport& onPercent) {
+    if (hooks_.runBlocking) {
+        hooks_.runBlocking(work, onPercent);
+        return;
+    }
+    work([&](int percent) {
+        if (onPercent) onPercent(percent);
+    });
+}
+
 void SplitWizardFlow::LockButtons(bool locked) {
     nav.nextEnabled = nav.backEnabled = nav.resetEnabled = !locked;
     if (hooks_.applyNav) hooks_.applyNav();
@@ -141,15 +152,10 @@ bool SplitWizardFlow::MakeBigFile(const std::string& path) {
     return false;
 }
 
-bool SplitWizardFlow::MakeArchive() {
-    ProgressView& p = Panel();
-    const bool compress = cmpEnc.useCompression;
-    p.SetCaption(compress ? "The SplitterWizard is now compressing the file(s) and folder(s) you "
-                            "selected."
-                          : "The SplitterWizard is now gathering the files that are to be split.");
-    p.SetPB1Caption(compress ? "Compressing: " : "Gathering: ");
-    splitter_.CompressionID = compress ? 2 : 1;
-    p.StartTimings();
+// The entries of the archive: the selection's files in list order, then its folders with all
+// they hold. False (after a box, back at the source stage) when they cannot be read or are more
+// than one archive holds.
+bool SplitWizardFlow::CollectSelection(std::vector<platform::CabEntry>& entries) {
     std::vector<std::string> files;
     std::vector<std::string> folders;
     if (intro.multiFile) {
@@ -160,10 +166,11 @@ bool SplitWizardFlow::MakeArchive() {
         splitter_.FilenameToStore = single.fileName;
         files.push_back(SingleSourcePath());
     }
-    std::vector<platform::CabEntry> entries;
     uint64_t total = 0;
     try {
-        entries = platform::CollectCabEntries(files, folders);
+        // A large folder tree takes a while to read.
+        RunBlocking([&](const PercentReport&) { entries = platform::CollectCabEntries(files, folders); },
+                    {});
         for (const platform::CabEntry& e : entries) total += e.size;
     } catch (const platform::CabError&) {
         MsgBox(kCabFailed, mb::OKOnly | mb::Critical, "Problem creating CAB file");
@@ -181,18 +188,32 @@ bool SplitWizardFlow::MakeArchive() {
         PreparationFailed(1);
         return false;
     }
+    return true;
+}
+
+bool SplitWizardFlow::MakeArchive() {
+    ProgressView& p = Panel();
+    const bool compress = cmpEnc.useCompression;
+    p.SetCaption(compress ? "The SplitterWizard is now compressing the file(s) and folder(s) you "
+                            "selected."
+                          : "The SplitterWizard is now gathering the files that are to be split.");
+    p.SetPB1Caption(compress ? "Compressing: " : "Gathering: ");
+    splitter_.CompressionID = compress ? 2 : 1;
+    p.StartTimings();
+    std::vector<platform::CabEntry> entries;
+    if (!CollectSelection(entries)) return false;
     TempManager& temp = TempManager::Instance();
     temp.RemoveTempFile("Archive", true);
     const std::string archive = temp.CreateTempFile("Archive", "kbt");
     BroadcastPluginEvent(PLUGIN_EVT_COMPRESS_START);
     try {
-        auto onPercent = [this](int percent) { ecCompressor_Progress(static_cast<int16_t>(percent)); };
-        if (hooks_.buildArchive)
-            hooks_.buildArchive(archive, entries, compress, onPercent);
-        else
-            platform::BuildCab(archive, entries,
-                               compress ? platform::CabKind::MsZip : platform::CabKind::Stored,
-                               [&](const std::string&, int percent) { onPercent(percent); });
+        RunBlocking(
+            [&](const PercentReport& report) {
+                platform::BuildCab(archive, entries,
+                                   compress ? platform::CabKind::MsZip : platform::CabKind::Stored,
+                                   [&](const std::string&, int percent) { report(percent); });
+            },
+            [this](int percent) { ecCompressor_Progress(static_cast<int16_t>(percent)); });
     } catch (const std::exception&) {
         MsgBox(kCabFailed, mb::OKOnly | mb::Critical, "Problem creating CAB file");
         PreparationFailed(1);

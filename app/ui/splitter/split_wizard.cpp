@@ -30,17 +30,14 @@ namespace kb {
 
 namespace {
 
-// The archive is built on a worker thread while this one keeps the window alive.
-void BuildArchiveInBackground(const std::string& archive,
-                              const std::vector<platform::CabEntry>& entries, bool compress,
-                              const std::function<void(int)>& onPercent) {
+// Blocking work runs on a worker thread while this one keeps the window alive.
+void RunInBackground(const std::function<void(const PercentReport&)>& work,
+                     const PercentReport& onPercent) {
     RunBlockingCall(
-        [&](const BlockingCallProgress& report) {
-            platform::BuildCab(archive, entries,
-                               compress ? platform::CabKind::MsZip : platform::CabKind::Stored,
-                               [&](const std::string& name, int percent) { report(name, percent); });
-        },
-        [&](const std::string&, int percent) { onPercent(percent); });
+        [&](const BlockingCallProgress& report) { work([&](int percent) { report("", percent); }); },
+        [&](const std::string&, int percent) {
+            if (onPercent) onPercent(percent);
+        });
 }
 
 }  // namespace
@@ -60,7 +57,7 @@ SplitWizard::SplitWizard(QWidget* parent, ActiveSplitter& splitter, SplitWizardH
     hooks.applyNav = [this] { ApplyNav(); };
     hooks.panel = panelView_.get();
     hooks.windows = ownWindows_.get();
-    hooks.buildArchive = BuildArchiveInBackground;
+    hooks.runBlocking = RunInBackground;
     flow_ = std::make_unique<SplitWizardFlow>(splitter, Dialogs(), *fSplitStageSelectSourceMulti_,
                                               std::move(hooks));
     runner_ = std::make_unique<SplitRunner>(splitter, *panelView_, flow_->range, std::move(runnerHooks));

@@ -21,11 +21,13 @@ class ProgressView;
 class SplitMultiSource;
 class WizardWindows;
 
-// Builds an archive of the entries into `archive` (compressed or only gathered), reporting
-// whole percentages; failures are thrown.
-using ArchiveBuilder = std::function<void(const std::string& archive,
-                                          const std::vector<platform::CabEntry>& entries,
-                                          bool compress, const std::function<void(int)>& onPercent)>;
+// Runs work that blocks (reading a selection, building its archive) so that the window stays
+// alive meanwhile; the work reports whole percentages through its argument, which reach
+// onPercent on the caller's thread. Failures are thrown to the caller.
+using PercentReport = std::function<void(int)>;
+using BlockingRunner =
+    std::function<void(const std::function<void(const PercentReport& report)>& work,
+                       const PercentReport& onPercent)>;
 
 // What the wizard needs of the window around it.
 struct SplitWizardHooks {
@@ -47,8 +49,8 @@ struct SplitWizardHooks {
     // The panel that shows the data preparation, and the password window (nullptr: none).
     ProgressView* panel = nullptr;
     WizardWindows* windows = nullptr;
-    // Makes the archive of stage 3 (empty: built on this thread).
-    ArchiveBuilder buildArchive;
+    // Runs the archive's blocking work of stage 3 (empty: on this thread).
+    BlockingRunner runBlocking;
 };
 
 class SplitWizardFlow {
@@ -144,7 +146,10 @@ private:
     void NextFromStage1();
     void NextFromStage3();
     ProgressView& Panel();
+    void RunBlocking(const std::function<void(const PercentReport&)>& work,
+                     const PercentReport& onPercent);
     bool MakeArchive();
+    bool CollectSelection(std::vector<platform::CabEntry>& entries);
     bool MakeBigFile(const std::string& path);
     bool EncryptSelection();
     bool ConfirmPassword();
