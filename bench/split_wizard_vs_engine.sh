@@ -10,7 +10,7 @@
 # and the memory the wizard's split adds to the window's resident size (goal: below the
 # segment + 32 MiB).
 #
-#   bash bench/wizard_vs_engine.sh [--rounds N] [--split-mib N] [--encrypt-mib N]
+#   bash bench/split_wizard_vs_engine.sh [--rounds N] [--split-mib N] [--encrypt-mib N]
 #
 # Defaults: 5 rounds, a 1024 MiB file to split and a 256 MiB file to encrypt, made of random
 # data in $TMPDIR (else /var/tmp) and removed at the end. build/ must hold kbengine and

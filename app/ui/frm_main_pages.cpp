@@ -124,6 +124,8 @@ QWidget* frmMain::BuildFrontPage() {
     lvStartupTasks_->setIconSize(QSize(48, 48));
     lvStartupTasks_->setGridSize(QSize(Twips(1500), Twips(1250)));
     lvStartupTasks_->setMovement(QListView::Static);
+    // The task rows carry nothing out to other programs.
+    lvStartupTasks_->setDragEnabled(false);
     lvStartupTasks_->setResizeMode(QListView::Adjust);
     lvStartupTasks_->setWordWrap(true);
     auto* tasks = new QVBoxLayout;

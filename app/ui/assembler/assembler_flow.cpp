@@ -8,10 +8,11 @@
 #include "app/core/kb_error.h"
 #include "app/core/progress_view.h"
 #include "app/core/prompter.h"
+#include "app/core/task_folder.h"
 #include "app/core/temp_manager.h"
 #include "app/core/wizard_windows.h"
 #include "app/pluginhost/plugin_sys.h"
-#include "platform/program_folder.h"
+#include "app/ui/common/task_name.h"
 
 namespace kb {
 namespace {
@@ -26,19 +27,7 @@ std::string Lower(std::string s) {
     return s;
 }
 
-bool AllBlank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
-
-std::string TaskPath(const std::string& name) {
-    return AssembleTaskFolder() + "/" + name + ".uft";
-}
-
 }  // namespace
-
-std::string AssembleTaskFolder() {
-    std::string folder = platform::ProgramFolder();
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    return folder + "/Unfinished Tasks";
-}
 
 AssemblerFlow::AssemblerFlow(ProgressView& panel, WizardWindows& windows, Unpacker unpack)
     : panel_(panel), windows_(windows), unpack_(std::move(unpack)),
@@ -237,43 +226,26 @@ void AssemblerFlow::RequirePassphrase(std::string& Passphrase, bool& Cancel, boo
     Cancel = Passphrase.empty();
 }
 
-std::string AssemblerFlow::DefaultTaskName() const {
-    if (!resumeTaskFile_.empty()) {
-        const std::string own = StripFolder(resumeTaskFile_);
-        return own.size() > 4 ? own.substr(0, own.size() - 4) : std::string();
-    }
-    std::string name = "Unnamed Assemble";
-    for (int i = 2; FileExists(TaskPath(name)); ++i) name = "Unnamed Assemble " + std::to_string(i);
-    return name;
+// A resumed task's own name: its file name without the folder and the ".uft".
+std::string AssemblerFlow::OwnTaskName() const {
+    if (resumeTaskFile_.empty()) return "";
+    const std::string own = StripFolder(resumeTaskFile_);
+    return own.size() > 4 ? own.substr(0, own.size() - 4) : std::string();
 }
 
 void AssemblerFlow::SaveAssembleProgress(bool& Cancel, std::string& SaveStateFile) {
     Cancel = true;
-    const std::string own = resumeTaskFile_.empty() ? std::string() : DefaultTaskName();
-    std::string name = InputBox("Please enter a name to give the current project.", "Save Progress",
-                                DefaultTaskName());
-    while (true) {
-        if (name.empty()) {
-            SaveStateFile.clear();
-            return;
-        }
-        const bool ownName = !own.empty() && Lower(name) == Lower(own);
-        if (!AllBlank(name) && (ownName || !FileExists(TaskPath(name)))) break;
-        name = InputBox("The name you supplied is already in use. Please enter a name to give the "
-                        "current project.",
-                        "Save Progress", name);
-    }
-    SaveStateFile = TaskPath(name);
-    const bool ownName = !own.empty() && Lower(name) == Lower(own);
+    const TaskNameAnswer name =
+        AskTaskName({UnfinishedTasksFolder(), "Unnamed Assemble", OwnTaskName()});
+    SaveStateFile = name.path;
+    if (name.path.empty()) return;
     if ((assembler.CompressionID > 0 || assembler.EncryptionID > 0) && !TemporaryFileWarning()) {
         Cancel = false;
         panel_.SetCancelVisible(true);
         return;
     }
-    std::error_code ec;
-    std::filesystem::create_directories(AssembleTaskFolder(), ec);
     // The old task file goes only once the new one has been written (after the event).
-    if (ownName) resavePath_ = SaveStateFile;
+    if (name.sameAsOwnName) resavePath_ = SaveStateFile;
 }
 
 // The warning that a saved task keeps its temporary file; true on OK.

@@ -18,9 +18,6 @@ namespace kb {
 class ProgressView;
 class WizardWindows;
 
-// The folder that holds unfinished tasks.
-std::string AssembleTaskFolder();
-
 class AssemblerFlow : public AssemblerListener {
 public:
     // Unpacks a CAB archive into a folder, calling progress(entry name, percent) as it goes;
@@ -72,7 +69,7 @@ private:
     // The cancel question; returns the answer.
     int AskCancelQuestion();
     void SaveAssembleProgress(bool& Cancel, std::string& SaveStateFile);
-    std::string DefaultTaskName() const;
+    std::string OwnTaskName() const;
     bool TemporaryFileWarning();
     void FinishResave();
 

@@ -1,21 +1,19 @@
 #include "app/ui/assembler/uc_assembler.h"
 
-#include <QComboBox>
 #include <QDir>
-#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStorageInfo>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "app/core/progress_view.h"
 #include "app/ui/assembler/assembler_flow.h"
 #include "app/ui/common/blocking_call.h"
+#include "app/ui/common/drive_list.h"
+#include "app/ui/common/folder_list.h"
 #include "app/ui/common/panel_view.h"
 #include "app/ui/common/widgets.h"
 #include "app/ui/dialogs/qt_wizard_windows.h"
@@ -115,24 +113,16 @@ void ucAssembler::BuildDestPage() {
     auto* prompt = Named<QLabel>(fSelectDest_, "lblSelectDest",
                                  "Please select a destination folder for the assembled file(s)....");
     prompt->setWordWrap(true);
-    drvAssDest_ = Named<QComboBox>(fSelectDest_, "drvAssDest");
+    drvAssDest_ = new DriveList(fSelectDest_);
+    drvAssDest_->setObjectName("drvAssDest");
     drvAssDest_->setAccessibleName("Destination drive");
-    dirModel_ = new QFileSystemModel(fSelectDest_);
-    dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    dirModel_->setRootPath("/");
-    dirAssDest_ = Named<QTreeView>(fSelectDest_, "dirAssDest");
+    dirAssDest_ = new FolderList(fSelectDest_);
+    dirAssDest_->setObjectName("dirAssDest");
     dirAssDest_->setAccessibleName("Destination folder");
-    dirAssDest_->setModel(dirModel_);
-    for (int c = 1; c < dirModel_->columnCount(); ++c) dirAssDest_->hideColumn(c);
-    dirAssDest_->header()->hide();
     cmdAssDestMkdir_ = Named<QPushButton>(fSelectDest_, "cmdAssDestMkdir", "New Folder");
     cmdAssDestDesktop_ = Named<QPushButton>(fSelectDest_, "cmdAssDestDesktop", "Desktop");
     cmdAssDestMyDocs_ = Named<QPushButton>(fSelectDest_, "cmdAssDestMyDocs", "My Documents");
-    ShowDrives();
-    connect(drvAssDest_, &QComboBox::activated, this, [this](int) { drvAssDest_Change(); });
-    connect(dirAssDest_, &QTreeView::clicked, this, [this](const QModelIndex& i) {
-        destPath_ = dirModel_->filePath(i).toStdString();
-    });
+    connect(drvAssDest_, &DriveList::DriveChanged, this, &ucAssembler::drvAssDest_Change);
     connect(cmdAssDestMkdir_, &QPushButton::clicked, this, &ucAssembler::cmdAssDestMkdir_Click);
     connect(cmdAssDestDesktop_, &QPushButton::clicked, this, &ucAssembler::cmdAssDestDesktop_Click);
     connect(cmdAssDestMyDocs_, &QPushButton::clicked, this, &ucAssembler::cmdAssDestMyDocs_Click);
@@ -167,29 +157,12 @@ void ucAssembler::BuildRunPage() {
     grid->addWidget(fFinished_, 0, 0);
 }
 
-// Mounted volumes on devices, and the root.
-void ucAssembler::ShowDrives() {
-    drvAssDest_->clear();
-    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
-        if (!v.isValid() || (!v.device().startsWith("/dev/") && v.rootPath() != "/")) continue;
-        const QString label = v.displayName() == v.rootPath() ? v.rootPath()
-                                                              : v.rootPath() + "  [" + v.displayName() + "]";
-        drvAssDest_->addItem(label, v.rootPath());
-    }
-    if (drvAssDest_->findData(QString("/")) < 0) drvAssDest_->insertItem(0, "/", QString("/"));
+void ucAssembler::SetDestPath(const std::string& path) {
+    drvAssDest_->SetDrive(QStorageInfo(QString::fromStdString(path)).rootPath().toStdString());
+    dirAssDest_->SetPath(path);
 }
 
-void ucAssembler::SetDestPath(const std::string& path) {
-    destPath_ = path;
-    const QString root = QStorageInfo(QString::fromStdString(path)).rootPath();
-    int i = drvAssDest_->findData(root);
-    if (i < 0) i = drvAssDest_->findData(QString("/"));
-    drvAssDest_->setCurrentIndex(i);
-    dirAssDest_->setRootIndex(dirModel_->index(drvAssDest_->currentData().toString()));
-    const QModelIndex at = dirModel_->index(QString::fromStdString(path));
-    dirAssDest_->setCurrentIndex(at);
-    dirAssDest_->scrollTo(at);
-}
+const std::string& ucAssembler::DestPath() const { return dirAssDest_->Path(); }
 
 int32_t ucAssembler::SegmentSize() const { return flow_->SegmentSize(); }
 void ucAssembler::SetSegmentSize(int32_t bytes) { flow_->SetSegmentSize(bytes); }

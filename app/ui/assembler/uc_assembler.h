@@ -9,16 +9,15 @@
 #include <memory>
 #include <string>
 
-class QComboBox;
-class QFileSystemModel;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
-class QTreeView;
 
 namespace kb {
 
 class AssemblerFlow;
+class DriveList;
+class FolderList;
 class PanelView;
 class QtWizardWindows;
 class WizardWindows;
@@ -48,7 +47,7 @@ public:
     AssemblerFlow& Flow() { return *flow_; }
     int16_t CurrentPage() const { return currentPage_; }
     // The destination folder list's path.
-    const std::string& DestPath() const { return destPath_; }
+    const std::string& DestPath() const;
     void SetDestPath(const std::string& path);
     // The set's description as written (lines end in CR LF).
     const std::string& CurrentSetInfo() const { return currentSetInfo_; }
@@ -81,14 +80,12 @@ private:
     void cmdAssDestDesktop_Click();
     void cmdAssDestMyDocs_Click();
     void cmdAssDestMkdir_Click();
-    void ShowDrives();
 
     std::unique_ptr<QtWizardWindows> ownWindows_;
     std::unique_ptr<PanelView> panelView_;
     std::unique_ptr<AssemblerFlow> flow_;
     int16_t currentPage_ = 0;
     bool wizardUsed_ = false;
-    std::string destPath_;
     std::string currentSetInfo_;
 
     QFrame* stages_ = nullptr;
@@ -97,9 +94,8 @@ private:
     QPlainTextEdit* txtCurrentSetInfo_ = nullptr;
     QPushButton* cmdSelectSrcToAssemble_ = nullptr;
     QFrame* fSelectDest_ = nullptr;
-    QComboBox* drvAssDest_ = nullptr;
-    QTreeView* dirAssDest_ = nullptr;
-    QFileSystemModel* dirModel_ = nullptr;
+    DriveList* drvAssDest_ = nullptr;
+    FolderList* dirAssDest_ = nullptr;
     QPushButton* cmdAssDestMkdir_ = nullptr;
     QPushButton* cmdAssDestDesktop_ = nullptr;
     QPushButton* cmdAssDestMyDocs_ = nullptr;

@@ -1,11 +1,8 @@
 // The assembler wizard's navigation, its first two pages' handlers and the run of page 3.
-#include <QComboBox>
 #include <QDir>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTreeView>
 
 #include "app/core/common_dialogs.h"
 #include "app/core/general.h"
@@ -15,6 +12,8 @@
 #include "app/pluginhost/plugin_sys.h"
 #include "app/ui/assembler/assembler_flow.h"
 #include "app/ui/assembler/uc_assembler.h"
+#include "app/ui/common/drive_list.h"
+#include "app/ui/common/folder_list.h"
 #include "app/ui/help.h"
 #include "app/ui/uc_progress_panel.h"
 
@@ -92,7 +91,7 @@ void ucAssembler::RunPage() {
     cmdBack_->setEnabled(false);
     {
         BusyGuard busy(window(), onBusy);
-        flow_->Run(destPath_);
+        flow_->Run(DestPath());
     }
     Finished();
 }
@@ -105,7 +104,7 @@ void ucAssembler::Finished() {
 }
 
 bool ucAssembler::ResumeFrom(const std::string& TaskFile) {
-    std::string dest = destPath_;
+    std::string dest = DestPath();
     AssemblerFlow::ResumeResult r;
     {
         BusyGuard busy(window(), onBusy);
@@ -176,8 +175,7 @@ void ucAssembler::SetSrcToAssemble(const std::string& Src) {
 }
 
 void ucAssembler::drvAssDest_Change() {
-    const std::string root = drvAssDest_->currentData().toString().toStdString();
-    SetDestPath(root);
+    dirAssDest_->SetPath(drvAssDest_->Drive());
 }
 
 void ucAssembler::cmdAssDestDesktop_Click() { SetDestPath(GetDesktopFolder()); }
@@ -188,7 +186,7 @@ void ucAssembler::cmdAssDestMkdir_Click() {
     const std::string name =
         InputBox("Please give the name of the new folder to be created", "New Folder", "New Folder");
     if (name.empty()) return;
-    std::string base = destPath_;
+    std::string base = DestPath();
     const std::string path = RemoveTrailingBackslash(base, true) + "/" + name;
     if (name.find('/') != std::string::npos || !QDir().mkdir(QString::fromStdString(path))) {
         MsgBox("An error occurred while creating the folder", mb::OKOnly | mb::Exclamation,
@@ -196,7 +194,7 @@ void ucAssembler::cmdAssDestMkdir_Click() {
         return;
     }
     // The new folder is listed, not entered.
-    dirModel_->index(QString::fromStdString(path));
+    dirAssDest_->Refresh();
 }
 
 }  // namespace kb

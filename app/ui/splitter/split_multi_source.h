@@ -1,6 +1,7 @@
 #pragma once
-// What the splitter wizard's flow needs of the multi-file source stage, without the toolkit:
-// whether the selection holds anything, the series name it derives, and the reset of the list.
+// What the splitter wizard needs of the multi-file source stage, without the toolkit: whether
+// the selection holds anything, what it holds, the series name it derives, and the reset of the
+// list.
 
 #include <string>
 #include <vector>
@@ -14,6 +15,10 @@ public:
     virtual ~SplitMultiSource() = default;
     // Rows of the selection list.
     virtual int RowCount() const = 0;
+    // The individual files, keyed by full path, in the order added.
+    virtual const FileList& SplitFiles() const = 0;
+    // The whole folders in the order added, each without a trailing "/" (the root stays "/").
+    virtual std::vector<std::string> SplitFolders() const = 0;
     virtual std::string SeriesName() const = 0;
     // True while the folders' sizes are not all known.
     virtual bool FolderSizesStale() const = 0;
@@ -24,9 +29,6 @@ public:
     virtual void RemoveAll() = 0;
     // Where the add-file dialog starts ("" keeps its own start).
     virtual void SetAddFileStart(const std::string& fileName) = 0;
-    // The selection: full file names and folder paths, each in the order added.
-    virtual const FileList& SplitFiles() const = 0;
-    virtual std::vector<std::string> SplitFolders() const = 0;
 };
 
 }  // namespace kb

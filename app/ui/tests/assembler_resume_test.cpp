@@ -64,8 +64,11 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
         EXPECT_EQ(w.DestPath(), work.File("out"));
     }
     ScriptedPrompter p;
+    const std::string plugin = LoadEnabledRecorder("rec.so");
     ucAssembler w(nullptr, &windows);
     EXPECT_TRUE(w.ResumeFrom(Task("JOB")));
+    EXPECT_EQ(Count(Record(plugin), PLUGIN_EVT_ASSEMBLE_START), 1);
+    EXPECT_EQ(Count(Record(plugin), PLUGIN_EVT_ASSEMBLE_END), 1);
     EXPECT_EQ(ReadAll(work.File("out/report.doc")), ReadAll(source));
     EXPECT_TRUE(w.fFinished()->isVisibleTo(&w));
     EXPECT_TRUE(w.cmdReset()->isEnabled());

@@ -22,6 +22,7 @@ TEST_F(AssemblerWizardTest, JoinsAnOwnFormatSetChosenThroughThePieceDialog) {
     ScriptedDialogs dialogs;
     const std::string source = work.Write("report.doc", RandomBytes(70000, 1));
     const std::string first = SplitInto(source, "report.doc", "pieces");
+    const std::string plugin = LoadEnabledRecorder("rec.so");
     ucAssembler w(nullptr, &windows);
     EXPECT_FALSE(w.cmdNext()->isEnabled());
     EXPECT_EQ(w.CurrentSetInfo(), "Nothing selected.");
@@ -53,6 +54,12 @@ TEST_F(AssemblerWizardTest, JoinsAnOwnFormatSetChosenThroughThePieceDialog) {
     EXPECT_FALSE(w.cmdBack()->isEnabled());
     EXPECT_TRUE(w.cmdReset()->isEnabled());
     EXPECT_TRUE(p.boxes.empty());
+    // Every page change is told to the plug-ins, and every chunk; a fresh join has no start or
+    // end notice.
+    const auto* rec = Record(plugin);
+    EXPECT_EQ(Count(rec, PLUGIN_EVT_WIZARD_PAGE), 4);
+    EXPECT_EQ(Count(rec, PLUGIN_EVT_ASSEMBLE_PROGRESS), 4);
+    EXPECT_EQ(Count(rec, PLUGIN_EVT_ASSEMBLE_START) + Count(rec, PLUGIN_EVT_ASSEMBLE_END), 0);
 }
 
 // Bare series: cut by coreutils split, or named " - n.frg"; chosen by piece 1 or a later one.
@@ -202,6 +209,39 @@ TEST_F(AssemblerWizardTest, DataThatCannotBeDecryptedOrUnpackedIsKept) {
         EXPECT_EQ(p.boxes[0].text, c.box);
         EXPECT_EQ(ReadAll(dest + "/plain.bin"), ReadAll(plain));
     }
+}
+
+}  // namespace
+}  // namespace kb
+
+namespace kb {
+namespace {
+
+TEST_F(AssemblerWizardTest, DestinationPageMakesFoldersAndGoesToTheDesktopAndDocuments) {
+    testing::ScriptedPrompter p;
+    testing::ScopedEnv xdg("XDG_CONFIG_HOME", work.File("config"));
+    work.Write("config/user-dirs.dirs",
+               "XDG_DESKTOP_DIR=\"" + work.File("Desk") + "\"\nXDG_DOCUMENTS_DIR=\"" +
+                   work.File("Docs") + "\"\n");
+    std::filesystem::create_directories(work.File("Desk"));
+    std::filesystem::create_directories(work.File("Docs"));
+    ucAssembler w(nullptr, &windows);
+    w.SetDestPath(work.Path());
+    p.Type("Joined").Type("").Type("a/b").Answer(Answer::OK);
+    w.cmdAssDestMkdir()->click();
+    EXPECT_TRUE(std::filesystem::is_directory(work.File("Joined")));
+    EXPECT_EQ(w.DestPath(), work.Path());  // listed, not entered
+    w.cmdAssDestMkdir()->click();          // cancelled: nothing
+    w.cmdAssDestMkdir()->click();
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].text, "An error occurred while creating the folder");
+    EXPECT_EQ(p.inputs[0].prompt, "Please give the name of the new folder to be created");
+    EXPECT_EQ(p.inputs[0].defaultText, "New Folder");
+
+    w.cmdAssDestDesktop()->click();
+    EXPECT_EQ(w.DestPath(), work.File("Desk"));
+    w.cmdAssDestMyDocs()->click();
+    EXPECT_EQ(w.DestPath(), work.File("Docs"));
 }
 
 }  // namespace

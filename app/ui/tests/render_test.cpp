@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <QTabBar>
 #include <QTextBrowser>
+#include <QTreeWidget>
+#include <QProgressBar>
 
 #include <gtest/gtest.h>
 
@@ -15,10 +17,12 @@
 #include "app/ui/frm_about.h"
 #include "app/ui/frm_main.h"
 #include "app/ui/frm_splash.h"
+#include "app/ui/dialogs/frm_prework.h"
 #include "app/ui/help.h"
 #include "app/ui/qt_prompter.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
+#include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/ui_fixture.h"
 #include "app/ui/uc_progress_panel.h"
@@ -109,6 +113,40 @@ TEST_F(RenderTest, SplitterWizardStages) {
         flow.cmdSplitWizNext_Click();
     });
     Save(w, "split-stage-2-source-multi");
+    w.hide();
+}
+
+TEST_F(RenderTest, MultiFileSourceAndScanWindow) {
+    testing::TempFolder source;
+    const std::string video = source.Write("holiday-video.mkv", std::string(70000, 'x'));
+    const std::string report = source.Write("quarterly report.doc", std::string(23000, 'x'));
+    const std::string deep = "Photos/2024/Summer holidays at the lake with the whole family";
+    std::filesystem::create_directories(source.File(deep));
+    source.Write(deep + "/beach.jpg", std::string(150000, 'x'));
+    frmMain w;
+    w.SelectTab("Splitter");
+    SplitWizard& wizard = w.SplitterWizard();
+    wizard.cmdSplitWizReset_Click();
+    wizard.Run([&] {
+        wizard.Flow().intro.multiFile = true;
+        wizard.Flow().cmdSplitWizNext_Click();
+    });
+    SplitStageSourceMulti& stage = *wizard.fSplitStageSelectSourceMulti_;
+    stage.AddFileFromCommandLine(video);
+    stage.AddFileFromCommandLine(report);
+    stage.AddFolderFromCommandLine(source.File("Photos"));
+    stage.AddFolderFromCommandLine(source.File(deep));
+    Save(w, "split-stage-2-source-multi-selection");
+    stage.SplitList_->setCurrentItem(stage.SplitList_->topLevelItem(1));
+    Save(w, "split-stage-2-source-multi-file");
+    frmPrework prework(&w);
+    prework.lblCapt_->setText("Finding sizes....");
+    prework.lblSubCapt_->setText("Found 1520 Mb - Scanning next folder...");
+    prework.PB_->setValue(40);
+    Save(prework, "prework-short");
+    prework.SetShowCancel(true);
+    Save(prework, "prework-cancel");
+    prework.hide();
     w.hide();
 }
 

@@ -74,12 +74,10 @@ TEST_F(SplitRunTest, ASelectionIsGatheredInListOrderWithoutFollowingLinksOrFifos
     auto* multi = window->SplitterWizard().fSplitStageSelectSourceMulti_;
     Click("optSplitMultiFile");
     Click("cmdSplitWizNext");
-    multi->SplitFiles_.Add(source.File("two.bin"), true);
-    multi->SplitFiles_.Add(source.File("one.bin"), true);
-    multi->SplitFolders_.push_back(source.File("docs"));
-    new QTreeWidgetItem(multi->SplitList_, {"two.bin"});
-    multi->txtSeriesName_->setText("Bundle");
-    emit multi->SelectionChanged();
+    multi->AddFileFromCommandLine(source.File("two.bin"));
+    multi->AddFileFromCommandLine(source.File("one.bin"));
+    multi->AddFolderFromCommandLine(source.File("docs"));
+    Type("txtSeriesName", "Bundle");
     Click("cmdSplitWizNext");
     ASSERT_EQ(Stage(), 3);
     ToRange(32);
@@ -108,10 +106,8 @@ TEST_F(SplitRunTest, AnArchiveThatCannotBeBuiltGoesBackToTheSelection) {
     Click("optSplitMultiFile");
     Click("cmdSplitWizNext");
     // Two entries of one name cannot share an archive.
-    multi->SplitFiles_.Add(source.File("a/x.bin"), true);
-    multi->SplitFiles_.Add(source.File("b/x.bin"), true);
-    new QTreeWidgetItem(multi->SplitList_, {"x.bin"});
-    emit multi->SelectionChanged();
+    multi->AddFileFromCommandLine(source.File("a/x.bin"));
+    multi->AddFileFromCommandLine(source.File("b/x.bin"));
     Click("cmdSplitWizNext");
     prompter.Answer(Answer::OK);
     Click("cmdSplitWizNext");
@@ -132,10 +128,8 @@ TEST_F(SplitRunTest, ASelectionTooLargeForOneArchiveIsRefusedBeforeAnythingIsWri
     auto* multi = window->SplitterWizard().fSplitStageSelectSourceMulti_;
     Click("optSplitMultiFile");
     Click("cmdSplitWizNext");
-    multi->SplitFiles_.Add(source.File("a.img"), true);
-    multi->SplitFiles_.Add(source.File("b.img"), true);
-    new QTreeWidgetItem(multi->SplitList_, {"a.img"});
-    emit multi->SelectionChanged();
+    multi->AddFileFromCommandLine(source.File("a.img"));
+    multi->AddFileFromCommandLine(source.File("b.img"));
     Click("cmdSplitWizNext");
     prompter.Answer(Answer::OK);
     Click("cmdSplitWizNext");

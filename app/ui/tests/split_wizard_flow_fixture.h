@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "app/core/active_splitter.h"
 #include "app/core/file_list.h"
@@ -22,6 +24,8 @@ namespace kb::testing {
 class FakeMulti : public SplitMultiSource {
 public:
     int RowCount() const override { return rows; }
+    const FileList& SplitFiles() const override { return files; }
+    std::vector<std::string> SplitFolders() const override { return folders; }
     std::string SeriesName() const override { return "Series"; }
     bool FolderSizesStale() const override { return true; }
     void SetSeriesNameTag(const std::string& t) override { tag = t; }
@@ -30,8 +34,6 @@ public:
         ++removeAlls;
     }
     void SetAddFileStart(const std::string& f) override { addFileStart = f; }
-    const FileList& SplitFiles() const override { return files; }
-    std::vector<std::string> SplitFolders() const override { return folders; }
     int rows = 0;
     FileList files;
     std::vector<std::string> folders;
