@@ -54,28 +54,47 @@ seconds() { sed -n 's/.*"seconds": \([0-9.]*\).*/\1/p' | tail -1; }
 field() { sed -n "s/.*\"$1\": \([0-9]*\).*/\1/p" | tail -1; }
 median() { sort -g | awk '{v[NR]=$1} END {print (NR % 2) ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2}'; }
 
-declare -a wiz_split eng_split wiz_enc tea_enc growth
-for r in $(seq 1 "$rounds"); do
-  rm -rf "$out"; mkdir -p "$out"
+# Each run starts with the output of the last one gone and written back, so that neither side
+# pays for the other's writes.
+fresh() { rm -rf "$out"; mkdir -p "$out"; sync; }
+wizard_split() {
+  fresh
+  local line
   line=$("$wizard" split "$work/split.bin" "$out" $piece $segment 2> /dev/null | tail -1)
   wiz_split+=("$(echo "$line" | seconds)")
   growth+=($(( $(echo "$line" | field peak_kib) - $(echo "$line" | field rss_before_kib) )))
-  rm -rf "$out"; mkdir -p "$out"
+}
+engine_split() {
+  fresh
   eng_split+=("$("$engine" split "$work/split.bin" "$out" --format 0 --size $piece --segment $segment 2> /dev/null | seconds)")
-  rm -rf "$out"
-  wiz_enc+=("$("$wizard" encrypt "$work/encrypt.bin" 2> /dev/null | seconds)")
-  tea_enc+=("$("$wizard" tea "$work/encrypt.bin" 2> /dev/null | seconds)")
+}
+wizard_encrypt() { fresh; wiz_enc+=("$("$wizard" encrypt "$work/encrypt.bin" 2> /dev/null | seconds)"); }
+plugin_encrypt() { fresh; tea_enc+=("$("$wizard" tea "$work/encrypt.bin" 2> /dev/null | seconds)"); }
+
+declare -a wiz_split eng_split wiz_enc tea_enc growth split_ratio enc_ratio
+for r in $(seq 1 "$rounds"); do
+  # The sides take turns at going first.
+  if [ $((r % 2)) = 1 ]; then
+    wizard_split; engine_split; wizard_encrypt; plugin_encrypt
+  else
+    engine_split; wizard_split; plugin_encrypt; wizard_encrypt
+  fi
+  split_ratio+=("$(awk -v a="${wiz_split[-1]}" -v b="${eng_split[-1]}" 'BEGIN {print a / b}')")
+  enc_ratio+=("$(awk -v a="${wiz_enc[-1]}" -v b="${tea_enc[-1]}" 'BEGIN {print a / b}')")
   echo "round $r: split wizard ${wiz_split[-1]} s, engine ${eng_split[-1]} s; encrypt wizard ${wiz_enc[-1]} s, plug-in ${tea_enc[-1]} s; split memory +${growth[-1]} KiB"
 done
+rm -rf "$out"
 
 ws=$(printf '%s\n' "${wiz_split[@]}" | median)
 es=$(printf '%s\n' "${eng_split[@]}" | median)
 we=$(printf '%s\n' "${wiz_enc[@]}" | median)
 te=$(printf '%s\n' "${tea_enc[@]}" | median)
 gm=$(printf '%s\n' "${growth[@]}" | median)
+sr=$(printf '%s\n' "${split_ratio[@]}" | median)
+er=$(printf '%s\n' "${enc_ratio[@]}" | median)
 limit=$(( (segment + 32 * 1048576) / 1024 ))
 echo
 echo "medians over $rounds rounds"
-awk -v w="$ws" -v e="$es" 'BEGIN {printf "split %d MiB:   wizard %.3f s, engine %.3f s, ratio %.3f (goal <= 1.10)\n", '"$split_mib"', w, e, w / e}'
-awk -v w="$we" -v t="$te" 'BEGIN {printf "encrypt %d MiB: wizard %.3f s, plug-in %.3f s, ratio %.3f (goal <= 1.25)\n", '"$encrypt_mib"', w, t, w / t}'
+awk -v w="$ws" -v e="$es" -v r="$sr" 'BEGIN {printf "split %d MiB:   wizard %.3f s, engine %.3f s, median round ratio %.3f (goal <= 1.10)\n", '"$split_mib"', w, e, r}'
+awk -v w="$we" -v t="$te" -v r="$er" 'BEGIN {printf "encrypt %d MiB: wizard %.3f s, plug-in %.3f s, median round ratio %.3f (goal <= 1.25)\n", '"$encrypt_mib"', w, t, r}'
 echo "split memory added to the window: $gm KiB (goal < $limit KiB)"
