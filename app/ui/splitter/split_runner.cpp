@@ -60,6 +60,8 @@ void SplitRunner::SplitFromWizard() {
             DebugLog("Calling split method");
             inSplit = true;
             splitter_.Split();
+            // A stop asked for on a piece's last chunk may never come: then no task was written.
+            if (!taskFile_.empty() && !FileExists(taskFile_)) TaskNotSaved();
         }
     } catch (...) {
         failure = std::current_exception();

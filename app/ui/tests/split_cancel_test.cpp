@@ -133,6 +133,21 @@ TEST_F(SplitCancelTest, ATaskThatCannotBeWrittenLeavesNothingBehind) {
     ExpectUnlocked();
 }
 
+TEST_F(SplitCancelTest, AStopTheSplitNeverReachesKeepsNoArchive) {
+    MakeFile(source.File("data.bin"), 60'000);
+    Open();
+    ToOptions("data.bin");
+    Click("chkUseCompression");
+    ToRange(12);  // every piece is one chunk: the stop comes after the piece, and never
+    const std::string archive = Splitter().BigFile();
+    CancelAt({2});
+    prompter.Answer(Answer::Yes).Type("Never").Answer(Answer::OK);
+    Click("cmdSplitWizNext");
+    EXPECT_FALSE(std::filesystem::exists(TaskFile("Never")));
+    EXPECT_FALSE(std::filesystem::exists(archive)) << "an archive no task needs is removed";
+    ExpectUnlocked();
+}
+
 TEST_F(SplitCancelTest, ClosingDuringTheSplitStopsItUnsavedAndThenCloses) {
     MakeFile(source.File("data.bin"), 200'000);
     Open();
