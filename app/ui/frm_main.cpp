@@ -28,6 +28,7 @@
 #include "app/ui/options/options_page.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/splitter/split_stage_frag_size.h"
+#include "app/ui/splitter/split_runner.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/plugin_host_callback.h"
 #include "app/ui/tip_of_the_day.h"
@@ -143,18 +144,20 @@ void frmMain::cmdSplitWizReset_Click() {
     fSplitPanel_->cmdSplitWizReset_Click();
 }
 
-void frmMain::SplitFromWizard() {
-    // The split run starts here with everything the wizard's stages set on the splitter.
-}
+void frmMain::SplitFromWizard() { fSplitPanel_->Runner().SplitFromWizard(); }
 
+// While the data is prepared or split, no other page can start work (nor unload a plug-in the
+// work is using), and closing waits for the work to stop.
 void frmMain::SetSplitBusy(bool busy) {
     SplitBusy = busy;
+    Tabs_->setEnabled(!busy && !AssembleBusy);
     if (busy) {
         setCursor(Qt::WaitCursor);
-    } else {
-        unsetCursor();
-        ApplySegmentSize(0);
+        return;
     }
+    unsetCursor();
+    ApplySegmentSize(0);
+    if (closeWhenIdle_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 ucProgressPanel* frmMain::fSptProgPan() { return fSplitPanel_->fSptProgPan_; }
@@ -211,8 +214,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // The join's temporary files and open pieces must not go from under it.
-    if (AssembleBusy) {
+    // The work's temporary files and open pieces must not go from under it.
+    if (AssembleBusy || SplitBusy) {
         closeWhenIdle_ = true;
         event->ignore();
         return;

@@ -90,7 +90,7 @@ private:
     void cmdOptGenReset_Click();
     void cmdSplitWizReset_Click();
     void WelcomeTabs_Click();
-    // Runs the split the wizard's stages set up; the split run fills it in.
+    // Runs the split the wizard's stages set up.
     void SplitFromWizard();
     void SetSplitBusy(bool busy);
     // A new segment size reaches the splitter and the assembler wizard; while either works it
@@ -129,7 +129,7 @@ private:
     FrontPage* fWelcome_ = nullptr;
     SplitWizard* fSplitPanel_ = nullptr;
     ucAssembler* fAssPanel_ = nullptr;
-    // A close answered with OK while a join ran happens once it has stopped.
+    // A close answered with OK while a join or split ran happens once it has stopped.
     bool closeWhenIdle_ = false;
     // The segment size last chosen on the options page (0: none waiting).
     int32_t pendingSegment_ = 0;

@@ -119,6 +119,7 @@ QWidget* frmMain::BuildSplitterPage() {
     hooks.splitFromWizard = [this] { SplitFromWizard(); };
     hooks.selectFrontPage = [this] { SelectTab("Frontpage"); };
     hooks.setBusy = [this](bool busy) { SetSplitBusy(busy); };
+    hooks.closePending = [this] { return closeWhenIdle_; };
     auto* wizard = new SplitWizard(this, *splitter_, std::move(hooks));
     GiveWhatsThisTopics(*wizard);
     return wizard;
@@ -151,7 +152,7 @@ ucAssembler* frmMain::BuildAssemblerPage() {
     // While a join runs no other page can start work, and closing waits for it.
     page->onBusy = [this](bool busy) {
         AssembleBusy = busy;
-        Tabs_->setEnabled(!busy);
+        Tabs_->setEnabled(!busy && !SplitBusy);
         if (!busy) ApplySegmentSize(0);
         if (!busy && closeWhenIdle_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     };

@@ -53,8 +53,9 @@ void frmMain::LockForResumedSplit(bool locked) {
 }
 
 void frmMain::ResumeSplit(const std::string& /*path*/) {
-    // The split run's event handlers take this split over once they are in place; it sends
-    // the plug-ins no notices and leaves the temporary files alone.
+    // The wizard's split runner listens to the splitter for the window's whole life, so this
+    // split gets the same progress, disk and cancel handling as one started from the wizard;
+    // unlike that one it sends the plug-ins no notices and leaves the temporary files alone.
     Splitter().Split();
 }
 

@@ -119,6 +119,7 @@ void SplitStageFragRange::Load(const SplitFragRangeSettings& s, const std::strin
     LoadSpinner(txtFragRangeFrom_, udFragRangeFrom_, s.from, s.rangeEnabled);
     LoadSpinner(txtFragRangeTo_, udFragRangeTo_, s.to, s.rangeEnabled);
     (s.extraFilesOn ? optExtraFilesOn_ : optExtraFilesNothing_)->setChecked(true);
+    LoadExtraFiles(s.extraFiles);
     lvExtraFilesList_->setEnabled(s.extraFilesListEnabled);
     lvExtraFilesList_->setVisible(s.extraFilesListEnabled);
 }
@@ -131,6 +132,26 @@ void SplitStageFragRange::Store(SplitFragRangeSettings& s) const {
     StoreSpinner(txtFragRangeFrom_, udFragRangeFrom_, s.from);
     StoreSpinner(txtFragRangeTo_, udFragRangeTo_, s.to);
     s.extraFilesOn = optExtraFilesOn_->isChecked();
+    for (int i = 0; i < lvExtraFilesList_->topLevelItemCount() && i < static_cast<int>(s.extraFiles.size()); ++i)
+        s.extraFiles[i].ticked = lvExtraFilesList_->topLevelItem(i)->checkState(0) == Qt::Checked;
+}
+
+// The rows are made anew only when the generators offered change, so a tick survives loads.
+void SplitStageFragRange::LoadExtraFiles(const std::vector<ExtraFileRow>& rows) {
+    QSignalBlocker block(lvExtraFilesList_);
+    bool same = lvExtraFilesList_->topLevelItemCount() == static_cast<int>(rows.size());
+    for (int i = 0; same && i < static_cast<int>(rows.size()); ++i)
+        same = lvExtraFilesList_->topLevelItem(i)->data(0, Qt::UserRole).toString().toStdString() == rows[i].key;
+    if (!same) {
+        lvExtraFilesList_->clear();
+        for (const ExtraFileRow& r : rows) {
+            auto* item = new QTreeWidgetItem(lvExtraFilesList_, {QString::fromStdString(r.text)});
+            item->setData(0, Qt::UserRole, QString::fromStdString(r.key));
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        }
+    }
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i)
+        lvExtraFilesList_->topLevelItem(i)->setCheckState(0, rows[i].ticked ? Qt::Checked : Qt::Unchecked);
 }
 
 }  // namespace kb

@@ -35,6 +35,9 @@ public:
     QRadioButton* optExtraFilesOn_ = nullptr;
     QRadioButton* optExtraFilesNothing_ = nullptr;
     QTreeWidget* lvExtraFilesList_ = nullptr;
+
+private:
+    void LoadExtraFiles(const std::vector<ExtraFileRow>& rows);
 };
 
 }  // namespace kb

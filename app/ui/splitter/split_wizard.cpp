@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -10,8 +11,12 @@
 #include "app/core/common_dialogs.h"
 #include "app/core/debug_log.h"
 #include "app/core/kb_error.h"
+#include "app/ui/common/blocking_call.h"
+#include "app/ui/common/panel_view.h"
 #include "app/ui/common/widgets.h"
+#include "app/ui/dialogs/qt_wizard_windows.h"
 #include "app/ui/icons.h"
+#include "app/ui/splitter/split_runner.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/splitter/split_stage_frag_range.h"
 #include "app/ui/splitter/split_stage_frag_size.h"
@@ -23,13 +28,41 @@
 
 namespace kb {
 
+namespace {
+
+// Blocking work runs on a worker thread while this one keeps the window alive.
+void RunInBackground(const std::function<void(const PercentReport&)>& work,
+                     const PercentReport& onPercent) {
+    RunBlockingCall(
+        [&](const BlockingCallProgress& report) { work([&](int percent) { report("", percent); }); },
+        [&](const std::string&, int percent) {
+            if (onPercent) onPercent(percent);
+        });
+}
+
+}  // namespace
+
 SplitWizard::SplitWizard(QWidget* parent, ActiveSplitter& splitter, SplitWizardHooks hooks)
-    : QFrame(parent) {
+    : QFrame(parent), splitter_(splitter) {
     setObjectName("fSplitPanel");
     setFrameShape(QFrame::NoFrame);
     Build();
+    panelView_ = std::make_unique<PanelView>(*fSptProgPan_);
+    ownWindows_ = std::make_unique<QtWizardWindows>(this);
+    setBusy_ = hooks.setBusy;
+    SplitRunnerHooks runnerHooks;
+    runnerHooks.lock = [this](bool locked) { LockForSplit(locked); };
+    runnerHooks.closePending = hooks.closePending;
+    runnerHooks.formatDrive = [this](const std::string& path) { flow_->FormatDestinationDrive(path); };
+    hooks.applyNav = [this] { ApplyNav(); };
+    hooks.panel = panelView_.get();
+    hooks.windows = ownWindows_.get();
+    hooks.runBlocking = RunInBackground;
     flow_ = std::make_unique<SplitWizardFlow>(splitter, Dialogs(), *fSplitStageSelectSourceMulti_,
                                               std::move(hooks));
+    runner_ = std::make_unique<SplitRunner>(splitter, *panelView_, flow_->range, std::move(runnerHooks));
+    runner_->SetWizardWindows(ownWindows_.get());
+    splitter.SetListener(runner_.get());
     ConnectNavigation();
     ConnectSources();
     ConnectDestination();
@@ -40,6 +73,7 @@ SplitWizard::SplitWizard(QWidget* parent, ActiveSplitter& splitter, SplitWizardH
 }
 
 SplitWizard::~SplitWizard() {
+    splitter_.SetListener(nullptr);
     // Closing takes the focus from a box, which would run its handlers on a flow already gone.
     for (QWidget* w : findChildren<QWidget*>()) w->blockSignals(true);
 }
@@ -138,6 +172,35 @@ void SplitWizard::LoadStages() {
     cmdSplitWizNext_->setEnabled(f.nav.nextEnabled);
     cmdSplitWizBack_->setEnabled(f.nav.backEnabled);
     cmdSplitWizReset_->setEnabled(f.nav.resetEnabled);
+}
+
+void SplitWizard::SetWizardWindows(WizardWindows* windows) {
+    flow_->SetWizardWindows(windows);
+    runner_->SetWizardWindows(windows);
+}
+
+void SplitWizard::RefreshExtraFilesOptions() {
+    Run([this] { flow_->RefreshExtraFilesOptions(); });
+}
+
+void SplitWizard::ApplyNav() {
+    const SplitWizardFlow& f = *flow_;
+    for (int i = 0; i < kSplitFrameCount; ++i)
+        StageFrame(static_cast<SplitFrame>(i))->setVisible(f.nav.shown[i]);
+    cmdSplitWizNext_->setEnabled(f.nav.nextEnabled);
+    cmdSplitWizBack_->setEnabled(f.nav.backEnabled);
+    cmdSplitWizReset_->setEnabled(f.nav.resetEnabled);
+    fSplitStageFragRange_->lvExtraFilesList_->setEnabled(f.range.extraFilesListEnabled);
+}
+
+// While a split runs nothing on the page can start other work; the flow's own state is put
+// back by the reset that follows the split.
+void SplitWizard::LockForSplit(bool locked) {
+    if (setBusy_) setBusy_(locked);
+    for (QPushButton* b : {cmdSplitWizBack_, cmdSplitWizNext_, cmdSplitWizReset_}) b->setEnabled(!locked);
+    // The panel takes the stage's place while the pieces are written.
+    for (int i = 0; i < kSplitFrameCount; ++i)
+        StageFrame(static_cast<SplitFrame>(i))->setVisible(!locked && flow_->nav.shown[i]);
 }
 
 bool SplitWizard::RefusalPending() const { return refusedBox_ != nullptr && refusedBox_->hasFocus(); }

@@ -16,6 +16,9 @@ class QPushButton;
 namespace kb {
 
 class ActiveSplitter;
+class PanelView;
+class QtWizardWindows;
+class SplitRunner;
 class SplitStageCmpEnc;
 class SplitStageFragRange;
 class SplitStageFragSize;
@@ -23,6 +26,7 @@ class SplitStageIntro;
 class SplitStageSelDest;
 class SplitStageSourceMulti;
 class SplitStageSourceSingle;
+class WizardWindows;
 class ucProgressPanel;
 
 class SplitWizard : public QFrame {
@@ -33,6 +37,10 @@ public:
     ~SplitWizard() override;
 
     SplitWizardFlow& Flow() { return *flow_; }
+    // Runs the split the stages set up, and answers the splitter's events.
+    SplitRunner& Runner() { return *runner_; }
+    // The password and disk windows (tests hand in scripted ones).
+    void SetWizardWindows(WizardWindows* windows);
     // Runs one of the flow's handlers between a store and a load of the stages. An error that
     // reaches it has had its box already; it ends the handler, and the wizard stays where it is.
     void Run(const std::function<void()>& handler);
@@ -41,7 +49,7 @@ public:
     // A box whose typed value was refused keeps the focus; a wizard button pressed meanwhile
     // does nothing, as the press itself took the focus from the box.
     void NoteRefusal(QWidget* box) { refusedBox_ = box; }
-    void RefreshExtraFilesOptions() {}
+    void RefreshExtraFilesOptions();
 
     SplitStageIntro* fSplitStageIntro_ = nullptr;
     SplitStageSourceSingle* fSplitStageSelectSourceSingle_ = nullptr;
@@ -60,6 +68,9 @@ private:
     void Build();
     void StoreStages();
     void LoadStages();
+    // The frames, the wizard buttons and the generator list as the flow has them, at once.
+    void ApplyNav();
+    void LockForSplit(bool locked);
     void ConnectNavigation();
     void ConnectSources();
     void ConnectDestination();
@@ -70,7 +81,12 @@ private:
 
     bool RefusalPending() const;
 
+    std::unique_ptr<PanelView> panelView_;
+    std::unique_ptr<QtWizardWindows> ownWindows_;
     std::unique_ptr<SplitWizardFlow> flow_;
+    std::unique_ptr<SplitRunner> runner_;
+    ActiveSplitter& splitter_;
+    std::function<void(bool)> setBusy_;
     QPointer<QWidget> refusedBox_;
     int depth_ = 0;
 };

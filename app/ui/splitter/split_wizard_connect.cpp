@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include "app/ui/common/drive_list.h"
 #include "app/ui/common/file_list_box.h"
@@ -130,6 +131,13 @@ void SplitWizard::ConnectSizes() {
 void SplitWizard::ConnectRange() {
     SplitWizardFlow* f = flow_.get();
     SplitStageFragRange* r = fSplitStageFragRange_;
+    connect(r->optExtraFilesOn_, &QRadioButton::clicked, this,
+            [this, f] { Run([f] { f->optExtraFilesOn_Click(); }); });
+    connect(r->optExtraFilesNothing_, &QRadioButton::clicked, this,
+            [this, f] { Run([f] { f->optExtraFilesNothing_Click(); }); });
+    // A tick or untick is the click that changes what the generators need.
+    connect(r->lvExtraFilesList_, &QTreeWidget::itemChanged, this,
+            [this, f] { Run([f] { f->lvExtraFilesList_Click(); }); });
     for (QRadioButton* b : {r->optMakeAllFrags_, r->optMakeSingleFragment_, r->optMakeRangeFragments_})
         connect(b, &QRadioButton::clicked, this, [this, f] { Run([f] { f->optMakeFrags_Click(); }); });
     struct Pair {

@@ -21,22 +21,6 @@ bool HoldsMoreThanBlanks(const std::string& text) {
     return text.find_first_not_of(' ') != std::string::npos;
 }
 
-// Keeps the window's busy state for one scope, so that no way out leaves it set.
-class BusyScope {
-public:
-    explicit BusyScope(const std::function<void(bool)>& set) : set_(set) {
-        if (set_) set_(true);
-    }
-    ~BusyScope() {
-        if (set_) set_(false);
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    const std::function<void(bool)>& set_;
-};
-
 }  // namespace
 
 SplitWizardFlow::SplitWizardFlow(ActiveSplitter& splitter, CommonDialogs& dialogs,
@@ -80,29 +64,6 @@ void SplitWizardFlow::NextFromStage1() {
     }
     SplitWizStage = 2;
     nav.backEnabled = true;
-}
-
-// Until the data preparation comes, one file goes to the splitter as it is.
-void SplitWizardFlow::NextFromStage3() {
-    {
-        BusyScope busy(hooks_.setBusy);
-        splitter_.SetFileFormat(cmpEnc.fileFormatting == 1 ? 1 : 0);
-        splitter_.CompressionID = 0;
-        const std::string source = SingleSourcePath();
-        try {
-            splitter_.SetBigFile(source);
-        } catch (const KbError& e) {
-            MsgBox("Unable to select file '" + source + "' because of error: " + e.Description(),
-                   mb::OKOnly | mb::Critical, "Problem accessing file");
-            return;
-        }
-        splitter_.FilenameToStore = single.fileName;
-        splitter_.EncryptionID = 0;
-    }
-    Show(SplitFrame::CmpEnc, false);
-    Show(SplitFrame::SelDest, true);
-    SplitWizStage = 4;
-    drvFragDest_Change();
 }
 
 void SplitWizardFlow::NextFromStage4() {
@@ -273,7 +234,7 @@ void SplitWizardFlow::ResetSourceAndOptions() {
     }
     Show(SplitFrame::CmpEnc, false);
     range.extraFilesOn = false;
-    RefreshSplitOptionControls();
+    optExtraFilesNothing_Click();
     cmpEnc.fileFormatting = 0;
     optFileFormatting_Click(0);
     cmpEnc.useEnc = false;

@@ -8,14 +8,26 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/ui/splitter/split_wizard_settings.h"
+#include "platform/cab_archive.h"
 
 namespace kb {
 
 class ActiveSplitter;
 class CommonDialogs;
+class ProgressView;
 class SplitMultiSource;
+class WizardWindows;
+
+// Runs work that blocks (reading a selection, building its archive) so that the window stays
+// alive meanwhile; the work reports whole percentages through its argument, which reach
+// onPercent on the caller's thread. Failures are thrown to the caller.
+using PercentReport = std::function<void(int)>;
+using BlockingRunner =
+    std::function<void(const std::function<void(const PercentReport& report)>& work,
+                       const PercentReport& onPercent)>;
 
 // What the wizard needs of the window around it.
 struct SplitWizardHooks {
@@ -24,12 +36,21 @@ struct SplitWizardHooks {
     std::function<std::string()> defaultDest;
     // True while the main window initialises and loads.
     std::function<bool()> formLoading;
-    // Runs the split that the stages set up (the next stage of the work fills it in).
+    // Runs the split that the stages set up.
     std::function<void()> splitFromWizard;
     // Selects the main tab of the front page.
     std::function<void()> selectFrontPage;
     // Sets or clears the window's busy state (buttons and pointer follow it).
     std::function<void(bool)> setBusy;
+    // True once the user has agreed to close the window while a split runs.
+    std::function<bool()> closePending;
+    // Shows the flow's frames and wizard buttons at once, inside a long handler.
+    std::function<void()> applyNav;
+    // The panel that shows the data preparation, and the password window (nullptr: none).
+    ProgressView* panel = nullptr;
+    WizardWindows* windows = nullptr;
+    // Runs the archive's blocking work of stage 3 (empty: on this thread).
+    BlockingRunner runBlocking;
 };
 
 class SplitWizardFlow {
@@ -94,6 +115,16 @@ public:
     void udFragRangeFrom_Change();
     void lvExtraFilesList_Click();
 
+    // ---- Extra files of generator plug-ins ----
+    void optExtraFilesOn_Click();
+    void optExtraFilesNothing_Click();
+    void RefreshExtraFilesOptions();
+
+    // The compressor's progress report.
+    void ecCompressor_Progress(int16_t percent);
+    // The password window the preparation asks (tests hand in a scripted one).
+    void SetWizardWindows(WizardWindows* windows) { hooks_.windows = windows; }
+
     // The wizard's state.
     int16_t SplitWizStage = 1;
     bool SplitWizInUse = false;
@@ -114,6 +145,19 @@ private:
     void Show(SplitFrame f, bool visible) { nav.shown[static_cast<int>(f)] = visible; }
     void NextFromStage1();
     void NextFromStage3();
+    ProgressView& Panel();
+    void RunBlocking(const std::function<void(const PercentReport&)>& work,
+                     const PercentReport& onPercent);
+    bool MakeArchive();
+    bool CollectSelection(std::vector<platform::CabEntry>& entries);
+    bool MakeBigFile(const std::string& path);
+    bool EncryptSelection();
+    bool ConfirmPassword();
+    void BeginPreparation();
+    void EndPreparation();
+    void PreparationFailed(int16_t stage);
+    void LockButtons(bool locked);
+    bool AskGeneratedSizes(int64_t& total);
     void NextFromStage4();
     bool NextFromStage5();
     void NextFromStage6();

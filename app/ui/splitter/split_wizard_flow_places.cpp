@@ -215,7 +215,7 @@ void SplitWizardFlow::optFileFormatting_Click(int Index) {
     } else {
         cmpEnc.useEncEnabled = true;
         // The generator list follows the piece format; it is rebuilt with the extra files.
-        if (range.extraFilesOn) RefreshSplitOptionControls();
+        if (range.extraFilesOn) optExtraFilesOn_Click();
     }
 }
 

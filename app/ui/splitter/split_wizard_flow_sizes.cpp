@@ -280,13 +280,4 @@ void SplitWizardFlow::optMakeFrags_Click() { RefreshSplitOptionControls(); }
 
 void SplitWizardFlow::udFragRangeFrom_Change() { range.to.lower = range.from.value; }
 
-void SplitWizardFlow::lvExtraFilesList_Click() {
-    // The generator plug-ins' extra files come with the split run; until then the list only
-    // bounds the spinners by the piece count.
-    const int32_t count = splitter_.FragsNeeded();
-    for (PieceSpinner* s : {&range.single, &range.from, &range.to}) s->upper = count;
-    extraFilesCaption = "The selected file(s) will be split into " + std::to_string(count) +
-                        " pieces. Which ones do you wish to create?";
-}
-
 }  // namespace kb

@@ -95,6 +95,13 @@ struct PieceSpinner {
     int32_t value = 1;
 };
 
+// One generator plug-in offered for extra files: key "P" and its slot, text its name.
+struct ExtraFileRow {
+    std::string key;
+    std::string text;
+    bool ticked = false;
+};
+
 struct SplitFragRangeSettings {
     RangeMode mode = RangeMode::All;
     PieceSpinner single;
@@ -104,6 +111,9 @@ struct SplitFragRangeSettings {
     bool rangeEnabled = false;
     bool extraFilesOn = false;
     bool extraFilesListEnabled = false;
+    std::vector<ExtraFileRow> extraFiles;
+    // The reduced first-piece size for the split run, "0" when generators are off, "" unset.
+    std::string extraFilesTag;
 };
 
 // The wizard's buttons and which frames are shown.

@@ -53,7 +53,7 @@ TEST_F(SplitWizardFlowTest, AFileThatCannotBeReadKeepsTheLabelAndNext) {
     EXPECT_FALSE(flow.nav.nextEnabled);
 }
 
-TEST_F(SplitWizardFlowTest, StageThreeTakesTheFormatAndStaysWhenTheFileHasGone) {
+TEST_F(SplitWizardFlowTest, StageThreeTakesTheFormatAndGoesBackToTheSourceWhenTheFileHasGone) {
     const std::string path = MakeFile("a.bin", 50'000);
     flow.cmdSplitWizNext_Click();
     EXPECT_TRUE(flow.SplitWizInUse);
@@ -64,10 +64,12 @@ TEST_F(SplitWizardFlowTest, StageThreeTakesTheFormatAndStaysWhenTheFileHasGone) 
     std::filesystem::remove(path);
     prompter.Answer(Answer::OK);
     flow.cmdSplitWizNext_Click();
-    EXPECT_EQ(flow.SplitWizStage, 3);
+    EXPECT_EQ(flow.SplitWizStage, 2);
     EXPECT_EQ(prompter.boxes.at(0).title, "Problem accessing file");
     EXPECT_FALSE(busy);
+    EXPECT_TRUE(flow.nav.backEnabled);
     MakeFile("a.bin", 50'000);
+    flow.cmdSplitWizNext_Click();
     flow.cmdSplitWizNext_Click();
     EXPECT_EQ(flow.SplitWizStage, 4);
     EXPECT_EQ(splitter.FileFormat(), 1);

@@ -1,0 +1,231 @@
+// Real splits from the wizard: one file in both piece formats, compressed, a gathered
+// selection, encrypted with the Tea plug-in, and the ways the preparation can fail.
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include <sys/stat.h>
+
+#include "app/pluginhost/kbplugin.h"
+#include "app/pluginhost/plugin_text.h"
+#include "app/ui/splitter/split_stage_source_multi.h"
+#include "app/ui/tests/split_run_fixture.h"
+#include "platform/cab_archive.h"
+
+namespace kb {
+namespace {
+
+using testing::SplitRunTest;
+
+TEST_F(SplitRunTest, OneFileInEitherPieceFormatJoinsBackToTheSameBytes) {
+    for (int format : {0, 1}) {
+        SCOPED_TRACE(format);
+        const std::string data = MakeFile(source.File("data.bin"), 300'000 + format);
+        Open();
+        ToOptions("data.bin");
+        ClickWidget(window->SplitterWizard().fSplitStageCmpEnc_->optFileFormatting_[format]);
+        ToRange(100);
+        EXPECT_EQ(Splitter().CompressionID, 0);
+        EXPECT_EQ(Splitter().BigFile(), source.File("data.bin"));
+        EXPECT_EQ(Splitter().FilenameToStore, "data.bin");
+        Click("cmdSplitWizNext");
+        ExpectUnlocked();
+        EXPECT_EQ(window->SelectedTabKey(), "Frontpage");
+        EXPECT_EQ(Join(dest.File("data.001")), data);
+        EXPECT_TRUE(std::filesystem::exists(source.File("data.bin"))) << "the user's file stays";
+        std::filesystem::remove_all(dest.Path());
+        std::filesystem::create_directories(dest.Path());
+        window.reset();
+    }
+}
+
+TEST_F(SplitRunTest, OneFileCompressedKeepsItsOwnStoredNameAndTheArchiveReadsBack) {
+    const std::string data = MakeFile(source.File("report.txt"), 200'000);
+    Open();
+    ToOptions("report.txt");
+    Click("chkUseCompression");
+    ToRange(64);
+    EXPECT_EQ(Splitter().CompressionID, 2);
+    EXPECT_EQ(Splitter().FilenameToStore, "report.txt");
+    const std::string archive = Splitter().BigFile();
+    EXPECT_EQ(std::filesystem::path(archive).parent_path(), tmpFolder.Path());
+    EXPECT_EQ(archive, TempManager::Instance().GetTempFilePath("Archive"));
+    Click("cmdSplitWizNext");
+    ExpectUnlocked();
+    EXPECT_FALSE(std::filesystem::exists(archive)) << "the temporary archive is removed";
+
+    const std::string joined = Join(dest.File("report.001"));
+    ASSERT_FALSE(joined.empty());
+    const std::string cab = tmpFolder.File("joined.cab");
+    std::ofstream(cab, std::ios::binary) << joined;
+    EXPECT_TRUE(CabextractAccepts(cab));
+    testing::TempFolder out;
+    platform::ExtractCab(cab, out.Path());
+    EXPECT_EQ(testing::ReadAll(out.File("report.txt")), data);
+}
+
+TEST_F(SplitRunTest, ASelectionIsGatheredInListOrderWithoutFollowingLinksOrFifos) {
+    MakeFile(source.File("one.bin"), 40'000, 1);
+    MakeFile(source.File("two.bin"), 30'000, 2);
+    const std::string inner = MakeFile(source.File("docs/sub/inner.txt"), 5'000, 3);
+    MakeFile(source.File("elsewhere/secret.txt"), 100, 4);
+    std::filesystem::create_directory_symlink(source.File("elsewhere"), source.File("docs/link"));
+    ASSERT_EQ(mkfifo(source.File("docs/pipe").c_str(), 0600), 0);
+    Open();
+    auto* multi = window->SplitterWizard().fSplitStageSelectSourceMulti_;
+    Click("optSplitMultiFile");
+    Click("cmdSplitWizNext");
+    multi->AddFileFromCommandLine(source.File("two.bin"));
+    multi->AddFileFromCommandLine(source.File("one.bin"));
+    multi->AddFolderFromCommandLine(source.File("docs"));
+    Type("txtSeriesName", "Bundle");
+    Click("cmdSplitWizNext");
+    ASSERT_EQ(Stage(), 3);
+    ToRange(32);
+    EXPECT_EQ(Splitter().CompressionID, 1);
+    EXPECT_EQ(Splitter().FilenameToStore, "Bundle.cab");
+    Click("cmdSplitWizNext");
+    ExpectUnlocked();
+
+    const std::string joined = Join(dest.File("Bundle.001"));
+    ASSERT_FALSE(joined.empty());
+    const std::string cab = tmpFolder.File("bundle.cab");
+    std::ofstream(cab, std::ios::binary) << joined;
+    EXPECT_TRUE(CabextractAccepts(cab));
+    const std::string list = Listing(cab);
+    EXPECT_LT(list.find("two.bin"), list.find("one.bin")) << list;
+    EXPECT_NE(list.find("docs/sub/inner.txt"), std::string::npos) << list;
+    EXPECT_EQ(list.find("secret"), std::string::npos) << list;
+    EXPECT_EQ(list.find("pipe"), std::string::npos) << list;
+}
+
+TEST_F(SplitRunTest, AnArchiveThatCannotBeBuiltGoesBackToTheSelection) {
+    MakeFile(source.File("a/x.bin"), 1000, 1);
+    MakeFile(source.File("b/x.bin"), 1000, 2);
+    Open();
+    auto* multi = window->SplitterWizard().fSplitStageSelectSourceMulti_;
+    Click("optSplitMultiFile");
+    Click("cmdSplitWizNext");
+    // Two entries of one name cannot share an archive.
+    multi->AddFileFromCommandLine(source.File("a/x.bin"));
+    multi->AddFileFromCommandLine(source.File("b/x.bin"));
+    Click("cmdSplitWizNext");
+    prompter.Answer(Answer::OK);
+    Click("cmdSplitWizNext");
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].title, "Problem creating CAB file");
+    EXPECT_EQ(Stage(), 2);
+    EXPECT_FALSE(Child("fSplitStageSelectSourceMulti")->isHidden());
+    ExpectUnlocked();
+    EXPECT_NO_THROW(TempManager::Instance().GetTempFilePath("Archive"));
+}
+
+TEST_F(SplitRunTest, ASelectionTooLargeForOneArchiveIsRefusedBeforeAnythingIsWritten) {
+    for (const char* name : {"a.img", "b.img"}) {
+        { std::ofstream(source.File(name)); }
+        std::filesystem::resize_file(source.File(name), 1'100'000'000);  // sparse
+    }
+    Open();
+    auto* multi = window->SplitterWizard().fSplitStageSelectSourceMulti_;
+    Click("optSplitMultiFile");
+    Click("cmdSplitWizNext");
+    multi->AddFileFromCommandLine(source.File("a.img"));
+    multi->AddFileFromCommandLine(source.File("b.img"));
+    Click("cmdSplitWizNext");
+    prompter.Answer(Answer::OK);
+    Click("cmdSplitWizNext");
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].title, "Selection too large");
+    EXPECT_EQ(Stage(), 2);
+    ExpectUnlocked();
+    EXPECT_THROW(TempManager::Instance().GetTempFilePath("Archive"), std::exception);
+    EXPECT_TRUE(std::filesystem::is_empty(tmpFolder.Path()));
+}
+
+TEST_F(SplitRunTest, EncryptedThroughTeaAfterAWrongConfirmationDecryptsBack) {
+    const int16_t tea = LoadTicked(KB_TEA_PLUGIN);
+    const std::string data = MakeFile(source.File("secret.doc"), 150'000);
+    Open();
+    ToOptions("secret.doc");
+    Click("chkUseEnc");
+    Type("txtPassword", "open sesame");
+    windows.TypePassword("open sesamE").TypePassword("open sesame");
+    prompter.Answer(Answer::Retry);
+    ToRange(50);
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].title, "Password validation error");
+    EXPECT_EQ(Splitter().EncryptionID, 2);
+    EXPECT_EQ(Splitter().CompressionID, 0);
+    EXPECT_EQ(Splitter().BigFile(), TempManager::Instance().GetTempFilePath("EncArchive"));
+    Click("cmdSplitWizNext");
+    ExpectUnlocked();
+
+    const std::string joined = Join(dest.File("secret.001"));
+    ASSERT_FALSE(joined.empty());
+    const std::string enc = tmpFolder.File("joined.enc");
+    const std::string back = tmpFolder.File("back.doc");
+    std::ofstream(enc, std::ios::binary) << joined;
+    PluginTextArg a1(enc), a2(back), a3("open sesame");
+    int32_t zero = 0;
+    ASSERT_EQ(kbplugin::callpluginmain(tea, PLUGIN_CMD_DECRYPT_FILE, PluginHostCallbackAddress(),
+                                       a1.Var(), a2.Var(), a3.Var(), &zero),
+              0);
+    EXPECT_EQ(testing::ReadAll(back), data);
+}
+
+TEST_F(SplitRunTest, AFailingEncryptorOrACancelledConfirmationGoesBackToTheOptions) {
+    LoadTicked(KB_UI_TEST_PLUGIN_DIR "/ui_enc_failing.so");
+    MakeFile(source.File("a.bin"), 20'000);
+    Open();
+    ToOptions("a.bin");
+    Click("chkUseEnc");
+    Type("txtPassword", "pw");
+    windows.TypePassword("pw");
+    prompter.Answer(Answer::OK);
+    Click("cmdSplitWizNext");
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].title, "Problem encrypting");
+    EXPECT_EQ(Stage(), 3);
+    EXPECT_FALSE(Child("fSplitStageCmpEnc")->isHidden());
+    ExpectUnlocked();
+    EXPECT_THROW(TempManager::Instance().GetTempFilePath("EncArchive"), std::exception);
+
+    windows.TypePassword("nope");
+    prompter.Answer(Answer::Cancel);
+    Click("cmdSplitWizNext");
+    EXPECT_EQ(prompter.boxes.back().title, "Password validation error");
+    EXPECT_EQ(Stage(), 3);
+    ExpectUnlocked();
+}
+
+TEST_F(SplitRunTest, ASourceThatVanishedIsNamedAndTheWizardReturnsToTheSource) {
+    MakeFile(source.File("gone.bin"), 20'000);
+    Open();
+    ToOptions("gone.bin");
+    std::filesystem::remove(source.File("gone.bin"));
+    prompter.Answer(Answer::OK);
+    Click("cmdSplitWizNext");
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_NE(prompter.boxes[0].text.find(source.File("gone.bin")), std::string::npos);
+    EXPECT_EQ(Stage(), 2);
+    ExpectUnlocked();
+}
+
+TEST_F(SplitRunTest, GeneratorsWriteTheirFilesBesideThePieces) {
+    LoadTicked(KB_UI_TEST_PLUGIN_DIR "/ui_gen_extra.so");
+    MakeFile(source.File("data.bin"), 50'000);
+    Open();
+    ToOptions("data.bin");
+    ToRange(20);
+    Click("optExtraFilesOn");
+    auto* list = Child<QTreeWidget>("lvExtraFilesList");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "Extra file maker");
+    list->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    Click("cmdSplitWizNext");
+    ExpectUnlocked();
+    EXPECT_EQ(std::filesystem::file_size(dest.File("data.bin.gen7")), 2000u);
+    EXPECT_TRUE(std::filesystem::exists(dest.File("data.003")));
+}
+
+}  // namespace
+}  // namespace kb
