@@ -94,7 +94,7 @@ int32_t ReadAhead::Next(int fd, int64_t position, int32_t length, uint8_t*& data
     AwaitSignal(toCaller_, [&] { return c.state.load(std::memory_order_acquire) == kFilled; });
     current_ = head_;
     head_ = (head_ + 1) % depth_;
-    data = c.bytes.data();
+    data = c.bytes.PlacedFor(c.position);
     const int32_t got = std::min(c.got, length);
     if (crc) *crc = c.withCrc && got == c.got ? c.crc : Crc32(data, static_cast<size_t>(got), 0);
     return got;
@@ -110,7 +110,7 @@ bool ReadAhead::Start(int depth, int32_t length) {
         depth_ = depth;
     }
     chunkLength_ = length;
-    std::vector<uint8_t>().swap(direct_);
+    direct_.clear();
     for (int i = 0; i < depth_; ++i) ring_[i].state.store(kFree, std::memory_order_relaxed);
     head_ = 0;
     current_ = -1;
@@ -152,8 +152,9 @@ void ReadAhead::WorkerLoop() {
         });
         if (quit_.load(std::memory_order_acquire)) return;
         c.state.store(kReading, std::memory_order_relaxed);
-        c.got = PreadFull(fd_, c.bytes.data(), c.length, c.position);
-        if (c.withCrc) c.crc = Crc32(c.bytes.data(), static_cast<size_t>(c.got), 0);
+        uint8_t* bytes = c.bytes.PlacedFor(c.position);
+        c.got = PreadFull(fd_, bytes, c.length, c.position);
+        if (c.withCrc) c.crc = Crc32(bytes, static_cast<size_t>(c.got), 0);
         c.state.store(kFilled, std::memory_order_release);
         Signal(toCaller_);
     }
@@ -164,8 +165,8 @@ int32_t ReadAhead::ReadDirect(int64_t position, int32_t length, uint8_t*& data,
     ring_.reset();
     chunkLength_ = 0;
     if (direct_.size() < static_cast<size_t>(length)) direct_.resize(static_cast<size_t>(length));
-    data = direct_.data();
-    const int32_t got = PreadFull(fd_, direct_.data(), length, position);
+    data = direct_.PlacedFor(position);
+    const int32_t got = PreadFull(fd_, data, length, position);
     if (crc) *crc = Crc32(data, static_cast<size_t>(got), 0);
     return got;
 }

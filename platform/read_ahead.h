@@ -14,7 +14,8 @@
 #include <cstdint>
 #include <memory>
 #include <thread>
-#include <vector>
+
+#include "platform/page_buffer.h"
 
 namespace kb::platform {
 
@@ -47,7 +48,7 @@ public:
 private:
     enum State : int { kFree, kWanted, kReading, kFilled };
     struct Chunk {
-        std::vector<uint8_t> bytes;
+        PageBuffer bytes;
         int64_t position = 0;
         int32_t length = 0;
         int32_t got = 0;
@@ -71,7 +72,7 @@ private:
     int head_ = 0;             // the chunk the next call should find
     int64_t nextRequest_ = 0;  // where the next chunk to request begins
     int current_ = -1;         // the chunk the caller holds
-    std::vector<uint8_t> direct_;
+    PageBuffer direct_;
     std::atomic<bool> quit_{false};
     // Bumped whenever the caller gives the worker something to do, and whenever the worker
     // fills a chunk; a side that runs out of spinning sleeps on its counter.
