@@ -93,8 +93,7 @@ int32_t bigfileOpen(const std::string& path, int16_t slot, const std::string& mo
 int32_t bigfileClose(int16_t slot) {
     Slot* s = OpenSlot(slot);
     if (!s) return 1;
-    // The read-ahead's worker may be reading from the descriptor; its memory, and the
-    // staging buffer's, serve the slot's next file.
+    // The reader's buffer and the staging buffer serve the slot's next file.
     std::unique_ptr<ReadAhead> ahead = std::move(s->ahead);
     if (ahead) ahead->Release();
     PageBuffer staging = std::move(s->staging);
