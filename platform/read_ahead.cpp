@@ -1,5 +1,6 @@
 #include "platform/read_ahead.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -25,18 +26,32 @@ int32_t ReadAhead::Next(int fd, int64_t position, int32_t length, uint8_t*& data
     data = nullptr;
     if (length <= 0 || position < 0 || fd < 0) return 0;
     if (fd != fd_) {
+        Release();
         fd_ = fd;
         // Only advice: a file that cannot take it is read all the same.
         (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
-    const auto need = static_cast<size_t>(length);
-    const bool keep = length <= kMaxAheadBytes;
-    if (buffer_.size() < need || (keep && buffer_.size() > static_cast<size_t>(kMaxAheadBytes)))
-        buffer_.resize(need);
-    data = buffer_.PlacedFor(position);
-    const int32_t got = PreadFull(fd, data, length, position);
+    const bool served = blockLength_ > 0 && position == next_ && length <= chunkLength_ &&
+                        position + length <= blockPosition_ + blockLength_;
+    if (!served) ReadBlock(position, length);
+    next_ = position + length;
+    data = buffer_.PlacedFor(blockPosition_) + (position - blockPosition_);
+    const int64_t held = blockPosition_ + blockGot_ - position;
+    const auto got = static_cast<int32_t>(std::clamp<int64_t>(held, 0, length));
     if (crc) *crc = Crc32(data, static_cast<size_t>(got), 0);
     return got;
+}
+
+void ReadAhead::ReadBlock(int64_t position, int32_t length) {
+    const int depth = std::clamp<int32_t>(kMaxAheadBytes / length, 1, kMaxDepth);
+    const int64_t want = static_cast<int64_t>(depth) * length;
+    blockLength_ = static_cast<int32_t>(want);
+    if (buffer_.size() < static_cast<size_t>(blockLength_) ||
+        buffer_.size() > static_cast<size_t>(std::max(blockLength_, kMaxAheadBytes)))
+        buffer_.resize(static_cast<size_t>(blockLength_));
+    blockPosition_ = position;
+    chunkLength_ = length;
+    blockGot_ = PreadFull(fd_, buffer_.PlacedFor(position), blockLength_, position);
 }
 
 }  // namespace kb::platform
