@@ -2,7 +2,8 @@
 # Join benchmark: in one run and on the same file, times alternately
 #   kbengine assemble of an own-format series (CRC-32 checked on every piece),
 #   kbengine assemble of a bare series,
-#   cat of the bare pieces into one file,
+#   cat of the bare pieces into one file (copied in the kernel),
+#   dd of the bare pieces in 256 KiB blocks into one file (copied through user memory),
 #   7z x of store volumes of the file,
 # all with 100 MiB pieces, for at least 3 rounds, and prints the medians and the ratios of
 # the rates against cat and 7-Zip, plus kbengine's peak memory for two file sizes.
@@ -82,10 +83,15 @@ time_one() {
 join0() { "$engine" assemble "$first0" "$work/out"; }
 join1() { "$engine" assemble "$first1" "$work/out"; }
 joincat() { cat "$work"/f1/"$base".[0-9][0-9][0-9] > "$work/out/$name"; }
+joindd() {
+  local p
+  for p in "$work"/f1/"$base".[0-9][0-9][0-9]; do dd if="$p" bs=256K status=none; done > "$work/out/$name"
+}
 join7z() { 7z x -y -o"$work/out" "$work/7z/vol.7z.001"; }
 
 # Check once that every join gives the file back.
-for j in join0 join1 joincat join7z; do
+joins=(join0 join1 joincat joindd join7z)
+for j in "${joins[@]}"; do
   rm -rf "$work/out"; mkdir -p "$work/out"
   $j > /dev/null 2>&1
   out=$(ls "$work/out")
@@ -97,26 +103,33 @@ median() { sort -n | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1
 report() {
   local label=$1
   declare -A times=()
+  local n=${#joins[@]} i j
   for ((r = 1; r <= rounds; r++)); do
-    for j in join0 join1 joincat join7z; do
+    # Each round starts one join further on: no join always follows the same one.
+    for ((i = 0; i < n; i++)); do
+      j=${joins[$(((i + r) % n))]}
       times[$j]+="$(time_one "$j") "
     done
   done
   echo "== $label ($rounds rounds, medians)"
-  local t0 t1 tc t7
+  local t0 t1 tc td t7
+  td=$(echo ${times[joindd]} | tr ' ' '\n' | median)
   t0=$(echo ${times[join0]} | tr ' ' '\n' | median)
   t1=$(echo ${times[join1]} | tr ' ' '\n' | median)
   tc=$(echo ${times[joincat]} | tr ' ' '\n' | median)
   t7=$(echo ${times[join7z]} | tr ' ' '\n' | median)
-  awk -v b="$bytes" -v t0="$t0" -v t1="$t1" -v tc="$tc" -v t7="$t7" 'BEGIN {
-    r0 = b / t0 / 1e6; r1 = b / t1 / 1e6; rc = b / tc / 1e6; r7 = b / t7 / 1e6;
+  awk -v b="$bytes" -v t0="$t0" -v t1="$t1" -v tc="$tc" -v td="$td" -v t7="$t7" 'BEGIN {
+    r0 = b / t0 / 1e6; r1 = b / t1 / 1e6; rc = b / tc / 1e6; rd = b / td / 1e6; r7 = b / t7 / 1e6;
     printf "kbengine assemble, format 0 (CRC): %7.3f s  %8.1f MB/s\n", t0, r0;
     printf "kbengine assemble, format 1:       %7.3f s  %8.1f MB/s\n", t1, r1;
     printf "cat pieces > out:                  %7.3f s  %8.1f MB/s\n", tc, rc;
+    printf "dd bs=256K of the pieces > out:    %7.3f s  %8.1f MB/s\n", td, rd;
     printf "7z x store volumes:                %7.3f s  %8.1f MB/s\n", t7, r7;
     printf "format 0 rate / cat rate %.2f (goal >= 1.0): %s\n", r0 / rc, (r0 / rc >= 1.0 ? "met" : "NOT met");
     printf "format 0 rate / 7z rate  %.2f (goal >= 1.25): %s\n", r0 / r7, (r0 / r7 >= 1.25 ? "met" : "NOT met");
     printf "format 1 rate / cat rate %.2f; format 1 rate / 7z rate %.2f\n", r1 / rc, r1 / r7;
+    printf "time / cat time: format 0 %.2f, format 1 %.2f, dd %.2f; format 0 time / dd time %.2f\n",
+      t0 / tc, t1 / tc, td / tc, t0 / td;
   }'
 }
 

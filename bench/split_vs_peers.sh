@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times splitting one file into 100 MiB pieces with kbengine (own format 0 and bare format 1)
-# against its peers on the same file in the same run: coreutils split, a plain cat copy and
-# 7-Zip store volumes. The tools take turns within each round; the script prints the medians,
-# each rate as a ratio against cat, and the goals:
+# against its peers on the same file in the same run: coreutils split, a plain cat copy (in the
+# kernel), a dd copy in 256 KiB blocks (through user memory) and 7-Zip store volumes. The tools
+# take turns within each round, each round starting one tool further on; the script prints the
+# medians, each rate as a ratio against cat and dd, and the goals:
 #   format 0 split >= 0.95 x the cat copy rate, and >= 1.25 x the 7-Zip volume rate;
 #   peak memory of the format 0 split below segment + 16 MiB, whatever the file size.
 # Then, on the same file, the join half (bench/join_bench.sh): kbengine assemble of both
@@ -58,13 +59,14 @@ can_drop=0
 if sync && (echo 3 > /proc/sys/vm/drop_caches) 2> /dev/null; then can_drop=1; fi
 
 # ---- The tools. Each runs with the output folder $out made fresh and empty.
-tool_names=(kb_format0 kb_format1 coreutils_split cat_copy 7z_volumes)
+tool_names=(kb_format0 kb_format1 coreutils_split cat_copy dd_256k 7z_volumes)
 run_tool() {
   case "$1" in
     kb_format0) "$engine" split "$file" "$out" --format 0 --size $piece --segment $segment > /dev/null ;;
     kb_format1) "$engine" split "$file" "$out" --format 1 --size $piece --segment $segment > /dev/null ;;
     coreutils_split) split -b 100M "$file" "$out/piece." ;;
     cat_copy) cat "$file" > "$out/copy" ;;
+    dd_256k) dd if="$file" of="$out/copy" bs=256K status=none ;;
     7z_volumes) 7z a -mx0 -v100m "$out/archive.7z" "$file" > /dev/null ;;
   esac
 }
@@ -86,9 +88,12 @@ measure() {  # cold (0/1)
   local mode=$1 label=warm
   [ "$mode" = 1 ] && label=cold
   cat "$file" > /dev/null
+  local n=${#tool_names[@]}
   for ((r = 1; r <= rounds; r++)); do
     line="$label round $r:"
-    for name in "${tool_names[@]}"; do
+    # Each round starts one tool further on: no tool always follows the same one.
+    for ((j = 0; j < n; j++)); do
+      name=${tool_names[$(((j + r) % n))]}
       ns=$(time_one "$name" "$mode")
       if [ "$mode" = 1 ]; then cold[$name]+="$ns "; else warm[$name]+="$ns "; fi
       line+=" $name $((ns / 1000000)) ms;"
@@ -103,10 +108,12 @@ report() {  # label, then name=ns-list pairs read from the named array
   echo "== $label cache: $(awk -v b="$bytes" 'BEGIN{printf "%.0f", b/1048576}') MiB, medians of $rounds rounds"
   local cat_med; cat_med=$(median ${times[cat_copy]})
   local z_med; z_med=$(median ${times[7z_volumes]})
+  local d_med; d_med=$(median ${times[dd_256k]})
   for name in "${tool_names[@]}"; do
     local m; m=$(median ${times[$name]})
-    awk -v n="$name" -v m="$m" -v b="$bytes" -v c="$cat_med" -v z="$z_med" 'BEGIN {
-      printf "  %-16s %8.1f ms %8.1f MB/s   x cat %.2f   x 7z %.2f\n", n, m / 1e6, b / 1e6 / (m / 1e9), c / m, z / m }'
+    awk -v n="$name" -v m="$m" -v b="$bytes" -v c="$cat_med" -v z="$z_med" -v d="$d_med" 'BEGIN {
+      printf "  %-16s %8.1f ms %8.1f MB/s   rate x cat %.2f   x dd %.2f   x 7z %.2f   time / cat %.2f\n",
+        n, m / 1e6, b / 1e6 / (m / 1e9), c / m, d / m, z / m, m / c }'
   done
   local f0; f0=$(median ${times[kb_format0]})
   awk -v f="$f0" -v c="$cat_med" -v z="$z_med" 'BEGIN {

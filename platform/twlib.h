@@ -36,13 +36,12 @@ int32_t bigfileClose(int16_t slot);
 // error before any byte, or for a slot opened for writing.
 int32_t bigfileRead(void* buffer, int32_t length, int16_t slot);
 
-// Reads up to `length` bytes at the slot's position like bigfileRead, but without a copy:
-// `data` points at them in memory the slot owns, which the caller may change in place (to
-// decipher it, say) and which stays valid until the next bigfileReadChunk, or the close, of
-// this slot. Reading a file through chunks of one length, one after the other, is read ahead
-// on a worker thread; bigfileRead, bigfileSetPos and other lengths stay correct alongside,
-// they only restart the read-ahead. Returns the count, as bigfileRead. With `crc`, also the
-// CRC-32 of the bytes read (as Crc32 of them alone), worked out by the read-ahead.
+// Reads up to `length` bytes at the slot's position like bigfileRead, but into memory the
+// slot owns, placed for the kernel's copy (platform/page_buffer.h): `data` points at them,
+// the caller may change them in place (to decipher them, say), and they stay valid until the
+// next bigfileReadChunk, or the close, of this slot. The file is read ahead by the kernel.
+// Returns the count, as bigfileRead. With `crc`, also the CRC-32 of the bytes read (as Crc32
+// of them alone), worked out while they are still in the processor's cache.
 int32_t bigfileReadChunk(int16_t slot, int32_t length, uint8_t*& data, uint32_t* crc = nullptr);
 
 // Writes `length` bytes at the slot's position. Returns `length` when every byte was written

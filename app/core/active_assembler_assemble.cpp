@@ -425,8 +425,7 @@ bool ActiveAssembler::JoinChunks(Run& r) {
     std::vector<uint8_t> unread;  // stands in for a chunk the slot could not give at all
     while (r.bytesLeft > 0) {
         ++r.chunk;
-        const int32_t k = static_cast<int32_t>(
-            std::min<int64_t>(static_cast<int64_t>(SegmentSize), r.bytesLeft));
+        const int32_t k = ChunkLength(SegmentSize, r.bytesLeft, GetPosBF(kOutSlot));
         uint8_t* chunk = nullptr;
         uint32_t chunkCrc = 0;
         const int32_t got = bigfileReadChunk(kPieceSlot, k, chunk, checked ? &chunkCrc : nullptr);

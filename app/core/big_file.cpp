@@ -28,6 +28,13 @@ void SetPosBF(int16_t slot, int64_t position) {
         throw KbError(err::DeviceIO, "SetPosBF", "Unable to set file position.");
 }
 
+int32_t ChunkLength(int32_t segment, int64_t left, int64_t writeAt) {
+    constexpr int64_t kAlignment = 64 * 1024;
+    if (left <= segment) return static_cast<int32_t>(left);
+    if (segment % kAlignment != 0) return segment;
+    return segment - static_cast<int32_t>((writeAt + segment) % kAlignment);
+}
+
 int32_t WriteStringBF(const std::string& text, int16_t slot) {
     if (text.size() > 32767)
         throw KbError(err::Overflow, "WriteStringBF",

@@ -35,6 +35,13 @@ int64_t GetPosBF(int16_t slot);
 // Raises 57, "SetPosBF", "Unable to set file position.".
 void SetPosBF(int16_t slot, int64_t position);
 
+// The length of the next chunk of a piece or an output: at most `segment` of the `left`
+// bytes, to be written at `writeAt`. A chunk that is not the last ends where the file's
+// offset is a whole multiple of 64 KiB, when segments are such multiples: the page cache keeps
+// a block that a chunk ended inside in small pieces when the next chunk fills it, which
+// made every chunk of a piece whose data starts after a header about a quarter slower.
+int32_t ChunkLength(int32_t segment, int64_t left, int64_t writeAt);
+
 // Writes a counted string: its byte count as a 16-bit little-endian value, then its bytes.
 // Returns the count of text bytes written (0 for the empty text, and 0 when the length could
 // not be written, in which case the text is not written either). A text longer than 32767

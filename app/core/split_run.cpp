@@ -292,7 +292,7 @@ SplitRun::Step SplitRun::CopyChunks() {
     const int64_t dataSize = DataSizeOf(piece_);
     while (bytesLeft_ > 0) {
         ++segment_;
-        const int32_t k = static_cast<int32_t>(std::min<int64_t>(s_.SegmentSize, bytesLeft_));
+        const int32_t k = ChunkLength(s_.SegmentSize, bytesLeft_, GetPosBF(kPieceSlot));
         uint8_t* chunk = nullptr;
         uint32_t chunkCrc = 0;
         const int32_t got = bigfileReadChunk(kSourceSlot, k, chunk, &chunkCrc);

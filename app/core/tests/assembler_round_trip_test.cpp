@@ -35,6 +35,7 @@ struct Case {
     int64_t first, size;  // piece sizes (first 0: all the same)
     int32_t splitSegment, joinSegment;
     std::string tmpl;
+    size_t dataSize = 0;  // 0: about 70 KB
 };
 
 TEST(AssemblerRoundTrip, SplitStopJoinStopAndResumeGiveTheSource) {
@@ -46,11 +47,15 @@ TEST(AssemblerRoundTrip, SplitStopJoinStopAndResumeGiveTheSource) {
         {aftTarnwolde, 0, 10240, 10240, 999, "%f.%n"},
         {aftRaw, 0, 20000, 4096, 3333, "%f.%N"},
         {aftRaw, 12000, 16384, 4096, 4096, "%f - %N.frg"},
+        // Segments of whole 64 KiB blocks: chunks are cut to end on them in the files.
+        {aftTarnwolde, 0, 300000, 131072, 65536, "%f.%N", 1000003},
+        {aftRaw, 250000, 300000, 65536, 131072, "%f.%N", 900001},
     };
     for (size_t ci = 0; ci < cases.size(); ++ci) {
         const Case& c = cases[ci];
         TempFolder dir;
-        auto bytes = testing::RandomBytes(70001 + ci * 1000, static_cast<uint32_t>(ci + 1));
+        auto bytes = testing::RandomBytes(c.dataSize ? c.dataSize : 70001 + ci * 1000,
+                                          static_cast<uint32_t>(ci + 1));
         const std::string data(bytes.begin(), bytes.end());
         const std::string source = dir.Write("src/Film.mkv", data);
         std::filesystem::create_directories(dir.File("pieces"));

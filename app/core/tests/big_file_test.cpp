@@ -140,6 +140,24 @@ TEST_F(BigFileTest, FailedWriteReportsZeroAndKeepsThePositionForARetry) {
     }
 }
 
+TEST(ChunkLength, ChunksOfWholeBlocksEndOnABlockOfTheFile) {
+    constexpr int32_t K = 64 * 1024;
+    struct Case { int32_t segment; int64_t left, writeAt; int32_t expected; };
+    const Case cases[] = {
+        {4 * K, 10 * K, 12, 4 * K - 12},       // after a piece's record
+        {4 * K, 10 * K, 4 * K - 12, 3 * K + 12},
+        {4 * K, 10 * K, 8 * K, 4 * K},         // already on a block
+        {K, 10 * K, K + 1, K - 1},
+        {4 * K, 4 * K, 12, 4 * K},             // the last chunk is all that is left
+        {4 * K, 100, 12, 100},
+        {100000, 10 * K, 12, 100000},          // segments of odd sizes are kept
+        {4096, 10 * K, 12, 4096},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ChunkLength(c.segment, c.left, c.writeAt), c.expected)
+            << c.segment << " " << c.left << " " << c.writeAt;
+}
+
 TEST_F(BigFileTest, CountedStrings) {
     const std::string p = dir.File("strings");
     OpenBF(p, 2, "wb");
