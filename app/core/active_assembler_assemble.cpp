@@ -430,7 +430,11 @@ bool ActiveAssembler::JoinChunks(Run& r) {
         uint32_t chunkCrc = 0;
         const int32_t got = bigfileReadChunk(kPieceSlot, k, chunk, checked ? &chunkCrc : nullptr);
         r.lastChunk = k;
-        if (got < k && !FillUnreadable(chunk, got, k, unread)) return false;
+        if (got < k && !FillUnreadable(chunk, got, k, unread)) {
+            // A fresh join stopped here would leave a shorter file under the original's name.
+            if (r.outputOpened && !r.resumed) std::remove(BigFile.c_str());
+            return false;
+        }
         if (enciphered) platform::xcrypt(chunk, r.passphrase, k);
         if (bigfileWrite(chunk, k, kOutSlot) != k) {
             throw KbError(err::DiskFull, "Assemble",

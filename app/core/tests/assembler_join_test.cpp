@@ -177,6 +177,7 @@ TEST(AssemblerJoin, APieceThatShrinksWhileReadEndsInTheUnreadableMediaBox) {
         if (answer == Answer::Cancel) {
             EXPECT_EQ(r, 1);
             EXPECT_EQ(p.boxes.size(), 1u);
+            EXPECT_FALSE(std::filesystem::exists(j.a.BigFile)) << "no partial file left whole-looking";
         } else {
             EXPECT_EQ(r, 0);
             std::string out = ReadAll(j.a.BigFile);
