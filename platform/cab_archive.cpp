@@ -99,6 +99,8 @@ struct ExtractContext {
     const ProgressByName* percents;
     const CabProgress* progress;
     std::vector<std::string> refused;
+    // Entries whose name is already taken in the destination: the user's file stays.
+    std::vector<std::string> existing;
 };
 
 bool IsLink(const std::string& path) {
@@ -127,6 +129,11 @@ gboolean OnFileExtracting(GCabFile* file, gpointer data) {
     const std::string rel = SafeEntryPath(name);
     if (rel.empty() || PassesThroughLink(ctx->dest, rel)) {
         ctx->refused.push_back(name);
+        return FALSE;
+    }
+    struct stat st {};
+    if (lstat((ctx->dest + "/" + rel).c_str(), &st) == 0) {
+        ctx->existing.push_back(rel);
         return FALSE;
     }
     gcab_file_set_extract_name(file, rel.c_str());
@@ -222,17 +229,24 @@ void ExtractCab(const std::string& archivePath, const std::string& destFolder,
     std::error_code ec;
     fs::create_directories(dest, ec);
     const ProgressByName percents(sizes, names);
-    ExtractContext ctx{dest, &percents, &progress, {}};
+    ExtractContext ctx{dest, &percents, &progress, {}, {}};
     GPtr<GFile> target(g_file_new_for_path(dest.c_str()));
     if (!gcab_cabinet_extract(cab.get(), target.get(), OnFileExtracting, nullptr, &ctx, nullptr,
                               &error))
         Fail("Unable to unpack " + archivePath + " into " + dest, error);
+    std::string text;
     if (!ctx.refused.empty()) {
-        std::string text = "These entries of the archive were not written, since their names "
-                           "lead outside the destination folder:";
+        text = "These entries of the archive were not written, since their names lead outside "
+               "the destination folder:";
         for (const std::string& name : ctx.refused) text += "\n" + name;
-        throw CabError(text);
     }
+    if (!ctx.existing.empty()) {
+        if (!text.empty()) text += "\n\n";
+        text += "These files were not written, since files of the same names are already in "
+                "the destination folder:";
+        for (const std::string& name : ctx.existing) text += "\n" + name;
+    }
+    if (!text.empty()) throw CabError(text);
 }
 
 std::string SafeEntryPath(const std::string& nameInside) {

@@ -49,7 +49,8 @@ void BuildCab(const std::string& archivePath, const std::vector<CabEntry>& entri
               const CabProgress& progress = {});
 
 // Unpacks every entry into destFolder, "\" in names becoming "/". Entries whose names are
-// absolute, hold "..", or would be written through a symbolic link are left out; they are
+// absolute, hold "..", or would be written through a symbolic link are left out, and so are
+// entries whose name is already taken in the destination (the file there is kept); they are
 // reported by a CabError after the other entries are written. Other failures raise CabError.
 void ExtractCab(const std::string& archivePath, const std::string& destFolder,
                 const CabProgress& progress = {});

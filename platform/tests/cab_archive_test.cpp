@@ -115,6 +115,25 @@ TEST(CabArchive, EntriesLeadingOutsideTheDestinationAreNotWritten) {
     EXPECT_FALSE(fs::exists("/abs.txt"));
 }
 
+TEST(CabArchive, FilesAlreadyInTheDestinationAreKept) {
+    TempFolder work;
+    const std::string data = work.Write("data.txt", "from the archive");
+    const std::string cab = work.File("set.cab");
+    BuildCab(cab, {{data, "mine.txt", 16}, {data, "dir\\new.txt", 16}}, CabKind::Stored);
+    const std::string dest = work.File("dest");
+    work.Write("dest/mine.txt", "the user's own");
+    try {
+        ExtractCab(cab, dest);
+        ADD_FAILURE() << "an existing file was overwritten without a word";
+    } catch (const CabError& e) {
+        EXPECT_NE(std::string(e.what()).find("already in the destination folder:\nmine.txt"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(ReadAll(dest + "/mine.txt"), "the user's own");
+    EXPECT_EQ(ReadAll(dest + "/dir/new.txt"), "from the archive");
+}
+
 TEST(CabArchive, SafeEntryPathsAndTheSizeLimit) {
     EXPECT_EQ(SafeEntryPath("a\\b\\c.txt"), "a/b/c.txt");
     for (const char* bad : {"", "/x", "\\x", "a\\..\\b", "..", "a\\\\b", "a\\.\\b", "a\\"})
