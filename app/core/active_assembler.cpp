@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/core/big_file.h"
+#include "app/core/fatal_error.h"
 #include "app/core/general.h"
 #include "app/core/kb_error.h"
 #include "app/core/prompter.h"
@@ -234,6 +235,36 @@ bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
     task_ = t;
     resumePending_ = true;
     return true;
+}
+
+int32_t GetPercentDone(int32_t n, int32_t count, int64_t done, int64_t length) {
+    int sector = 0;
+    try {
+        sector = 10;
+        const double whole = static_cast<double>(count) * static_cast<double>(length);
+        if (whole == 0) throw KbError(11, "ActiveAssembler", "Division by zero");
+        const double q = ((static_cast<double>(n) - 1) * static_cast<double>(length) +
+                          static_cast<double>(done)) / whole * 100;
+        sector = 20;
+        // Halves to even, as the runtime's conversion to an integer rounds.
+        double p = std::nearbyint(q);
+        if (p < 0) p = 0;
+        if (p > 100) p = 100;
+        return static_cast<int32_t>(p);
+    } catch (...) {
+        FatalErrorBox("Assembler.GetPercentDone()", sector);
+    }
+}
+
+double GetPercentDoneThisFrag(int64_t done, int64_t length) {
+    int sector = 0;
+    try {
+        sector = 1;
+        if (length == 0) throw KbError(11, "ActiveAssembler", "Division by zero");
+        return 100.0 * static_cast<double>(done) / static_cast<double>(length);
+    } catch (...) {
+        FatalErrorBox("Assembler.GetPercentDoneThisFrag()", sector);
+    }
 }
 
 }  // namespace kb

@@ -81,36 +81,12 @@ struct ActiveAssembler::Run {
     std::string Piece(const ActiveAssembler& a, int32_t i) const {
         return a.PiecePath(pieceName, i, tmpl, pieceNameIsBase);
     }
+    // A fresh join that stops short would leave a shorter file under the original's name; a
+    // resumed join's output stays, as its task still refers to it.
+    void RemovePartialOutput(const std::string& output) const {
+        if (outputOpened && !resumed) std::remove(output.c_str());
+    }
 };
-
-int32_t GetPercentDone(int32_t n, int32_t count, int64_t done, int64_t length) {
-    int sector = 0;
-    try {
-        sector = 10;
-        const double whole = static_cast<double>(count) * static_cast<double>(length);
-        if (whole == 0) throw KbError(11, "ActiveAssembler", "Division by zero");
-        const double q = ((static_cast<double>(n) - 1) * static_cast<double>(length) +
-                          static_cast<double>(done)) / whole * 100;
-        sector = 20;
-        double p = RoundHalfEven(q);
-        if (p < 0) p = 0;
-        if (p > 100) p = 100;
-        return static_cast<int32_t>(p);
-    } catch (...) {
-        FatalErrorBox("Assembler.GetPercentDone()", sector);
-    }
-}
-
-double GetPercentDoneThisFrag(int64_t done, int64_t length) {
-    int sector = 0;
-    try {
-        sector = 1;
-        if (length == 0) throw KbError(11, "ActiveAssembler", "Division by zero");
-        return 100.0 * static_cast<double>(done) / static_cast<double>(length);
-    } catch (...) {
-        FatalErrorBox("Assembler.GetPercentDoneThisFrag()", sector);
-    }
-}
 
 int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
     Run r;
@@ -122,9 +98,7 @@ int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
         // Whatever stopped the run, its files are not left open in their slots.
         CloseQuietly(kOutSlot);
         CloseQuietly(kPieceSlot);
-        // A fresh join's partial output would pass for the whole file under its name; a
-        // resumed join's output stays, as its task still refers to it.
-        if (r.outputOpened && !r.resumed) std::remove(BigFile.c_str());
+        r.RemovePartialOutput(BigFile);
         FatalErrorBox("Assemble()", 0);
     }
 }
@@ -431,8 +405,7 @@ bool ActiveAssembler::JoinChunks(Run& r) {
         const int32_t got = bigfileReadChunk(kPieceSlot, k, chunk, checked ? &chunkCrc : nullptr);
         r.lastChunk = k;
         if (got < k && !FillUnreadable(chunk, got, k, unread)) {
-            // A fresh join stopped here would leave a shorter file under the original's name.
-            if (r.outputOpened && !r.resumed) std::remove(BigFile.c_str());
+            r.RemovePartialOutput(BigFile);
             return false;
         }
         if (enciphered) platform::xcrypt(chunk, r.passphrase, k);

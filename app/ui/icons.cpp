@@ -1,5 +1,7 @@
 #include "app/ui/icons.h"
 
+#include "app/ui/icon_paint.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,22 +11,9 @@ namespace kb::icons {
 
 namespace {
 
-// Every picture is drawn on a 64 by 64 grid and scaled.
-constexpr double kGrid = 64.0;
-
-const QColor kInk(0x2b, 0x3a, 0x4a);
-const QColor kBlue(0x2f, 0x7f, 0xd8);
 const QColor kTeal(0x1f, 0xa6, 0x8f);
 const QColor kAmber(0xf2, 0xa5, 0x22);
 const QColor kRed(0xd9, 0x4b, 0x3d);
-const QColor kPaper(0xfb, 0xfc, 0xfe);
-
-QBrush Shade(const QColor& c, double top, double bottom) {
-    QLinearGradient g(0, top, 0, bottom);
-    g.setColorAt(0, c.lighter(135));
-    g.setColorAt(1, c.darker(110));
-    return g;
-}
 
 // A sheet of paper with a folded corner.
 void Sheet(QPainter& p, QRectF r, const QColor& edge = kInk) {
@@ -257,31 +246,25 @@ void DrawApp(QPainter& p) {
 }  // namespace
 
 QPixmap Pixmap(Kind kind, int size) {
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / kGrid, size / kGrid);
-    switch (kind) {
-    case Kind::Welcome: DrawWelcome(p); break;
-    case Kind::Split: DrawSplit(p); break;
-    case Kind::Assemble: DrawAssemble(p); break;
-    case Kind::Spanner: DrawSpanner(p); break;
-    case Kind::Configure: DrawConfigure(p); break;
-    case Kind::SplitDoc: DrawSplitDoc(p); break;
-    case Kind::AssembleDoc: DrawAssembleDoc(p); break;
-    case Kind::Plugin: DrawPlugin(p); break;
-    case Kind::Progress: DrawProgress(p); break;
-    case Kind::Tip: DrawTip(p); break;
-    case Kind::App: DrawApp(p); break;
-    }
-    return pm;
+    return DrawnPixmap(size, [kind](QPainter& p) {
+        switch (kind) {
+        case Kind::Welcome: DrawWelcome(p); break;
+        case Kind::Split: DrawSplit(p); break;
+        case Kind::Assemble: DrawAssemble(p); break;
+        case Kind::Spanner: DrawSpanner(p); break;
+        case Kind::Configure: DrawConfigure(p); break;
+        case Kind::SplitDoc: DrawSplitDoc(p); break;
+        case Kind::AssembleDoc: DrawAssembleDoc(p); break;
+        case Kind::Plugin: DrawPlugin(p); break;
+        case Kind::Progress: DrawProgress(p); break;
+        case Kind::Tip: DrawTip(p); break;
+        case Kind::App: DrawApp(p); break;
+        }
+    });
 }
 
 QIcon Icon(Kind kind) {
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) icon.addPixmap(Pixmap(kind, size));
-    return icon;
+    return IconAtSizes({16, 24, 32, 48, 64}, [kind](int s) { return Pixmap(kind, s); });
 }
 
 }  // namespace kb::icons

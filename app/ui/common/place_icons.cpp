@@ -1,6 +1,7 @@
 #include "app/ui/common/place_icons.h"
 
-#include <QLinearGradient>
+#include "app/ui/icon_paint.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -8,20 +9,12 @@ namespace kb::icons {
 
 namespace {
 
-// Drawn on a 64 by 64 grid and scaled.
-constexpr double kGrid = 64.0;
-
-const QColor kInk(0x2b, 0x3a, 0x4a);
 const QColor kFolder(0xf2, 0xb8, 0x3a);
-const QColor kBlue(0x2f, 0x7f, 0xd8);
 const QColor kGreen(0x2e, 0xa0, 0x5a);
-const QColor kPaper(0xfb, 0xfc, 0xfe);
 
+// The places are shaded more softly than the program's own pictures.
 QBrush Shade(const QColor& c, double top, double bottom) {
-    QLinearGradient g(0, top, 0, bottom);
-    g.setColorAt(0, c.lighter(125));
-    g.setColorAt(1, c.darker(108));
-    return g;
+    return icons::Shade(c, top, bottom, 125, 108);
 }
 
 void DrawFolder(QPainter& p, bool open) {
@@ -124,28 +117,22 @@ void DrawNewFolder(QPainter& p) {
 }  // namespace
 
 QPixmap PlacePixmap(Place kind, int size) {
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / kGrid, size / kGrid);
-    switch (kind) {
-    case Place::Drive: DrawDrive(p); break;
-    case Place::Folder: DrawFolder(p, false); break;
-    case Place::OpenFolder: DrawFolder(p, true); break;
-    case Place::File: DrawFile(p); break;
-    case Place::Find: DrawFind(p); break;
-    case Place::Documents: DrawDocuments(p); break;
-    case Place::Desktop: DrawDesktop(p); break;
-    case Place::NewFolder: DrawNewFolder(p); break;
-    }
-    return pm;
+    return DrawnPixmap(size, [kind](QPainter& p) {
+        switch (kind) {
+        case Place::Drive: DrawDrive(p); break;
+        case Place::Folder: DrawFolder(p, false); break;
+        case Place::OpenFolder: DrawFolder(p, true); break;
+        case Place::File: DrawFile(p); break;
+        case Place::Find: DrawFind(p); break;
+        case Place::Documents: DrawDocuments(p); break;
+        case Place::Desktop: DrawDesktop(p); break;
+        case Place::NewFolder: DrawNewFolder(p); break;
+        }
+    });
 }
 
 QIcon PlaceIcon(Place kind) {
-    QIcon icon;
-    for (int s : {16, 24, 32, 48}) icon.addPixmap(PlacePixmap(kind, s));
-    return icon;
+    return IconAtSizes({16, 24, 32, 48}, [kind](int s) { return PlacePixmap(kind, s); });
 }
 
 }  // namespace kb::icons

@@ -34,11 +34,11 @@
 #include "app/ui/options/options_page.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/splitter/split_wizard.h"
-#include "app/ui/tests/ui_fixture.h"
+#include "app/ui/tests/splitter_window_fixture.h"
 
 namespace kb::testing {
 
-class SplitRunTest : public UiTest {
+class SplitRunTest : public SplitterWindowTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
@@ -47,29 +47,9 @@ protected:
     void TearDown() override {
         window.reset();
         TempManager::Instance().RemoveAllTempFiles();
-        UiTest::TearDown();
+        SplitterWindowTest::TearDown();
     }
 
-    template <class W = QWidget>
-    W* Child(const char* name) {
-        W* c = window->findChild<W*>(name);
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
-    void Click(const char* name) { ClickWidget(Child(name)); }
-    void ClickWidget(QWidget* w) {
-        ASSERT_TRUE(w->isVisible() && w->isEnabled()) << w->objectName().toStdString();
-        const bool marked = qobject_cast<QAbstractButton*>(w) != nullptr &&
-                            qobject_cast<QPushButton*>(w) == nullptr;
-        QTest::mouseClick(w, Qt::LeftButton, {}, marked ? QPoint(8, w->height() / 2) : QPoint());
-    }
-    void Type(const char* name, const QString& text) {
-        auto* box = Child<QLineEdit>(name);
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, text);
-        QTest::keyClick(box, Qt::Key_Return);
-    }
     // A file of pseudo-random bytes (they do not compress, so sizes stay predictable).
     std::string MakeFile(const std::string& path, size_t bytes, uint32_t seed = 5) {
         std::string data(bytes, '\0');
@@ -90,19 +70,10 @@ protected:
         SendPluginCommand(slot, PLUGIN_EVT_ENABLED);
         return slot;
     }
-    void Open() {
-        window = std::make_unique<frmMain>();
-        OptGenFrame* gen = window->Options().fOptGen_;
-        gen->txtOptGenDirSource_->setText(QString::fromStdString(source.Path()));
-        gen->txtOptGenDirDest_->setText(QString::fromStdString(dest.Path()));
-        window->SelectTab("Splitter");
-        window->show();
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    void BeforeReset() override {
         window->SplitterWizard().SetWizardWindows(wizardWindows);
         // Several chunks to a piece, so that a cancel lands inside one.
         window->Splitter().SegmentSize = 16384;
-        Click("cmdSplitWizReset");
     }
     // Stage 1 to stage 3 with the single file of that name.
     void ToOptions(const QString& file) {
@@ -159,15 +130,9 @@ protected:
         EXPECT_TRUE(Child("fSptProgPan")->isHidden());
     }
 
-    ScriptedPrompter prompter;
-    ScriptedDialogs dialogs;
     ScriptedWindows windows;
     WizardWindows* wizardWindows = &windows;
-    FakeDisks disks;
-    TempFolder source;
-    TempFolder dest;
     TempFolder tmpFolder;
-    std::unique_ptr<frmMain> window;
     std::string lastJoin;
 
 private:

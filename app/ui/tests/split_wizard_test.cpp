@@ -27,7 +27,7 @@
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
 #include "app/ui/splitter/split_wizard.h"
-#include "app/ui/tests/ui_fixture.h"
+#include "app/ui/tests/splitter_window_fixture.h"
 
 namespace kb {
 namespace {
@@ -35,30 +35,8 @@ namespace {
 using testing::ScriptedDialogs;
 using testing::ScriptedPrompter;
 
-class SplitWizardTest : public testing::UiTest {
+class SplitWizardTest : public testing::SplitterWindowTest {
 protected:
-    template <class W = QWidget>
-    W* Child(const char* name) {
-        W* c = window->findChild<W*>(name);
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
-    void Click(const char* name) {
-        QWidget* w = Child(name);
-        ASSERT_TRUE(w->isVisible() && w->isEnabled()) << name;
-        // A check box or option button takes a click on its mark, not anywhere in its row.
-        const bool marked = qobject_cast<QAbstractButton*>(w) != nullptr &&
-                            qobject_cast<QPushButton*>(w) == nullptr;
-        QTest::mouseClick(w, Qt::LeftButton, {}, marked ? QPoint(8, w->height() / 2) : QPoint());
-    }
-    // Types a text into a box and leaves it with Enter.
-    void Type(const char* name, const QString& text) {
-        auto* box = Child<QLineEdit>(name);
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClicks(box, text);
-        QTest::keyClick(box, Qt::Key_Return);
-    }
     void ClickItem(QListWidget* list, const QString& text) {
         const auto found = list->findItems(text, Qt::MatchEndsWith);
         ASSERT_EQ(found.size(), 1) << text.toStdString();
@@ -80,19 +58,6 @@ protected:
         std::filesystem::resize_file(path, bytes);
         return path;
     }
-    // The main window with the options page's default folders set, on the splitter tab.
-    void Open() {
-        window = std::make_unique<frmMain>();
-        OptGenFrame* gen = window->Options().fOptGen_;
-        gen->txtOptGenDirSource_->setText(QString::fromStdString(source.Path()));
-        gen->txtOptGenDirDest_->setText(QString::fromStdString(dest.Path()));
-        window->SelectTab("Splitter");
-        window->show();
-        // Focus moves only inside the active window.
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        Click("cmdSplitWizReset");
-    }
     // From stage 1 to stage 5 with the file of that name.
     void WalkToSizes(const QString& file) {
         Click("cmdSplitWizNext");
@@ -102,17 +67,6 @@ protected:
         Click("cmdSplitWizNext");
         ASSERT_EQ(Shown(), "fSplitStageFragSize");
     }
-    void TearDown() override {
-        window.reset();
-        UiTest::TearDown();
-    }
-
-    ScriptedPrompter prompter;
-    ScriptedDialogs dialogs;
-    testing::FakeDisks disks;
-    testing::TempFolder source;
-    testing::TempFolder dest;
-    std::unique_ptr<frmMain> window;
 };
 
 TEST_F(SplitWizardTest, OneFileWalksEveryStageForthAndBackAndReachesTheSplitter) {
