@@ -66,9 +66,11 @@ int32_t bigfileOpen(const std::string& path, int16_t slot, const std::string& mo
 
     int flags;
     if (mode == "rb") flags = O_RDONLY;
-    else if (mode == "wb") flags = O_WRONLY | O_CREAT | O_TRUNC;
-    else if (mode == "ab") flags = O_WRONLY;  // never O_APPEND: SetPos must move the next write
+    else if (mode == "wb") flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
+    else if (mode == "ab") flags = O_WRONLY | O_NOFOLLOW;  // never O_APPEND: SetPos moves writes
     else return 0;
+    // O_NOFOLLOW: a link planted under an output's or a piece's name would have us write into
+    // whatever file it points to.
 
     // O_NONBLOCK: opening a FIFO would otherwise wait for its other end. A slot needs a file
     // it can seek in, so FIFOs and sockets are refused like folders; regular files and
@@ -104,6 +106,13 @@ int32_t bigfileClose(int16_t slot) {
     s->ahead = std::move(ahead);
     s->staging = std::move(staging);
     return rc == 0 ? 0 : 1;
+}
+
+int32_t bigfileLinkCount(int16_t slot) {
+    Slot* s = OpenSlot(slot);
+    struct stat st {};
+    if (!s || ::fstat(s->fd, &st) != 0) return -1;
+    return static_cast<int32_t>(st.st_nlink);
 }
 
 int32_t bigfileRead(void* buffer, int32_t length, int16_t slot) {

@@ -23,12 +23,17 @@ int64_t getFilesize(const std::string& path);
 //   "rb"  an existing file, for reading, from offset 0;
 //   "wb"  created or emptied, for writing, from offset 0 (new files get mode 0666 less umask);
 //   "ab"  an existing file, for writing, positioned at its end.
+// The writing modes never follow a link in the last part of the path: a link there is refused.
 // A folder, a FIFO or a socket is refused at once (never waited on). A slot that already
 // holds a file is closed first.
 int32_t bigfileOpen(const std::string& path, int16_t slot, const std::string& mode);
 
 // Closes the slot's file; 0 on success, non-zero when the slot holds no file or close fails.
 int32_t bigfileClose(int16_t slot);
+
+// How many names the slot's file has (-1 when the slot holds no file). 0 means it was
+// removed while open, with its folder, say: every write then "succeeds" into nothing.
+int32_t bigfileLinkCount(int16_t slot);
 
 // Reads up to `length` bytes at the slot's position into `buffer` and advances the position
 // by the count returned. Short reads and interrupted calls are retried, so the buffer is

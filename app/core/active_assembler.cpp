@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 
 #include "app/core/big_file.h"
+#include "app/core/debug_log.h"
 #include "app/core/fatal_error.h"
 #include "app/core/general.h"
 #include "app/core/kb_error.h"
@@ -235,6 +237,87 @@ bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
     task_ = t;
     resumePending_ = true;
     return true;
+}
+
+std::string FinalNameOf(const std::string& working, const std::string& stored) {
+    const std::string suffix = kUnfinishedSuffix;
+    if (working.size() <= suffix.size() ||
+        working.compare(working.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return "";
+    std::string final = working.substr(0, working.size() - suffix.size());
+    return GetFileNameFromPath(final) == GetFileNameFromPath(StoredFileName(stored)) ? final : "";
+}
+
+// A resume appends at the end of the output, so the output must hold exactly what the task
+// had written: a resume stopped without saving leaves it longer (cut back here), and one that
+// is shorter or gone cannot be continued at all.
+bool ActiveAssembler::ResumeMatchesFiles() {
+    const AssemblerTaskRecord& t = task_;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status st = fs::symlink_status(t.OutputPath, ec);
+    std::string problem;
+    int64_t have = -1;
+    if (ec || st.type() == fs::file_type::not_found) {
+        problem = " is missing.";
+    } else if (st.type() != fs::file_type::regular) {
+        problem = " is not a plain file.";
+    } else {
+        have = static_cast<int64_t>(fs::file_size(t.OutputPath, ec));
+        const int64_t expected = ExpectedOutputLength();
+        if (expected >= 0 && have > expected) {
+            DebugLog("Cutting " + t.OutputPath + " back to " + std::to_string(expected) + " bytes");
+            fs::resize_file(t.OutputPath, static_cast<uintmax_t>(expected), ec);
+            if (ec) problem = " could not be cut back to " + std::to_string(expected) + " bytes.";
+        } else if (expected >= 0 && have < expected) {
+            problem = " is shorter than the task expects.";
+        }
+    }
+    if (problem.empty()) return true;
+    MsgBox("The unfinished task no longer matches its files: " + t.OutputPath + problem,
+           mb::OKOnly | mb::Critical, "Unable to resume");
+    return false;
+}
+
+// How many bytes the output held when the task was saved; -1 when that cannot be worked out
+// here (pieces on other disks, or no longer at hand).
+int64_t ActiveAssembler::ExpectedOutputLength() {
+    const AssemblerTaskRecord& t = task_;
+    if (t.AskDisk) return -1;
+    const bool own = t.FormatCode == FragmentFormatCode::Format4;
+    if (!own && t.FormatCode != FragmentFormatCode::Raw) return -1;
+    std::string name, tmpl;
+    if (own) {
+        name = StoredFileName(t.Header.storedName);
+        tmpl = t.Header.namingTemplate;
+    } else {
+        tmpl = GuessFragnameTemplate();
+        name = mstrRawFilenameComponentInTemplate;
+    }
+    const int64_t record = own ? kPieceRecordSize : 0;
+    int64_t header = 0;
+    if (own) {
+        if (FileSizeBF(t.FirstPiece) < 0) return -1;
+        OpenBF(t.FirstPiece, 1, "rb");
+        try {
+            ReadCommonHeader(1);
+            ReadFormat4Header(1);
+            header = GetPosBF(1);
+        } catch (...) {
+            platform::bigfileClose(1);
+            return -1;
+        }
+        CloseBF(1);
+    }
+    int64_t total = 0;
+    for (int32_t i = 1; i < t.PieceNumber; ++i) {
+        const int64_t len = FileSizeBF(PiecePath(name, i, tmpl, !own));
+        if (len < 0) return -1;
+        total += len - record - (i == 1 ? header : 0);
+    }
+    if (t.Position > 0)
+        total += t.PieceLength - record - (t.PieceNumber == 1 ? header : 0) - t.BytesLeft;
+    return total;
 }
 
 int32_t GetPercentDone(int32_t n, int32_t count, int64_t done, int64_t length) {

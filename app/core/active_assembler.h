@@ -70,6 +70,11 @@ public:
     bool ResumePending() const { return resumePending_; }
     // The task loaded by SetResumeInfo, while a resume is pending.
     const AssemblerTaskRecord& ResumeTask() const { return task_; }
+    // Whether the pending task's output still holds what the task wrote: an output found
+    // longer (a resume stopped without saving) is cut back; one that is shorter or gone is
+    // refused with a box. Assemble() checks this too; a caller that keeps the task file of a
+    // refused resume checks first.
+    bool ResumeMatchesFiles();
     // Drops a pending resume, so that the next Assemble() joins afresh.
     void CancelResume() { resumePending_ = false; }
 
@@ -105,6 +110,8 @@ private:
     bool OutputIsAPiece(const Run& r, const std::string& out) const;
     bool JoinChunks(Run& r);
     bool ReportChunk(Run& r);
+    bool GiveFinalName(Run& r);
+    int64_t ExpectedOutputLength();
     void SaveState(Run& r);
 
     std::string fileToAssemble_;
@@ -115,6 +122,14 @@ private:
     AssemblerTaskRecord task_;
     AssemblerListener* listener_ = nullptr;
 };
+
+// What a join's output is called until every piece is in.
+inline constexpr const char* kUnfinishedSuffix = ".part";
+// The final name of an unfinished output `working` of the set whose stored name is `stored`;
+// "" when `working` is not such a name (a task saved before unfinished names, say).
+std::string FinalNameOf(const std::string& working, const std::string& stored);
+// True when anything at all, a dangling link too, has this name.
+bool StandsThere(const std::string& path);
 
 // The file-name part of a name stored in a header (what follows its last "/").
 std::string StoredFileName(const std::string& stored);

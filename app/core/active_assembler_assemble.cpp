@@ -18,6 +18,7 @@
 #include "app/core/prompter.h"
 #include "app/core/series_checks.h"
 #include "app/core/temp_manager.h"
+#include "platform/move_file.h"
 
 namespace kb {
 
@@ -51,7 +52,19 @@ bool FillUnreadable(uint8_t*& chunk, int32_t got, int32_t k, std::vector<uint8_t
     return false;
 }
 
+bool ConfirmReplace(const std::string& path) {
+    return MsgBox(path + " already exists. Replace it with the joined file?",
+                  mb::YesNo | mb::Exclamation | mb::DefaultButton2,
+                  "File already exists") == Answer::Yes;
+}
+
 }  // namespace
+
+bool StandsThere(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found &&
+           !ec;
+}
 
 struct ActiveAssembler::Run {
     bool resumed = false;  // the call began with a pending resume
@@ -77,6 +90,11 @@ struct ActiveAssembler::Run {
     // Pieces are named from this name with tmpl; a guessed base is expanded whole.
     std::string pieceName;
     bool pieceNameIsBase = false;
+    // The output's own name while BigFile is its unfinished ".part" name ("" when the output
+    // is a temporary archive, or a task from before unfinished names); and whether the user
+    // agreed to replace what stands under it.
+    std::string finalOutput;
+    bool replaceFinal = false;
 
     std::string Piece(const ActiveAssembler& a, int32_t i) const {
         return a.PiecePath(pieceName, i, tmpl, pieceNameIsBase);
@@ -123,11 +141,45 @@ int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
         if (r.code == FragmentFormatCode::Format4)
             CheckPieceRecord(r.Piece(*this, r.n), r.record, r.n, r.count, r.crc);
     }
+    // Writes into a file whose folder was removed all succeed; only its missing name tells.
+    if (platform::bigfileLinkCount(kOutSlot) == 0) {
+        CloseBF(kOutSlot);
+        MsgBox("The assembled file " + BigFile + " was removed while it was being written (its "
+               "folder may have been deleted). The file was not written.",
+               mb::OKOnly | mb::Critical, "Problem writing data");
+        return 1;
+    }
     CloseBF(kOutSlot);
     if (r.code == FragmentFormatCode::Format4)
-        CheckJoinedLength(BigFile, FileSizeBF(BigFile), r.h.Format4.sourceLength);
+        CheckJoinedLength(r.finalOutput.empty() ? BigFile : r.finalOutput, FileSizeBF(BigFile),
+                          r.h.Format4.sourceLength);
+    if (!GiveFinalName(r)) return 1;
     LastFileFormatUsed = r.code;
     return 0;
+}
+
+// The whole file takes its own name only now, and replaces nothing the user has not agreed to
+// replace (a resumed join, or a file that appeared meanwhile, asks here).
+bool ActiveAssembler::GiveFinalName(Run& r) {
+    if (r.finalOutput.empty()) return true;
+    std::string error;
+    if (!r.replaceFinal && StandsThere(r.finalOutput)) r.replaceFinal = ConfirmReplace(r.finalOutput);
+    if (StandsThere(r.finalOutput) && !r.replaceFinal) {
+        MsgBox("The assembled file has been kept as " + BigFile + ", since " + r.finalOutput +
+                   " was not replaced.",
+               mb::OKOnly | mb::Exclamation, "Assembled data kept");
+        return false;
+    }
+    const bool moved = r.replaceFinal
+                           ? std::rename(BigFile.c_str(), r.finalOutput.c_str()) == 0
+                           : platform::MoveFileNoReplace(BigFile, r.finalOutput, error);
+    if (!moved) {
+        throw KbError(err::DeviceIO, "Assemble",
+                      "Unable to rename " + BigFile + " to " + r.finalOutput + ".");
+    }
+    DebugLog("Renamed " + BigFile + " to " + r.finalOutput);
+    BigFile = r.finalOutput;
+    return true;
 }
 
 AssemblerListener& ActiveAssembler::Events() {
@@ -275,6 +327,8 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         }
         if (CompressionID > 0 || EncryptionID > 0)
             TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
+        else
+            r.finalOutput = FinalNameOf(BigFile, OrigFile);
     } else {
         // A bare set is found under the same names as on a fresh start, and its output is
         // never the temporary archive of an earlier join of the object.
@@ -282,6 +336,11 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         OrigFile = mstrRawFilenameComponentInTemplate;
         CompressionID = 0;
         EncryptionID = 0;
+        r.finalOutput = FinalNameOf(BigFile, OrigFile);
+    }
+    if (!ResumeMatchesFiles()) {
+        resumePending_ = false;
+        return false;
     }
     SetPieceNaming(r);
     return true;
@@ -332,6 +391,18 @@ bool ActiveAssembler::OpenOutput(Run& r) {
             CloseBF(kPieceSlot);
             return false;
         }
+        // Only the user replaces a file of theirs; the name comes from whoever made the series.
+        // A ".part" left over from an earlier run is theirs too.
+        const std::string part = out + kUnfinishedSuffix;
+        r.replaceFinal = StandsThere(out);
+        if ((r.replaceFinal && !ConfirmReplace(out)) || (StandsThere(part) && !ConfirmReplace(part))) {
+            CloseBF(kPieceSlot);
+            return false;
+        }
+        std::error_code ec;
+        std::filesystem::remove(part, ec);  // a link goes itself; its target stays
+        r.finalOutput = out;
+        out = part;
     }
     BigFile = out;
     DebugLog("Opening " + out + " for output");

@@ -210,6 +210,17 @@ bool SplitRun::WritePiece(int32_t last) {
         if (step == Step::Done) step = CopyChunks();
         if (step == Step::Done) step = WriteRecord();
         if (step == Step::Stop) return false;
+        // Writes into a piece whose folder was removed all succeed; only its lost name tells.
+        if (step == Step::Done && platform::bigfileLinkCount(kPieceSlot) == 0) {
+            ClosePiece();
+            CloseSource();
+            pieceUnfinished_ = false;
+            MsgBox("The fragment " + path + " was removed while it was being written (its folder "
+                   "may have been deleted). The split has been stopped.",
+                   mb::OKOnly | mb::Critical, "Problem writing data");
+            result_ = 1;
+            return false;
+        }
         ClosePiece();
         if (step == Step::Done) {
             pieceUnfinished_ = false;

@@ -190,7 +190,7 @@ TEST(AssemblerIntegrity, AResumedJoinThatFailsKeepsItsOutputForItsTask) {
     j.events.cancelAtInterval = 2;
     j.events.saveAs = j.other.File("job.uft");
     ASSERT_EQ(j.Run(), 1);
-    const std::string out = j.dest.File("data.bin");
+    const std::string out = j.dest.File("data.bin.part");
     ASSERT_TRUE(std::filesystem::exists(out));
 
     testing::FaultyIo full(testing::FaultyIo::Kind::Write, out, 1500);

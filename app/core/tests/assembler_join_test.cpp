@@ -13,6 +13,7 @@
 #include "app/core/kb_error.h"
 #include "app/core/temp_manager.h"
 #include "app/core/testing/fake_disks.h"
+#include "app/core/testing/faulty_io.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/temp_folder.h"
 #include "app/core/tests/assembler_listener_fake.h"
@@ -305,7 +306,7 @@ TEST(AssemblerJoin, AFailedWriteIsAFatalErrorNotASuccess) {
     ScriptedPrompter p;
     Join j;
     auto pieces = testing::WriteFormat4Series(j.src, Random(3000), {}, testing::Dotted3("data"));
-    ASSERT_EQ(symlink("/dev/full", j.dest.File("data.bin").c_str()), 0);
+    testing::FaultyIo full(testing::FaultyIo::Kind::Write, j.dest.File("data.bin"), 0);
     p.Answer(Answer::OK);
     try {
         j.Run(pieces[0], 512);

@@ -155,6 +155,10 @@ bool AssemblerFlow::RefuseTask(const std::string& taskFile) {
     std::string problem;
     try {
         if (!assembler.SetResumeInfo(taskFile)) return true;  // it has shown its own box
+        if (!assembler.ResumeMatchesFiles()) {  // so has this; the task stays for a look
+            assembler.CancelResume();
+            return true;
+        }
         const AssemblerTaskRecord& t = assembler.ResumeTask();
         if (t.SegmentSize < kMinSegment || t.SegmentSize > kMaxSegment)
             problem = "its segment size of " + std::to_string(t.SegmentSize) +
