@@ -320,6 +320,103 @@ TEST(AssemblerJoin, AFailedWriteIsAFatalErrorNotASuccess) {
               0u);
 }
 
+// A series names its own output: whatever already has that name, or the unfinished name
+// beside it, is the user's and goes only after a Yes, at the final rename; a link is never
+// written through.
+TEST(AssemblerJoin, WhatAlreadyHasTheOutputsNameGoesOnlyAfterAYes) {
+    namespace fs = std::filesystem;
+    enum class Kind { File, Link, DanglingLink, LeftoverPart, PartLink };
+    for (Kind kind : {Kind::File, Kind::Link, Kind::DanglingLink, Kind::LeftoverPart, Kind::PartLink}) {
+        for (Answer answer : {Answer::No, Answer::Yes}) {
+            SCOPED_TRACE(static_cast<int>(kind) * 10 + static_cast<int>(answer));
+            ScriptedPrompter p;
+            Join j;
+            TempFolder elsewhere;
+            const std::string data = Random(3000);
+            auto pieces = testing::WriteFormat4Series(j.src, data, {}, testing::Dotted3("data"));
+            const std::string out = j.dest.File("data.bin");
+            const std::string part = out + ".part";
+            const std::string target = elsewhere.Write("mine", "the user's own file");
+            const bool onPart = kind == Kind::LeftoverPart || kind == Kind::PartLink;
+            const std::string planted = onPart ? part : out;
+            if (kind == Kind::File || kind == Kind::LeftoverPart)
+                j.dest.Write(fs::path(planted).filename(), "mine");
+            else
+                fs::create_symlink(kind == Kind::DanglingLink ? elsewhere.File("none") : target, planted);
+            p.Answer(answer);
+
+            EXPECT_EQ(j.Run(pieces[0], 512), answer == Answer::Yes ? 0 : 1);
+            ASSERT_EQ(p.boxes.size(), 1u);
+            EXPECT_EQ(p.boxes[0].title, "File already exists");
+            EXPECT_EQ(p.boxes[0].text, planted + " already exists. Replace it with the joined file?");
+            EXPECT_EQ(p.boxes[0].style, mb::YesNo | mb::Exclamation | mb::DefaultButton2);
+            EXPECT_EQ(ReadAll(target), "the user's own file");
+            EXPECT_FALSE(fs::exists(elsewhere.File("none")));
+            if (answer == Answer::No) {
+                EXPECT_TRUE(fs::exists(fs::symlink_status(planted)));
+                if (kind == Kind::File || kind == Kind::LeftoverPart) {
+                    EXPECT_EQ(ReadAll(planted), "mine");
+                }
+                EXPECT_FALSE(fs::exists(fs::symlink_status(onPart ? out : part)));
+            } else {
+                EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(out)));
+                EXPECT_EQ(ReadAll(out), data);
+                EXPECT_FALSE(fs::exists(fs::symlink_status(part)));
+                EXPECT_EQ(j.a.BigFile, out);
+            }
+        }
+    }
+}
+
+// The replacement happens only once the joined file is whole: a join that fails after the
+// Yes leaves the user's file as it was, and removes only what it wrote itself.
+TEST(AssemblerJoin, AJoinThatFailsAfterAYesKeepsTheFileItWouldHaveReplaced) {
+    ScriptedPrompter p;
+    Join j;
+    auto pieces = testing::WriteFormat4Series(j.src, Random(3000), {}, testing::Dotted3("data"));
+    const std::string out = j.dest.Write("data.bin", "mine");
+    testing::FaultyIo full(testing::FaultyIo::Kind::Write, out + ".part", 1500);
+    p.Answer(Answer::Yes).Answer(Answer::OK);
+    EXPECT_THROW(j.Run(pieces[0], 512), KbError);
+    ASSERT_EQ(p.boxes.size(), 2u);
+    EXPECT_EQ(p.boxes[1].title, "Fatal error");
+    EXPECT_EQ(ReadAll(out), "mine");
+    EXPECT_FALSE(std::filesystem::exists(out + ".part"));
+}
+
+// Until the last piece is in, the output carries a name that cannot pass for the whole file.
+TEST(AssemblerJoin, TheOutputIsUnfinishedByNameUntilEveryPieceIsIn) {
+    ScriptedPrompter p;
+    Join j;
+    const std::string data = Random(3000);
+    auto pieces = testing::WriteFormat4Series(j.src, data, {}, testing::Dotted3("data"));
+    std::vector<std::string> seen;
+    p.OnDoEvents([&] {
+        for (const auto& e : std::filesystem::directory_iterator(j.dest.Path()))
+            seen.push_back(e.path().filename());
+    });
+    EXPECT_EQ(j.Run(pieces[0], 512), 0);
+    EXPECT_FALSE(seen.empty());
+    for (const auto& name : seen) EXPECT_EQ(name, "data.bin.part");
+    EXPECT_EQ(ReadAll(j.dest.File("data.bin")), data);
+    EXPECT_EQ(std::filesystem::file_size(j.dest.Path() + "/data.bin"), data.size());
+    EXPECT_FALSE(std::filesystem::exists(j.dest.File("data.bin.part")));
+}
+
+// Writes into a file whose folder is gone all succeed; the join must not report success.
+TEST(AssemblerJoin, AnOutputWhoseFolderWasRemovedIsNotWritten) {
+    ScriptedPrompter p;
+    Join j;
+    auto pieces = testing::WriteFormat4Series(j.src, Random(3000), {}, testing::Dotted3("data"));
+    p.OnDoEvents([&] { std::filesystem::remove_all(j.dest.Path()); });
+    p.Answer(Answer::OK);
+    EXPECT_EQ(j.Run(pieces[0], 512), 1);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Problem writing data");
+    EXPECT_NE(p.boxes[0].text.find("data.bin.part was removed"), std::string::npos) << p.boxes[0].text;
+    std::filesystem::create_directory(j.dest.Path());  // for the fixture's clean-up
+}
+
 TEST(AssemblerPercent, HalvesGoToEvenAndTheFigureIsClamped) {
     EXPECT_EQ(GetPercentDone(1, 200, 1000, 1000), 0);  // 0.5 -> 0
     EXPECT_EQ(GetPercentDone(1, 200, 3000, 1000), 2);  // 1.5 -> 2

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include <random>
 
 #include "app/core/active_assembler.h"
+#include "app/core/assembler_task_record.h"
 #include "app/core/big_file.h"
 #include "app/core/kb_error.h"
 #include "app/core/temp_manager.h"
@@ -489,6 +491,156 @@ TEST(AssemblerResume, CancelOnAPiecesLastChunkTakesEffectInTheNextPiece) {
         std::string d2;
         ASSERT_EQ(b.Assemble(d2), 0);
         EXPECT_EQ(ReadAll(b.BigFile), data);
+    }
+}
+
+}  // namespace
+}  // namespace kb
+
+namespace kb {
+namespace {
+
+// Stops a join of `first` with a task after three chunks; returns the output it left.
+std::string StopWithTask(JoinFolders& s, const std::string& first) {
+    ScriptedAssemblerListener ev;
+    ev.cancelAtInterval = 3;
+    ev.saveAs = s.task();
+    ActiveAssembler a;
+    a.SetListener(&ev);
+    a.SetFileToAssemble(first);
+    a.SetDestinationFolder(s.dest.Path());
+    a.SegmentSize = 700;
+    std::string d = s.dest.Path();
+    EXPECT_EQ(a.Assemble(d), 1);
+    return a.BigFile;
+}
+
+// A resume killed part way leaves the output longer than its task says (cut back), and an
+// output changed behind the task's back may be shorter or gone (refused, task untouched).
+TEST(AssemblerResume, AResumeFirstMakesTheOutputMatchItsTask) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* what;
+        bool raw;
+        std::function<void(const std::string&)> change;
+        const char* problem;  // nullptr: resumes
+    };
+    const std::vector<Case> cases = {
+        {"longer, own format", false, [](const std::string& o) { fs::resize_file(o, fs::file_size(o) + 4567); }, nullptr},
+        {"longer, bare", true, [](const std::string& o) { fs::resize_file(o, fs::file_size(o) + 4567); }, nullptr},
+        {"shorter", false, [](const std::string& o) { fs::resize_file(o, fs::file_size(o) - 1); },
+         " is shorter than the task expects."},
+        {"missing", true, [](const std::string& o) { fs::remove(o); }, " is missing."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPrompter p;
+        JoinFolders s;
+        const std::string data = Random(7000, 9);
+        std::vector<std::string> pieces;
+        if (c.raw) {
+            pieces = testing::WriteRawSeries(s.src, data, 2500, testing::Dotted3("clip.bin"));
+        } else {
+            testing::Format4Options o;
+            o.firstData = 1500;
+            o.data = 2500;
+            pieces = testing::WriteFormat4Series(s.src, data, o, testing::Dotted3("data"));
+        }
+        // Stopped in piece 2, so that both earlier and current pieces count.
+        ScriptedAssemblerListener ev;
+        ev.cancelAtInterval = 5;
+        ev.saveAs = s.task();
+        ActiveAssembler first;
+        first.SetListener(&ev);
+        first.SetFileToAssemble(pieces[0]);
+        first.SetDestinationFolder(s.dest.Path());
+        first.SegmentSize = 700;
+        std::string d = s.dest.Path();
+        ASSERT_EQ(first.Assemble(d), 1);
+        const std::string out = first.BigFile;
+        ASSERT_EQ(fs::path(out).extension(), ".part");
+        const std::string task = ReadAll(s.task());
+        c.change(out);
+        const bool existed = fs::exists(out);
+        const auto size = existed ? fs::file_size(out) : 0;
+
+        if (c.problem) p.Answer(Answer::OK);
+        ActiveAssembler again;
+        ASSERT_TRUE(again.SetResumeInfo(s.task()));
+        d.clear();
+        if (!c.problem) {
+            EXPECT_EQ(again.Assemble(d), 0);
+            EXPECT_EQ(ReadAll(again.BigFile), data);
+            EXPECT_TRUE(p.boxes.empty());
+            continue;
+        }
+        EXPECT_EQ(again.Assemble(d), 1);
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Unable to resume");
+        EXPECT_EQ(p.boxes[0].text, "The unfinished task no longer matches its files: " + out + c.problem);
+        EXPECT_EQ(fs::exists(out), existed);
+        if (existed) {
+            EXPECT_EQ(fs::file_size(out), size);
+        }
+        EXPECT_EQ(ReadAll(s.task()), task);
+        EXPECT_FALSE(again.ResumePending());
+    }
+}
+
+// Tasks saved before unfinished names point at the final name; they resume where they are.
+TEST(AssemblerResume, ATaskSavedWithTheFinalNameStillResumes) {
+    ScriptedPrompter p;
+    JoinFolders s;
+    const std::string data = Random(5000, 3);
+    auto pieces = testing::WriteFormat4Series(s.src, data, {}, testing::Dotted3("data"));
+    const std::string part = StopWithTask(s, pieces[0]);
+    const std::string out = s.dest.File("data.bin");
+    std::filesystem::rename(part, out);
+    AssemblerTaskRecord t;
+    OpenBF(s.task(), 1, "rb");
+    ReadAssemblerTaskHead(1, t);
+    ReadAssemblerTaskTail(1, t);
+    CloseBF(1);
+    ASSERT_EQ(t.OutputPath, part);
+    t.OutputPath = out;
+    OpenBF(s.task(), 1, "wb");
+    WriteAssemblerTaskRecord(1, t);
+    CloseBF(1);
+
+    ActiveAssembler a;
+    ASSERT_TRUE(a.SetResumeInfo(s.task()));
+    std::string d;
+    EXPECT_EQ(a.Assemble(d), 0);
+    EXPECT_EQ(a.BigFile, out);
+    EXPECT_EQ(ReadAll(out), data);
+    EXPECT_FALSE(std::filesystem::exists(part));
+    EXPECT_TRUE(p.boxes.empty());
+}
+
+// A resume in a later run asks about a file that took the final name meanwhile, at the end.
+TEST(AssemblerResume, AFileThatTookTheFinalNameMeanwhileIsAskedAbout) {
+    for (Answer answer : {Answer::No, Answer::Yes}) {
+        ScriptedPrompter p;
+        JoinFolders s;
+        const std::string data = Random(5000, 4);
+        auto pieces = testing::WriteFormat4Series(s.src, data, {}, testing::Dotted3("data"));
+        const std::string part = StopWithTask(s, pieces[0]);
+        const std::string out = s.dest.Write("data.bin", "mine");
+        p.Answer(answer);
+        if (answer == Answer::No) p.Answer(Answer::OK);
+        ActiveAssembler a;
+        ASSERT_TRUE(a.SetResumeInfo(s.task()));
+        std::string d;
+        EXPECT_EQ(a.Assemble(d), answer == Answer::Yes ? 0 : 1);
+        ASSERT_GE(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "File already exists");
+        EXPECT_EQ(ReadAll(out), answer == Answer::Yes ? data : "mine");
+        if (answer == Answer::No) {
+            EXPECT_EQ(p.boxes[1].title, "Assembled data kept");
+            EXPECT_EQ(ReadAll(part), data);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(part));
+        }
     }
 }
 

@@ -64,6 +64,18 @@ TEST_F(BigFileTest, FifoIsRefusedAtOnceInEveryMode) {
     EXPECT_TRUE(S_ISFIFO(st.st_mode));  // "wb" did not replace it
 }
 
+// A link planted under the name of an output or a piece is not written through.
+TEST_F(BigFileTest, WritingModesRefuseALinkAndLeaveItsTarget) {
+    const std::string target = dir.Write("target", "keep me");
+    const std::string link = dir.File("link");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    for (const char* mode : {"wb", "ab"})
+        ExpectError([&] { OpenBF(link, 1, mode); }, 57, "OpenBF", "Unable to open file: " + link);
+    EXPECT_EQ(ReadAll(target), "keep me");
+    OpenBF(link, 1, "rb");  // reading through a link is harmless
+    CloseBF(1);
+}
+
 TEST_F(BigFileTest, AppendModeStartsAtTheEndButSetPosMovesTheNextWrite) {
     const std::string p = dir.Write("piece", "xxxxxxxxxxxxDATA");
     OpenBF(p, 2, "ab");

@@ -491,5 +491,20 @@ TEST_F(SplitTest, ASegmentOfNoBytesIsRefused) {
     EXPECT_TRUE(FilesIn(s.DestinationFolder()).empty());
 }
 
+// Writes into a piece whose folder is gone all succeed; the split must say it was not written.
+TEST_F(SplitTest, APieceWhoseFolderWasRemovedIsReportedAsNotWritten) {
+    MakeSource(50000);
+    ScriptedPrompter p;
+    ActiveSplitter s;
+    SetUp(s, "gone", aftTarnwolde, 20000, 0, 4096);
+    p.OnDoEvents([&] { std::filesystem::remove_all(dir.File("gone")); });
+    p.AllowUnexpected();
+    s.Split();
+    ASSERT_FALSE(p.boxes.empty());
+    EXPECT_EQ(p.boxes[0].title, "Problem writing data");
+    EXPECT_NE(p.boxes[0].text.find("/gone/movie.001 was removed"), std::string::npos) << p.boxes[0].text;
+    EXPECT_EQ(p.boxes.size(), 1u);
+}
+
 }  // namespace
 }  // namespace kb
