@@ -92,7 +92,7 @@ TEST_F(AssemblerResumeTest, TasksThatCannotBeResumedAreKept) {
         CancelAt(p, w, 1);
         p.Answer(Answer::Yes).Type("gone");
         Join(w, first, work.File("out2"));
-        fs::remove(work.File("out2/report.doc"));
+        fs::remove(work.File("out2/report.doc.part"));
     }
     work.Write("bad.uft", "not a task");
     for (const std::string& task : {Task("small"), Task("gone"), work.File("bad.uft")}) {

@@ -269,7 +269,7 @@ TEST_F(FrontPageTest, ResumedAssembleDeletesItsTaskOnlyWhenItIsDone) {
         Join(w, first, work.File(std::string("out-") + name));
         ASSERT_TRUE(fs::exists(Task(name)));
     }
-    fs::remove(work.File("out-broken/report.doc"));
+    fs::remove(work.File("out-broken/report.doc.part"));
     Open();
     ShowList(1);
     {

@@ -1,7 +1,13 @@
 // The driver's joining commands: info, assemble, and resume-assemble after a saved stop.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
 
 #include <cstdio>
 #include <regex>
@@ -87,7 +93,7 @@ TEST(KbEngineAssemble, StopsSavesAndResumes) {
                    tasks);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(Member(r.lastLine, "result"), "1");
-    EXPECT_EQ(Member(r.lastLine, "output"), "\"" + out.File("data.bin") + "\"");
+    EXPECT_EQ(Member(r.lastLine, "output"), "\"" + out.File("data.bin.part") + "\"");  // unfinished
     r = Engine("resume-assemble " + Quote(task), tasks);
     EXPECT_EQ(r.status, 0) << r.errors;
     EXPECT_EQ(Member(r.lastLine, "result"), "0");
@@ -119,6 +125,45 @@ TEST(KbEngineAssemble, BoxesGoToStandardErrorAndAPassphraseIsTaken) {
                             "incorrect for piece 2"),
               std::string::npos)
         << r.errors;
+}
+
+// A join killed part way leaves only its unfinished name: nothing under the final name can
+// pass for the whole file.
+TEST(KbEngineAssemble, AJoinKilledPartWayLeavesNothingUnderTheFinalName) {
+    namespace fs = std::filesystem;
+    TempFolder src;
+    const auto each = static_cast<uintmax_t>(32) << 20;
+    for (int i = 1; i <= 3; ++i) {
+        const std::string piece = src.Write("big.bin.00" + std::to_string(i), "");
+        fs::resize_file(piece, each);  // sparse: quick to make, quick to read
+    }
+    for (int sig : {SIGKILL, SIGTERM}) {
+        SCOPED_TRACE(sig);
+        TempFolder out;
+        const std::string part = out.File("big.bin.part");
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            const std::string first = src.File("big.bin.001");
+            freopen("/dev/null", "w", stdout);
+            freopen("/dev/null", "w", stderr);
+            execl(KBENGINE_PATH, KBENGINE_PATH, "assemble", first.c_str(), out.Path().c_str(),
+                  "--segment", "1024", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        std::error_code ec;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!(fs::exists(part, ec) && fs::file_size(part, ec) > 0) &&
+               std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        kill(pid, sig);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the join ended before it was stopped";
+        EXPECT_FALSE(fs::exists(out.File("big.bin")));
+        EXPECT_TRUE(fs::exists(part));
+        EXPECT_LT(fs::file_size(part), 3 * each);
+    }
 }
 
 }  // namespace
