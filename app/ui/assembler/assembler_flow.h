@@ -80,6 +80,7 @@ private:
     int16_t FindDecryptor() const;
     void Unpack(const std::string& dest);
     bool MoveData(const std::string& to);
+    bool ReplaceWithData(const std::string& to, std::string& error);
     std::string FinalPath(const std::string& dest, const std::string& suffix);
     std::string KeyHolding(const std::string& path) const;
     void KeepAfterFailure(const std::string& what, const std::string& path);

@@ -2,6 +2,10 @@
 // unpacking of CAB data, or a move of the joined file into the destination; then the
 // temporary files go. The joined data may exist only once, in a temporary file: every step
 // that could lose it keeps it instead and says where it is.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 #include "app/core/active_assembler.h"
@@ -170,12 +174,47 @@ std::string AssemblerFlow::FinalPath(const std::string& dest, const std::string&
     return safe;
 }
 
-// Moves the joined data to `to`; on failure it stays where it is, no longer temporary.
+// Moves the joined data to `to`; on failure, or when the user keeps a file already there, it
+// stays where it is, no longer temporary.
 bool AssemblerFlow::MoveData(const std::string& to) {
     std::string error;
-    if (platform::MoveFileNoReplace(assembler.BigFile, to, error)) return true;
+    std::error_code ec;
+    // A set joined straight into the destination is there already.
+    if (std::filesystem::equivalent(assembler.BigFile, to, ec)) return true;
+    if (StandsThere(to)) {
+        if (MsgBox(to + " already exists. Replace it with the joined file?",
+                   mb::YesNo | mb::Exclamation | mb::DefaultButton2,
+                   "File already exists") != Answer::Yes) {
+            KeepAfterFailure("The assembled data was not moved to " + to + ", which already exists.",
+                             assembler.BigFile);
+            return false;
+        }
+        if (ReplaceWithData(to, error)) return true;
+    } else if (platform::MoveFileNoReplace(assembler.BigFile, to, error)) {
+        return true;
+    }
     KeepAfterFailure("The assembled data could not be moved to " + to + ": " + error,
                      assembler.BigFile);
+    return false;
+}
+
+// The user's file goes only when the data has arrived beside it in whole: across file systems
+// the data is first moved in under an unfinished name.
+bool AssemblerFlow::ReplaceWithData(const std::string& to, std::string& error) {
+    if (std::rename(assembler.BigFile.c_str(), to.c_str()) == 0) return true;
+    if (errno != EXDEV) {
+        error = std::strerror(errno);
+        return false;
+    }
+    const std::string staged = to + kUnfinishedSuffix;
+    if (StandsThere(staged)) {
+        error = staged + " already exists";
+        return false;
+    }
+    if (!platform::MoveFileNoReplace(assembler.BigFile, staged, error)) return false;
+    if (std::rename(staged.c_str(), to.c_str()) == 0) return true;
+    error = std::strerror(errno);
+    assembler.BigFile = staged;  // the data is here now, and is kept here
     return false;
 }
 

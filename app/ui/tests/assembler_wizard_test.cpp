@@ -173,14 +173,15 @@ TEST_F(AssemblerWizardTest, DataThatCannotBeDecryptedOrUnpackedIsKept) {
             ucAssembler w(nullptr, &windows);
             windows.TypePassword("nope");
             p.Answer(Answer::Cancel).Answer(Answer::OK);
-            if (run == 1) p.Answer(Answer::OK);  // the second cannot take the same name
+            if (run == 1) p.Answer(Answer::No).Answer(Answer::OK);  // the first one's file stays
             Join(w, first, work.File("refused_out"));
             ASSERT_GE(p.boxes.size(), 2u);
             EXPECT_NE(p.boxes[1].text.find("Please do not remove the .eid2.enc extension"),
                       std::string::npos);
             if (run == 1) {
-                EXPECT_EQ(p.boxes[2].title, "Assembled data kept");
-                const std::string kept = p.boxes[2].text.substr(p.boxes[2].text.rfind(' ') + 1);
+                EXPECT_EQ(p.boxes[2].title, "File already exists");
+                EXPECT_EQ(p.boxes[3].title, "Assembled data kept");
+                const std::string kept = p.boxes[3].text.substr(p.boxes[3].text.rfind(' ') + 1);
                 EXPECT_EQ(ReadAll(kept.substr(0, kept.size() - 1)), ReadAll(enc));
                 fs::remove(kept.substr(0, kept.size() - 1));
             }
@@ -216,6 +217,40 @@ TEST_F(AssemblerWizardTest, DataThatCannotBeDecryptedOrUnpackedIsKept) {
 
 namespace kb {
 namespace {
+
+// Data that arrives in the destination by a move replaces a file of the same name only
+// after a Yes; with No the user's file stays and the data is kept beside it.
+TEST_F(AssemblerWizardTest, AMovedResultReplacesAFileOfTheSameNameOnlyAfterAYes) {
+    const std::string plain = work.Write("plain.bin", RandomBytes(30000, 8));
+    for (Answer answer : {Answer::No, Answer::Yes}) {
+        SCOPED_TRACE(answer == Answer::Yes ? "Yes" : "No");
+        const std::string tag = answer == Answer::Yes ? "yes" : "no";
+        const std::string first = SplitInto(plain, "plain.bin", "moved_" + tag, 3, 0);
+        const std::string dest = work.File("moved_out_" + tag);
+        fs::create_directories(dest);
+        const std::string mine = work.Write("moved_out_" + tag + "/plain.bin", "mine");
+        testing::ScriptedPrompter p;
+        p.Answer(Answer::OK).Answer(answer);
+        if (answer == Answer::No) p.Answer(Answer::OK);
+        ucAssembler w(nullptr, &windows);
+        Join(w, first, dest);
+        ASSERT_GE(p.boxes.size(), 2u);
+        EXPECT_EQ(p.boxes[1].title, "File already exists");
+        EXPECT_EQ(p.boxes[1].text, mine + " already exists. Replace it with the joined file?");
+        EXPECT_EQ(p.boxes[1].style, mb::YesNo | mb::Exclamation | mb::DefaultButton2);
+        if (answer == Answer::Yes) {
+            EXPECT_EQ(p.boxes.size(), 2u);
+            EXPECT_EQ(ReadAll(mine), ReadAll(plain));
+        } else {
+            ASSERT_EQ(p.boxes.size(), 3u);
+            EXPECT_EQ(p.boxes[2].title, "Assembled data kept");
+            EXPECT_EQ(ReadAll(mine), "mine");
+            const std::string kept = p.boxes[2].text.substr(p.boxes[2].text.rfind(' ') + 1);
+            EXPECT_EQ(ReadAll(kept.substr(0, kept.size() - 1)), ReadAll(plain));
+            fs::remove(kept.substr(0, kept.size() - 1));
+        }
+    }
+}
 
 TEST_F(AssemblerWizardTest, DestinationPageMakesFoldersAndGoesToTheDesktopAndDocuments) {
     testing::ScriptedPrompter p;
