@@ -252,10 +252,13 @@ std::string FinalNameOf(const std::string& working, const std::string& stored) {
 // had written: a resume stopped without saving leaves it longer (cut back here), and one that
 // is shorter or gone cannot be continued at all.
 bool ActiveAssembler::ResumeMatchesFiles() {
-    const AssemblerTaskRecord& t = task_;
+    return ResumedFileMatchesTask(task_.OutputPath, [this] { return ExpectedOutputLength(); });
+}
+
+bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::file_status st = fs::symlink_status(t.OutputPath, ec);
+    const fs::file_status st = fs::symlink_status(path, ec);
     std::string problem;
     int64_t have = -1;
     if (ec || st.type() == fs::file_type::not_found) {
@@ -263,18 +266,18 @@ bool ActiveAssembler::ResumeMatchesFiles() {
     } else if (st.type() != fs::file_type::regular) {
         problem = " is not a plain file.";
     } else {
-        have = static_cast<int64_t>(fs::file_size(t.OutputPath, ec));
-        const int64_t expected = ExpectedOutputLength();
+        have = static_cast<int64_t>(fs::file_size(path, ec));
+        const int64_t expected = expectedLength();
         if (expected >= 0 && have > expected) {
-            DebugLog("Cutting " + t.OutputPath + " back to " + std::to_string(expected) + " bytes");
-            fs::resize_file(t.OutputPath, static_cast<uintmax_t>(expected), ec);
+            DebugLog("Cutting " + path + " back to " + std::to_string(expected) + " bytes");
+            fs::resize_file(path, static_cast<uintmax_t>(expected), ec);
             if (ec) problem = " could not be cut back to " + std::to_string(expected) + " bytes.";
         } else if (expected >= 0 && have < expected) {
             problem = " is shorter than the task expects.";
         }
     }
     if (problem.empty()) return true;
-    MsgBox("The unfinished task no longer matches its files: " + t.OutputPath + problem,
+    MsgBox("The unfinished task no longer matches its files: " + path + problem,
            mb::OKOnly | mb::Critical, "Unable to resume");
     return false;
 }

@@ -5,6 +5,7 @@
 // resumed by another object (SetResumeInfo).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,11 @@ inline constexpr const char* kUnfinishedSuffix = ".part";
 std::string FinalNameOf(const std::string& working, const std::string& stored);
 // True when anything at all, a dangling link too, has this name.
 bool StandsThere(const std::string& path);
+// Whether the unfinished file a resume continues at its end still holds what its task wrote
+// (expectedLength() bytes, asked only of a plain file; -1 when that cannot be told): one found
+// longer (a resume stopped without saving) is cut back; one shorter, missing or not a plain
+// file is refused in the box "Unable to resume".
+bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength);
 
 // The file-name part of a name stored in a header (what follows its last "/").
 std::string StoredFileName(const std::string& stored);

@@ -456,8 +456,9 @@ bool ActiveAssembler::OutputIsAPiece(const Run& r, const std::string& out) const
     std::string previous;
     for (int32_t i = 1; i <= r.count; ++i) {
         const std::string piece = r.Piece(*this, i);
-        // A template without a number names every piece alike: one look is enough.
-        if (piece == previous || !std::filesystem::exists(piece, ec)) break;
+        // A template without a number names every piece alike: one look is enough. A piece
+        // that is missing says nothing of the ones after it.
+        if (piece == previous) break;
         if (std::filesystem::equivalent(piece, out, ec)) return true;
         previous = piece;
     }

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "app/core/active_assembler.h"
 #include "app/core/big_file.h"
 #include "app/core/fragment_format.h"
 #include "app/core/general.h"
@@ -83,6 +84,37 @@ int64_t ActiveSplitter::CountPieces() const {
     const int64_t rest = bigFileLength_ - firstData;
     const int64_t data = FragmentDataSize();  // at least the minimum size less one record
     return (rest + data - 1) / data + 1;
+}
+
+int64_t ActiveSplitter::PieceDataSize(int32_t piece, int64_t count) const {
+    const int64_t firstData = FragmentDataSizeAtStart(), data = FragmentDataSize();
+    const int64_t offset = piece <= 1 ? 0 : firstData + (piece - 2) * data;
+    return piece == count ? bigFileLength_ - offset : piece == 1 ? firstData : data;
+}
+
+std::string ActiveSplitter::PiecePath(int32_t piece) const {
+    std::string folder = destinationFolder_;
+    return RemoveTrailingBackslash(folder, true) + "/" +
+           ExpandNamingTemplate(FilenameToStore, piece, FragNamingTemplate);
+}
+
+bool ActiveSplitter::ConfirmReplacingPieces() {
+    const int32_t first = FragUseRange ? FragFirst : 1;
+    const int32_t last = FragUseRange ? FragLast : FragsNeeded();
+    std::string named;
+    int32_t found = 0;
+    for (int32_t i = first; i <= last; ++i) {
+        const std::string path = PiecePath(i);
+        if (StandsThere(path) && found++ == 0) named = path;
+    }
+    if (found == 0) return true;
+    const std::string text =
+        found == 1 ? named + " already exists. Replace it with a fragment of this split?"
+                   : std::to_string(found) + " files named like the fragments of this split "
+                     "already exist, the first of them " + named +
+                         ". Replace them with the new fragments?";
+    return MsgBox(text, mb::YesNo | mb::Exclamation | mb::DefaultButton2, "Files already exist") ==
+           Answer::Yes;
 }
 
 int32_t ActiveSplitter::FragsNeeded() {

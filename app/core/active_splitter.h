@@ -64,6 +64,9 @@ public:
     std::string FilenameToStore;  // the name the joined file gets
     std::string FragNamingTemplate = "%f.%N";
     bool DontAskForFirstDisk = false;  // no disk request before piece FragFirst
+    // The user has already agreed to replace files under the range's piece names: the next
+    // Split does not ask again. Split clears it.
+    bool ReplaceExistingPieces = false;
     bool UseFreespaceInsteadOfTotalspace = false;
 
     // ---- Properties and methods ----
@@ -75,7 +78,8 @@ public:
     // only when the whole record was read and found sound; errors reach the caller (57 for a
     // file that cannot be opened, -1 when its source no longer exists). A file cut short, or
     // whose values do not fit each other or the source, is reported in a box, leaves nothing
-    // pending and raises 57.
+    // pending and raises 57. So is a piece the task had begun that is now missing or shorter
+    // than the task wrote; one found longer (a resume stopped without saving) is cut back.
     void SetResumeInfo(const std::string& Filename);
     void ClearResumeInfo() { resumePending_ = false; }
     bool ResumePending() const { return resumePending_; }
@@ -120,7 +124,13 @@ public:
     bool DifferentSizeAtStart() const { return differentSizeAtStart_; }
     void SetDifferentSizeAtStart(bool value);
 
+    // Asks once, in the box "Files already exist", before files already under the names of the
+    // pieces to be written (the range, or the whole series) are replaced. True when there are
+    // none or the user answered Yes. A fresh Split asks this itself before its first piece.
+    bool ConfirmReplacingPieces();
+
     // Writes the series; 1 when it ended without saving a task, -1 when a task file was written.
+    // A template without a piece number raises 5 before anything is written.
     int16_t Split();
     // Whether the last Split wrote every piece of its range (its result is 1 also when it
     // stopped early).
@@ -142,6 +152,10 @@ private:
 
     // Piece count without the 16-bit limit.
     int64_t CountPieces() const;
+    // Full path of piece `piece`.
+    std::string PiecePath(int32_t piece) const;
+    // Data bytes of piece `piece` of a series of `count` pieces (the last holds the rest).
+    int64_t PieceDataSize(int32_t piece, int64_t count) const;
     int64_t ClampSize(int64_t value) const;
     // Whether a task's saved piece and position are ones a split with the current settings
     // reaches.

@@ -57,6 +57,9 @@ std::string RemoveTrailingBackslash(std::string& path, bool keepArgument);
 std::string ExpandNamingTemplate(const std::string& fileName, int32_t number,
                                  const std::string& tmpl);
 
+// True when the template holds "%n" or "%N", so that every piece gets a name of its own.
+bool TemplateNumbersPieces(const std::string& tmpl);
+
 // Every occurrence of `find` replaced, searching on after each inserted replacement (which is
 // never searched again). An empty `find` leaves the text unchanged.
 std::string ReplaceAll(const std::string& text, const std::string& find,

@@ -24,6 +24,10 @@ std::string ExpandNamingTemplate(const std::string& fileName, int32_t number,
     return ReplaceAll(result, "%N", padded);
 }
 
+bool TemplateNumbersPieces(const std::string& tmpl) {
+    return tmpl.find("%n") != std::string::npos || tmpl.find("%N") != std::string::npos;
+}
+
 std::string ReplaceAll(const std::string& text, const std::string& find,
                        const std::string& replacement) {
     if (find.empty()) return text;

@@ -63,6 +63,7 @@ private:
     void WarnOfPieceAfterLast(int32_t last);
     void StopInsidePiece();
     bool ReplacesSource(const std::string& path);
+    bool MayUsePieceNames();
     void ReadShort(int32_t got, int32_t wanted);
     Step WriteWithRetry(const void* data, int32_t length);
     template <class Attempt>
@@ -122,6 +123,8 @@ private:
     bool sourceOpen_ = false;
     bool pieceOpen_ = false;
     bool pieceUnfinished_ = false;  // the current piece has been created and is not complete
+    bool fresh_ = false;            // no task is being resumed: the names are still to be checked
+    bool askToReplace_ = false;     // the user has not yet agreed to replace files under them
 };
 
 int16_t ActiveSplitter::Split() { return SplitRun(*this).Run(); }
@@ -157,6 +160,14 @@ int16_t SplitRun::Body() {
     if (s_.SegmentSize < 1)
         throw KbError(err::InvalidArgument, "ActiveSplitter",
                       "The segment size must be at least one byte.");
+    // Without a number every piece would be written over the one before.
+    if (!TemplateNumbersPieces(s_.FragNamingTemplate))
+        throw KbError(err::InvalidArgument, "ActiveSplitter",
+                      "Invalid template: \"" + s_.FragNamingTemplate +
+                          "\" holds neither %n nor %N, so every fragment would get the same name.");
+    fresh_ = !s_.resumePending_;
+    askToReplace_ = fresh_ && !s_.ReplaceExistingPieces;
+    s_.ReplaceExistingPieces = false;
     OpenSource();
     sourcePos_ = 0;
     bytesLeft_ = 0;
@@ -199,6 +210,7 @@ bool SplitRun::WritePiece(int32_t last) {
         if (bytesLeft_ == 0) sourcePos_ = DataOffsetOf(piece_);
         if (s_.SpanDisks && !WaitForDisk()) return StopBeforePiece();
 
+        if (fresh_ && !MayUsePieceNames()) return false;
         const std::string path = PiecePath(piece_);
         if (ReplacesSource(path)) return false;
         const bool continuing = bytesLeft_ > 0;
@@ -390,6 +402,19 @@ bool SplitRun::ReplacesSource(const std::string& path) {
     return true;
 }
 
+// Once, before the first piece of a fresh split (with disks, once that piece's disk is in): no
+// piece may take the source's name, and what already stands under the pieces' names is
+// replaced only after a Yes.
+bool SplitRun::MayUsePieceNames() {
+    fresh_ = false;
+    for (int32_t i = s_.FragFirst; i <= s_.FragLast; ++i)
+        if (ReplacesSource(PiecePath(i))) return false;
+    if (!askToReplace_ || s_.ConfirmReplacingPieces()) return true;
+    CloseSource();
+    result_ = 1;
+    return false;
+}
+
 void SplitRun::ReadShort(int32_t got, int32_t wanted) {
     const std::string path = PiecePath(piece_);
     ClosePiece();
@@ -443,16 +468,9 @@ int64_t SplitRun::DataOffsetOf(int32_t piece) {
     return s_.FragmentDataSizeAtStart() + static_cast<int64_t>(piece - 2) * s_.FragmentDataSize();
 }
 
-int64_t SplitRun::DataSizeOf(int32_t piece) {
-    if (piece == s_.FragsNeeded()) return s_.BigFileLength() - DataOffsetOf(piece);
-    return piece == 1 ? s_.FragmentDataSizeAtStart() : s_.FragmentDataSize();
-}
+int64_t SplitRun::DataSizeOf(int32_t piece) { return s_.PieceDataSize(piece, s_.FragsNeeded()); }
 
-std::string SplitRun::PiecePath(int32_t piece) {
-    std::string folder = s_.DestinationFolder();
-    return RemoveTrailingBackslash(folder, true) + "/" +
-           ExpandNamingTemplate(s_.FilenameToStore, piece, s_.FragNamingTemplate);
-}
+std::string SplitRun::PiecePath(int32_t piece) { return s_.PiecePath(piece); }
 
 int32_t SplitRun::PiecePercentDone(int64_t size, int64_t left) {
     return static_cast<int32_t>(RoundHalfEven(static_cast<double>(size - left) /

@@ -27,7 +27,9 @@
 #include <string>
 
 #include "app/core/active_splitter.h"
+#include "app/core/active_assembler.h"
 #include "app/core/big_file.h"
+#include "app/core/fragment_format.h"
 #include "app/core/general.h"
 #include "app/core/globals.h"
 #include "app/core/kb_error.h"
@@ -119,6 +121,7 @@ bool Plausible(const LoadedTask& t) {
     // than the ones named (every piece over the one before, with a template cut short).
     for (const std::string* text : {&t.bigFile, &t.destination, &t.filenameToStore, &t.namingTemplate})
         if (text->find('\0') != std::string::npos) return false;
+    if (!TemplateNumbersPieces(t.namingTemplate)) return false;
     return t.fileFormat >= aftTarnwolde && t.fileFormat <= aftLegacy && sizeOk(t.fragmentSize) &&
            sizeOk(t.fragmentSizeAtStart) && t.fragFirst >= 1 && t.fragLast >= t.fragFirst &&
            t.piece >= t.fragFirst && t.piece <= t.fragLast && t.sourcePos >= 0 && t.bytesLeft >= 0;
@@ -136,7 +139,7 @@ bool ActiveSplitter::PositionFitsSeries(int32_t piece, int64_t sourcePos, int64_
     const int64_t count = CountPieces();
     if (piece > count) return false;
     const int64_t offset = piece == 1 ? 0 : firstData + (piece - 2) * data;
-    const int64_t size = piece == count ? bigFileLength_ - offset : piece == 1 ? firstData : data;
+    const int64_t size = PieceDataSize(piece, count);
     if (bytesLeft == 0) return sourcePos == offset;
     return bytesLeft < size && sourcePos == offset + size - bytesLeft;
 }
@@ -213,6 +216,19 @@ void ActiveSplitter::SetResumeInfo(const std::string& Filename) {
     // The stored bounds are always the real ones (1..N for a whole split).
     next.FragUseRange = true;
     if (!next.PositionFitsSeries(t.piece, t.sourcePos, t.bytesLeft)) RefuseDamagedTask(Filename);
+    // The piece the task had begun is continued at its end, so it must hold just what the task
+    // wrote. On disks it is on a disk that is not in the drive yet.
+    if (t.bytesLeft > 0 && !next.SpanDisks) {
+        int64_t written = next.PieceDataSize(t.piece, next.CountPieces()) - t.bytesLeft;
+        if (next.fileFormat_ == aftTarnwolde)
+            written += kPieceRecordSize + (t.piece == 1 ? next.FirstPieceHeaderLength() : 0);
+        if (!ResumedFileMatchesTask(next.PiecePath(t.piece), [written] { return written; })) {
+            resumePending_ = false;
+            throw KbError(err::DeviceIO, "SetResumeInfo",
+                          "The unfinished task " + Filename +
+                              " no longer matches its files and has not been resumed.");
+        }
+    }
     next.resumePiece_ = t.piece;
     next.resumeSourcePos_ = t.sourcePos;
     next.resumeBytesLeft_ = t.bytesLeft;

@@ -286,20 +286,30 @@ TEST(AssemblerJoin, NamesFromTheHeaderNeverLeaveTheDestination) {
 }
 
 TEST(AssemblerJoin, AnOutputNamedLikeAPieceNeverEmptiesThatPiece) {
-    ScriptedPrompter p;
-    Join j;
-    testing::Format4Options o;
-    o.name = "clip.002";  // the stored name of piece 2 when joined into the pieces' own folder
-    auto pieces = testing::WriteFormat4Series(j.src, Random(3000), o, testing::Dotted3("clip"));
-    const std::string before = ReadAll(pieces[1]);
-    p.Answer(Answer::OK);
-    j.a.SetFileToAssemble(pieces[0]);
-    j.a.SetDestinationFolder(j.src.Path());
-    std::string d = j.src.Path();
-    EXPECT_EQ(j.a.Assemble(d), 1);
-    ASSERT_EQ(p.boxes.size(), 1u);
-    EXPECT_EQ(p.boxes[0].title, "Unable to assemble");
-    EXPECT_EQ(ReadAll(pieces[1]), before);
+    // The stored name is that of a piece when the set is joined into the pieces' own folder; a
+    // piece missing before it does not hide it.
+    struct Case {
+        const char* name;
+        size_t named, missing;  // piece numbers, 0 for none
+    } cases[] = {{"clip.002", 2, 0}, {"clip.003", 3, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedPrompter p;
+        Join j;
+        testing::Format4Options o;
+        o.name = c.name;
+        auto pieces = testing::WriteFormat4Series(j.src, Random(3000), o, testing::Dotted3("clip"));
+        if (c.missing) std::filesystem::remove(pieces[c.missing - 1]);
+        const std::string before = ReadAll(pieces[c.named - 1]);
+        p.Answer(Answer::OK);
+        j.a.SetFileToAssemble(pieces[0]);
+        j.a.SetDestinationFolder(j.src.Path());
+        std::string d = j.src.Path();
+        EXPECT_EQ(j.a.Assemble(d), 1);
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Unable to assemble");
+        EXPECT_EQ(ReadAll(pieces[c.named - 1]), before);
+    }
 }
 
 TEST(AssemblerJoin, AFailedWriteIsAFatalErrorNotASuccess) {

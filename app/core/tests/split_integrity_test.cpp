@@ -173,6 +173,62 @@ TEST_F(SplitIntegrityTest, APieceLeftFromAnEarlierSplitAfterTheLastIsPointedOut)
     }
 }
 
+TEST_F(SplitIntegrityTest, FilesUnderThePieceNamesAreReplacedOnlyAfterOneYes) {
+    // Four bare pieces; "old" files stand under some of their names (or beyond the range).
+    struct Case {
+        const char* what;
+        std::vector<int> planted;
+        int32_t last;  // of the range 1..last, 0 for the whole series
+        bool agreed;   // the caller has already asked
+        bool asked;
+        Answer answer;
+    } cases[] = {
+        {"two pieces' names, No", {2, 4}, 0, false, true, Answer::No},
+        {"two pieces' names, Yes", {2, 4}, 0, false, true, Answer::Yes},
+        {"a link under one name, No", {}, 0, false, true, Answer::No},
+        {"a name beyond the range", {4}, 3, false, false, Answer::OK},
+        {"already agreed", {1}, 0, true, false, Answer::OK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPrompter p;
+        if (c.asked) p.Answer(c.answer);
+        ActiveSplitter s;
+        Configure(s, c.what, aftRaw);
+        for (int n : c.planted) dir.Write(std::string(c.what) + "/movie.00" + std::to_string(n), "old");
+        std::string named = c.planted.empty() ? Piece(c.what, 3) : Piece(c.what, c.planted[0]);
+        if (c.planted.empty()) std::filesystem::create_symlink(dir.File("nowhere"), named);
+        if (c.last) {
+            s.FragUseRange = true;
+            s.FragFirst = 1;
+            s.FragLast = c.last;
+        }
+        s.ReplaceExistingPieces = c.agreed;
+        EXPECT_EQ(s.Split(), 1);
+        EXPECT_FALSE(s.ReplaceExistingPieces);
+        const bool written = !c.asked || c.answer == Answer::Yes;
+        EXPECT_EQ(s.LastSplitCompleted(), written);
+        ASSERT_EQ(p.boxes.size(), c.asked ? 1u : 0u);
+        if (c.asked) {
+            EXPECT_EQ(p.boxes[0].title, "Files already exist");
+            EXPECT_EQ(p.boxes[0].style, mb::YesNo | mb::Exclamation | mb::DefaultButton2);
+            EXPECT_EQ(p.boxes[0].text,
+                      c.planted.size() == 2
+                          ? "2 files named like the fragments of this split already exist, the "
+                            "first of them " + named + ". Replace them with the new fragments?"
+                          : named + " already exists. Replace it with a fragment of this split?");
+        }
+        if (written) {
+            EXPECT_TRUE(ReadAll(Piece(c.what, 1)) == sourceBytes.substr(0, 30000));
+            continue;
+        }
+        // Nothing was written, and the files there are as they were.
+        EXPECT_EQ(FilesIn(dir.File(c.what)).size(), std::max<size_t>(c.planted.size(), 1));
+        for (int n : c.planted) EXPECT_EQ(ReadAll(Piece(c.what, n)), "old");
+        EXPECT_TRUE(std::filesystem::is_symlink(named) || !c.planted.empty());
+    }
+}
+
 TEST_F(SplitIntegrityTest, NotEnoughRoomCancelledWithASavePathSavesATaskThatAsksForTheDiskAgain) {
     std::vector<std::string> reference;
     {

@@ -134,6 +134,71 @@ TEST_F(SplitTaskTest, CancelInsideAPieceSavesARecordAndResumingGivesTheSamePiece
     }
 }
 
+TEST_F(SplitTaskTest, APieceBegunByTheTaskIsCutBackWhenLongerAndRefusedWhenShorterOrMissing) {
+    enum class Change { Longer, Shorter, Missing };
+    struct Case {
+        const char* what;
+        int32_t format;
+        int cancelAt;  // the chunk: 3 is inside piece 1, 10 inside piece 2
+        Change change;
+    } cases[] = {
+        {"bare piece 2 left longer by a resume stopped part way", aftRaw, 10, Change::Longer},
+        {"own piece 1, after its headers, left longer", aftTarnwolde, 3, Change::Longer},
+        {"own piece 2 one byte short", aftTarnwolde, 10, Change::Shorter},
+        {"bare piece 2 gone", aftRaw, 10, Change::Missing},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto reference = Uninterrupted(c.format);
+        std::filesystem::remove_all(dir.File("whole"));
+        ScriptedPrompter p;
+        const std::string task = dir.File(std::string(c.what) + ".uft");
+        std::string piece;
+        {
+            ActiveSplitter s;
+            Recorder r;
+            Configure(s, c.what, c.format);
+            r.cancelAtInterval = c.cancelAt;
+            r.saveTo = task;
+            s.SetListener(&r);
+            ASSERT_EQ(s.Split(), -1);
+            piece = testing::PieceName(s, c.cancelAt == 3 ? 1 : 2);
+        }
+        const std::string saved = ReadAll(task);
+        const auto length = std::filesystem::file_size(piece);
+        if (c.change == Change::Longer) {
+            // What the stopped resume had written beyond the saved position.
+            std::filesystem::resize_file(piece, length + 6000);
+            EXPECT_EQ(Resume(task), 1);
+            EXPECT_TRUE(Pieces(c.what) == reference);
+            continue;
+        }
+        if (c.change == Change::Shorter) std::filesystem::resize_file(piece, length - 1);
+        else std::filesystem::remove(piece);
+        p.Answer(Answer::OK);
+        ActiveSplitter s;
+        try {
+            s.SetResumeInfo(task);
+            ADD_FAILURE() << "resumed";
+        } catch (const KbError& e) {
+            EXPECT_EQ(e.Number(), err::DeviceIO);
+        }
+        EXPECT_FALSE(s.ResumePending());
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Unable to resume");
+        EXPECT_EQ(p.boxes[0].style, mb::OKOnly | mb::Critical);
+        EXPECT_EQ(p.boxes[0].text, "The unfinished task no longer matches its files: " + piece +
+                                       (c.change == Change::Shorter ? " is shorter than the task expects."
+                                                                    : " is missing."));
+        // Nothing was resumed and the task is kept.
+        EXPECT_EQ(ReadAll(task), saved);
+        EXPECT_EQ(std::filesystem::exists(piece), c.change == Change::Shorter);
+        if (c.change == Change::Shorter) {
+            EXPECT_EQ(std::filesystem::file_size(piece), length - 1);
+        }
+    }
+}
+
 TEST_F(SplitTaskTest, CancelAtADiskRequestResumesWithThePieceFromItsStart) {
     const auto reference = Uninterrupted(aftTarnwolde, true);
     ScriptedPrompter p;
@@ -277,6 +342,10 @@ TEST_F(SplitTaskTest, AFileThatFailsToLoadLeavesTheObjectAsItWas) {
     ASSERT_NE(at, std::string::npos);
     nul[at + 2] = '\0';
     expectUnchanged(dir.Write("nul.uft", nul), err::DeviceIO);
+    // A template without a number (the same length): every piece under one name.
+    std::string unnumbered = good;
+    unnumbered[at + 4] = 'X';
+    expectUnchanged(dir.Write("unnumbered.uft", unnumbered), err::DeviceIO);
     // The source has gone since the task was saved.
     std::filesystem::rename(source, source + ".moved");
     expectUnchanged(r.saveTo, err::ObjectFailure, false);

@@ -300,6 +300,8 @@ TEST_F(SplitTest, APieceNamedLikeTheSourceNeverReplacesIt) {
         EXPECT_EQ(p.boxes[0].title, "Unable to split");
         EXPECT_EQ(p.boxes[0].style, mb::OKOnly | mb::Critical);
         EXPECT_NE(p.boxes[0].text.find(source), std::string::npos);
+        // Refused before the first piece: nothing else was written beside it.
+        EXPECT_EQ(FilesIn(dir.File("same")), std::vector<std::string>{name});
         std::filesystem::remove_all(dir.File("same"));
     }
 }
@@ -489,6 +491,28 @@ TEST_F(SplitTest, ASegmentOfNoBytesIsRefused) {
     EXPECT_THROW(s.Split(), KbError);
     EXPECT_EQ(p.boxes.at(0).title, "Fatal error");
     EXPECT_TRUE(FilesIn(s.DestinationFolder()).empty());
+}
+
+TEST_F(SplitTest, ATemplateWithoutAPieceNumberIsRefusedBeforeAnythingIsWritten) {
+    MakeSource(50000);
+    for (const char* tmpl : {"%f", "%f.%x", "%fn.%x", "part"}) {
+        SCOPED_TRACE(tmpl);
+        ScriptedPrompter p;
+        p.Answer(Answer::OK);
+        ActiveSplitter s;
+        SetUp(s, tmpl, aftRaw, 20000, 0, 4096);
+        s.FragNamingTemplate = tmpl;
+        try {
+            s.Split();
+            ADD_FAILURE() << "split";
+        } catch (const KbError& e) {
+            EXPECT_EQ(e.Number(), err::InvalidArgument);
+            EXPECT_TRUE(e.Description().starts_with("Invalid template")) << e.Description();
+        }
+        EXPECT_FALSE(s.LastSplitCompleted());
+        EXPECT_EQ(p.boxes.at(0).title, "Fatal error");
+        EXPECT_TRUE(FilesIn(s.DestinationFolder()).empty());
+    }
 }
 
 // Writes into a piece whose folder is gone all succeed; the split must say it was not written.

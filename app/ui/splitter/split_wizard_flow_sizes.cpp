@@ -248,9 +248,7 @@ bool SplitWizardFlow::txtCustomSize_Validate() {
 }
 
 bool SplitWizardFlow::txtFragNamingTemplate_Validate() {
-    std::string lower = size.namingTemplate;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (lower.find("%n") != std::string::npos) return true;
+    if (TemplateNumbersPieces(size.namingTemplate)) return true;
     MsgBox("You must use either %n or %N somewhere in the template!", mb::OKOnly | mb::Critical,
            "Invalid template");
     return false;

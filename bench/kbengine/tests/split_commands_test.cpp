@@ -67,6 +67,25 @@ TEST_F(KbEngineSplit, SplitsCancelsSavesAndResumesToTheSamePieces) {
     EXPECT_EQ(refused.status, 1);
 }
 
+TEST_F(KbEngineSplit, RefusesATemplateWithoutANumberAndAsksBeforeReplacingPieces) {
+    const std::string into = Folder("named");
+    EngineRun flat = Engine("split " + ShellQuote(source) + " " + ShellQuote(into) + " --template '%f'");
+    EXPECT_EQ(flat.status, 1);
+    EXPECT_EQ(Member(flat.lastLine, "error"), "5") << flat.lastLine;
+    EXPECT_TRUE(std::filesystem::is_empty(into));
+
+    // The pieces of a first split are there: the default answer keeps them, Yes splits again.
+    const std::string split = "split " + ShellQuote(source) + " " + ShellQuote(into) + " --size 70000";
+    ASSERT_EQ(Engine(split).status, 0);
+    std::filesystem::resize_file(dir.File("named/in.002"), 10);
+    EngineRun kept = Engine(split);
+    EXPECT_EQ(kept.status, 1);
+    EXPECT_EQ(Member(kept.lastLine, "completed"), "false");
+    EXPECT_EQ(std::filesystem::file_size(dir.File("named/in.002")), 10u);
+    EXPECT_EQ(Engine(split + " --answer Yes").status, 0);
+    EXPECT_EQ(std::filesystem::file_size(dir.File("named/in.002")), 70000u);
+}
+
 TEST_F(KbEngineSplit, OptionsReachTheSplitter) {
     EngineRun r = Engine("split " + ShellQuote(source) + " " + ShellQuote(Folder("opts")) +
                          " --format 1 --count 4 --template '%f-%n.part' --store-name x.y --range 2-3");
