@@ -159,13 +159,22 @@ void SplitWizardFlow::NextFromStage6() {
         splitter_.FragFirst = splitter_.FragLast = clamp(range.single.value);
         break;
     }
+    // Asked before the split's panel, disk prompt and generators: on No the stage stays.
+    if (!splitter_.ConfirmReplacingPieces()) {
+        Show(SplitFrame::FragRange, true);
+        return;
+    }
+    splitter_.ReplaceExistingPieces = true;
     try {
         if (hooks_.splitFromWizard) hooks_.splitFromWizard();
     } catch (...) {
+        splitter_.ReplaceExistingPieces = false;
         cmdSplitWizReset_Click();
         if (hooks_.selectFrontPage) hooks_.selectFrontPage();
         throw;
     }
+    // Left set when the split never started (the first disk abandoned).
+    splitter_.ReplaceExistingPieces = false;
     cmdSplitWizReset_Click();
     if (hooks_.selectFrontPage) hooks_.selectFrontPage();
 }

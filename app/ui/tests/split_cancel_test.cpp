@@ -212,6 +212,27 @@ TEST_F(SplitCancelTest, PiecesSpanThreeDisksThroughAFullDiskAndACancelledRequest
     EXPECT_EQ(Join(dest.File("data.001")), data);
 }
 
+TEST_F(SplitCancelTest, ADiskWithoutRoomLeftUnformattedAndGoneOnWithAsksForTheDiskAgain) {
+    const std::string data = MakeFile(source.File("data.bin"), 300'000);
+    disks.kind = platform::DriveKind::Removable;
+    disks.totalBytes = disks.freeBytes = 120'000;
+    DiskChanger changer(disks);
+    wizardWindows = &changer;
+    Open();
+    ToOptions("data.bin");
+    ToRange(0);
+    ASSERT_EQ(Splitter().FragsNeeded(), 3);
+    // Disk 2 is full: no format, then "go on" at the cancel question; the next disk has room.
+    changer.answers = {{true, 120'000}, {true, 1000}, {true, 120'000}, {true, 120'000}};
+    prompter.Answer(Answer::Cancel).Answer(Answer::Cancel);
+    Click("cmdSplitWizNext");
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"Not enough disk space", "Split cancelled"}));
+    EXPECT_EQ(prompter.boxes[1].DefaultButton(), mb::DefaultButton3);
+    EXPECT_EQ(changer.requests, (std::vector<int32_t>{1, 2, 2, 3}));
+    ExpectUnlocked();
+    EXPECT_EQ(Join(dest.File("data.001")), data);
+}
+
 TEST_F(SplitCancelTest, WithExtraFilesOnDisksTheFirstDiskIsAskedForBeforeTheGenerators) {
     const std::string data = MakeFile(source.File("data.bin"), 300'000);
     disks.kind = platform::DriveKind::Removable;

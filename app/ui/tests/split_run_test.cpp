@@ -14,6 +14,7 @@
 namespace kb {
 namespace {
 
+using testing::ReadAll;
 using testing::SplitRunTest;
 
 TEST_F(SplitRunTest, OneFileInEitherPieceFormatJoinsBackToTheSameBytes) {
@@ -139,6 +140,65 @@ TEST_F(SplitRunTest, ASelectionTooLargeForOneArchiveIsRefusedBeforeAnythingIsWri
     ExpectUnlocked();
     EXPECT_THROW(TempManager::Instance().GetTempFilePath("Archive"), std::exception);
     EXPECT_TRUE(std::filesystem::is_empty(tmpFolder.Path()));
+}
+
+TEST_F(SplitRunTest, TheSelectionLimitIsTheLastByteOneArchiveHolds) {
+    // Two entries of one name: a selection the size check lets through fails when the archive
+    // is begun, before anything is written.
+    constexpr uint64_t half = platform::kCabMaxTotalBytes / 2;
+    for (uint64_t extra : {0, 1}) {
+        SCOPED_TRACE(extra);
+        for (const char* folder : {"a", "b"}) {
+            std::filesystem::create_directories(source.File(folder));
+            { std::ofstream(source.File(std::string(folder) + "/x.img")); }
+        }
+        std::filesystem::resize_file(source.File("a/x.img"), half);  // sparse
+        std::filesystem::resize_file(source.File("b/x.img"), half + extra);
+        Open();
+        auto* multi = window->SplitterWizard().fSplitStageSelectSourceMulti_;
+        Click("optSplitMultiFile");
+        Click("cmdSplitWizNext");
+        multi->AddFileFromCommandLine(source.File("a/x.img"));
+        multi->AddFileFromCommandLine(source.File("b/x.img"));
+        Click("cmdSplitWizNext");
+        prompter.boxes.clear();
+        prompter.Answer(Answer::OK);
+        Click("cmdSplitWizNext");
+        ASSERT_EQ(prompter.boxes.size(), 1u);
+        EXPECT_EQ(prompter.boxes[0].title, extra ? "Selection too large" : "Problem creating CAB file");
+        EXPECT_EQ(Stage(), 2);
+        ExpectUnlocked();
+        window.reset();
+        TempManager::Instance().RemoveAllTempFiles();
+    }
+}
+
+TEST_F(SplitRunTest, PiecesNamedLikeFilesInTheDestinationAreAskedForOnceAndNoKeepsTheStage) {
+    const std::string data = MakeFile(source.File("data.bin"), 300'000);
+    const std::string old = dest.File("data.002");
+    std::ofstream(old) << "the user's";
+    Open();
+    ToOptions("data.bin");
+    ToRange(100);
+    prompter.Answer(Answer::No);
+    Click("cmdSplitWizNext");
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].title, "Files already exist");
+    EXPECT_EQ(prompter.boxes[0].DefaultButton(), mb::DefaultButton2);
+    EXPECT_EQ(prompter.boxes[0].text, old + " already exists. Replace it with a fragment of this split?");
+    EXPECT_EQ(Stage(), 6);
+    EXPECT_FALSE(Child("fSplitStageFragRange")->isHidden());
+    ExpectUnlocked();
+    EXPECT_EQ(ReadAll(old), "the user's");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dest.Path()), {}), 1);
+
+    // Yes: the split runs as into an empty folder, and is not asked about again.
+    prompter.Answer(Answer::Yes);
+    Click("cmdSplitWizNext");
+    EXPECT_EQ(prompter.boxes.size(), 2u);
+    EXPECT_EQ(Stage(), 1);
+    EXPECT_EQ(Join(dest.File("data.001")), data);
+    EXPECT_FALSE(Splitter().ReplaceExistingPieces);
 }
 
 TEST_F(SplitRunTest, EncryptedThroughTeaAfterAWrongConfirmationDecryptsBack) {
