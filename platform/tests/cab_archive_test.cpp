@@ -145,6 +145,14 @@ TEST(CabArchive, SafeEntryPathsAndTheSizeLimit) {
     EXPECT_THROW(BuildCab(cab, {{data, "a", kCabMaxTotalBytes}, {data, "b", 1}}, CabKind::Stored),
                  CabError);
     EXPECT_FALSE(fs::exists(cab));
+    // Exactly the limit passes the size check (and then fails on the shared name, before
+    // anything is written).
+    try {
+        BuildCab(cab, {{data, "same", kCabMaxTotalBytes - 1}, {data, "same", 1}}, CabKind::Stored);
+        ADD_FAILURE() << "built";
+    } catch (const CabError& e) {
+        EXPECT_EQ(std::string(e.what()).find("The selection holds"), std::string::npos) << e.what();
+    }
     EXPECT_THROW(BuildCab(cab, {{data, "same", 1}, {data, "same", 1}}, CabKind::Stored),
                  CabError);
     EXPECT_THROW(ExtractCab(data, work.File("out")), CabError);
