@@ -31,6 +31,20 @@ protected:
         return t;
     }
     std::string TaskFile(const std::string& name) { return UnfinishedTasksFolder() + "/" + name + ".uft"; }
+    // A 300,000-byte file at the last stage, in three pieces for removable disks of 120,000
+    // bytes that `changer` changes; returns the file's bytes.
+    std::string ToThreeDisks(WizardWindows& changer) {
+        const std::string data = MakeFile(source.File("data.bin"), 300'000);
+        disks.kind = platform::DriveKind::Removable;
+        disks.totalBytes = disks.freeBytes = 120'000;
+        wizardWindows = &changer;
+        Open();
+        ToOptions("data.bin");
+        ToRange(0);
+        EXPECT_TRUE(Splitter().SpanDisks);
+        EXPECT_EQ(Splitter().FragsNeeded(), 3);
+        return data;
+    }
 };
 
 TEST_F(SplitCancelTest, SavedTaskKeepsItsArchiveAndResumesToTheSamePieces) {
@@ -188,16 +202,8 @@ private:
 };
 
 TEST_F(SplitCancelTest, PiecesSpanThreeDisksThroughAFullDiskAndACancelledRequest) {
-    const std::string data = MakeFile(source.File("data.bin"), 300'000);
-    disks.kind = platform::DriveKind::Removable;
-    disks.totalBytes = disks.freeBytes = 120'000;
     DiskChanger changer(disks);
-    wizardWindows = &changer;
-    Open();
-    ToOptions("data.bin");
-    ToRange(0);
-    ASSERT_TRUE(Splitter().SpanDisks);
-    ASSERT_EQ(Splitter().FragsNeeded(), 3);
+    const std::string data = ToThreeDisks(changer);
     changer.answers = {{true, 1000}, {true, 120'000}, {false, 120'000}, {true, 120'000}, {true, 120'000}};
     // The full disk: format it (not possible here); then the cancelled request: go on.
     prompter.Answer(Answer::OK).Answer(Answer::OK).Answer(Answer::Cancel);
@@ -213,15 +219,8 @@ TEST_F(SplitCancelTest, PiecesSpanThreeDisksThroughAFullDiskAndACancelledRequest
 }
 
 TEST_F(SplitCancelTest, ADiskWithoutRoomLeftUnformattedAndGoneOnWithAsksForTheDiskAgain) {
-    const std::string data = MakeFile(source.File("data.bin"), 300'000);
-    disks.kind = platform::DriveKind::Removable;
-    disks.totalBytes = disks.freeBytes = 120'000;
     DiskChanger changer(disks);
-    wizardWindows = &changer;
-    Open();
-    ToOptions("data.bin");
-    ToRange(0);
-    ASSERT_EQ(Splitter().FragsNeeded(), 3);
+    const std::string data = ToThreeDisks(changer);
     // Disk 2 is full: no format, then "go on" at the cancel question; the next disk has room.
     changer.answers = {{true, 120'000}, {true, 1000}, {true, 120'000}, {true, 120'000}};
     prompter.Answer(Answer::Cancel).Answer(Answer::Cancel);

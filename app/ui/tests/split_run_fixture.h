@@ -33,6 +33,7 @@
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
+#include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/splitter_window_fixture.h"
 
@@ -98,6 +99,18 @@ protected:
         Type("txtFragNamingTemplate", "%f.%N");
         Click("cmdSplitWizNext");
         ASSERT_EQ(Stage(), 6);
+    }
+    // Opens the window and runs stage 3's preparation of a multi-file selection of these files;
+    // the one box it is expected to show is answered OK.
+    void PrepareSelection(const std::vector<std::string>& paths) {
+        Open();
+        auto* multi = window->SplitterWizard().fSplitStageSelectSourceMulti_;
+        Click("optSplitMultiFile");
+        Click("cmdSplitWizNext");
+        for (const std::string& path : paths) multi->AddFileFromCommandLine(path);
+        Click("cmdSplitWizNext");
+        prompter.Answer(Answer::OK);
+        Click("cmdSplitWizNext");
     }
     int Stage() { return window->SplitterWizard().Flow().SplitWizStage; }
     ActiveSplitter& Splitter() { return window->Splitter(); }

@@ -102,16 +102,8 @@ TEST_F(SplitRunTest, ASelectionIsGatheredInListOrderWithoutFollowingLinksOrFifos
 TEST_F(SplitRunTest, AnArchiveThatCannotBeBuiltGoesBackToTheSelection) {
     MakeFile(source.File("a/x.bin"), 1000, 1);
     MakeFile(source.File("b/x.bin"), 1000, 2);
-    Open();
-    auto* multi = window->SplitterWizard().fSplitStageSelectSourceMulti_;
-    Click("optSplitMultiFile");
-    Click("cmdSplitWizNext");
     // Two entries of one name cannot share an archive.
-    multi->AddFileFromCommandLine(source.File("a/x.bin"));
-    multi->AddFileFromCommandLine(source.File("b/x.bin"));
-    Click("cmdSplitWizNext");
-    prompter.Answer(Answer::OK);
-    Click("cmdSplitWizNext");
+    PrepareSelection({source.File("a/x.bin"), source.File("b/x.bin")});
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].title, "Problem creating CAB file");
     EXPECT_EQ(Stage(), 2);
@@ -125,15 +117,7 @@ TEST_F(SplitRunTest, ASelectionTooLargeForOneArchiveIsRefusedBeforeAnythingIsWri
         { std::ofstream(source.File(name)); }
         std::filesystem::resize_file(source.File(name), 1'100'000'000);  // sparse
     }
-    Open();
-    auto* multi = window->SplitterWizard().fSplitStageSelectSourceMulti_;
-    Click("optSplitMultiFile");
-    Click("cmdSplitWizNext");
-    multi->AddFileFromCommandLine(source.File("a.img"));
-    multi->AddFileFromCommandLine(source.File("b.img"));
-    Click("cmdSplitWizNext");
-    prompter.Answer(Answer::OK);
-    Click("cmdSplitWizNext");
+    PrepareSelection({source.File("a.img"), source.File("b.img")});
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].title, "Selection too large");
     EXPECT_EQ(Stage(), 2);
@@ -148,22 +132,14 @@ TEST_F(SplitRunTest, TheSelectionLimitIsTheLastByteOneArchiveHolds) {
     constexpr uint64_t half = platform::kCabMaxTotalBytes / 2;
     for (uint64_t extra : {0, 1}) {
         SCOPED_TRACE(extra);
+        prompter.boxes.clear();
         for (const char* folder : {"a", "b"}) {
             std::filesystem::create_directories(source.File(folder));
             { std::ofstream(source.File(std::string(folder) + "/x.img")); }
         }
         std::filesystem::resize_file(source.File("a/x.img"), half);  // sparse
         std::filesystem::resize_file(source.File("b/x.img"), half + extra);
-        Open();
-        auto* multi = window->SplitterWizard().fSplitStageSelectSourceMulti_;
-        Click("optSplitMultiFile");
-        Click("cmdSplitWizNext");
-        multi->AddFileFromCommandLine(source.File("a/x.img"));
-        multi->AddFileFromCommandLine(source.File("b/x.img"));
-        Click("cmdSplitWizNext");
-        prompter.boxes.clear();
-        prompter.Answer(Answer::OK);
-        Click("cmdSplitWizNext");
+        PrepareSelection({source.File("a/x.img"), source.File("b/x.img")});
         ASSERT_EQ(prompter.boxes.size(), 1u);
         EXPECT_EQ(prompter.boxes[0].title, extra ? "Selection too large" : "Problem creating CAB file");
         EXPECT_EQ(Stage(), 2);
