@@ -225,18 +225,35 @@ TEST_F(FrontPageTest, ResumedSplitRunsToTheEndWithoutTimingsAndTheTaskIsGone) {
 }
 
 TEST_F(FrontPageTest, SplitTaskThatCannotBeTakenIsKeptAndNothingRuns) {
-    MakeSplitTask("split job");
-    fs::remove(source);
-    Open();
-    ShowList(1);
-    ScriptedPrompter p;
-    p.Answer(Answer::OK);
-    ChooseAndOK("split job");
-    ASSERT_EQ(p.boxes.size(), 1u);
-    EXPECT_EQ(p.boxes[0].title, "Unable to resume split operation");
-    EXPECT_TRUE(fs::exists(Task("split job")));
-    ExpectUnlockedOnTheFrontPage();
-    EXPECT_EQ(Rows(), std::vector<std::string>{"split job|SplitDoc"});
+    struct Case {
+        const char* what;
+        std::vector<std::string> titles;
+    } cases[] = {
+        {"source gone", {"Unable to resume split operation"}},
+        {"piece begun cut short", {"Unable to resume", "Unable to resume split operation"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MakeSplitTask("split job");
+        const std::string piece = work.File("pieces/movie.001");
+        const auto length = fs::file_size(piece);
+        if (c.titles.size() == 1) fs::remove(source);
+        else fs::resize_file(piece, length - 1);
+        Open();
+        ShowList(1);
+        ScriptedPrompter p;
+        for (size_t i = 0; i < c.titles.size(); ++i) p.Answer(Answer::OK);
+        ChooseAndOK("split job");
+        ASSERT_EQ(p.boxes.size(), c.titles.size());
+        for (size_t i = 0; i < c.titles.size(); ++i) EXPECT_EQ(p.boxes[i].title, c.titles[i]);
+        EXPECT_TRUE(fs::exists(Task("split job")));
+        EXPECT_EQ(fs::file_size(piece), c.titles.size() == 1 ? length : length - 1);
+        ExpectUnlockedOnTheFrontPage();
+        EXPECT_EQ(Rows(), std::vector<std::string>{"split job|SplitDoc"});
+        window.reset();
+        fs::remove(Task("split job"));
+        fs::remove_all(work.File("pieces"));
+    }
 }
 
 TEST_F(FrontPageTest, ErrorOutOfAResumedSplitUnlocksTheWindowAndWritesTheTaskBack) {
