@@ -80,6 +80,7 @@ public:
     // whose values do not fit each other or the source, is reported in a box, leaves nothing
     // pending and raises 57. So is a piece the task had begun that is now missing or shorter
     // than the task wrote; one found longer (a resume stopped without saving) is cut back.
+    // With disks that piece is on a disk not yet in the drive and is not looked at.
     void SetResumeInfo(const std::string& Filename);
     void ClearResumeInfo() { resumePending_ = false; }
     bool ResumePending() const { return resumePending_; }

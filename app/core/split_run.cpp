@@ -133,6 +133,9 @@ int16_t SplitRun::Body() {
     sector_ = 1;
     DebugLog("Split() called");
     s_.lastSplitCompleted_ = false;
+    fresh_ = !s_.resumePending_;
+    askToReplace_ = fresh_ && !s_.ReplaceExistingPieces;
+    s_.ReplaceExistingPieces = false;
     result_ = 1;
     cancel_ = false;
     saveStateFile_.clear();
@@ -165,9 +168,6 @@ int16_t SplitRun::Body() {
         throw KbError(err::InvalidArgument, "ActiveSplitter",
                       "Invalid template: \"" + s_.FragNamingTemplate +
                           "\" holds neither %n nor %N, so every fragment would get the same name.");
-    fresh_ = !s_.resumePending_;
-    askToReplace_ = fresh_ && !s_.ReplaceExistingPieces;
-    s_.ReplaceExistingPieces = false;
     OpenSource();
     sourcePos_ = 0;
     bytesLeft_ = 0;
