@@ -109,18 +109,22 @@ std::string ActiveAssembler::PiecePath(const std::string& name, int32_t i, const
     return GetFolderFromPath(fileToAssemble_) + ExpandNamingTemplate(file, i, tmpl);
 }
 
+// Piece i of a bare series, named as the first piece's name is guessed; "" when it fits no
+// template.
+std::string ActiveAssembler::RawPiecePath(int32_t i) {
+    try {
+        const std::string tmpl = GuessFragnameTemplate();
+        return PiecePath(mstrRawFilenameComponentInTemplate, i, tmpl, true);
+    } catch (const KbError&) {
+        return "";
+    }
+}
+
 int32_t ActiveAssembler::FragmentCount() {
     if (FileFormat() == aftRaw) {
-        std::string folder = GetFolderFromPath(fileToAssemble_);
+        // A name that fits no template counts no pieces.
         int32_t i = 1;
-        try {
-            for (;; ++i) {
-                std::string tmpl = GuessFragnameTemplate();
-                if (!FileExists(PiecePath(mstrRawFilenameComponentInTemplate, i, tmpl, true))) break;
-            }
-        } catch (const KbError&) {
-            // A name that fits no template counts no pieces.
-        }
+        while (FileExists(RawPiecePath(i))) ++i;
         return i - 1;
     }
     Headers h = ReadFragmentHeaders();

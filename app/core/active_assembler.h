@@ -99,6 +99,7 @@ private:
     int16_t AssembleBody(Run& r, std::string& FinalDestDir);
     bool PrepareFresh(Run& r);
     bool MeasureFirstPiece(Run& r);
+    std::string RawPiecePath(int32_t i);
     void ReadFirstHeaders(Run& r);
     bool AcceptFirstPiece(Run& r);
     bool PrepareResume(Run& r, std::string& FinalDestDir);

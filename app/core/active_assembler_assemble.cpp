@@ -204,8 +204,12 @@ bool ActiveAssembler::RefuseUnsafeNames(const std::string& name, const std::stri
 
 bool ActiveAssembler::PrepareFresh(Run& r) {
     LastFileFormatUsed = FileFormat();
-    if (LastFileFormatUsed == aftRaw && RefuseDamagedHeader(fileToAssemble_)) return false;
+    if (LastFileFormatUsed == aftRaw && RefuseDamagedHeader(fileToAssemble_, RawPiecePath(2)))
+        return false;
     if (!MeasureFirstPiece(r)) return false;
+    if (LastFileFormatUsed == aftRaw &&
+        StopAtMissingPiece(r.count, [this](int32_t i) { return RawPiecePath(i); }))
+        return false;
     Events().AssembleStart(100);
     OpenBF(fileToAssemble_, kPieceSlot, "rb");
     ReadFirstHeaders(r);

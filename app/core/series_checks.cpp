@@ -3,8 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/core/big_file.h"
+#include "app/core/general.h"
+#include "app/core/kb_error.h"
 #include "app/core/little_endian.h"
 #include "app/core/prompter.h"
+#include "platform/crc32.h"
 
 namespace kb {
 
@@ -13,6 +17,56 @@ namespace {
 constexpr const char* kMayNotMatch = "You may continue, but the assembled file(s) may not match the original.";
 // A text that differs in more bytes than this is taken for data that merely starts alike.
 constexpr int kMostDamagedBytes = 4;
+// How many numbers past a missing piece of a bare series are looked at for a later piece.
+constexpr int32_t kPiecesLookedAhead = 16;
+constexpr int16_t kReadSlot = 1;
+
+// How many bytes of the counted format text at the start of the piece differ from it; -1 when
+// the piece does not open with the text's length, or is shorter than the text.
+int DamagedMagicBytes(const std::string& piece) {
+    const std::string magic = kFragmentMagic;
+    std::string head(2 + magic.size(), '\0');
+    FILE* f = std::fopen(piece.c_str(), "rb");
+    if (!f) return -1;
+    const size_t got = std::fread(head.data(), 1, head.size(), f);
+    std::fclose(f);
+    if (got != head.size()) return -1;
+    if (LoadLE<int16_t>(reinterpret_cast<const uint8_t*>(head.data())) !=
+        static_cast<int16_t>(magic.size()))
+        return -1;
+    int differing = 0;
+    for (size_t i = 0; i < magic.size(); ++i) differing += head[2 + i] != magic[i];
+    return differing;
+}
+
+// Whether the piece opens with an intact record of piece 2: its number, a count that has room
+// for it, and the CRC-32 of all the bytes after it. Bare data almost never does; the data is
+// read only when the number and count fit.
+bool OpensWithSecondRecord(const std::string& piece) {
+    if (piece.empty() || FileSizeBF(piece) < kPieceRecordSize ||
+        platform::bigfileOpen(piece, kReadSlot, "rb") == 0)
+        return false;
+    bool intact = false;
+    try {
+        const PieceRecord record = ReadPieceRecord(kReadSlot);
+        if (record.pieceNumber == 2 && record.pieceCount >= 2) {
+            uint32_t crc = 0;
+            uint8_t* chunk = nullptr;
+            for (int32_t got; (got = bigfileReadChunk(kReadSlot, 1 << 20, chunk)) > 0;)
+                crc = platform::Crc32(chunk, static_cast<size_t>(got), crc);
+            intact = crc == record.crc;
+        }
+    } catch (const KbError&) {
+    }
+    platform::bigfileClose(kReadSlot);
+    return intact;
+}
+
+void ShowDamagedHeader(const std::string& why) {
+    MsgBox(why + " Joining it as bare data would put the headers and records into the "
+           "assembled file, so the series cannot be assembled.",
+           mb::OKOnly | mb::Critical, "Unable to assemble - damaged header");
+}
 
 }  // namespace
 
@@ -55,26 +109,35 @@ void CheckJoinedLength(const std::string& output, int64_t length, int64_t expect
            mb::OKOnly | mb::Critical, "Validation error - length mismatch");
 }
 
-bool RefuseDamagedHeader(const std::string& firstPiece) {
-    const std::string magic = kFragmentMagic;
-    std::string head(2 + magic.size(), '\0');
-    FILE* f = std::fopen(firstPiece.c_str(), "rb");
-    if (!f) return false;
-    const size_t got = std::fread(head.data(), 1, head.size(), f);
-    std::fclose(f);
-    if (got != head.size()) return false;
-    if (LoadLE<int16_t>(reinterpret_cast<const uint8_t*>(head.data())) !=
-        static_cast<int16_t>(magic.size()))
-        return false;
-    int differing = 0;
-    for (size_t i = 0; i < magic.size(); ++i) differing += head[2 + i] != magic[i];
-    if (differing == 0 || differing > kMostDamagedBytes) return false;
-    MsgBox("The first piece " + firstPiece + " begins with a damaged header: its format text "
-           "differs from \"" + magic + "\" in " + std::to_string(differing) +
-           " byte(s). Joining it as bare data would put the headers and records into the "
-           "assembled file, so the series cannot be assembled.",
-           mb::OKOnly | mb::Critical, "Unable to assemble - damaged header");
+bool RefuseDamagedHeader(const std::string& firstPiece, const std::string& secondPiece) {
+    const int differing = DamagedMagicBytes(firstPiece);
+    if (differing > 0 && differing <= kMostDamagedBytes) {
+        ShowDamagedHeader("The first piece " + firstPiece + " begins with a damaged header: its "
+                          "format text differs from \"" + std::string(kFragmentMagic) + "\" in " +
+                          std::to_string(differing) + " byte(s).");
+        return true;
+    }
+    if (!OpensWithSecondRecord(secondPiece)) return false;
+    ShowDamagedHeader("The first piece " + firstPiece + " has a damaged header: it does not read "
+                      "as a piece of Kestrelbinder format, but the piece after it, " +
+                      secondPiece + ", begins with an intact record of piece 2 of that format.");
     return true;
+}
+
+bool StopAtMissingPiece(int32_t count, const std::function<std::string(int32_t)>& piece) {
+    const int32_t missing = count + 1;
+    for (int32_t i = missing + 1; i <= missing + kPiecesLookedAhead; ++i) {
+        const std::string later = piece(i);
+        if (!FileExists(later)) continue;
+        return MsgBox("Piece " + std::to_string(missing) + " of this series, " + piece(missing) +
+                          ", is missing, but a later piece, " + later + ", is there. Only "
+                          "pieces 1 to " + std::to_string(count) + " can be joined, and the "
+                          "assembled file would lack the rest. Click OK to join them anyway, or "
+                          "Cancel to stop and bring the missing piece into the folder first.",
+                      mb::OKCancel | mb::Exclamation | mb::DefaultButton2,
+                      "Missing piece") != Answer::OK;
+    }
+    return false;
 }
 
 }  // namespace kb

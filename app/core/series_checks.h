@@ -1,10 +1,12 @@
 #pragma once
 // Checks of a series that the per-piece CRC cannot make: whether a piece sits where its record
-// says, whether the joined file has the length the header gives, and whether a first piece
-// that reads as bare data is in fact the program's own first piece with a damaged header.
-// Each reports in a box of its own; what to do next is the caller's.
+// says, whether the joined file has the length the header gives, whether a first piece that
+// reads as bare data is in fact the program's own first piece with a damaged header, and
+// whether a bare series goes on past a missing piece. Each reports in a box of its own; what
+// to do next is the caller's.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/core/fragment_format.h"
@@ -23,9 +25,17 @@ void CheckPieceRecord(const std::string& piece, const PieceRecord& record, int32
 // A joined file whose length differs from the header's shows a critical box.
 void CheckJoinedLength(const std::string& output, int64_t length, int64_t expected);
 
-// True, after a box saying so, when `firstPiece` opens with the counted format text but its
-// text differs from the format text in a few bytes: a damaged header, which would be joined
-// as bare data with its headers and records inside the output.
-bool RefuseDamagedHeader(const std::string& firstPiece);
+// True, after a box saying so, when `firstPiece`, which does not read as the program's own
+// first piece, is one with a damaged header, which would be joined as bare data with its
+// headers and records inside the output. It is one when it opens with the counted format text
+// differing from it in at most a few bytes, or when `secondPiece` (the next piece by name; ""
+// or a missing file for none) opens with a record of piece 2 whose CRC-32 matches the data
+// after it. The second piece is read through slot 1, which must be free.
+bool RefuseDamagedHeader(const std::string& firstPiece, const std::string& secondPiece);
+
+// A bare series is counted up to the first missing name. When piece `count` + 1 is missing
+// but one of the next few numbers of the same names exists (`piece` names piece i), a box
+// names the missing piece; true when the user stops there rather than join the `count` pieces.
+bool StopAtMissingPiece(int32_t count, const std::function<std::string(int32_t)>& piece);
 
 }  // namespace kb

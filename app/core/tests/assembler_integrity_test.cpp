@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "app/core/active_assembler.h"
 #include "app/core/kb_error.h"
@@ -64,7 +65,7 @@ TEST(AssemblerIntegrity, SwappedPiecesAreReportedAndJoiningGoesOn) {
     j.src.Write("data.003", second);
     p.Answer(Answer::OK).Answer(Answer::OK);
     EXPECT_EQ(j.Run(), 0);
-    EXPECT_EQ(Titles(p), (std::vector<std::string>{kOutOfPlace, kOutOfPlace}));
+    ASSERT_EQ(Titles(p), (std::vector<std::string>{kOutOfPlace, kOutOfPlace}));
     EXPECT_EQ(p.boxes[0].text,
               "The piece " + j.pieces[1] + " was joined as piece 2 of 4, but its record says it "
               "is piece 3 of 4: it may be out of place or belong to another series. You may "
@@ -84,7 +85,7 @@ TEST(AssemblerIntegrity, APieceOfAnotherSeriesIsReported) {
     j.src.Write("data.003", ReadAll(foreign[2]));
     p.Answer(Answer::OK).Answer(Answer::OK);
     EXPECT_EQ(j.Run(), 0);
-    EXPECT_EQ(Titles(p), (std::vector<std::string>{kOutOfPlace, "Validation error - length mismatch"}));
+    ASSERT_EQ(Titles(p), (std::vector<std::string>{kOutOfPlace, "Validation error - length mismatch"}));
     EXPECT_NE(p.boxes[0].text.find("joined as piece 3 of 4, but its record says it is piece 3 of 5"),
               std::string::npos);
     EXPECT_EQ(p.boxes[1].text,
@@ -101,7 +102,7 @@ TEST(AssemblerIntegrity, AHeaderCountOfOneIsReportedAsWellAsTheShortResult) {
     j.src.Write("data.001", first);
     p.Answer(Answer::OK).Answer(Answer::OK);
     EXPECT_EQ(j.Run(), 0);
-    EXPECT_EQ(Titles(p), (std::vector<std::string>{kOutOfPlace, "Validation error - length mismatch"}));
+    ASSERT_EQ(Titles(p), (std::vector<std::string>{kOutOfPlace, "Validation error - length mismatch"}));
     EXPECT_NE(p.boxes[0].text.find("joined as piece 1 of 1, but its record says it is piece 1 of 4"),
               std::string::npos);
 }
@@ -121,34 +122,140 @@ TEST(AssemblerIntegrity, APieceNeverFinishedIsSaidSoInsteadOfACrcBox) {
               "assembled file(s) may not match the original.");
 }
 
-TEST(AssemblerIntegrity, ADamagedFormatTextIsNotJoinedAsBareData) {
-    for (size_t at : {2u, 20u, 37u}) {
-        SCOPED_TRACE(at);
+const char* const kDamagedHeader = "Unable to assemble - damaged header";
+
+// Flips `count` bytes of the format text (offsets 2 .. 37), spread over it.
+std::string DamageFormatText(std::string first, int count) {
+    for (int i = 0; i < count; ++i) first[static_cast<size_t>(2 + i * 7)] ^= 0x20;
+    return first;
+}
+
+// The refusal leaves nothing behind and never starts the join.
+void ExpectRefused(Join& j, const ScriptedPrompter& p) {
+    ASSERT_EQ(Titles(p), std::vector<std::string>{kDamagedHeader});
+    EXPECT_EQ(p.boxes[0].Icon(), mb::Critical);
+    EXPECT_NE(p.boxes[0].text.find(j.pieces[0]), std::string::npos) << p.boxes[0].text;
+    EXPECT_TRUE(std::filesystem::is_empty(j.dest.Path()));
+    EXPECT_EQ(j.events.starts, 0);
+}
+
+// A lone first piece has only its format text to tell a damaged header from bare data: up to
+// four differing bytes are a damaged header, more are data that merely starts alike.
+TEST(AssemblerIntegrity, ALoneFirstPieceWithAFewDamagedBytesOfItsFormatTextIsRefused) {
+    for (int damaged = 1; damaged <= 5; ++damaged) {
+        SCOPED_TRACE(damaged);
         ScriptedPrompter p;
         Join j;
-        std::string first = ReadAll(j.pieces[0]);
-        first[at] ^= 0x20;
+        for (size_t i = 1; i < j.pieces.size(); ++i) std::filesystem::remove(j.pieces[i]);
+        const std::string first = DamageFormatText(ReadAll(j.pieces[0]), damaged);
         j.src.Write("data.001", first);
+        if (damaged <= 4) {
+            p.Answer(Answer::OK);
+            EXPECT_EQ(j.Run(), 1);
+            ASSERT_NO_FATAL_FAILURE(ExpectRefused(j, p));
+            EXPECT_NE(p.boxes[0].text.find("in " + std::to_string(damaged) + " byte(s)."),
+                      std::string::npos) << p.boxes[0].text;
+        } else {
+            EXPECT_EQ(j.Run(), 0);
+            EXPECT_TRUE(p.boxes.empty());
+            EXPECT_EQ(ReadAll(j.dest.File("data")), first);
+        }
+    }
+}
+
+// With a second piece there, its intact record of piece 2 gives the series away, however the
+// first piece's header was damaged.
+TEST(AssemblerIntegrity, AFirstPieceWhoseHeaderIsLostIsRefusedWhenPieceTwoIsOwnFormat) {
+    const struct {
+        const char* what;
+        std::function<std::string(std::string)> damage;
+        bool byRecord;  // else the format text's few damaged bytes tell already
+    } cases[] = {
+        {"one byte of the format text", [](std::string f) { return DamageFormatText(f, 1); }, false},
+        {"five bytes of the format text", [](std::string f) { return DamageFormatText(f, 5); }, true},
+        {"all of the format text", [](std::string f) { return f.replace(2, 36, 36, '?'); }, true},
+        {"first 512 bytes zeroed", [](std::string f) { return f.replace(0, 512, 512, '\0'); }, true},
+        {"bytes deleted from the format text", [](std::string f) { return f.erase(10, 3); }, true},
+        {"cut to 37 bytes", [](std::string f) { return f.substr(0, 37); }, true},
+        {"cut to 1 byte", [](std::string f) { return f.substr(0, 1); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPrompter p;
+        Join j;
+        j.src.Write("data.001", c.damage(ReadAll(j.pieces[0])));
         p.Answer(Answer::OK);
         EXPECT_EQ(j.Run(), 1);
-        ASSERT_EQ(p.boxes.size(), 1u);
-        EXPECT_EQ(p.boxes[0].title, "Unable to assemble - damaged header");
-        EXPECT_NE(p.boxes[0].text.find(j.pieces[0]), std::string::npos);
-        EXPECT_TRUE(std::filesystem::is_empty(j.dest.Path()));
-        EXPECT_EQ(j.events.starts, 0);
+        ASSERT_NO_FATAL_FAILURE(ExpectRefused(j, p));
+        if (c.byRecord) {
+            EXPECT_EQ(p.boxes[0].text,
+                      "The first piece " + j.pieces[0] + " has a damaged header: it does not read "
+                      "as a piece of Kestrelbinder format, but the piece after it, " + j.pieces[1] +
+                      ", begins with an intact record of piece 2 of that format. Joining it as "
+                      "bare data would put the headers and records into the assembled file, so "
+                      "the series cannot be assembled.");
+        }
     }
-    // Bare data that merely opens with the same length is bare data.
-    ScriptedPrompter p;
-    Join j;
-    const std::string data = std::string("\x24\x00", 2) + Random(3000, 4);
-    testing::WriteRawSeries(j.other, data, 1000, testing::Dotted3("bare.bin"));
-    j.a.SetFileToAssemble(j.other.File("bare.bin.001"));
-    j.a.SetDestinationFolder(j.dest.Path());
-    j.a.SegmentSize = 512;
-    std::string d = j.dest.Path();
-    EXPECT_EQ(j.a.Assemble(d), 0);
-    EXPECT_EQ(ReadAll(j.dest.File("bare.bin")), data);
-    EXPECT_TRUE(p.boxes.empty());
+}
+
+// Bare data is joined as before: a first piece that merely opens with the format text's
+// length, and a second piece that opens like a record of piece 2 whose CRC does not match.
+TEST(AssemblerIntegrity, BareDataThatStartsLikeTheOwnFormatIsBareData) {
+    const std::string lookalikeRecord("\x02\x00\x00\x00\x04\x00\x00\x00", 8);
+    for (const std::string& data : {std::string("\x24\x00", 2) + Random(3000, 4),
+                                    Random(1000, 4) + lookalikeRecord + Random(2000, 5)}) {
+        ScriptedPrompter p;
+        Join j;
+        testing::WriteRawSeries(j.other, data, 1000, testing::Dotted3("bare.bin"));
+        j.a.SetFileToAssemble(j.other.File("bare.bin.001"));
+        j.a.SetDestinationFolder(j.dest.Path());
+        j.a.SegmentSize = 512;
+        std::string d = j.dest.Path();
+        EXPECT_EQ(j.a.Assemble(d), 0);
+        EXPECT_EQ(ReadAll(j.dest.File("bare.bin")), data);
+        EXPECT_TRUE(p.boxes.empty());
+    }
+}
+
+// A bare series is counted up to its first missing name; later pieces lying beside it are
+// told of before anything is joined.
+TEST(AssemblerIntegrity, ABareSeriesWithAMissingPieceSaysSoBeforeJoining) {
+    const struct {
+        const char* what;
+        std::vector<int> missing;
+        Answer answer;
+    } cases[] = {
+        {"piece 3 of 5 missing, stopped", {3}, Answer::Cancel},
+        {"pieces 3 and 4 of 5 missing, stopped", {3, 4}, Answer::Cancel},
+        {"piece 3 of 5 missing, joined anyway", {3}, Answer::OK},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPrompter p;
+        Join j;
+        const std::string data = Random(5000, 6);
+        auto pieces = testing::WriteRawSeries(j.other, data, 1000, testing::Dotted3("bare.bin"));
+        for (int m : c.missing) std::filesystem::remove(pieces[static_cast<size_t>(m - 1)]);
+        j.a.SetFileToAssemble(pieces[0]);
+        j.a.SetDestinationFolder(j.dest.Path());
+        p.Answer(c.answer);
+        std::string d = j.dest.Path();
+        EXPECT_EQ(j.a.Assemble(d), c.answer == Answer::OK ? 0 : 1);
+        ASSERT_EQ(Titles(p), std::vector<std::string>{"Missing piece"});
+        EXPECT_EQ(p.boxes[0].text,
+                  "Piece 3 of this series, " + pieces[2] + ", is missing, but a later piece, " +
+                  pieces[static_cast<size_t>(c.missing.back())] + ", is there. Only pieces 1 "
+                  "to 2 can be joined, and the assembled file would lack the rest. Click OK to "
+                  "join them anyway, or Cancel to stop and bring the missing piece into the "
+                  "folder first.");
+        EXPECT_EQ(p.boxes[0].style, mb::OKCancel | mb::Exclamation | mb::DefaultButton2);
+        if (c.answer == Answer::OK) {
+            EXPECT_EQ(ReadAll(j.dest.File("bare.bin")), data.substr(0, 2000));
+        } else {
+            EXPECT_TRUE(std::filesystem::is_empty(j.dest.Path()));
+            EXPECT_EQ(j.events.starts, 0);
+        }
+    }
 }
 
 TEST(AssemblerIntegrity, AFreshJoinThatFailsLeavesNoPartialOutput) {

@@ -126,6 +126,50 @@ TEST_F(AssemblerWizardTest, BareSetsThatCannotBeJoinedDisableNext) {
     EXPECT_FALSE(w.WizardUsed());
 }
 
+// What reads as bare data is checked before the join: a first piece whose header was lost is
+// refused, and a missing piece with later ones beside it is told of; Cancel joins nothing.
+TEST_F(AssemblerWizardTest, ALostHeaderOrAMissingPieceStopsTheJoin) {
+    const std::string source = work.Write("report.doc", RandomBytes(70000, 3));
+    const std::string first = SplitInto(source, "report.doc", "lost");
+    std::string head = ReadAll(first);
+    work.Write("lost/" + fs::path(first).filename().string(), head.replace(0, 512, 512, '\0'));
+    {
+        ScriptedPrompter p;
+        p.Answer(Answer::OK);
+        ucAssembler w(nullptr, &windows);
+        Join(w, first, work.File("lost_out"));
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Unable to assemble - damaged header");
+        EXPECT_TRUE(fs::is_empty(work.File("lost_out")));
+    }
+
+    const std::vector<uint8_t> data = RandomBytes(80000, 4);
+    for (int i = 1; i <= 4; ++i) {
+        if (i == 3) continue;
+        work.Write("gap/movie.avi.00" + std::to_string(i),
+                   std::vector<uint8_t>(data.begin() + (i - 1) * 20000, data.begin() + i * 20000));
+    }
+    for (Answer answer : {Answer::Cancel, Answer::OK}) {
+        SCOPED_TRACE(answer == Answer::OK ? "OK" : "Cancel");
+        ScriptedPrompter p;
+        p.Answer(answer);
+        ucAssembler w(nullptr, &windows);
+        const std::string dest = work.File(answer == Answer::OK ? "gap_ok" : "gap_cancel");
+        w.SetSrcToAssemble(work.File("gap/movie.avi.001"));
+        EXPECT_NE(w.CurrentSetInfo().find("First of 2 total pieces"), std::string::npos);
+        Join(w, work.File("gap/movie.avi.001"), dest);
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Missing piece");
+        EXPECT_NE(p.boxes[0].text.find(work.File("gap/movie.avi.003") + ", is missing"),
+                  std::string::npos) << p.boxes[0].text;
+        if (answer == Answer::OK)
+            EXPECT_EQ(ReadAll(dest + "/movie.avi"),
+                      std::string(data.begin(), data.begin() + 40000));
+        else
+            EXPECT_TRUE(fs::is_empty(dest));
+    }
+}
+
 TEST_F(AssemblerWizardTest, CompressedAndGatheredSetsUnpackIntoTheDestination) {
     for (int32_t kind : {1, 2}) {
         SCOPED_TRACE(kind);

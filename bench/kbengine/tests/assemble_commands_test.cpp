@@ -127,6 +127,38 @@ TEST(KbEngineAssemble, BoxesGoToStandardErrorAndAPassphraseIsTaken) {
         << r.errors;
 }
 
+// The checks made before a join run in the driver too: a lost header is refused, and a missing
+// piece of a bare series stops the join unless the box is answered OK.
+TEST(KbEngineAssemble, ADamagedFirstPieceOrAMissingPieceStopsTheJoin) {
+    TempFolder src, out, bare;
+    const std::string data = Random(3000);
+    auto own = kb::testing::WriteFormat4Series(src, data, {}, kb::testing::Dotted3("data"));
+    std::string first = ReadAll(own[0]);
+    src.Write("data.001", first.replace(0, 512, 512, '\0'));
+    Result r = Engine("assemble " + Quote(own[0]) + " " + Quote(out.Path()), src);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.errors.find("box: Unable to assemble - damaged header: The first piece " + own[0]),
+              std::string::npos) << r.errors;
+    EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
+
+    auto pieces = kb::testing::WriteRawSeries(bare, data, 1000, kb::testing::Dotted3("bare.bin"));
+    std::filesystem::remove(pieces[1]);
+    for (const char* answer : {"", " --answer OK"}) {
+        SCOPED_TRACE(answer);
+        r = Engine("assemble " + Quote(pieces[0]) + " " + Quote(out.Path()) + answer, src);
+        EXPECT_NE(r.errors.find("box: Missing piece: Piece 2 of this series, " + pieces[1] +
+                                ", is missing"),
+                  std::string::npos) << r.errors;
+        if (*answer) {
+            EXPECT_EQ(r.status, 0);
+            EXPECT_EQ(ReadAll(out.File("bare.bin")), data.substr(0, 1000));
+        } else {
+            EXPECT_EQ(r.status, 1);  // the box's default is Cancel
+            EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
+        }
+    }
+}
+
 // A join killed part way leaves only its unfinished name: nothing under the final name can
 // pass for the whole file.
 TEST(KbEngineAssemble, AJoinKilledPartWayLeavesNothingUnderTheFinalName) {
