@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "platform/folder_entries.h"
 
@@ -38,6 +39,20 @@ std::string BaseName(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// `name`, or when it is taken "name (2)", "name (3)" and so on; a file keeps its extension
+// ("readme (2).txt"). The name returned is taken from then on.
+std::string UniqueName(const std::string& name, bool keepExtension, std::set<std::string>& taken) {
+    const size_t dot = keepExtension ? name.rfind('.') : std::string::npos;
+    const bool hasExtension = dot != std::string::npos && dot > 0;
+    const std::string stem = hasExtension ? name.substr(0, dot) : name;
+    const std::string extension = hasExtension ? name.substr(dot) : "";
+    std::string unique = name;
+    for (int n = 2; taken.count(unique) != 0; ++n)
+        unique = stem + " (" + std::to_string(n) + ")" + extension;
+    taken.insert(unique);
+    return unique;
 }
 
 uint64_t SizeOf(const std::string& path) {
@@ -146,16 +161,20 @@ gboolean OnFileExtracting(GCabFile* file, gpointer data) {
 std::vector<CabEntry> CollectCabEntries(const std::vector<std::string>& files,
                                         const std::vector<std::string>& folders) {
     std::vector<CabEntry> out;
+    // Names at the top of the archive: selections often hold files of one name from
+    // different folders, and an archive holds each name once.
+    std::set<std::string> taken;
     for (const std::string& f : files) {
         std::error_code ec;
         if (!fs::is_regular_file(f, ec)) throw CabError("Not a readable file: " + f);
-        out.push_back({f, BaseName(f), SizeOf(f)});
+        out.push_back({f, UniqueName(BaseName(f), true, taken), SizeOf(f)});
     }
     for (const std::string& d : folders) {
         std::error_code ec;
         if (fs::is_symlink(d, ec) || !fs::is_directory(d, ec))
             throw CabError("Not a readable folder: " + d);
-        CollectFolder(d, BaseName(d) == "/" ? std::string() : BaseName(d), out);
+        const std::string name = BaseName(d);
+        CollectFolder(d, name == "/" ? std::string() : UniqueName(name, false, taken), out);
     }
     return out;
 }

@@ -37,7 +37,9 @@ using CabProgress = std::function<void(const std::string& name, int percent)>;
 inline constexpr uint64_t kCabMaxTotalBytes = 2147450880ULL;
 
 // The entries for a selection: each file under its own name, each folder under its own name
-// with everything it holds below it. Symbolic links to folders are not followed; FIFOs,
+// with everything it holds below it. A name already taken at the top of the archive gets a
+// number: the second "readme.txt" becomes "readme (2).txt", the second "docs" folder
+// "docs (2)". Symbolic links to folders are not followed; FIFOs,
 // devices and sockets are left out. A file or folder that cannot be read raises CabError.
 std::vector<CabEntry> CollectCabEntries(const std::vector<std::string>& files,
                                         const std::vector<std::string>& folders);

@@ -76,6 +76,36 @@ TEST(CabArchive, GathersAndCompressesASelectionThatUnpacksToTheSameTree) {
     }
 }
 
+// Selected files of one name from different folders are common; each gets a name of its own,
+// and cabextract unpacks every one of them.
+TEST(CabArchive, SameNamedSelectionsGetNumberedNamesKeepingTheirExtension) {
+    TempFolder src;
+    std::vector<std::string> files;
+    for (const char* path : {"a/readme.txt", "b/readme.txt", "c/readme.txt", "a/.profile",
+                             "b/.profile", "a/notes", "b/notes", "a/docs"})
+        files.push_back(src.Write(path, std::string("content of ") + path));
+    src.Write("x/docs/in.txt", "first folder");
+    src.Write("y/docs/in.txt", "second folder");
+    const std::vector<CabEntry> entries =
+        CollectCabEntries(files, {src.File("x/docs"), src.File("y/docs")});
+    const std::vector<std::string> expected = {
+        "readme.txt", "readme (2).txt", "readme (3).txt", ".profile", ".profile (2)",
+        "notes",      "notes (2)",      "docs",           "docs (2)\\in.txt", "docs (3)\\in.txt"};
+    EXPECT_EQ(Names(entries), expected);
+
+    TempFolder work;
+    const std::string cab = work.File("same.cab");
+    BuildCab(cab, entries, CabKind::Stored);
+    const std::string dest = work.File("dest");
+    fs::create_directories(dest);
+    ASSERT_EQ(std::system(("cabextract -q -d '" + dest + "' '" + cab + "'").c_str()), 0);
+    for (const CabEntry& e : entries) {
+        std::string rel = e.nameInside;
+        std::replace(rel.begin(), rel.end(), '\\', '/');
+        EXPECT_EQ(ReadAll(dest + "/" + rel), ReadAll(e.sourcePath)) << rel;
+    }
+}
+
 TEST(CabArchive, UnpacksAnArchiveMadeByTheGcabTool) {
     TempFolder work;
     work.Write("in/a.txt", "alpha\n");
