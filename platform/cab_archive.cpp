@@ -1,5 +1,6 @@
 #include "platform/cab_archive.h"
 
+#include <fcntl.h>
 #include <libgcab.h>
 #include <sys/stat.h>
 
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "platform/folder_entries.h"
@@ -39,6 +41,45 @@ std::string BaseName(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Archives keep a file's time as local date and time fields from 1980 to 2107, two seconds
+// apart; a time outside that range is stored as its nearest end.
+void StoreModificationTime(GCabFile* file, const std::string& sourcePath) {
+    struct stat st {};
+    if (stat(sourcePath.c_str(), &st) != 0) return;  // adding the file reports it
+    GDateTime* dt = g_date_time_new_from_unix_local(st.st_mtim.tv_sec);
+    if (dt != nullptr && (g_date_time_get_year(dt) < 1980 || g_date_time_get_year(dt) > 2107)) {
+        const bool early = g_date_time_get_year(dt) < 1980;
+        g_date_time_unref(dt);
+        dt = early ? g_date_time_new_local(1980, 1, 1, 0, 0, 0)
+                   : g_date_time_new_local(2107, 12, 31, 23, 59, 58);
+    }
+    if (dt == nullptr) return;
+    gcab_file_set_date_time(file, dt);
+    g_date_time_unref(dt);
+}
+
+// The entry's stored time read as local time, as it was stored; nullopt when it holds no
+// valid date.
+std::optional<time_t> StoredModificationTime(GCabFile* file) {
+    GDateTime* stored = gcab_file_get_date_time(file);
+    if (stored == nullptr) return std::nullopt;
+    GDateTime* local = g_date_time_new_local(
+        g_date_time_get_year(stored), g_date_time_get_month(stored),
+        g_date_time_get_day_of_month(stored), g_date_time_get_hour(stored),
+        g_date_time_get_minute(stored), g_date_time_get_second(stored));
+    g_date_time_unref(stored);
+    if (local == nullptr) return std::nullopt;
+    const time_t t = static_cast<time_t>(g_date_time_to_unix(local));
+    g_date_time_unref(local);
+    return t;
+}
+
+// Sets the file's modification time and nothing else: its access time stays as it is.
+void RestoreModificationTime(const std::string& path, time_t mtime) {
+    const timespec times[2] = {{0, UTIME_OMIT}, {mtime, 0}};
+    utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 // `name`, or when it is taken "name (2)", "name (3)" and so on; a file keeps its extension
@@ -116,6 +157,8 @@ struct ExtractContext {
     std::vector<std::string> refused;
     // Entries whose name is already taken in the destination: the user's file stays.
     std::vector<std::string> existing;
+    // Entries handed to GCab to write, with the time each one carries.
+    std::vector<std::pair<std::string, std::optional<time_t>>> written;
 };
 
 bool IsLink(const std::string& path) {
@@ -152,6 +195,7 @@ gboolean OnFileExtracting(GCabFile* file, gpointer data) {
         return FALSE;
     }
     gcab_file_set_extract_name(file, rel.c_str());
+    ctx->written.emplace_back(rel, StoredModificationTime(file));
     if (*ctx->progress) (*ctx->progress)(name, ctx->percents->Percent(name));
     return TRUE;
 }
@@ -200,6 +244,7 @@ void BuildCab(const std::string& archivePath, const std::vector<CabEntry>& entri
     for (const CabEntry& e : entries) {
         GPtr<GFile> source(g_file_new_for_path(e.sourcePath.c_str()));
         GPtr<GCabFile> file(gcab_file_new_with_file(e.nameInside.c_str(), source.get()));
+        StoreModificationTime(file.get(), e.sourcePath);
         if (!gcab_folder_add_file(folder.get(), file.get(), FALSE, nullptr, &error))
             Fail("Unable to add " + e.sourcePath + " to the archive", error);
     }
@@ -248,11 +293,13 @@ void ExtractCab(const std::string& archivePath, const std::string& destFolder,
     std::error_code ec;
     fs::create_directories(dest, ec);
     const ProgressByName percents(sizes, names);
-    ExtractContext ctx{dest, &percents, &progress, {}, {}};
+    ExtractContext ctx{dest, &percents, &progress, {}, {}, {}};
     GPtr<GFile> target(g_file_new_for_path(dest.c_str()));
     if (!gcab_cabinet_extract(cab.get(), target.get(), OnFileExtracting, nullptr, &ctx, nullptr,
                               &error))
         Fail("Unable to unpack " + archivePath + " into " + dest, error);
+    for (const auto& [rel, mtime] : ctx.written)
+        if (mtime) RestoreModificationTime(dest + "/" + rel, *mtime);
     std::string text;
     if (!ctx.refused.empty()) {
         text = "These entries of the archive were not written, since their names lead outside "

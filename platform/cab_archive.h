@@ -44,13 +44,15 @@ inline constexpr uint64_t kCabMaxTotalBytes = 2147450880ULL;
 std::vector<CabEntry> CollectCabEntries(const std::vector<std::string>& files,
                                         const std::vector<std::string>& folders);
 
-// Writes the archive (replacing the file at archivePath). Raises CabError when the entries
+// Writes the archive (replacing the file at archivePath), each file with its modification time
+// as local date and time (clamped to the years 1980 to 2107 an archive can hold). Raises CabError when the entries
 // hold more than kCabMaxTotalBytes (before anything is written), when two entries share a
 // name, or when GCab fails.
 void BuildCab(const std::string& archivePath, const std::vector<CabEntry>& entries, CabKind kind,
               const CabProgress& progress = {});
 
-// Unpacks every entry into destFolder, "\" in names becoming "/". Entries whose names are
+// Unpacks every entry into destFolder, "\" in names becoming "/"; each file written gets the
+// modification time stored with it (nothing else of what the entry carries). Entries whose names are
 // absolute, hold "..", or would be written through a symbolic link are left out, and so are
 // entries whose name is already taken in the destination (the file there is kept); they are
 // reported by a CabError after the other entries are written. Other failures raise CabError.

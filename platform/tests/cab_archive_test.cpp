@@ -1,8 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 #include "app/core/testing/temp_folder.h"
@@ -103,6 +105,60 @@ TEST(CabArchive, SameNamedSelectionsGetNumberedNamesKeepingTheirExtension) {
         std::string rel = e.nameInside;
         std::replace(rel.begin(), rel.end(), '\\', '/');
         EXPECT_EQ(ReadAll(dest + "/" + rel), ReadAll(e.sourcePath)) << rel;
+    }
+}
+
+time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+void SetModificationTime(const std::string& path, time_t mtime) {
+    const timespec times[2] = {{mtime, 0}, {mtime, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+// Each file's modification time goes into the archive as the local date and time other
+// readers show, and comes back out on that file only: its access time is not touched.
+TEST(CabArchive, EachFileKeepsItsModificationTimeThroughTheArchive) {
+    TempFolder src, work;
+    struct Case {
+        const char* name;
+        time_t mtime;
+        time_t stored;  // what an archive can hold: from 1980 on
+    } cases[] = {
+        {"tree/top.txt", LocalTime(2019, 7, 14, 12, 34, 56), LocalTime(2019, 7, 14, 12, 34, 56)},
+        {"tree/sub/inner.bin", LocalTime(2001, 2, 3, 4, 5, 6), LocalTime(2001, 2, 3, 4, 5, 6)},
+        {"tree/epoch.txt", 0, LocalTime(1980, 1, 1, 0, 0, 0)},
+    };
+    for (const Case& c : cases) SetModificationTime(src.Write(c.name, c.name), c.mtime);
+    const std::string cab = work.File("dated.cab");
+    BuildCab(cab, CollectCabEntries({}, {src.File("tree")}), CabKind::MsZip);
+
+    const std::string listing = work.File("listing.txt");
+    ASSERT_EQ(std::system(("cabextract -l '" + cab + "' > '" + listing + "'").c_str()), 0);
+    const std::string listed = ReadAll(listing);
+    const time_t now = std::time(nullptr);
+    ExtractCab(cab, work.File("dest"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        char shown[32];
+        std::tm tm{};
+        localtime_r(&c.stored, &tm);
+        std::strftime(shown, sizeof shown, "%d.%m.%Y %H:%M:%S", &tm);
+        EXPECT_NE(listed.find(std::string(shown) + " | " + c.name), std::string::npos) << listed;
+
+        struct stat st {};
+        ASSERT_EQ(stat(work.File(std::string("dest/") + c.name).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mtim.tv_sec, c.stored);
+        EXPECT_GE(st.st_atim.tv_sec, now - 60) << "the access time is the unpacking's own";
     }
 }
 
