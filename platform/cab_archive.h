@@ -52,10 +52,12 @@ void BuildCab(const std::string& archivePath, const std::vector<CabEntry>& entri
               const CabProgress& progress = {});
 
 // Unpacks every entry into destFolder, "\" in names becoming "/"; each file written gets the
-// modification time stored with it (nothing else of what the entry carries). Entries whose names are
-// absolute, hold "..", or would be written through a symbolic link are left out, and so are
-// entries whose name is already taken in the destination (the file there is kept); they are
-// reported by a CabError after the other entries are written. Other failures raise CabError.
+// modification time stored with it (nothing else of what the entry carries). Entries whose
+// names are absolute, hold "..", or would be written through a symbolic link are left out, and
+// so are entries whose name is already taken in the destination (the file there is kept). An
+// entry that cannot be unpacked whole (its data breaks off, say) leaves no file behind, and the
+// entries after it are still written. All that was left out is reported by a CabError after
+// the other entries are written; an archive that cannot be read at all raises CabError at once.
 void ExtractCab(const std::string& archivePath, const std::string& destFolder,
                 const CabProgress& progress = {});
 

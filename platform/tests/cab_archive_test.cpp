@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <fstream>
 #include <filesystem>
 
 #include "app/core/testing/temp_folder.h"
@@ -205,19 +207,73 @@ TEST(CabArchive, FilesAlreadyInTheDestinationAreKept) {
     TempFolder work;
     const std::string data = work.Write("data.txt", "from the archive");
     const std::string cab = work.File("set.cab");
-    BuildCab(cab, {{data, "mine.txt", 16}, {data, "dir\\new.txt", 16}}, CabKind::Stored);
+    BuildCab(cab, {{data, "mine.txt", 16}, {data, "dir\\new.txt", 16}, {data, "dir\\old.txt", 16}},
+             CabKind::Stored);
     const std::string dest = work.File("dest");
     work.Write("dest/mine.txt", "the user's own");
+    work.Write("dest/dir/old.txt", "the user's nested own");
     try {
         ExtractCab(cab, dest);
         ADD_FAILURE() << "an existing file was overwritten without a word";
     } catch (const CabError& e) {
-        EXPECT_NE(std::string(e.what()).find("already in the destination folder:\nmine.txt"),
+        EXPECT_NE(std::string(e.what()).find(
+                      "already in the destination folder:\nmine.txt\ndir/old.txt"),
                   std::string::npos)
             << e.what();
     }
     EXPECT_EQ(ReadAll(dest + "/mine.txt"), "the user's own");
+    EXPECT_EQ(ReadAll(dest + "/dir/old.txt"), "the user's nested own");
     EXPECT_EQ(ReadAll(dest + "/dir/new.txt"), "from the archive");
+}
+
+// An archive whose entry claims more data than the archive holds after it (stored, so the
+// entries lie one after another).
+std::string CabWithAShortEntry(const TempFolder& work, const std::string& shortName) {
+    std::vector<CabEntry> entries;
+    for (const char* name : {"a.txt", "b.txt", "dir\\old.txt", "c.txt"})
+        entries.push_back({work.Write(std::string("src/") + name, std::string(1000, name[0])),
+                           name, 1000});
+    const std::string cab = work.File("short.cab");
+    BuildCab(cab, entries, CabKind::Stored);
+    std::string bytes = ReadAll(cab);
+    // A file record: 32-bit size, 32-bit offset, folder, date, time, attributes, then the name.
+    const size_t at = bytes.find(shortName + '\0');
+    EXPECT_NE(at, std::string::npos);
+    const uint32_t size = 100000;
+    std::memcpy(&bytes[at - 16], &size, sizeof size);
+    std::ofstream(cab, std::ios::binary | std::ios::trunc) << bytes;
+    return cab;
+}
+
+// The entry that breaks off leaves no half-written file behind, the entries after it are still
+// written (a file the user had is kept all the same), and the error lists what was not written.
+TEST(CabArchive, AnEntryThatBreaksOffIsRemovedAndTheOthersAreStillWritten) {
+    for (const std::string shortName : {"b.txt", "c.txt"}) {
+        SCOPED_TRACE(shortName);
+        TempFolder work;
+        const std::string cab = CabWithAShortEntry(work, shortName);
+        const std::string dest = work.File("dest");
+        work.Write("dest/dir/old.txt", "the user's own");
+        std::string what;
+        try {
+            ExtractCab(cab, dest);
+        } catch (const CabError& e) {
+            what = e.what();
+        }
+        EXPECT_NE(what.find("could not be unpacked and were not written:\n" + shortName +
+                            " (Unexpected early end-of-stream)"),
+                  std::string::npos)
+            << what;
+        EXPECT_NE(what.find("already in the destination folder:\ndir/old.txt"), std::string::npos)
+            << what;
+        EXPECT_EQ(what.find("dir/old.txt"), what.rfind("dir/old.txt")) << "named once: " << what;
+        EXPECT_FALSE(fs::exists(dest + "/" + shortName));
+        EXPECT_EQ(ReadAll(dest + "/dir/old.txt"), "the user's own");
+        for (const std::string name : {"a.txt", "b.txt", "c.txt"}) {
+            if (name == shortName) continue;
+            EXPECT_EQ(ReadAll(dest + "/" + name), std::string(1000, name[0])) << name;
+        }
+    }
 }
 
 TEST(CabArchive, SafeEntryPathsAndTheSizeLimit) {
