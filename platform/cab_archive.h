@@ -37,21 +37,27 @@ using CabProgress = std::function<void(const std::string& name, int percent)>;
 inline constexpr uint64_t kCabMaxTotalBytes = 2147450880ULL;
 
 // The entries for a selection: each file under its own name, each folder under its own name
-// with everything it holds below it. Symbolic links to folders are not followed; FIFOs,
+// with everything it holds below it. A name already taken at the top of the archive gets a
+// number: the second "readme.txt" becomes "readme (2).txt", the second "docs" folder
+// "docs (2)". Symbolic links to folders are not followed; FIFOs,
 // devices and sockets are left out. A file or folder that cannot be read raises CabError.
 std::vector<CabEntry> CollectCabEntries(const std::vector<std::string>& files,
                                         const std::vector<std::string>& folders);
 
-// Writes the archive (replacing the file at archivePath). Raises CabError when the entries
+// Writes the archive (replacing the file at archivePath), each file with its modification time
+// as local date and time (clamped to the years 1980 to 2107 an archive can hold). Raises CabError when the entries
 // hold more than kCabMaxTotalBytes (before anything is written), when two entries share a
 // name, or when GCab fails.
 void BuildCab(const std::string& archivePath, const std::vector<CabEntry>& entries, CabKind kind,
               const CabProgress& progress = {});
 
-// Unpacks every entry into destFolder, "\" in names becoming "/". Entries whose names are
-// absolute, hold "..", or would be written through a symbolic link are left out, and so are
-// entries whose name is already taken in the destination (the file there is kept); they are
-// reported by a CabError after the other entries are written. Other failures raise CabError.
+// Unpacks every entry into destFolder, "\" in names becoming "/"; each file written gets the
+// modification time stored with it (nothing else of what the entry carries). Entries whose
+// names are absolute, hold "..", or would be written through a symbolic link are left out, and
+// so are entries whose name is already taken in the destination (the file there is kept). An
+// entry that cannot be unpacked whole (its data breaks off, say) leaves no file behind, and the
+// entries after it are still written. All that was left out is reported by a CabError after
+// the other entries are written; an archive that cannot be read at all raises CabError at once.
 void ExtractCab(const std::string& archivePath, const std::string& destFolder,
                 const CabProgress& progress = {});
 

@@ -6,7 +6,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace kb::platform {
@@ -54,7 +57,26 @@ bool CopyThenRemove(const std::string& from, const std::string& to, std::string&
     return true;
 }
 
+// Read without changing it: umask() sets the mask as it reads it, for every thread at once.
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    const mode_t mask = umask(022);
+    umask(mask);
+    return mask;
+}
+
 }  // namespace
+
+void GiveNewFileMode(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) fchmod(fd, 0666 & ~CurrentUmask());
+    close(fd);
+}
 
 bool MoveFileNoReplace(const std::string& from, const std::string& to, std::string& error) {
     struct stat a {}, b {};

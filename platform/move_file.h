@@ -10,4 +10,8 @@ namespace kb::platform {
 // reason in `error`, when the target exists or the move fails; the source is then untouched.
 bool MoveFileNoReplace(const std::string& from, const std::string& to, std::string& error);
 
+// Gives the file at `path` the permissions a file newly made now gets (0666 less the umask),
+// as a file moved in from a private temporary file should have. A link there is left alone.
+void GiveNewFileMode(const std::string& path);
+
 }  // namespace kb::platform

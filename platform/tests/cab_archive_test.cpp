@@ -1,8 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
 #include <filesystem>
 
 #include "app/core/testing/temp_folder.h"
@@ -76,6 +80,90 @@ TEST(CabArchive, GathersAndCompressesASelectionThatUnpacksToTheSameTree) {
     }
 }
 
+// Selected files of one name from different folders are common; each gets a name of its own,
+// and cabextract unpacks every one of them.
+TEST(CabArchive, SameNamedSelectionsGetNumberedNamesKeepingTheirExtension) {
+    TempFolder src;
+    std::vector<std::string> files;
+    for (const char* path : {"a/readme.txt", "b/readme.txt", "c/readme.txt", "a/.profile",
+                             "b/.profile", "a/notes", "b/notes", "a/docs"})
+        files.push_back(src.Write(path, std::string("content of ") + path));
+    src.Write("x/docs/in.txt", "first folder");
+    src.Write("y/docs/in.txt", "second folder");
+    const std::vector<CabEntry> entries =
+        CollectCabEntries(files, {src.File("x/docs"), src.File("y/docs")});
+    const std::vector<std::string> expected = {
+        "readme.txt", "readme (2).txt", "readme (3).txt", ".profile", ".profile (2)",
+        "notes",      "notes (2)",      "docs",           "docs (2)\\in.txt", "docs (3)\\in.txt"};
+    EXPECT_EQ(Names(entries), expected);
+
+    TempFolder work;
+    const std::string cab = work.File("same.cab");
+    BuildCab(cab, entries, CabKind::Stored);
+    const std::string dest = work.File("dest");
+    fs::create_directories(dest);
+    ASSERT_EQ(std::system(("cabextract -q -d '" + dest + "' '" + cab + "'").c_str()), 0);
+    for (const CabEntry& e : entries) {
+        std::string rel = e.nameInside;
+        std::replace(rel.begin(), rel.end(), '\\', '/');
+        EXPECT_EQ(ReadAll(dest + "/" + rel), ReadAll(e.sourcePath)) << rel;
+    }
+}
+
+time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+void SetModificationTime(const std::string& path, time_t mtime) {
+    const timespec times[2] = {{mtime, 0}, {mtime, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+// Each file's modification time goes into the archive as the local date and time other
+// readers show, and comes back out on that file only: its access time is not touched.
+TEST(CabArchive, EachFileKeepsItsModificationTimeThroughTheArchive) {
+    TempFolder src, work;
+    struct Case {
+        const char* name;
+        time_t mtime;
+        time_t stored;  // what an archive can hold: from 1980 on
+    } cases[] = {
+        {"tree/top.txt", LocalTime(2019, 7, 14, 12, 34, 56), LocalTime(2019, 7, 14, 12, 34, 56)},
+        {"tree/sub/inner.bin", LocalTime(2001, 2, 3, 4, 5, 6), LocalTime(2001, 2, 3, 4, 5, 6)},
+        {"tree/epoch.txt", 0, LocalTime(1980, 1, 1, 0, 0, 0)},
+    };
+    for (const Case& c : cases) SetModificationTime(src.Write(c.name, c.name), c.mtime);
+    const std::string cab = work.File("dated.cab");
+    BuildCab(cab, CollectCabEntries({}, {src.File("tree")}), CabKind::MsZip);
+
+    const std::string listing = work.File("listing.txt");
+    ASSERT_EQ(std::system(("cabextract -l '" + cab + "' > '" + listing + "'").c_str()), 0);
+    const std::string listed = ReadAll(listing);
+    const time_t now = std::time(nullptr);
+    ExtractCab(cab, work.File("dest"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        char shown[32];
+        std::tm tm{};
+        localtime_r(&c.stored, &tm);
+        std::strftime(shown, sizeof shown, "%d.%m.%Y %H:%M:%S", &tm);
+        EXPECT_NE(listed.find(std::string(shown) + " | " + c.name), std::string::npos) << listed;
+
+        struct stat st {};
+        ASSERT_EQ(stat(work.File(std::string("dest/") + c.name).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mtim.tv_sec, c.stored);
+        EXPECT_GE(st.st_atim.tv_sec, now - 60) << "the access time is the unpacking's own";
+    }
+}
+
 TEST(CabArchive, UnpacksAnArchiveMadeByTheGcabTool) {
     TempFolder work;
     work.Write("in/a.txt", "alpha\n");
@@ -119,19 +207,73 @@ TEST(CabArchive, FilesAlreadyInTheDestinationAreKept) {
     TempFolder work;
     const std::string data = work.Write("data.txt", "from the archive");
     const std::string cab = work.File("set.cab");
-    BuildCab(cab, {{data, "mine.txt", 16}, {data, "dir\\new.txt", 16}}, CabKind::Stored);
+    BuildCab(cab, {{data, "mine.txt", 16}, {data, "dir\\new.txt", 16}, {data, "dir\\old.txt", 16}},
+             CabKind::Stored);
     const std::string dest = work.File("dest");
     work.Write("dest/mine.txt", "the user's own");
+    work.Write("dest/dir/old.txt", "the user's nested own");
     try {
         ExtractCab(cab, dest);
         ADD_FAILURE() << "an existing file was overwritten without a word";
     } catch (const CabError& e) {
-        EXPECT_NE(std::string(e.what()).find("already in the destination folder:\nmine.txt"),
+        EXPECT_NE(std::string(e.what()).find(
+                      "already in the destination folder:\nmine.txt\ndir/old.txt"),
                   std::string::npos)
             << e.what();
     }
     EXPECT_EQ(ReadAll(dest + "/mine.txt"), "the user's own");
+    EXPECT_EQ(ReadAll(dest + "/dir/old.txt"), "the user's nested own");
     EXPECT_EQ(ReadAll(dest + "/dir/new.txt"), "from the archive");
+}
+
+// An archive whose entry claims more data than the archive holds after it (stored, so the
+// entries lie one after another).
+std::string CabWithAShortEntry(const TempFolder& work, const std::string& shortName) {
+    std::vector<CabEntry> entries;
+    for (const char* name : {"a.txt", "b.txt", "dir\\old.txt", "c.txt"})
+        entries.push_back({work.Write(std::string("src/") + name, std::string(1000, name[0])),
+                           name, 1000});
+    const std::string cab = work.File("short.cab");
+    BuildCab(cab, entries, CabKind::Stored);
+    std::string bytes = ReadAll(cab);
+    // A file record: 32-bit size, 32-bit offset, folder, date, time, attributes, then the name.
+    const size_t at = bytes.find(shortName + '\0');
+    EXPECT_NE(at, std::string::npos);
+    const uint32_t size = 100000;
+    std::memcpy(&bytes[at - 16], &size, sizeof size);
+    std::ofstream(cab, std::ios::binary | std::ios::trunc) << bytes;
+    return cab;
+}
+
+// The entry that breaks off leaves no half-written file behind, the entries after it are still
+// written (a file the user had is kept all the same), and the error lists what was not written.
+TEST(CabArchive, AnEntryThatBreaksOffIsRemovedAndTheOthersAreStillWritten) {
+    for (const std::string shortName : {"b.txt", "c.txt"}) {
+        SCOPED_TRACE(shortName);
+        TempFolder work;
+        const std::string cab = CabWithAShortEntry(work, shortName);
+        const std::string dest = work.File("dest");
+        work.Write("dest/dir/old.txt", "the user's own");
+        std::string what;
+        try {
+            ExtractCab(cab, dest);
+        } catch (const CabError& e) {
+            what = e.what();
+        }
+        EXPECT_NE(what.find("could not be unpacked and were not written:\n" + shortName +
+                            " (Unexpected early end-of-stream)"),
+                  std::string::npos)
+            << what;
+        EXPECT_NE(what.find("already in the destination folder:\ndir/old.txt"), std::string::npos)
+            << what;
+        EXPECT_EQ(what.find("dir/old.txt"), what.rfind("dir/old.txt")) << "named once: " << what;
+        EXPECT_FALSE(fs::exists(dest + "/" + shortName));
+        EXPECT_EQ(ReadAll(dest + "/dir/old.txt"), "the user's own");
+        for (const std::string name : {"a.txt", "b.txt", "c.txt"}) {
+            if (name == shortName) continue;
+            EXPECT_EQ(ReadAll(dest + "/" + name), std::string(1000, name[0])) << name;
+        }
+    }
 }
 
 TEST(CabArchive, SafeEntryPathsAndTheSizeLimit) {

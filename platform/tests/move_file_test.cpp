@@ -32,6 +32,27 @@ TEST(MoveFile, NeverReplacesATargetAndMovingOntoItselfIsNothing) {
     EXPECT_FALSE(MoveFileNoReplace(dir.File("missing"), dir.File("d"), error));
 }
 
+// A moved-in private file gets the mode of a new file under the umask; a link is not followed.
+TEST(MoveFile, NewFileModeFollowsTheUmaskAndLeavesLinksAlone) {
+    TempFolder dir;
+    const std::string file = dir.Write("private", "data");
+    const std::string other = dir.Write("other", "data");
+    ASSERT_EQ(chmod(file.c_str(), 0600), 0);
+    ASSERT_EQ(chmod(other.c_str(), 0600), 0);
+    fs::create_symlink(other, dir.File("link"));
+    for (mode_t mask : {mode_t{022}, mode_t{027}}) {
+        const mode_t old = umask(mask);
+        GiveNewFileMode(file);
+        GiveNewFileMode(dir.File("link"));
+        umask(old);
+        struct stat st {};
+        ASSERT_EQ(stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
+        ASSERT_EQ(stat(other.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+    }
+}
+
 // /dev/shm is a file system of its own on most machines; a move there copies, then deletes.
 TEST(MoveFile, AcrossFileSystemsCopiesThenDeletesTheSource) {
     struct stat shm {}, here {};

@@ -81,6 +81,7 @@ private:
     void Unpack(const std::string& dest);
     bool MoveData(const std::string& to);
     bool ReplaceWithData(const std::string& to, std::string& error);
+    bool Arrived(const std::string& to);
     std::string FinalPath(const std::string& dest, const std::string& suffix);
     std::string KeyHolding(const std::string& path) const;
     void KeepAfterFailure(const std::string& what, const std::string& path);

@@ -189,13 +189,20 @@ bool AssemblerFlow::MoveData(const std::string& to) {
                              assembler.BigFile);
             return false;
         }
-        if (ReplaceWithData(to, error)) return true;
+        if (ReplaceWithData(to, error)) return Arrived(to);
     } else if (platform::MoveFileNoReplace(assembler.BigFile, to, error)) {
-        return true;
+        return Arrived(to);
     }
     KeepAfterFailure("The assembled data could not be moved to " + to + ": " + error,
                      assembler.BigFile);
     return false;
+}
+
+// The data came from a temporary file, made for the owner alone; in the destination it gets
+// the mode of any file the user makes there.
+bool AssemblerFlow::Arrived(const std::string& to) {
+    platform::GiveNewFileMode(to);
+    return true;
 }
 
 // The user's file goes only when the data has arrived beside it in whole: across file systems

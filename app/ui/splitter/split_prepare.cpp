@@ -172,9 +172,8 @@ bool SplitWizardFlow::CollectSelection(std::vector<platform::CabEntry>& entries)
         RunBlocking([&](const PercentReport&) { entries = platform::CollectCabEntries(files, folders); },
                     {});
         for (const platform::CabEntry& e : entries) total += e.size;
-    } catch (const platform::CabError&) {
-        MsgBox(kCabFailed, mb::OKOnly | mb::Critical, "Problem creating CAB file");
-        PreparationFailed(1);
+    } catch (const platform::CabError& e) {
+        CabFailed(e);
         return false;
     }
     // An archive larger than that comes out broken without an error: refuse before writing.
@@ -189,6 +188,13 @@ bool SplitWizardFlow::CollectSelection(std::vector<platform::CabEntry>& entries)
         return false;
     }
     return true;
+}
+
+// The box names what went wrong below its usual text, then back to the source stage.
+void SplitWizardFlow::CabFailed(const std::exception& e) {
+    MsgBox(std::string(kCabFailed) + "\r\r" + e.what(), mb::OKOnly | mb::Critical,
+           "Problem creating CAB file");
+    PreparationFailed(1);
 }
 
 bool SplitWizardFlow::MakeArchive() {
@@ -214,9 +220,8 @@ bool SplitWizardFlow::MakeArchive() {
                                    [&](const std::string&, int percent) { report(percent); });
             },
             [this](int percent) { ecCompressor_Progress(static_cast<int16_t>(percent)); });
-    } catch (const std::exception&) {
-        MsgBox(kCabFailed, mb::OKOnly | mb::Critical, "Problem creating CAB file");
-        PreparationFailed(1);
+    } catch (const std::exception& e) {
+        CabFailed(e);
         return false;
     }
     if (!MakeBigFile(archive)) return false;

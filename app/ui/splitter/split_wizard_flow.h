@@ -150,6 +150,7 @@ private:
                      const PercentReport& onPercent);
     bool MakeArchive();
     bool CollectSelection(std::vector<platform::CabEntry>& entries);
+    void CabFailed(const std::exception& e);
     bool MakeBigFile(const std::string& path);
     bool EncryptSelection();
     bool ConfirmPassword();

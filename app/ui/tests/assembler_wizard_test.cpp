@@ -2,6 +2,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
+#include <sys/stat.h>
+
 #include "app/ui/tests/assembler_fixture.h"
 #include "app/ui/uc_progress_panel.h"
 
@@ -293,6 +295,55 @@ TEST_F(AssemblerWizardTest, AMovedResultReplacesAFileOfTheSameNameOnlyAfterAYes)
             EXPECT_EQ(ReadAll(kept.substr(0, kept.size() - 1)), ReadAll(plain));
             fs::remove(kept.substr(0, kept.size() - 1));
         }
+    }
+}
+
+class ScopedUmask {
+public:
+    explicit ScopedUmask(mode_t mask) : old_(umask(mask)) {}
+    ~ScopedUmask() { umask(old_); }
+
+private:
+    mode_t old_;
+};
+
+// Data moved in from a temporary file (made for the owner alone) lands with the mode any new
+// file of the user gets, as a file joined straight into the destination does.
+TEST_F(AssemblerWizardTest, DataMovedInFromATemporaryFileGetsTheUsersUsualMode) {
+    ScopedUmask mask(002);
+    const std::string plain = work.Write("plain.bin", RandomBytes(30000, 8));
+    const int16_t tea = LoadTea();
+    const std::string enc = TeaEncrypt(tea, plain, "secret");
+    struct Case {
+        const char* what;
+        std::string source;
+        int32_t compression, encryption;
+        const char* passphrase;  // nullptr: none is asked
+        std::vector<Answer> answers;
+        const char* lands;
+    } cases[] = {
+        {"decrypted", enc, 0, 2, "secret", {}, "plain.bin"},
+        {"kept encrypted", enc, 0, 2, "nope", {Answer::Cancel, Answer::OK}, "plain.bin.eid2.enc"},
+        {"no decryptor", plain, 0, 7, nullptr, {Answer::OK}, "plain.bin"},
+        {"unknown compressor", plain, 3, 0, nullptr, {Answer::OK}, "plain.bin"},
+        {"joined straight in", plain, 0, 0, nullptr, {}, "plain.bin"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string tag = std::to_string(n++);
+        const std::string first = SplitInto(c.source, "plain.bin", "mode" + tag, c.compression,
+                                            c.encryption);
+        testing::ScriptedPrompter p;
+        for (Answer a : c.answers) p.Answer(a);
+        if (c.passphrase != nullptr) windows.TypePassword(c.passphrase);
+        ucAssembler w(nullptr, &windows);
+        const std::string dest = work.File("mode_out" + tag);
+        Join(w, first, dest);
+        struct stat st {};
+        ASSERT_EQ(stat((dest + "/" + c.lands).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0664u);
+        EXPECT_EQ(p.boxes.size(), c.answers.size());
     }
 }
 
