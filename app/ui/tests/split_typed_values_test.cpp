@@ -123,5 +123,30 @@ TEST_F(SplitTypedValuesTest, ARefusedSeriesNameHoldsTheSourceStage) {
     EXPECT_EQ(Stage(), 3);
 }
 
+TEST_F(SplitTypedValuesTest, APieceNumberAndItsSpinnerShowTheSameValue) {
+    MakeFile(source.File("data.bin"), 300'000);
+    Open();
+    ToOptions("data.bin");
+    ToRange(100);
+    Click("optMakeRangeFragments");
+    // The first number passing the last raises the last.
+    ClickUp(Child<QSpinBox>("udFragRangeFrom"));
+    ClickUp(Child<QSpinBox>("udFragRangeFrom"));
+    ExpectPieceNumber("txtFragRangeFrom", "udFragRangeFrom", 3);
+    ExpectPieceNumber("txtFragRangeTo", "udFragRangeTo", 3);
+    Type("txtFragRangeFrom", "2");
+    ExpectPieceNumber("txtFragRangeTo", "udFragRangeTo", 3);
+    // Fewer pieces bring the numbers down to the last piece there is.
+    Type("txtFragRangeTo", "3");
+    Click("cmdSplitWizBack");
+    Type("txtCustomSize", "200");
+    Click("cmdSplitWizNext");
+    ASSERT_EQ(Stage(), 6);
+    ExpectPieceNumber("txtFragRangeFrom", "udFragRangeFrom", 2);
+    ExpectPieceNumber("txtFragRangeTo", "udFragRangeTo", 2);
+    Click("cmdSplitWizNext");
+    EXPECT_EQ(Written(), (std::vector<std::string>{"data.002"}));
+}
+
 }  // namespace
 }  // namespace kb
