@@ -1,7 +1,9 @@
 #include "app/ui/common/whats_this.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
@@ -29,14 +31,20 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* control = qobject_cast<QWidget*>(watched);
         if (control == nullptr || WhatsThisTopic(control) == 0) return false;
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+            ShowHelpTopic(WhatsThisTopic(control));
+            return true;
+        }
+        // A text box opens its edit menu on the context-menu request, which comes with the
+        // press and keeps the release from it; the help menu takes the edit menu's place.
+        if (qobject_cast<QLineEdit*>(control) != nullptr) {
+            if (event->type() != QEvent::ContextMenu) return false;
+            OpenMenu(control, static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
             OpenMenu(control, static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-            return true;
-        }
-        if (event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-            ShowHelpTopic(WhatsThisTopic(control));
             return true;
         }
         return false;

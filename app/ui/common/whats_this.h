@@ -1,7 +1,8 @@
 #pragma once
 // "What's This?" help on a right click: a control given a topic number opens a one-item
-// pop-up menu on a right-button release; choosing the item opens that topic in the help
-// window. Other buttons and the control's own click handling are left alone.
+// pop-up menu on a right-button release (a text box: in place of its edit menu); choosing the
+// item opens that topic in the help window. Other buttons and the control's own click handling
+// are left alone.
 
 #include <functional>
 

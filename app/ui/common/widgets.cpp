@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPainter>
 
 #include <cmath>
@@ -22,6 +23,11 @@ QFrame* Frame(QWidget* parent, const char* name) {
     auto* f = Named<QFrame>(parent, name);
     f->setFrameShape(QFrame::NoFrame);
     return f;
+}
+
+void PasswordBox(QLineEdit* box) {
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet("QLineEdit { lineedit-password-character: 42; }");
 }
 
 QLabel* Heading(QWidget* parent, const char* name, const QString& text, double scale) {

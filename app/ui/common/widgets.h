@@ -14,6 +14,7 @@
 
 class QGridLayout;
 class QLayout;
+class QLineEdit;
 
 namespace kb {
 
@@ -30,6 +31,10 @@ W* Named(QWidget* parent, const char* name, Args&&... args) {
 
 // A frame without a border, named as its control.
 QFrame* Frame(QWidget* parent, const char* name);
+
+// Makes a text box hide what is typed, showing "*" for each character whatever the style's own
+// mask is.
+void PasswordBox(QLineEdit* box);
 
 // A bold, word-wrapped label, its font scaled from the window's.
 QLabel* Heading(QWidget* parent, const char* name, const QString& text, double scale = 1.25);

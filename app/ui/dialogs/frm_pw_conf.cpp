@@ -27,7 +27,7 @@ frmPWconf::frmPWconf(QWidget* owner) : QDialog(owner) {
                             "that you have entered it correctly...");
     Label1_->setWordWrap(true);
     PWbox_ = Named<QLineEdit>(this, "PWbox");
-    PWbox_->setEchoMode(QLineEdit::Password);
+    PasswordBox(PWbox_);
     PWbox_->setAccessibleName("Password");
     Command1_ = Named<QPushButton>(this, "Command1", "OK");
     Command1_->setDefault(true);

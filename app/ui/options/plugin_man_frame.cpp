@@ -16,6 +16,7 @@
 #include "app/ui/common/widgets.h"
 #include "app/ui/icons.h"
 #include "app/ui/options/plugin_manager_flow.h"
+#include "app/ui/options/plugin_type_icons.h"
 #include "app/ui/ui_text.h"
 
 namespace kb {
@@ -123,7 +124,7 @@ void PluginManFrame::ShowRow(QTreeWidgetItem* item, int n) {
     item->setText(0, QString::fromStdString(row.text));
     item->setText(1, QString::fromStdString(row.typeText));
     item->setText(2, QString::fromStdString(row.compatText));
-    item->setIcon(0, icons::Icon(icons::Kind::Plugin));
+    item->setIcon(0, icons::PluginType(row.smallIcon));
     item->setData(0, kImageKeyRole, QString::fromStdString(row.smallIcon));
     item->setIcon(2, CompatIcon(row.compatIcon));
     item->setData(2, kImageKeyRole, QString::fromStdString(row.compatIcon));

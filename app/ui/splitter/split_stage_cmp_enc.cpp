@@ -38,7 +38,7 @@ SplitStageCmpEnc::SplitStageCmpEnc(QWidget* parent) : QFrame(parent) {
     cmbEncryptionType_->setMinimumWidth(Twips(2400));
     auto* pwLabel = Named<QLabel>(options, "lblPassword", "Password:");
     txtPassword_ = Named<QLineEdit>(options, "txtPassword");
-    txtPassword_->setEchoMode(QLineEdit::Password);
+    PasswordBox(txtPassword_);
     txtPassword_->setAccessibleName("Password");
     pwLabel->setBuddy(txtPassword_);
     auto* optionsBox = new QGridLayout(options);

@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -203,14 +204,49 @@ void SplitWizard::LockForSplit(bool locked) {
         StageFrame(static_cast<SplitFrame>(i))->setVisible(!locked && flow_->nav.shown[i]);
 }
 
-bool SplitWizard::RefusalPending() const { return refusedBox_ != nullptr && refusedBox_->hasFocus(); }
+void SplitWizard::Checked(QLineEdit* box, std::function<bool()> check, std::function<void()> after) {
+    checkedBoxes_.push_back({box, std::move(check), std::move(after)});
+    CheckedBox& c = checkedBoxes_.back();
+    // Qt reports the focus leaving only when the text changed since the last report, so a
+    // refused value is held by its flag, not by this signal.
+    connect(box, &QLineEdit::editingFinished, this, [this, &c] {
+        const bool leaving = !c.box->hasFocus();
+        if (!RunCheck(c) && leaving) refusedOnLeaving_ = c.box;
+    });
+}
+
+bool SplitWizard::RunCheck(CheckedBox& c) {
+    bool ok = true;
+    Run([&] { ok = c.check(); });
+    c.refused = !ok;
+    if (!ok) {
+        c.box->setFocus();
+        return false;
+    }
+    c.box->setModified(false);
+    Run(c.after);
+    return true;
+}
+
+bool SplitWizard::StageBoxesPass() {
+    // The refusal put the focus back in the box, so the press that took it has been answered.
+    const bool answered = refusedOnLeaving_ != nullptr && refusedOnLeaving_->hasFocus();
+    refusedOnLeaving_ = nullptr;
+    if (answered) return false;
+    // A disabled box holds no value the stage uses.
+    for (CheckedBox& c : checkedBoxes_)
+        if ((c.refused || c.box->isModified()) && c.box->isEnabled() && c.box->isVisibleTo(this) &&
+            !RunCheck(c))
+            return false;
+    return true;
+}
 
 void SplitWizard::ConnectNavigation() {
     connect(cmdSplitWizNext_, &QPushButton::clicked, this, [this] {
-        if (!RefusalPending()) Run([this] { flow_->cmdSplitWizNext_Click(); });
+        if (StageBoxesPass()) Run([this] { flow_->cmdSplitWizNext_Click(); });
     });
     connect(cmdSplitWizBack_, &QPushButton::clicked, this, [this] {
-        if (!RefusalPending()) Run([this] { flow_->cmdSplitWizBack_Click(); });
+        if (StageBoxesPass()) Run([this] { flow_->cmdSplitWizBack_Click(); });
     });
     connect(cmdSplitWizReset_, &QPushButton::clicked, this, [this] { cmdSplitWizReset_Click(); });
     connect(cmdSplitWizHelp_, &QPushButton::clicked, this, [this] { flow_->cmdSplitWizHelp_Click(); });

@@ -6,11 +6,13 @@
 #include <QFrame>
 #include <QPointer>
 
+#include <deque>
 #include <functional>
 #include <memory>
 
 #include "app/ui/splitter/split_wizard_flow.h"
 
+class QLineEdit;
 class QPushButton;
 
 namespace kb {
@@ -46,9 +48,6 @@ public:
     void Run(const std::function<void()>& handler);
 
     void cmdSplitWizReset_Click() { Run([this] { flow_->cmdSplitWizReset_Click(); }); }
-    // A box whose typed value was refused keeps the focus; a wizard button pressed meanwhile
-    // does nothing, as the press itself took the focus from the box.
-    void NoteRefusal(QWidget* box) { refusedBox_ = box; }
     void RefreshExtraFilesOptions();
 
     SplitStageIntro* fSplitStageIntro_ = nullptr;
@@ -79,7 +78,19 @@ private:
     void ConnectRange();
     QWidget* StageFrame(SplitFrame f) const;
 
-    bool RefusalPending() const;
+    // A box whose typed value is checked when the focus leaves it; a refused value keeps the
+    // focus and stays refused until it passes.
+    struct CheckedBox {
+        QLineEdit* box;
+        std::function<bool()> check;
+        std::function<void()> after;  // what leaving the box does once its value passes
+        bool refused = false;
+    };
+    void Checked(QLineEdit* box, std::function<bool()> check, std::function<void()> after);
+    bool RunCheck(CheckedBox& c);
+    // Next and Back go on only when every box of the stage shown that is refused, or edited
+    // since its last check, passes its check again.
+    bool StageBoxesPass();
 
     std::unique_ptr<PanelView> panelView_;
     std::unique_ptr<QtWizardWindows> ownWindows_;
@@ -87,7 +98,10 @@ private:
     std::unique_ptr<SplitRunner> runner_;
     ActiveSplitter& splitter_;
     std::function<void(bool)> setBusy_;
-    QPointer<QWidget> refusedBox_;
+    std::deque<CheckedBox> checkedBoxes_;
+    // The box refused as a wizard button's press took the focus from it: that press has had
+    // its box already.
+    QPointer<QLineEdit> refusedOnLeaving_;
     int depth_ = 0;
 };
 

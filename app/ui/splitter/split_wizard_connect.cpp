@@ -23,28 +23,6 @@
 
 namespace kb {
 
-namespace {
-
-// A check on a typed value: a refusal keeps the focus in the box; a pass runs what leaving the
-// box does.
-template <class Check, class After>
-void Validated(SplitWizard* w, QLineEdit* box, Check check, After after) {
-    QObject::connect(box, &QLineEdit::editingFinished, w, [w, box, check, after] {
-        bool ok = true;
-        w->Run([&] { ok = check(); });
-        if (!ok) {
-            w->NoteRefusal(box);
-            box->setFocus();
-            return;
-        }
-        w->NoteRefusal(nullptr);
-        box->setModified(false);
-        w->Run(after);
-    });
-}
-
-}  // namespace
-
 void SplitWizard::ConnectSources() {
     SplitWizardFlow* f = flow_.get();
     connect(fSplitStageIntro_->optSplitMultiFile_, &QRadioButton::clicked, this,
@@ -69,9 +47,7 @@ void SplitWizard::ConnectSources() {
         });
     });
     QLineEdit* series = fSplitStageSelectSourceMulti_->txtSeriesName_;
-    Validated(
-        this, series, [f, series] { return f->txtSeriesName_Validate(series->text().toStdString()); },
-        [] {});
+    Checked(series, [f, series] { return f->txtSeriesName_Validate(series->text().toStdString()); }, [] {});
 }
 
 void SplitWizard::ConnectDestination() {
@@ -122,9 +98,8 @@ void SplitWizard::ConnectSizes() {
     connect(s->txtFragNamingTemplate_, &QLineEdit::textEdited, this,
             [this, f] { Run([f] { f->txtFragNamingTemplate_Change(); }); });
     auto setSize = [f] { f->SetFragSizeFromSplitWiz(); };
-    Validated(this, s->txtCustomSize_, [f] { return f->txtCustomSize_Validate(); }, setSize);
-    Validated(this, s->txtFragNamingTemplate_, [f] { return f->txtFragNamingTemplate_Validate(); },
-              setSize);
+    Checked(s->txtCustomSize_, [f] { return f->txtCustomSize_Validate(); }, setSize);
+    Checked(s->txtFragNamingTemplate_, [f] { return f->txtFragNamingTemplate_Validate(); }, setSize);
     connect(s->txtCustomNumPieces_, &QLineEdit::editingFinished, this, [this, setSize] { Run(setSize); });
 }
 
@@ -148,10 +123,9 @@ void SplitWizard::ConnectRange() {
     for (const Pair& p : {Pair{r->txtSingleFragToCreate_, r->udSingleFragToCreate_, &SplitFragRangeSettings::single},
                           Pair{r->txtFragRangeFrom_, r->udFragRangeFrom_, &SplitFragRangeSettings::from},
                           Pair{r->txtFragRangeTo_, r->udFragRangeTo_, &SplitFragRangeSettings::to}}) {
-        Validated(this, p.text, [f, p] { return f->PieceNumber_Validate(f->range.*p.spinner); },
-                  [f, p] {
-                      if (p.spinner == &SplitFragRangeSettings::from) f->udFragRangeFrom_Change();
-                  });
+        Checked(p.text, [f, p] { return f->PieceNumber_Validate(f->range.*p.spinner); }, [f, p] {
+            if (p.spinner == &SplitFragRangeSettings::from) f->udFragRangeFrom_Change();
+        });
         connect(p.ud, &QSpinBox::valueChanged, this, [this, f, p](int v) {
             Run([f, p, v] {
                 (f->range.*p.spinner).value = v;

@@ -180,6 +180,9 @@ private:
     SplitWizardHooks hooks_;
 };
 
+// Brings a piece-number spinner's value, and the text of its box, inside its bounds.
+void KeepInBounds(PieceSpinner& s);
+
 // The volume (mount point) that holds a path; "/" when none is found.
 std::string VolumeOf(const std::string& path);
 

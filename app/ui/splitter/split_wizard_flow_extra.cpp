@@ -113,6 +113,9 @@ void SplitWizardFlow::lvExtraFilesList_Click() {
     extraFilesCaption = "The selected file(s) will be split into " + std::to_string(n) +
                         " pieces. Which ones do you wish to create?";
     for (PieceSpinner* s : {&range.single, &range.from, &range.to}) s->upper = n;
+    KeepInBounds(range.single);
+    KeepInBounds(range.from);
+    udFragRangeFrom_Change();
 }
 
 }  // namespace kb

@@ -1,5 +1,6 @@
 // The piece-size stage and the options that switch controls on and off: how the stage's
 // choices become the splitter's sizes, and the checks on the numbers people type.
+#include <algorithm>
 #include <cmath>
 
 #include "app/core/active_splitter.h"
@@ -276,6 +277,17 @@ bool SplitWizardFlow::PieceNumber_Validate(PieceSpinner& box) {
 
 void SplitWizardFlow::optMakeFrags_Click() { RefreshSplitOptionControls(); }
 
-void SplitWizardFlow::udFragRangeFrom_Change() { range.to.lower = range.from.value; }
+void SplitWizardFlow::udFragRangeFrom_Change() {
+    range.to.lower = range.from.value;
+    KeepInBounds(range.to);
+}
+
+// A spinner's bounds carry its value along, and its box always shows that value.
+void KeepInBounds(PieceSpinner& s) {
+    const int32_t v = std::max(s.lower, std::min(s.value, s.upper));
+    if (v == s.value) return;
+    s.value = v;
+    s.text = std::to_string(v);
+}
 
 }  // namespace kb

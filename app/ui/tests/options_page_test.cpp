@@ -20,8 +20,10 @@
 #include "app/core/testing/scripted_dialogs.h"
 #include "app/core/testing/temp_folder.h"
 #include "app/pluginhost/plugin_sys.h"
+#include "app/pluginhost/plugin_tables.h"
 #include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/frm_main.h"
+#include "app/ui/icons.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
 #include "app/ui/options/plugin_man_frame.h"
@@ -163,6 +165,31 @@ TEST_F(OptionsPageTest, BrowseClearSaveRestartResetAndRevert) {
     EXPECT_EQ(f.sldOptGenSegSize_->value(), 11);
     EXPECT_EQ(AssemblerSegment(), 2097152);
     EXPECT_EQ(Buttons(f), "x--");
+}
+
+// Each plug-in type has a picture of its own in the list; types that share an image key share
+// the picture, and none is the plain plug-in picture of a row still being added.
+TEST_F(OptionsPageTest, EachPluginTypeShowsItsOwnPicture) {
+    const int32_t types[] = {0, 1, 2, 3, 4, 5, 6, 7, -1};
+    std::vector<std::string> keys;
+    for (int32_t type : types) {
+        keys.push_back(PluginTypeIconKey(type));
+        PluginList.Add(static_cast<int>(keys.size()),
+                       PluginRow{"Plug-in", keys.back(), "/opt/lib" + keys.back() + ".so",
+                                 PluginTypeText(type), "Yes", "CompatExcellent", 0, true});
+    }
+    Open();
+    QTreeWidget* list = window->Options().fPluginMan_->PluginList_;
+    ASSERT_EQ(list->topLevelItemCount(), static_cast<int>(keys.size()));
+    auto image = [list](int row) { return list->topLevelItem(row)->icon(0).pixmap(16, 16).toImage(); };
+    const QImage plain = icons::Icon(icons::Kind::Plugin).pixmap(16, 16).toImage();
+    for (size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_FALSE(image(static_cast<int>(i)).isNull()) << keys[i];
+        EXPECT_NE(image(static_cast<int>(i)), plain) << keys[i];
+        for (size_t j = i + 1; j < keys.size(); ++j)
+            EXPECT_EQ(image(static_cast<int>(i)) == image(static_cast<int>(j)), keys[i] == keys[j])
+                << keys[i] << " and " << keys[j];
+    }
 }
 
 class PluginManagerPageTest : public testing::PluginHostTest {

@@ -165,6 +165,12 @@ TEST_F(RenderTest, FrontPageTasksOptionsAndPluginManager) {
                                 "Excellent", "CompatExcellent", 0, true});
     PluginList.Add(2, PluginRow{"Script maker", "Scriptpad", "/opt/libScript.so", "Script generator",
                                 "Conflict", "Conflict", 10, false});
+    PluginList.Add(3, PluginRow{"Bundle maker", "Executable", "/opt/libExe.so", "EXE Maker",
+                                "Probable", "CompatGood", 1, true});
+    PluginList.Add(4, PluginRow{"Chimes", "Speaker", "/opt/libChimes.so", "Sound extension",
+                                "Possible", "CompatMaybe", 2, false});
+    PluginList.Add(5, PluginRow{"Mystery", "Unknown", "/opt/libMystery.so", "Unknown", "No",
+                                "CompatBad", 3, false});
     frmMain w;
     w.Front().WelcomeTabs_->setCurrentIndex(1);
     Save(w, "front-unfinished-tasks");

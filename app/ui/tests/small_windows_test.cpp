@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -12,6 +13,7 @@
 #include "app/ui/dialogs/frm_disk_dialog.h"
 #include "app/ui/dialogs/frm_pw_conf.h"
 #include "app/ui/dialogs/qt_wizard_windows.h"
+#include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/tests/ui_fixture.h"
 
 namespace kb {
@@ -58,6 +60,21 @@ TEST_F(SmallWindowsTest, PasswordWindowIsOneHiddenWindowAndEnterActsAsOK) {
         });
         EXPECT_EQ(windows.ConfirmPassword("again"), "") << escape;
     }
+}
+
+// The program runs under the Fusion style, whose own mask is a round dot.
+TEST_F(SmallWindowsTest, PasswordBoxesShowAStarForEachCharacter) {
+    const QString before = QApplication::style()->name();
+    ASSERT_NE(QApplication::setStyle("Fusion"), nullptr);
+    QWidget owner;
+    SplitStageCmpEnc stage(&owner);
+    for (QLineEdit* box : {frmPWconf::Instance(&owner).PWbox(), stage.txtPassword_}) {
+        box->clear();
+        QTest::keyClicks(box, "s3cr");
+        EXPECT_EQ(box->displayText(), "****") << box->objectName().toStdString();
+        EXPECT_EQ(box->text(), "s3cr");
+    }
+    QApplication::setStyle(before);
 }
 
 TEST_F(SmallWindowsTest, DiskRequestNamesTheDiskTellsThePluginsAndAnswersOKOrCancel) {

@@ -1,4 +1,5 @@
 // "What's This?" on a right click: the menu, the topic it opens, and nothing on other clicks.
+#include <QApplication>
 #include <QMenu>
 #include <QPushButton>
 #include <QCheckBox>
@@ -82,6 +83,33 @@ TEST_F(WhatsThisTest, RightClickOffersTheControlsTopic) {
     EXPECT_EQ(Shown(), "Topic 1002");
     QTest::mouseClick(bare, Qt::RightButton);
     EXPECT_EQ(Shown(), "Topic 1023");
+}
+
+// A right click that reaches the window as the system delivers it: a text box asks for its own
+// edit menu on the press, and the help menu is offered in its place.
+TEST_F(WhatsThisTest, ATextBoxOffersHelpInPlaceOfItsEditMenu) {
+    std::ofstream(home.File("Help/1013.html")) << "<p>Topic 1013</p>";
+    QWidget page;
+    page.resize(300, 80);
+    auto* edit = new QLineEdit("%f - %n.frg", &page);
+    edit->setGeometry(10, 10, 200, 24);
+    SetWhatsThisTopic(edit, 1013);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    int menus = 0;
+    SetWhatsThisMenuChooser([&](QMenu& menu) {
+        ++menus;
+        EXPECT_EQ(WhatsThisTarget(), edit);
+        EXPECT_EQ(menu.actions().at(0)->text(), "What's This?");
+        return true;
+    });
+    QTest::mouseClick(page.windowHandle(), Qt::RightButton, {}, edit->geometry().center());
+    QWidget* editMenu = QApplication::activePopupWidget();
+    if (editMenu != nullptr) editMenu->close();
+    EXPECT_EQ(editMenu, nullptr);
+    EXPECT_EQ(menus, 1);
+    EXPECT_EQ(Shown(), "Topic 1013");
+    EXPECT_EQ(WhatsThisTarget(), nullptr);
 }
 
 // Every control that offers right-click help has its topic, and the topic is shipped.
