@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QSessionManager>
 #include <QTabBar>
 
@@ -226,6 +227,17 @@ void frmMain::closeEvent(QCloseEvent* event) {
         Form_Unload(unused);
     }
     event->accept();
+    CloseOtherWindows();
+}
+
+// The help window and any other window of the program go with the main window, so that the
+// program ends with it.
+void frmMain::CloseOtherWindows() {
+    QList<QPointer<QWidget>> others;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this) others.append(w);
+    for (const QPointer<QWidget>& w : others)
+        if (w && w->isVisible()) w->close();
 }
 
 void frmMain::Form_QueryUnload(bool& Cancel, int UnloadMode) {

@@ -84,6 +84,7 @@ private:
     void EnsureLoaded();
     void Tabs_Click();
     void Form_Terminate();
+    void CloseOtherWindows();
 
     // Steps of the pages that their own code fills in.
     void cmdOptGenCancel_Click();
