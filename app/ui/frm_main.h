@@ -24,12 +24,14 @@ class QTabBar;
 namespace kb {
 
 class ActiveSplitter;
+class CloseSignals;
 class FrontPage;
 class MainWindowMessages;
 class OptionsPage;
 class SplitStageSourceMulti;
 class SplitWizard;
 class TipOfTheDay;
+class UnattendedClose;
 class ucAssembler;
 class ucProgressPanel;
 
@@ -58,6 +60,12 @@ public:
     // The plug-ins' closing notice, the window side of message forwarding taken away, and the
     // temporary files deleted.
     void Form_Unload(bool& Cancel);
+
+    // From now on SIGTERM, SIGINT and SIGHUP close the window as CloseUnattended does.
+    void CloseOnSignals();
+    // A close the session asks for, with nobody to answer: agreed without the busy question,
+    // a running split stops without saving, and every box is answered without being shown.
+    void CloseUnattended();
 
     // True while the splitter wizard prepares data or a split runs.
     bool SplitBusy = false;
@@ -132,6 +140,8 @@ private:
     ucAssembler* fAssPanel_ = nullptr;
     // A close answered with OK while a join or split ran happens once it has stopped.
     bool closeWhenIdle_ = false;
+    std::unique_ptr<CloseSignals> closeSignals_;
+    std::unique_ptr<UnattendedClose> unattended_;
     // The segment size last chosen on the options page (0: none waiting).
     int32_t pendingSegment_ = 0;
     OptionsPage* fOptPanel_ = nullptr;
