@@ -12,7 +12,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "app/core/kb_error.h"
 #include "app/core/testing/scripted_prompter.h"
@@ -26,17 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::ReadAll;
-using testing::TempFolder;
-
-std::string RandomBytes(size_t n) {
-    std::string data(n, '\0');
-    uint32_t x = 12345;
-    for (char& c : data) {
-        x = x * 1664525u + 1013904223u;
-        c = static_cast<char>(x >> 24);
-    }
-    return data;
-}
 
 std::vector<std::string> TaskFilesBelow(const std::string& folder) {
     std::vector<std::string> found;
@@ -46,7 +34,9 @@ std::vector<std::string> TaskFilesBelow(const std::string& folder) {
     return found;
 }
 
-TEST(CloseSignals, ASignalDuringASplitStopsItUnsavedAndEndsTheProgram) {
+class UnattendedCloseTest : public testing::SplitRunTest {};
+
+TEST_F(UnattendedCloseTest, ASignalDuringASplitStopsItUnsavedAndEndsTheProgram) {
     struct Case {
         int sig;
         bool boxOpen;  // the user has clicked Cancel, and the question is on the screen
@@ -54,15 +44,13 @@ TEST(CloseSignals, ASignalDuringASplitStopsItUnsavedAndEndsTheProgram) {
     for (const Case c : {Case{SIGTERM, false}, Case{SIGINT, false}, Case{SIGHUP, false},
                          Case{SIGTERM, true}}) {
         SCOPED_TRACE(std::string(strsignal(c.sig)) + (c.boxOpen ? ", a box open" : ""));
-        TempFolder program, registry, tmp, source, dest;
-        const std::string data = RandomBytes(2 << 20);
-        std::ofstream(source.File("data.bin"), std::ios::binary) << data;
+        const std::string data = MakeFile(source.File("data.bin"), 2 << 20);
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("KESTRELBINDER_HOME", QString::fromStdString(program.Path()));
-        env.insert("KESTRELBINDER_REGISTRY", QString::fromStdString(registry.Path()));
-        env.insert("TMPDIR", QString::fromStdString(tmp.Path()));
+        env.insert("KESTRELBINDER_HOME", QString::fromStdString(home.Path()));
+        env.insert("KESTRELBINDER_REGISTRY", QString::fromStdString(registryFolder.Path()));
+        env.insert("TMPDIR", QString::fromStdString(tmpFolder.Path()));
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QStringList arguments = {QString::fromStdString(source.File("data.bin")),
@@ -84,14 +72,12 @@ TEST(CloseSignals, ASignalDuringASplitStopsItUnsavedAndEndsTheProgram) {
         EXPECT_EQ(child.exitCode(), 0);
         // Stopped without saving: no piece stays, whole or not, and no task was written.
         EXPECT_TRUE(fs::is_empty(dest.Path()));
-        EXPECT_TRUE(TaskFilesBelow(program.Path()).empty());
+        EXPECT_TRUE(TaskFilesBelow(home.Path()).empty());
         EXPECT_EQ(ReadAll(source.File("data.bin")), data);
     }
 }
 
-// Inside the program: the close arrives while boxes and windows are open, and more come after.
-class UnattendedCloseTest : public testing::SplitRunTest {};
-
+// Inside the program: the close arrives while a box is open, and more come after.
 TEST_F(UnattendedCloseTest, OpenAndLaterBoxesAndWindowsAreAnsweredWithoutAUser) {
     QtPrompter real;
     ScopedPrompter scoped(real);
