@@ -10,7 +10,8 @@ namespace kb {
 inline constexpr int32_t CSIDL_PERSONAL = 5;           // the user's documents
 inline constexpr int32_t CSIDL_DESKTOPDIRECTORY = 16;  // the desktop folder
 
-// The folder of a number, or "" when the system has no such folder (or the number is unknown).
+// The folder of a number: the user-dirs entry, else the usual folder in the home folder when it
+// exists, else the home folder; "" when not even that exists, or the number is unknown.
 std::string GetSpecialFolder(int32_t CSIDL);
 std::string GetDesktopFolder();
 std::string GetMyDocumentsFolder();

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QSessionManager>
 #include <QTabBar>
 
@@ -20,6 +21,7 @@
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/ui/assembler/uc_assembler.h"
+#include "app/ui/close_signals.h"
 #include "app/ui/frm_about.h"
 #include "app/ui/front_page.h"
 #include "app/ui/main_window_messages.h"
@@ -33,6 +35,7 @@
 #include "app/ui/plugin_host_callback.h"
 #include "app/ui/tip_of_the_day.h"
 #include "app/ui/ui_text.h"
+#include "app/ui/unattended_close.h"
 #include "platform/program_folder.h"
 
 namespace kb {
@@ -63,6 +66,7 @@ frmMain::frmMain() {
 }
 
 frmMain::~frmMain() {
+    closeSignals_.reset();
     // The wizard goes before the splitter it writes to.
     delete fSplitPanel_;
     fSplitPanel_ = nullptr;
@@ -71,6 +75,8 @@ frmMain::~frmMain() {
     if (PluginSplitter == splitter_.get()) PluginSplitter = nullptr;
     if (PluginList.onChanged) PluginList.onChanged = nullptr;
     SetCallbackMainWindow(nullptr);
+    // Boxes of the shut-down above are still answered for the session.
+    unattended_.reset();
 }
 
 void frmMain::Form_Initialize() {
@@ -207,9 +213,21 @@ void frmMain::cmdAbout_Click() {
     about.exec();
 }
 
+void frmMain::CloseOnSignals() {
+    if (!closeSignals_) closeSignals_ = std::make_unique<CloseSignals>([this] { CloseUnattended(); });
+}
+
+void frmMain::CloseUnattended() {
+    DebugLog("Close requested by the session");
+    if (!unattended_) unattended_ = std::make_unique<UnattendedClose>();
+    closeWhenIdle_ = true;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
 void frmMain::closeEvent(QCloseEvent* event) {
     bool cancel = false;
-    Form_QueryUnload(cancel, event->spontaneous() ? 0 : 1);
+    // The session's close is agreed already.
+    if (!unattended_) Form_QueryUnload(cancel, event->spontaneous() ? 0 : 1);
     if (cancel) {
         event->ignore();
         return;
@@ -226,6 +244,17 @@ void frmMain::closeEvent(QCloseEvent* event) {
         Form_Unload(unused);
     }
     event->accept();
+    CloseOtherWindows();
+}
+
+// The help window and any other window of the program go with the main window, so that the
+// program ends with it.
+void frmMain::CloseOtherWindows() {
+    QList<QPointer<QWidget>> others;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this) others.append(w);
+    for (const QPointer<QWidget>& w : others)
+        if (w && w->isVisible()) w->close();
 }
 
 void frmMain::Form_QueryUnload(bool& Cancel, int UnloadMode) {

@@ -24,12 +24,14 @@ class QTabBar;
 namespace kb {
 
 class ActiveSplitter;
+class CloseSignals;
 class FrontPage;
 class MainWindowMessages;
 class OptionsPage;
 class SplitStageSourceMulti;
 class SplitWizard;
 class TipOfTheDay;
+class UnattendedClose;
 class ucAssembler;
 class ucProgressPanel;
 
@@ -59,6 +61,12 @@ public:
     // temporary files deleted.
     void Form_Unload(bool& Cancel);
 
+    // From now on SIGTERM, SIGINT and SIGHUP close the window as CloseUnattended does.
+    void CloseOnSignals();
+    // A close the session asks for, with nobody to answer: agreed without the busy question,
+    // a running split stops without saving, and every box is answered without being shown.
+    void CloseUnattended();
+
     // True while the splitter wizard prepares data or a split runs.
     bool SplitBusy = false;
     // True while the assembler wizard joins, decrypts or unpacks.
@@ -84,6 +92,7 @@ private:
     void EnsureLoaded();
     void Tabs_Click();
     void Form_Terminate();
+    void CloseOtherWindows();
 
     // Steps of the pages that their own code fills in.
     void cmdOptGenCancel_Click();
@@ -131,6 +140,8 @@ private:
     ucAssembler* fAssPanel_ = nullptr;
     // A close answered with OK while a join or split ran happens once it has stopped.
     bool closeWhenIdle_ = false;
+    std::unique_ptr<CloseSignals> closeSignals_;
+    std::unique_ptr<UnattendedClose> unattended_;
     // The segment size last chosen on the options page (0: none waiting).
     int32_t pendingSegment_ = 0;
     OptionsPage* fOptPanel_ = nullptr;

@@ -69,9 +69,9 @@ void frmMain::SplitArguments(const std::vector<std::string>& items) {
     SplitWizardFlow& flow = wizard.Flow();
     if (items.size() == 1 && FileExists(items[0])) {
         wizard.fSplitStageIntro_->optSplitSingleFile_->setChecked(true);
-        wizard.Run([&] { flow.cmdSplitWizNext_Click(); });
+        wizard.RunForCaller([&] { flow.cmdSplitWizNext_Click(); });
         const std::string& path = items[0];
-        wizard.Run([&] {
+        wizard.RunForCaller([&] {
             // As the file dialog of the single-file stage hands over its choice.
             const std::string volume = VolumeOf(path);
             if (volume != flow.single.drive) {
@@ -88,8 +88,8 @@ void frmMain::SplitArguments(const std::vector<std::string>& items) {
         return;
     }
     wizard.fSplitStageIntro_->optSplitMultiFile_->setChecked(true);
-    wizard.Run([&] { flow.optSplitMultiFile_Click(); });
-    wizard.Run([&] { flow.cmdSplitWizNext_Click(); });
+    wizard.RunForCaller([&] { flow.optSplitMultiFile_Click(); });
+    wizard.RunForCaller([&] { flow.cmdSplitWizNext_Click(); });
     SplitStageSourceMulti& multi = *wizard.fSplitStageSelectSourceMulti_;
     for (const std::string& item : items) AddSplitArgument(multi, item);
 }

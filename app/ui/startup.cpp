@@ -74,6 +74,7 @@ std::unique_ptr<frmMain> Main(const std::string& commandLine, int pauseMs) {
     Randomize();
 
     auto window = std::make_unique<frmMain>();
+    window->CloseOnSignals();
 
     // Plug-ins are loaded from inside their folder, so that a plug-in finds its own files
     // there. An installation without that folder simply starts without changing into it.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "app/core/global_settings.h"
 #include "app/core/globals.h"
@@ -61,13 +63,39 @@ TEST(SystemQueries, TrimAtNullAndTheSystemFamily) {
 TEST(SpecialFolder, DesktopAndDocumentsComeFromTheUserDirsFile) {
     testing::TempFolder t;
     std::filesystem::create_directories(t.File("home/Desktop"));
+    std::filesystem::create_directories(t.File("home/Documents"));
     t.Write("cfg/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
     testing::ScopedEnv home("HOME", t.File("home"));
     testing::ScopedEnv cfg("XDG_CONFIG_HOME", t.File("cfg"));
     EXPECT_EQ(GetDesktopFolder(), t.File("home/Desktop"));
-    EXPECT_EQ(GetMyDocumentsFolder(), "");  // named, but not there
+    // Named, but not there: the usual folder stands in.
+    EXPECT_EQ(GetMyDocumentsFolder(), t.File("home/Documents"));
     EXPECT_EQ(GetSpecialFolder(CSIDL_DESKTOPDIRECTORY), t.File("home/Desktop"));
     EXPECT_EQ(GetSpecialFolder(38), "");  // a folder this system has no counterpart of
+}
+
+// Many desktops have no user-dirs file at all.
+TEST(SpecialFolder, WithoutTheUserDirsFileTheUsualFoldersThenTheHomeFolderServe) {
+    testing::TempFolder t;
+    std::filesystem::create_directories(t.File("cfg"));
+    testing::ScopedEnv cfg("XDG_CONFIG_HOME", t.File("cfg"));
+    struct Case {
+        std::vector<std::string> folders;  // made under the home folder
+        std::string home;                  // $HOME, under the test's folder
+        std::string desktop, documents;    // expected, under the test's folder ("" for none)
+    } cases[] = {
+        {{"a/Desktop", "a/Documents"}, "a", "a/Desktop", "a/Documents"},
+        {{"b/Desktop"}, "b/", "b/Desktop", "b"},
+        {{"c"}, "c", "c", "c"},
+        {{}, "gone", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.home);
+        for (const std::string& f : c.folders) std::filesystem::create_directories(t.File(f));
+        testing::ScopedEnv home("HOME", t.File(c.home));
+        EXPECT_EQ(GetDesktopFolder(), c.desktop.empty() ? "" : t.File(c.desktop));
+        EXPECT_EQ(GetMyDocumentsFolder(), c.documents.empty() ? "" : t.File(c.documents));
+    }
 }
 
 }  // namespace

@@ -158,6 +158,8 @@ void ucAssembler::BuildRunPage() {
 }
 
 void ucAssembler::SetDestPath(const std::string& path) {
+    // A join into "" would write into the root folder.
+    if (path.empty()) return;
     drvAssDest_->SetDrive(QStorageInfo(QString::fromStdString(path)).rootPath().toStdString());
     dirAssDest_->SetPath(path);
 }

@@ -77,6 +77,7 @@ private:
     void cmdHelp_Click();
     void cmdSelectSrcToAssemble_Click();
     void drvAssDest_Change();
+    void MoveDestTo(const std::string& folder);
     void cmdAssDestDesktop_Click();
     void cmdAssDestMyDocs_Click();
     void cmdAssDestMkdir_Click();

@@ -1,5 +1,6 @@
 // The assembler wizard's navigation, its first two pages' handlers and the run of page 3.
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -178,9 +179,15 @@ void ucAssembler::drvAssDest_Change() {
     dirAssDest_->SetPath(drvAssDest_->Drive());
 }
 
-void ucAssembler::cmdAssDestDesktop_Click() { SetDestPath(GetDesktopFolder()); }
+// A special folder the system cannot name leaves the destination where it is.
+void ucAssembler::MoveDestTo(const std::string& folder) {
+    if (!QFileInfo(QString::fromStdString(folder)).isDir()) return;
+    SetDestPath(folder);
+}
 
-void ucAssembler::cmdAssDestMyDocs_Click() { SetDestPath(GetMyDocumentsFolder()); }
+void ucAssembler::cmdAssDestDesktop_Click() { MoveDestTo(GetDesktopFolder()); }
+
+void ucAssembler::cmdAssDestMyDocs_Click() { MoveDestTo(GetMyDocumentsFolder()); }
 
 void ucAssembler::cmdAssDestMkdir_Click() {
     const std::string name =

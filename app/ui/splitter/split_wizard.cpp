@@ -129,6 +129,23 @@ QWidget* SplitWizard::StageFrame(SplitFrame f) const {
 }
 
 void SplitWizard::Run(const std::function<void()>& handler) {
+    // A handler inside another one leaves its error to the outer one.
+    if (depth_ > 0) {
+        handler();
+        return;
+    }
+    try {
+        RunForCaller(handler);
+    } catch (const ProgramEnded&) {
+        throw;
+    } catch (const std::exception& e) {
+        // The fatal-error box has been shown where the error arose; a size a user typed must
+        // not end the program.
+        DebugLog(std::string("Splitter wizard handler stopped: ") + e.what());
+    }
+}
+
+void SplitWizard::RunForCaller(const std::function<void()>& handler) {
     if (depth_ > 0) {
         handler();
         return;
@@ -137,14 +154,10 @@ void SplitWizard::Run(const std::function<void()>& handler) {
     StoreStages();
     try {
         handler();
-    } catch (const ProgramEnded&) {
+    } catch (...) {
         --depth_;
         LoadStages();
         throw;
-    } catch (const std::exception& e) {
-        // The fatal-error box has been shown where the error arose; a size a user typed must
-        // not end the program.
-        DebugLog(std::string("Splitter wizard handler stopped: ") + e.what());
     }
     --depth_;
     LoadStages();

@@ -46,6 +46,9 @@ public:
     // Runs one of the flow's handlers between a store and a load of the stages. An error that
     // reaches it has had its box already; it ends the handler, and the wizard stays where it is.
     void Run(const std::function<void()>& handler);
+    // The same for a caller that handles the error itself (the command line's hand-over): the
+    // stages are loaded, and the error goes on to the caller.
+    void RunForCaller(const std::function<void()>& handler);
 
     void cmdSplitWizReset_Click() { Run([this] { flow_->cmdSplitWizReset_Click(); }); }
     void RefreshExtraFilesOptions();

@@ -374,5 +374,38 @@ TEST_F(AssemblerWizardTest, DestinationPageMakesFoldersAndGoesToTheDesktopAndDoc
     EXPECT_EQ(w.DestPath(), work.File("Docs"));
 }
 
+// Without a user-dirs file the home folder's usual folders serve, and a button that finds no
+// folder leaves the destination where it is: a join never goes to the root folder.
+TEST_F(AssemblerWizardTest, DesktopAndDocumentsWithoutAUserDirsFileNeverEmptyTheDestination) {
+    ScriptedPrompter p;
+    testing::ScopedEnv xdg("XDG_CONFIG_HOME", work.File("config"));
+    fs::create_directories(work.File("config"));
+    const std::string source = work.Write("notes.txt", RandomBytes(30000, 4));
+    const std::string first = SplitInto(source, "notes.txt", "pieces");
+    ucAssembler w(nullptr, &windows);
+    w.SetSrcToAssemble(first);
+    w.cmdNext()->click();
+    w.SetDestPath(work.File("pieces"));
+    {
+        testing::ScopedEnv home("HOME", work.File("gone"));
+        w.cmdAssDestDesktop()->click();
+        EXPECT_EQ(w.DestPath(), work.File("pieces"));
+        w.cmdAssDestMyDocs()->click();
+        EXPECT_EQ(w.DestPath(), work.File("pieces"));
+    }
+    testing::ScopedEnv home("HOME", work.File("home"));
+    fs::create_directories(work.File("home/Desktop"));
+    w.cmdAssDestMyDocs()->click();
+    EXPECT_EQ(w.DestPath(), work.File("home"));
+    fs::create_directories(work.File("home/Documents"));
+    w.cmdAssDestMyDocs()->click();
+    EXPECT_EQ(w.DestPath(), work.File("home/Documents"));
+    w.cmdAssDestDesktop()->click();
+    EXPECT_EQ(w.DestPath(), work.File("home/Desktop"));
+    w.cmdNext()->click();
+    EXPECT_EQ(ReadAll(work.File("home/Desktop/notes.txt")), ReadAll(source));
+    EXPECT_TRUE(p.boxes.empty());
+}
+
 }  // namespace
 }  // namespace kb

@@ -5,8 +5,10 @@
 
 #include <filesystem>
 
+#include "app/core/kb_error.h"
 #include "app/ui/command_line.h"
 #include "app/ui/frm_main.h"
+#include "app/ui/splitter/split_stage_intro.h"
 #include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/splitter/split_stage_source_single.h"
 #include "app/ui/splitter/split_wizard.h"
@@ -148,6 +150,43 @@ TEST_F(HandleArgumentsTest, RefusedLinesShowTheirBoxAndChangeNothing) {
         window->HandleArguments();
         EXPECT_EQ(window->SelectedTabKey(), "Frontpage");
     }
+}
+
+// A box that cannot be shown fails with an error of its own.
+class FailingBoxPrompter : public ScriptedPrompter {
+public:
+    explicit FailingBoxPrompter(std::string title) : failing_(std::move(title)) {}
+    kb::Answer MsgBox(const std::string& text, int style, const std::string& title) override {
+        if (title == failing_) throw KbError(err::OutOfMemory, "MsgBox");
+        return ScriptedPrompter::MsgBox(text, style, title);
+    }
+
+private:
+    std::string failing_;
+};
+
+TEST_F(HandleArgumentsTest, AnErrorInsideTheHandOverEndsItWithTheUnexpectedErrorBox) {
+    static std::string path;
+    path = work.Write("report.doc", RandomBytes(5000));
+    // The file goes while the wizard turns to its source stage, and the box that says so fails.
+    RecorderState* rec = Record(LoadEnabledRecorder("rec.so"));
+    rec->hook = [](int32_t cmd, void*) {
+        if (cmd == PLUGIN_EVT_WIZARD_PAGE) fs::remove(path);
+    };
+    FailingBoxPrompter p("Problem accessing file");
+    p.Answer(Answer::OK);
+    Run({path});
+    rec->hook = nullptr;
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Unexpected error");
+    EXPECT_EQ(p.boxes[0].text,
+              "An error occurred processing the command line arguments. The error was: Out of "
+              "memory\rThe arguments will not be processed.");
+    EXPECT_EQ(p.boxes[0].style, mb::OKOnly | mb::Critical);
+    // What was handed over before the error stays, and the stages show the wizard's state.
+    EXPECT_EQ(window->SelectedTabKey(), "Splitter");
+    EXPECT_FALSE(Wizard().fSplitStageSelectSourceSingle_->isHidden());
+    EXPECT_TRUE(Wizard().fSplitStageIntro_->isHidden());
 }
 
 }  // namespace

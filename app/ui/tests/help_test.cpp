@@ -1,12 +1,16 @@
 // The help window: topics by number from the program folder, and a clear page for a topic
 // that is not installed.
+#include <QApplication>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
+#include "app/core/testing/scripted_prompter.h"
+#include "app/ui/frm_main.h"
 #include "app/ui/help.h"
 #include "app/ui/tests/ui_fixture.h"
 
@@ -34,6 +38,28 @@ TEST_F(HelpTest, ShowsATopicByNumberAndSaysWhenOneIsMissing) {
     EXPECT_TRUE(HelpWindow()->toPlainText().contains("Help/1002.html"));
     ShowHelpContents();
     EXPECT_TRUE(HelpWindow()->toPlainText().contains("index.html"));
+}
+
+TEST_F(HelpTest, TheHelpWindowClosesWithTheMainWindowAndTheProgramEnds) {
+    testing::ScriptedPrompter prompter;
+    frmMain window;
+    window.show();
+    ShowHelpTopic(13);
+    ASSERT_TRUE(HelpWindow()->isVisible());
+    // The program's own event loop ends once its last window has closed.
+    QTimer::singleShot(0, &window, [&window] { window.close(); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    bool stillRunning = false;
+    QObject::connect(&guard, &QTimer::timeout, [&stillRunning] {
+        stillRunning = true;
+        QApplication::quit();
+    });
+    guard.start(5000);
+    QApplication::exec();
+    EXPECT_FALSE(stillRunning) << "a window of the program kept it running";
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(HelpWindow() == nullptr || !HelpWindow()->isVisible());
 }
 
 TEST(HelpPages, EveryTopicTheProgramOpensIsShipped) {

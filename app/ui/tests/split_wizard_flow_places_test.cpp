@@ -80,23 +80,38 @@ TEST_F(SplitWizardFlowTest, StageThreeTakesTheFormatAndGoesBackToTheSourceWhenTh
 }
 
 TEST_F(SplitWizardFlowTest, DesktopAndDocumentsMoveTheListsOnlyToAFolderThatExists) {
+    // No user-dirs file, as on many small desktops.
     testing::TempFolder config;
-    testing::TempFolder desktop;
+    testing::TempFolder home;
     testing::ScopedEnv xdg("XDG_CONFIG_HOME", config.Path());
-    flow.single.folder = flow.dest.folder = "/";
+    {
+        // Not even a home folder: the lists stay.
+        testing::ScopedEnv gone("HOME", home.File("gone"));
+        flow.single.folder = flow.dest.folder = "/";
+        flow.cmdSingleSplitDesktop_Click();
+        flow.cmdFragDestMyDocs_Click();
+        EXPECT_EQ(flow.single.folder, "/");
+        EXPECT_EQ(flow.dest.folder, "/");
+    }
+    testing::ScopedEnv env("HOME", home.Path());
     flow.cmdSingleSplitDesktop_Click();
     flow.cmdFragDestMyDocs_Click();
-    EXPECT_EQ(flow.single.folder, "/");
-    EXPECT_EQ(flow.dest.folder, "/");
-    config.Write("user-dirs.dirs", "XDG_DESKTOP_DIR=\"" + desktop.Path() +
-                                       "\"\nXDG_DOCUMENTS_DIR=\"" + desktop.Path() + "/gone\"\n");
+    EXPECT_EQ(flow.single.folder, home.Path());
+    EXPECT_EQ(flow.dest.folder, home.Path());
+    std::filesystem::create_directories(home.File("Desktop"));
+    std::filesystem::create_directories(home.File("Documents"));
     flow.cmdSingleSplitMyDocs_Click();
-    EXPECT_EQ(flow.single.folder, "/");
+    flow.cmdFragDestDesktop_Click();
+    EXPECT_EQ(flow.single.folder, home.File("Documents"));
+    EXPECT_EQ(flow.single.filePath, home.File("Documents"));
+    EXPECT_EQ(flow.single.drive, VolumeOf(home.Path()));
+    EXPECT_EQ(flow.dest.folder, home.File("Desktop"));
+
+    testing::TempFolder desktop;
+    config.Write("user-dirs.dirs", "XDG_DESKTOP_DIR=\"" + desktop.Path() + "\"\n");
     flow.cmdSingleSplitDesktop_Click();
     flow.cmdFragDestDesktop_Click();
     EXPECT_EQ(flow.single.folder, desktop.Path());
-    EXPECT_EQ(flow.single.filePath, desktop.Path());
-    EXPECT_EQ(flow.single.drive, VolumeOf(desktop.Path()));
     EXPECT_EQ(flow.dest.folder, desktop.Path());
 }
 
