@@ -296,5 +296,41 @@ TEST_F(FrontPageTest, ResumedAssembleDeletesItsTaskOnlyWhenItIsDone) {
     EXPECT_TRUE(fs::exists(Task("broken")));
 }
 
+// The resumed task lives outside the task folder, where another task holds its name in other
+// letters: saving under its own name in those letters must not write over that task.
+TEST_F(FrontPageTest, ResumedJoinSavedUnderItsOwnNameLeavesAnotherTaskOfThatNameAlone) {
+    source = work.Write("report.doc", RandomBytes(70000, 11));
+    const std::string first = SplitInto(source, "report.doc", "set");
+    {
+        ScriptedPrompter p;
+        ucAssembler w(nullptr, &windows);
+        w.SetSegmentSize(16384);
+        p.OnDoEvents([&p, &w] {
+            if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();
+        });
+        p.Answer(Answer::Yes).Type("job");
+        Join(w, first, work.File("out"));
+    }
+    fs::create_directories(home.File("deep"));
+    fs::rename(Task("job"), home.File("deep/job.uft"));
+    const std::string other("\x02\x00" "another task", 14);
+    home.Write("Unfinished Tasks/JOB.uft", other);
+    Open();
+    ShowList(1);
+    ScriptedPrompter p;
+    ucAssembler& w = *window->fAssPanel();
+    p.OnDoEvents([&p, &w] {
+        if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();
+    });
+    p.Answer(Answer::Yes).Type("JOB").Type("job 2");
+    ChooseAndOK("job");
+    ASSERT_EQ(p.inputs.size(), 2u);
+    EXPECT_EQ(p.inputs[0].defaultText, "job");
+    EXPECT_TRUE(p.inputs[1].prompt.starts_with("The name you supplied is already in use."));
+    EXPECT_EQ(ReadAll(Task("JOB")), other);
+    EXPECT_FALSE(fs::exists(home.File("deep/job.uft")));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"JOB|AssembleDoc", "job 2|AssembleDoc"}));
+}
+
 }  // namespace
 }  // namespace kb
