@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "shellext/com/drop_files.h"
 #include "shellext/com/guids.h"
@@ -86,6 +87,7 @@ HRESULT KXShlExt::Initialize(const ITEMIDLIST*, IDataObject* pdtobj, ShellKey*) 
     lineLength_ = 0;
     commandLine_[0] = '\0';
     try {
+        refusal_.clear();
         char folder[kFolderSize] = {};
         if (!ReadProgramFolder(folder)) return E_NOTIMPL;
         const int n = std::snprintf(commandLine_, kCommandLineSize, "\"%s/Kestrelbinder\" ", folder);
@@ -95,6 +97,7 @@ HRESULT KXShlExt::Initialize(const ITEMIDLIST*, IDataObject* pdtobj, ShellKey*) 
         itemCount_ = 0;
         lineLength_ = 0;
         commandLine_[0] = '\0';
+        refusal_.clear();
         return E_OUTOFMEMORY;
     }
 }
@@ -111,26 +114,42 @@ HRESULT KXShlExt::AddItems(IDataObject* pdtobj) {
     const size_t size = GlobalSize(medium.hGlobal);
     const UINT count = DragQueryFileA(drop, size, 0xFFFFFFFFu, nullptr, 0);
     bool fits = true;
-    for (UINT i = 0; i < count && fits; ++i) {
-        // A path that does not fit its buffer whole would be cut into the name of another
-        // file; one holding a double quote cannot be quoted. Both are left out.
+    for (UINT i = 0; i < count && fits && refusal_.empty(); ++i) {
         const UINT length = DragQueryFileA(drop, size, i, nullptr, 0);
-        if (length == 0 || length >= kPathSize) continue;
-        char path[kPathSize];
-        if (DragQueryFileA(drop, size, i, path, kPathSize) != length) continue;
-        if (std::strchr(path, '"')) continue;
-        fits = AppendItem(path);
+        if (length == 0) continue;
+        std::string path(length + 1, '\0');
+        if (DragQueryFileA(drop, size, i, path.data(), length + 1) != length) continue;
+        path.resize(length);
+        refusal_ = WhyNotPassable(path);
+        if (refusal_.empty()) fits = AppendItem(path.c_str());
     }
     GlobalUnlock(medium.hGlobal);
     ReleaseStgMedium(&medium);
-    if (!fits) {
-        // Starting the program with part of the selection would split less than was chosen.
+    // Starting the program with part of the selection would split less than was chosen.
+    if (!fits || !refusal_.empty()) {
         itemCount_ = 0;
         lineLength_ = 0;
         commandLine_[0] = '\0';
-        return E_INVALIDARG;
     }
+    if (!fits) return E_INVALIDARG;
+    // The entry stays on the menu, so that picking it can say which item stands in the way.
+    if (!refusal_.empty()) return S_OK;
     return itemCount_ > 0 ? S_OK : E_INVALIDARG;
+}
+
+// A path that does not fit its buffer whole would be cut into the name of another file; one
+// holding a double quote cannot be quoted. Either is named in the box that refuses the
+// selection; "" for a path that can be passed.
+std::string KXShlExt::WhyNotPassable(const std::string& path) {
+    std::string why;
+    if (path.find('"') != std::string::npos)
+        why = "its path holds a double quote.";
+    else if (path.size() >= kPathSize)
+        why = "its path is " + std::to_string(path.size()) + " bytes long, and at most " +
+              std::to_string(kPathSize - 1) + " bytes can be passed.";
+    if (why.empty()) return why;
+    return "Kestrelbinder was not started, because one item of the selection cannot be passed "
+           "to it: " + why + "\n\n" + path;
 }
 
 // Appends "<path>" and a blank, keeping room for "-split" and the NUL.

@@ -5,6 +5,7 @@
 // references.
 
 #include <cstddef>
+#include <string>
 
 #include "shellext/com/shell_interfaces.h"
 
@@ -67,6 +68,7 @@ private:
     bool ReadProgramFolder(char (&folder)[kFolderSize]) const;
     HRESULT AddItems(IDataObject* pdtobj);
     bool AppendItem(const char* path);
+    static std::string WhyNotPassable(const std::string& path);
     void ShowLaunchFailure(HWND owner, int error, const char* line) const;
 
     Inner inner_;
@@ -78,6 +80,8 @@ private:
     char commandLine_[kCommandLineSize] = {};
     size_t lineLength_ = 0;
     ULONG itemCount_ = 0;
+    // Why the selection as a whole is refused (an item that cannot be passed), or "".
+    std::string refusal_;
 };
 
 }  // namespace kb::shellext

@@ -52,9 +52,13 @@ HRESULT KXShlExt::InvokeCommand(CMINVOKECOMMANDINFO* pici) noexcept {
     if (!pici) return E_INVALIDARG;
     const auto verb = reinterpret_cast<uintptr_t>(pici->lpVerb);
     if ((verb >> 16) != 0 || (verb & 0xFFFF) != 0) return E_INVALIDARG;
-    // Without a selection there is nothing to split; the program would only show its usage.
-    if (itemCount_ == 0) return E_UNEXPECTED;
     try {
+        if (!refusal_.empty()) {
+            Box(pici->hwnd, refusal_.c_str(), "Unable to split the selection", MB_OK | MB_ICONERROR);
+            return E_INVALIDARG;
+        }
+        // Without a selection there is nothing to split; the program would only show its usage.
+        if (itemCount_ == 0) return E_UNEXPECTED;
         // Built per call: the line prepared by Initialize stays as it was for the next command.
         const std::string line = std::string(commandLine_, lineLength_) + kSplitSwitch;
         const int error = StartDetached(SplitCommandLine(line));

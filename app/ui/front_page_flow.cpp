@@ -1,6 +1,8 @@
 #include "app/ui/front_page_flow.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -67,6 +69,45 @@ private:
 
 }  // namespace
 
+// While a task is resumed from the page, the first box that says it cannot be resumed also asks
+// whether to remove it from the list, whichever part found the fault (the task's reader, its
+// checks against the files, or this page). A task that can never be resumed would otherwise
+// stay listed for good; one that may be resumed later (a disk not inserted) is kept by default.
+class ResumeFailureQuestion final : public Prompter {
+public:
+    ResumeFailureQuestion() : inner_(Prompt()), installed_(*this) {}
+
+    // A box said the task cannot be resumed.
+    bool Asked() const { return asked_; }
+    // ... and the answer was Yes.
+    bool RemoveTask() const { return remove_; }
+
+    Answer MsgBox(const std::string& text, int style, const std::string& title) override {
+        if (asked_ || (style & mb::ButtonMask) != mb::OKOnly || !title.starts_with("Unable to resume"))
+            return inner_.MsgBox(text, style, title);
+        asked_ = true;
+        const bool ended = !text.empty() && std::strchr(".!?", text.back()) != nullptr;
+        const Answer a = inner_.MsgBox(
+            text + (ended ? "" : ".") + " Remove it from the list of unfinished tasks?",
+            mb::YesNo | (style & mb::IconMask) | mb::DefaultButton2, title);
+        remove_ = a == Answer::Yes;
+        // The box's own caller goes on as after its OK.
+        return Answer::OK;
+    }
+    std::string InputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override {
+        return inner_.InputBox(prompt, title, defaultText);
+    }
+    void DoEvents() override { inner_.DoEvents(); }
+    void EndProgram() override { inner_.EndProgram(); }
+
+private:
+    Prompter& inner_;
+    ScopedPrompter installed_;
+    bool asked_ = false;
+    bool remove_ = false;
+};
+
 FrontPageFlow::FrontPageFlow(ActiveSplitter& splitter, FrontPageHooks hooks)
     : splitter_(splitter), hooks_(std::move(hooks)) {}
 
@@ -118,7 +159,7 @@ bool FrontPageFlow::cmdWelcomeOK_Click(const FrontPageRow& row) {
 }
 
 // The splitter takes the task; a task it cannot take is left on disk with nothing pending.
-bool FrontPageFlow::TakeSplitTask(const std::string& path) {
+bool FrontPageFlow::TakeSplitTask(const std::string& path, const ResumeFailureQuestion& question) {
     std::string description;
     try {
         splitter_.SetResumeInfo(path);
@@ -131,8 +172,22 @@ bool FrontPageFlow::TakeSplitTask(const std::string& path) {
         description = e.what();
     }
     splitter_.ClearResumeInfo();
-    MsgBox(description, mb::OKOnly | mb::Critical, "Unable to resume split operation");
+    // The splitter may have said already why it cannot take the task.
+    if (!question.Asked())
+        MsgBox(description, mb::OKOnly | mb::Critical, "Unable to resume split operation");
     return false;
+}
+
+// After a resume that failed: the task file goes when its failure box was answered Yes. Only
+// the task file: pieces and outputs stay as they are.
+void FrontPageFlow::RemoveIfAsked(const std::string& path, const ResumeFailureQuestion& question) {
+    if (!question.RemoveTask()) return;
+    std::error_code ec;
+    if (std::filesystem::symlink_status(path, ec).type() == std::filesystem::file_type::not_found)
+        return;
+    if (std::remove(path.c_str()) != 0)
+        MsgBox("The unfinished task " + path + " could not be removed: " + std::strerror(errno),
+               mb::OKOnly | mb::Exclamation, "Unfinished task not removed");
 }
 
 bool FrontPageFlow::ResumeSplit(const std::string& path) {
@@ -142,7 +197,11 @@ bool FrontPageFlow::ResumeSplit(const std::string& path) {
                mb::Exclamation | mb::OKCancel | mb::DefaultButton1,
                "Resume split operation") == Answer::Cancel)
         return false;
-    if (!TakeSplitTask(path)) return true;
+    ResumeFailureQuestion question;
+    if (!TakeSplitTask(path, question)) {
+        RemoveIfAsked(path, question);
+        return true;
+    }
 
     hooks_.selectTab("Splitter");
     // The task file goes before the split starts, so that a task saved again under its own
@@ -168,15 +227,20 @@ bool FrontPageFlow::ResumeSplit(const std::string& path) {
             splitter_.ClearResumeInfo();
         }
     }
-    if (failed) {
-        const bool untouched = StateOf(splitter_.DestinationFolder()) == piecesBefore &&
-                               TaskPaths() == tasksBefore;
-        if (!(haveCopy && untouched && WriteBytes(path, saved)))
-            MsgBox("The unfinished task " + path +
-                       " could not be kept: the split had already changed its pieces or saved "
-                       "the task again when the error occurred.",
-                   mb::OKOnly | mb::Exclamation, "Unfinished task not kept");
+    // A split that said it cannot resume the task has failed, however it returned.
+    if (question.Asked() && !failed) {
+        failed = true;
+        splitter_.ClearResumeInfo();
     }
+    // The task file is gone already; after a Yes to removing it, it stays so.
+    if (!failed || question.RemoveTask()) return true;
+    const bool untouched = StateOf(splitter_.DestinationFolder()) == piecesBefore &&
+                           TaskPaths() == tasksBefore;
+    if (!(haveCopy && untouched && WriteBytes(path, saved)))
+        MsgBox("The unfinished task " + path +
+                   " could not be kept: the split had already changed its pieces or saved the "
+                   "task again when the error occurred.",
+               mb::OKOnly | mb::Exclamation, "Unfinished task not kept");
     return true;
 }
 
@@ -188,7 +252,11 @@ bool FrontPageFlow::ResumeAssemble(const std::string& path) {
                "Resume assemble operation") == Answer::Cancel)
         return false;
     hooks_.selectTab("Assembler");
-    if (hooks_.resumeAssemble(path)) std::remove(path.c_str());
+    ResumeFailureQuestion question;
+    if (hooks_.resumeAssemble(path))
+        std::remove(path.c_str());
+    else
+        RemoveIfAsked(path, question);
     return true;
 }
 

@@ -11,6 +11,7 @@
 namespace kb {
 
 class ActiveSplitter;
+class ResumeFailureQuestion;
 
 struct FrontPageRow {
     // "Split", "Assemble", "Configure", or a task file's full path.
@@ -51,7 +52,8 @@ public:
 private:
     bool ResumeSplit(const std::string& path);
     bool ResumeAssemble(const std::string& path);
-    bool TakeSplitTask(const std::string& path);
+    bool TakeSplitTask(const std::string& path, const ResumeFailureQuestion& question);
+    void RemoveIfAsked(const std::string& path, const ResumeFailureQuestion& question);
 
     ActiveSplitter& splitter_;
     FrontPageHooks hooks_;

@@ -73,16 +73,35 @@ TEST_F(KXShlExtTest, InstallationDirMustBeTextThatFitsItsBuffer) {
     }
 }
 
-TEST_F(KXShlExtTest, PathsThatCannotStandWholeInTheLineAreLeftOut) {
+TEST_F(KXShlExtTest, SelectionWithAPathThatCannotBePassedIsRefusedWholeAndSaysWhich) {
     SetInstallationDir();
     const std::string fits = "/" + std::string(258, 'f');
-    const std::vector<std::string> leftOut = {"/" + std::string(259, 'l'), "/with\"quote"};
-    EXPECT_EQ(Initialize(init, leftOut), E_INVALIDARG);
-    std::vector<std::string> mixed = leftOut;
-    mixed.insert(mixed.begin() + 1, fits);
-    ASSERT_EQ(Initialize(init, mixed), S_OK);
+    ASSERT_EQ(Initialize(init, {fits}), S_OK);
     ASSERT_EQ(Invoke(menu, &window), S_OK);
     EXPECT_EQ(TakeRecord().args, (std::vector<std::string>{Program(), fits, "-split"}));
+
+    const std::string start =
+        "Kestrelbinder was not started, because one item of the selection cannot be passed to it: ";
+    const std::string tooLong = "/" + std::string(259, 'l'), quoted = "/with\"quote";
+    struct Case {
+        std::vector<std::string> selection;
+        std::string why, item;
+    };
+    const Case cases[] = {
+        {{tooLong}, "its path is 260 bytes long, and at most 259 bytes can be passed.", tooLong},
+        {{fits, quoted}, "its path holds a double quote.", quoted},
+        {{quoted, fits, tooLong}, "its path holds a double quote.", quoted},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item.substr(0, 12));
+        window.boxes.clear();
+        // The entry is offered, and picking it tells instead of splitting part of the selection.
+        ASSERT_EQ(Initialize(init, c.selection), S_OK);
+        EXPECT_EQ(Invoke(menu, &window), E_INVALIDARG);
+        EXPECT_EQ(window.boxes, (std::vector<Box>{{start + c.why + "\n\n" + c.item,
+                                                   "Unable to split the selection", MB_ICONERROR}}));
+        EXPECT_FALSE(std::filesystem::exists(root.File("record")));
+    }
 }
 
 TEST_F(KXShlExtTest, SelectionThatOverflowsTheLineIsRefusedWhole) {

@@ -74,5 +74,19 @@ TEST_F(LauncherTest, LauncherProgramTakesRelativePathsAndReportsFailureBoxesOnIt
         << errors;
 }
 
+TEST_F(LauncherTest, LauncherRefusesASelectionWithAQuotedPathWholeAndSaysWhichItem) {
+    SetInstallationDir();
+    root.Write("work/plain.txt", "x");
+    const std::string quoted = root.Write("work/say \"hi\".txt", "x");
+    std::string errors;
+    EXPECT_EQ(RunLauncher({"--", "plain.txt", "say \"hi\".txt"}, root.File("work"), errors), 1);
+    EXPECT_EQ(errors,
+              "Unable to split the selection: Kestrelbinder was not started, because one item of the "
+              "selection cannot be passed to it: its path holds a double quote.\n\n" +
+                  quoted + "\n");
+    // The stand-in program was not started, with the other item or with nothing.
+    EXPECT_FALSE(std::filesystem::exists(root.File("record")));
+}
+
 }  // namespace
 }  // namespace kb::shelltest

@@ -230,17 +230,10 @@ void AssemblerFlow::RequirePassphrase(std::string& Passphrase, bool& Cancel, boo
     Cancel = Passphrase.empty();
 }
 
-// A resumed task's own name: its file name without the folder and the ".uft".
-std::string AssemblerFlow::OwnTaskName() const {
-    if (resumeTaskFile_.empty()) return "";
-    const std::string own = StripFolder(resumeTaskFile_);
-    return own.size() > 4 ? own.substr(0, own.size() - 4) : std::string();
-}
-
 void AssemblerFlow::SaveAssembleProgress(bool& Cancel, std::string& SaveStateFile) {
     Cancel = true;
     const TaskNameAnswer name =
-        AskTaskName({UnfinishedTasksFolder(), "Unnamed Assemble", OwnTaskName()});
+        AskTaskName({UnfinishedTasksFolder(), "Unnamed Assemble", resumeTaskFile_});
     SaveStateFile = name.path;
     if (name.path.empty()) return;
     if ((assembler.CompressionID > 0 || assembler.EncryptionID > 0) && !TemporaryFileWarning()) {
@@ -276,10 +269,7 @@ bool AssemblerFlow::TemporaryFileWarning() {
 
 void AssemblerFlow::FinishResave() {
     if (resavePath_.empty()) return;
-    if (FileExists(resavePath_)) {
-        resavedUnderSameName_ = true;
-        if (resavePath_ != resumeTaskFile_) std::remove(resumeTaskFile_.c_str());
-    }
+    if (FileExists(resavePath_)) resavedUnderSameName_ = true;
     resavePath_.clear();
 }
 

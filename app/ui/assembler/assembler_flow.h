@@ -69,7 +69,6 @@ private:
     // The cancel question; returns the answer.
     int AskCancelQuestion();
     void SaveAssembleProgress(bool& Cancel, std::string& SaveStateFile);
-    std::string OwnTaskName() const;
     bool TemporaryFileWarning();
     void FinishResave();
 

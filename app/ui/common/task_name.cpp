@@ -1,7 +1,5 @@
 #include "app/ui/common/task_name.h"
 
-#include <strings.h>
-
 #include <filesystem>
 
 #include "app/core/prompter.h"
@@ -19,6 +17,16 @@ bool Taken(const std::string& folder, const std::string& name) {
     std::error_code ec;
     return std::filesystem::symlink_status(TaskPath(folder, name), ec).type() !=
            std::filesystem::file_type::not_found;
+}
+
+// The name a task file stands for: its file name without ".uft".
+std::string NameOf(const std::string& taskFile) {
+    const std::string file = std::filesystem::path(taskFile).filename().string();
+    return file.size() > 4 ? file.substr(0, file.size() - 4) : std::string();
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
 }
 
 }  // namespace
@@ -39,13 +47,17 @@ bool TaskNameWellFormed(const std::string& name) {
 
 TaskNameAnswer AskTaskName(const TaskNameRequest& request) {
     TaskNameAnswer answer;
-    const bool resumed = !request.ownName.empty();
+    const std::string ownName = NameOf(request.ownFile);
+    const bool resumed = !ownName.empty();
     std::string name = InputBox("Please enter a name to give the current project.", "Save Progress",
-                                resumed ? request.ownName : FreeTaskName(request.folder, request.base));
+                                resumed ? ownName : FreeTaskName(request.folder, request.base));
     while (!name.empty()) {
-        const bool own = resumed && strcasecmp(name.c_str(), request.ownName.c_str()) == 0;
-        if (TaskNameWellFormed(name) && (own || !Taken(request.folder, name))) {
-            answer.path = TaskPath(request.folder, name);
+        // The resumed task may live outside the task folder, and another task may hold its name
+        // there (or one differing in letter case): only its own file may be written over.
+        const bool well = TaskNameWellFormed(name);
+        const bool own = well && resumed && SamePath(TaskPath(request.folder, name), request.ownFile);
+        if (well && (own || !Taken(request.folder, name))) {
+            answer.path = own ? request.ownFile : TaskPath(request.folder, name);
             answer.sameAsOwnName = own;
             return answer;
         }

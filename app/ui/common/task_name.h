@@ -12,15 +12,16 @@ struct TaskNameRequest {
     std::string folder;
     // The stem of the default names: "Unnamed Split" or "Unnamed Assemble".
     std::string base;
-    // A resumed task's own name: offered as the default, and usable again although its file
-    // exists (letter case aside).
-    std::string ownName;
+    // A resumed task's own file, or "" for a new task. Its name is offered as the default, and
+    // the name that leads to exactly this file may be used again although the file exists.
+    std::string ownFile;
 };
 
 struct TaskNameAnswer {
     // "<folder>/<name>.uft", or "" when the user gave no name (the task is not saved).
     std::string path;
-    // The answer was the resumed task's own name: its old file is to be replaced.
+    // The answer names the resumed task's own file (then `path` is that file): its old
+    // contents are to be replaced.
     bool sameAsOwnName = false;
 };
 

@@ -51,22 +51,23 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
         ASSERT_TRUE(fs::exists(Task("job")));
     }
     {
-        SCOPED_TRACE("resumed, stopped again and saved under its own name in other letters");
+        SCOPED_TRACE("resumed, stopped again and saved under its own name");
+        const std::string before = ReadAll(Task("job"));
         ScriptedPrompter p;
         ucAssembler w(nullptr, &windows);
         w.SetDestPath(work.Path());
         CancelAt(p, w, 1);
-        p.Answer(Answer::Yes).Type("JOB");
+        p.Answer(Answer::Yes).Type("job");
         EXPECT_FALSE(w.ResumeFrom(Task("job")));
         EXPECT_EQ(p.inputs[0].defaultText, "job");
-        EXPECT_FALSE(fs::exists(Task("job")));
-        ASSERT_TRUE(fs::exists(Task("JOB")));
+        ASSERT_TRUE(fs::exists(Task("job")));
+        EXPECT_NE(ReadAll(Task("job")), before) << "the task holds the later state";
         EXPECT_EQ(w.DestPath(), work.File("out"));
     }
     ScriptedPrompter p;
     const std::string plugin = LoadEnabledRecorder("rec.so");
     ucAssembler w(nullptr, &windows);
-    EXPECT_TRUE(w.ResumeFrom(Task("JOB")));
+    EXPECT_TRUE(w.ResumeFrom(Task("job")));
     EXPECT_EQ(Count(Record(plugin), PLUGIN_EVT_ASSEMBLE_START), 1);
     EXPECT_EQ(Count(Record(plugin), PLUGIN_EVT_ASSEMBLE_END), 1);
     EXPECT_EQ(ReadAll(work.File("out/report.doc")), ReadAll(source));

@@ -7,6 +7,7 @@
 #include <QTextBrowser>
 
 #include "app/core/active_splitter.h"
+#include "app/core/kb_error.h"
 #include "app/ui/front_page.h"
 #include "app/ui/help.h"
 #include "app/ui/frm_main.h"
@@ -224,35 +225,86 @@ TEST_F(FrontPageTest, ResumedSplitRunsToTheEndWithoutTimingsAndTheTaskIsGone) {
     EXPECT_TRUE(Rows().empty());
 }
 
-TEST_F(FrontPageTest, SplitTaskThatCannotBeTakenIsKeptAndNothingRuns) {
+// The box that says a task cannot be resumed asks whether to remove it, No the default: No
+// keeps the task listed (it may resume once its files are back), Yes removes its file and
+// nothing else.
+TEST_F(FrontPageTest, SplitTaskThatCannotBeTakenAsksWhetherToRemoveItAndNothingRuns) {
+    enum class Damage { SourceGone, TaskCutShort, PieceCutShort };
     struct Case {
-        const char* what;
-        std::vector<std::string> titles;
-    } cases[] = {
-        {"source gone", {"Unable to resume split operation"}},
-        {"piece begun cut short", {"Unable to resume", "Unable to resume split operation"}},
+        Damage damage;
+        const char* title;
     };
+    const Case cases[] = {{Damage::SourceGone, "Unable to resume split operation"},
+                          {Damage::TaskCutShort, "Unable to resume - damaged task file"},
+                          {Damage::PieceCutShort, "Unable to resume"}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.title);
         MakeSplitTask("split job");
         const std::string piece = work.File("pieces/movie.001");
-        const auto length = fs::file_size(piece);
-        if (c.titles.size() == 1) fs::remove(source);
-        else fs::resize_file(piece, length - 1);
+        switch (c.damage) {
+        case Damage::SourceGone: fs::remove(source); break;
+        case Damage::TaskCutShort: fs::resize_file(Task("split job"), 20); break;
+        case Damage::PieceCutShort: fs::resize_file(piece, fs::file_size(piece) - 1); break;
+        }
+        const std::vector<std::string> pieces = Listing(work.File("pieces"));
         Open();
         ShowList(1);
-        ScriptedPrompter p;
-        for (size_t i = 0; i < c.titles.size(); ++i) p.Answer(Answer::OK);
-        ChooseAndOK("split job");
-        ASSERT_EQ(p.boxes.size(), c.titles.size());
-        for (size_t i = 0; i < c.titles.size(); ++i) EXPECT_EQ(p.boxes[i].title, c.titles[i]);
-        EXPECT_TRUE(fs::exists(Task("split job")));
-        EXPECT_EQ(fs::file_size(piece), c.titles.size() == 1 ? length : length - 1);
-        ExpectUnlockedOnTheFrontPage();
-        EXPECT_EQ(Rows(), std::vector<std::string>{"split job|SplitDoc"});
+        for (Answer answer : {Answer::No, Answer::Yes}) {
+            ScriptedPrompter p;
+            p.Answer(answer);
+            ChooseAndOK("split job");
+            ASSERT_EQ(p.boxes.size(), 1u);
+            EXPECT_EQ(p.boxes[0].title, c.title);
+            EXPECT_EQ(p.boxes[0].style, mb::YesNo | mb::Critical | mb::DefaultButton2);
+            EXPECT_TRUE(p.boxes[0].text.ends_with(" Remove it from the list of unfinished tasks?"))
+                << p.boxes[0].text;
+            EXPECT_EQ(fs::exists(Task("split job")), answer == Answer::No);
+            EXPECT_EQ(Listing(work.File("pieces")), pieces);
+            ExpectUnlockedOnTheFrontPage();
+        }
+        EXPECT_TRUE(Rows().empty());
         window.reset();
-        fs::remove(Task("split job"));
         fs::remove_all(work.File("pieces"));
+    }
+}
+
+// A split that finds, once running, that it cannot resume its task asks the same question on
+// its own box, whether it then stops with an error or returns.
+TEST_F(FrontPageTest, ResumedSplitThatSaysItCannotResumeAsksWhetherToRemoveTheTask) {
+    MakeSplitTask("split job");
+    const std::string saved = ReadAll(Task("split job"));
+    const std::vector<std::string> pieces = Listing(work.File("pieces"));
+    ActiveSplitter splitter;
+    bool throws = false;
+    FrontPageHooks hooks;
+    hooks.splitWizInUse = [] { return false; };
+    hooks.selectTab = [](const std::string&) {};
+    hooks.lockForResumedSplit = [](bool) {};
+    hooks.runResumedSplit = [&throws](const std::string&) {
+        MsgBox("The unfinished task no longer matches its files: a piece is missing.",
+               mb::OKOnly | mb::Critical, "Unable to resume");
+        if (throws) throw KbError(err::DeviceIO, "Split", "stopped");
+    };
+    FrontPageFlow flow(splitter, hooks);
+    for (bool t : {false, true}) {
+        throws = t;
+        for (Answer answer : {Answer::No, Answer::Yes}) {
+            SCOPED_TRACE(std::string(t ? "throws " : "returns ") + AnswerName(answer));
+            if (!fs::exists(Task("split job"))) home.Write("Unfinished Tasks/split job.uft", saved);
+            ScriptedPrompter p;
+            p.Answer(answer);
+            EXPECT_TRUE(flow.cmdWelcomeOK_Click(FrontPageFlow::UnfinishedTaskRows().at(0)));
+            ASSERT_EQ(p.boxes.size(), 1u);
+            EXPECT_EQ(p.boxes[0].text, "The unfinished task no longer matches its files: a piece is "
+                                       "missing. Remove it from the list of unfinished tasks?");
+            EXPECT_EQ(p.boxes[0].style, mb::YesNo | mb::Critical | mb::DefaultButton2);
+            EXPECT_EQ(fs::exists(Task("split job")), answer == Answer::No);
+            if (answer == Answer::No) {
+                EXPECT_EQ(ReadAll(Task("split job")), saved);
+            }
+            EXPECT_EQ(Listing(work.File("pieces")), pieces);
+            EXPECT_FALSE(splitter.ResumePending());
+        }
     }
 }
 
@@ -304,13 +356,98 @@ TEST_F(FrontPageTest, ResumedAssembleDeletesItsTaskOnlyWhenItIsDone) {
     window->SelectTab("Frontpage");
     EXPECT_EQ(Rows(), std::vector<std::string>{"broken|AssembleDoc"});
     ScriptedPrompter p;
-    p.Answer(Answer::OK).Answer(Answer::OK);
+    p.Answer(Answer::OK).Answer(Answer::No);
     ChooseAndOK("broken");
     ASSERT_EQ(p.boxes.size(), 2u);
     EXPECT_EQ(p.boxes[0].title, "Resume assemble operation");
     EXPECT_EQ(p.boxes[0].style, mb::OKCancel | mb::Exclamation | mb::DefaultButton1);
     EXPECT_EQ(p.boxes[1].title, "Unable to resume");
     EXPECT_TRUE(fs::exists(Task("broken")));
+}
+
+// An assemble task that can never be resumed (a format this program does not resume, or an
+// output that is gone) is offered for removal on its failure box; Yes removes the task file
+// only, never the pieces or what was joined so far.
+TEST_F(FrontPageTest, AssembleTaskThatCannotBeResumedAsksWhetherToRemoveIt) {
+    source = work.Write("report.doc", RandomBytes(70000, 11));
+    const std::string first = SplitInto(source, "report.doc", "set");
+    {
+        ScriptedPrompter p;
+        ucAssembler w(nullptr, &windows);
+        w.SetSegmentSize(16384);
+        p.OnDoEvents([&p, &w] {
+            if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();
+        });
+        p.Answer(Answer::Yes).Type("gone");
+        Join(w, first, work.File("out"));
+        ASSERT_TRUE(fs::exists(Task("gone")));
+    }
+    const std::string output = work.File("out/report.doc.part");
+    fs::rename(output, work.File("out/kept.part"));
+    home.Write("Unfinished Tasks/code 10.uft", std::string("\x02\x00\x08\x00/p/x.001\x0a\x00\x00\x00", 16));
+    const std::vector<std::string> before = Listing(work.Path());
+    struct Case {
+        const char* task;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"code 10", "Error loading unfinished task - invalid format codes."},
+        {"gone", "The unfinished task no longer matches its files: " + output + " is missing."},
+    };
+    Open();
+    ShowList(1);
+    for (const Case& c : cases) {
+        for (Answer answer : {Answer::No, Answer::Yes}) {
+            SCOPED_TRACE(std::string(c.task) + " " + AnswerName(answer));
+            window->SelectTab("Frontpage");
+            ScriptedPrompter p;
+            p.Answer(answer);
+            ChooseAndOK(c.task);
+            ASSERT_EQ(p.boxes.size(), 1u);
+            EXPECT_EQ(p.boxes[0].text, c.text + " Remove it from the list of unfinished tasks?");
+            EXPECT_EQ(p.boxes[0].title, "Unable to resume");
+            EXPECT_EQ(p.boxes[0].style, mb::YesNo | mb::Critical | mb::DefaultButton2);
+            EXPECT_EQ(fs::exists(Task(c.task)), answer == Answer::No);
+            EXPECT_EQ(Listing(work.Path()), before);
+        }
+    }
+    EXPECT_TRUE(Rows().empty());
+}
+
+// The resumed task lives outside the task folder, where another task holds its name in other
+// letters: saving under its own name in those letters must not write over that task.
+TEST_F(FrontPageTest, ResumedJoinSavedUnderItsOwnNameLeavesAnotherTaskOfThatNameAlone) {
+    source = work.Write("report.doc", RandomBytes(70000, 11));
+    const std::string first = SplitInto(source, "report.doc", "set");
+    {
+        ScriptedPrompter p;
+        ucAssembler w(nullptr, &windows);
+        w.SetSegmentSize(16384);
+        p.OnDoEvents([&p, &w] {
+            if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();
+        });
+        p.Answer(Answer::Yes).Type("job");
+        Join(w, first, work.File("out"));
+    }
+    fs::create_directories(home.File("deep"));
+    fs::rename(Task("job"), home.File("deep/job.uft"));
+    const std::string other("\x02\x00" "another task", 14);
+    home.Write("Unfinished Tasks/JOB.uft", other);
+    Open();
+    ShowList(1);
+    ScriptedPrompter p;
+    ucAssembler& w = *window->fAssPanel();
+    p.OnDoEvents([&p, &w] {
+        if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();
+    });
+    p.Answer(Answer::Yes).Type("JOB").Type("job 2");
+    ChooseAndOK("job");
+    ASSERT_EQ(p.inputs.size(), 2u);
+    EXPECT_EQ(p.inputs[0].defaultText, "job");
+    EXPECT_TRUE(p.inputs[1].prompt.starts_with("The name you supplied is already in use."));
+    EXPECT_EQ(ReadAll(Task("JOB")), other);
+    EXPECT_FALSE(fs::exists(home.File("deep/job.uft")));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"JOB|AssembleDoc", "job 2|AssembleDoc"}));
 }
 
 }  // namespace

@@ -60,15 +60,39 @@ TEST_F(TaskNameTest, AnEmptyAnswerOnEitherPromptSavesNothing) {
     }
 }
 
-TEST_F(TaskNameTest, AResumedTaskMayKeepItsOwnName) {
-    Touch("Backup");
-    ScriptedPrompter prompter;
-    prompter.Type("BACKUP");
-    const TaskNameAnswer a = AskTaskName({tasks.Path(), "Unnamed Assemble", "Backup"});
-    EXPECT_EQ(prompter.inputs.at(0).defaultText, "Backup");
-    EXPECT_EQ(a.path, tasks.Path() + "/BACKUP.uft");
-    EXPECT_TRUE(a.sameAsOwnName);
-    EXPECT_TRUE(std::filesystem::exists(tasks.File("Backup.uft"))) << "nothing deleted here";
+// Only the name that leads back to the resumed task's own file may be used again while taken:
+// the resumed task need not live in the task folder, where another task may hold its name in
+// the same or other letters.
+TEST_F(TaskNameTest, AResumedTaskMayReuseOnlyTheNameOfItsOwnFile) {
+    TempFolder elsewhere;
+    struct Case {
+        const char* what;
+        std::vector<std::string> inFolder;  // task files already in the task folder
+        std::string ownFile;
+        std::string typed;
+        std::string path;  // "" when the name is refused as taken
+        bool own;
+    };
+    const Case cases[] = {
+        {"its own file", {"Backup"}, tasks.File("Backup.uft"), "Backup", tasks.File("Backup.uft"), true},
+        {"another task in other letters", {"backup", "BACKUP"}, tasks.File("backup.uft"), "BACKUP", "", false},
+        {"another task of its name", {"Backup"}, elsewhere.File("Backup.uft"), "Backup", "", false},
+        {"a free name", {}, elsewhere.File("Backup.uft"), "Backup", tasks.File("Backup.uft"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(tasks.Path());
+        std::filesystem::create_directories(tasks.Path());
+        for (const std::string& name : c.inFolder) Touch(name);
+        ScriptedPrompter prompter;
+        prompter.Type(c.typed);
+        if (c.path.empty()) prompter.Type("");
+        const TaskNameAnswer a = AskTaskName({tasks.Path(), "Unnamed Assemble", c.ownFile});
+        EXPECT_EQ(prompter.inputs.at(0).defaultText, std::filesystem::path(c.ownFile).stem().string());
+        EXPECT_EQ(a.path, c.path);
+        EXPECT_EQ(a.sameAsOwnName, c.own);
+        EXPECT_EQ(prompter.inputs.size(), c.path.empty() ? 2u : 1u);
+    }
 }
 
 }  // namespace
