@@ -18,5 +18,19 @@ function(kb_tests name)
   # No test reads paths from its environment: gtest_discover_tests splits a list-valued
   # ENVIRONMENT into separate properties, so only its first entry would arrive. Tests that need
   # a path of the tree get it as a compile definition instead.
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+  kb_discover_tests(${name})
 endfunction()
+
+# Every test has a time limit: a fault that loops (a box answered Retry for ever) fails its own
+# test instead of holding up the whole run. The slowest test takes about a second.
+set(KB_TEST_TIMEOUT 60)
+
+# kb_discover_tests(TARGET [PROPERTY VALUE...]): registers each GoogleTest of TARGET with ctest,
+# with the time limit and the given test properties.
+function(kb_discover_tests target)
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT ${KB_TEST_TIMEOUT} ${ARGN})
+endfunction()
+
+# Tests registered with a plain add_test get the same limit as ctest's default (a TIMEOUT of
+# their own still wins).
+file(WRITE ${PROJECT_BINARY_DIR}/DartConfiguration.tcl "TimeOut: ${KB_TEST_TIMEOUT}\n")

@@ -23,6 +23,14 @@ Answer DefaultAnswer(int style) {
     return kSets[set][button];
 }
 
+Answer GiveUpAnswer(int style) {
+    switch (style & mb::ButtonMask) {
+    case mb::RetryCancel: return Answer::Cancel;
+    case mb::AbortRetryIgnore: return Answer::Abort;
+    }
+    return DefaultAnswer(style);
+}
+
 const char* AnswerName(Answer a) {
     switch (a) {
     case Answer::OK: return "OK";

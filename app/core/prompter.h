@@ -35,6 +35,9 @@ enum class Answer { OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 
 
 // The answer of the default button of a style (Enter on the box).
 Answer DefaultAnswer(int style);
+// The answer that gives up on a box offering Retry: Cancel, or Abort on an Abort, Retry and
+// Ignore box. Any other box gets its default button.
+Answer GiveUpAnswer(int style);
 // Human-readable name of an answer ("OK", "Cancel", ...).
 const char* AnswerName(Answer a);
 

@@ -49,12 +49,10 @@ BoxPrinter::~BoxPrinter() { SetPrompter(previous_); }
 
 Answer BoxPrinter::MsgBox(const std::string& text, int style, const std::string& title) {
     ++boxesShown;
-    Answer a = console_.MsgBox(text, style, title);  // prints the box, gives the default
-    if (!answers_.empty()) {
-        a = answers_.front();
-        answers_.pop_front();
-    }
-    return a;
+    if (answers_.empty()) return repeats_.Show(text, style, title, DefaultAnswer(style), false);
+    const Answer a = answers_.front();
+    answers_.pop_front();
+    return repeats_.Show(text, style, title, a, true);
 }
 
 std::string BoxPrinter::InputBox(const std::string& prompt, const std::string& title,

@@ -11,14 +11,17 @@
 
 #include "app/core/prompter.h"
 #include "bench/kbengine/args.h"
+#include "bench/repeated_boxes.h"
 
 namespace kb::engine {
 
 // Prints every box on standard error as "box: <title>: <text>" (and input boxes as
 // "input: <title>: <prompt>"), the console prompter's way, and answers with the answers
 // given as "--answer NAME" (OK, Cancel, Abort, Retry, Ignore, Yes, No) and "--type TEXT", in
-// order; once they run out, with the box's default button or default text. Installs itself
-// for its lifetime. Ending the program throws kb::ProgramEnded, which main() reports.
+// order; once they run out, with the box's default button or default text, except that a box
+// repeated in a row is given up on after a few Retry answers and printed once with its count
+// (bench/repeated_boxes.h). Installs itself for its lifetime. Ending the program throws
+// kb::ProgramEnded, which main() reports.
 class BoxPrinter : public Prompter {
 public:
     explicit BoxPrinter(Args& args);
@@ -36,6 +39,7 @@ public:
 
 private:
     Prompter& console_;
+    bench::RepeatedBoxes repeats_;
     std::deque<Answer> answers_;
     std::deque<std::string> texts_;
     Prompter* previous_ = nullptr;

@@ -7,7 +7,8 @@
 //   wizard_split tea SOURCE
 //       the Tea plug-in's PluginMain encrypting SOURCE directly, with a callback that does
 //       nothing.
-// Boxes are answered with their default button; events run as in the program. Last line:
+// Boxes are answered with their default button (a box repeated in a row is given up on after a
+// few Retry answers, and printed once with its count); events run as in the program. Last line:
 // {"seconds": S, "rss_before_kib": B, "peak_kib": P}: the timed work alone (the window's start
 // is not counted), the resident memory just before it and the process's peak afterwards.
 
@@ -34,17 +35,18 @@
 #include "app/ui/qt_prompter.h"
 #include "app/ui/splitter/split_runner.h"
 #include "app/ui/splitter/split_wizard.h"
+#include "bench/repeated_boxes.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The program's own event handling, with every box answered by its default button.
+// The program's own event handling, with every box answered by its default button; a box that
+// keeps asking to retry is given up on after a few times.
 class DefaultAnswers : public kb::Prompter {
 public:
-    kb::Answer MsgBox(const std::string& text, int style, const std::string&) override {
-        std::fprintf(stderr, "box: %s\n", text.c_str());
-        return kb::DefaultAnswer(style);
+    kb::Answer MsgBox(const std::string& text, int style, const std::string& title) override {
+        return repeats_.Show(text, style, title, kb::DefaultAnswer(style), false);
     }
     std::string InputBox(const std::string&, const std::string&, const std::string& d) override { return d; }
     void DoEvents() override { events_.DoEvents(); }
@@ -52,6 +54,7 @@ public:
 
 private:
     kb::QtPrompter events_;
+    kb::bench::RepeatedBoxes repeats_;
 };
 
 class TypedPassword : public kb::WizardWindows {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "app/core/kb_error.h"
 
 namespace kb::testing {
@@ -43,12 +46,29 @@ ScriptedPrompter& ScriptedPrompter::Type(std::string text) {
 }
 
 kb::Answer ScriptedPrompter::MsgBox(const std::string& text, int style, const std::string& title) {
-    boxes.push_back({text, title, style});
     if (answers_.empty()) {
+        const int inARow = ++unansweredInARow_;
+        if (inARow > kRunawayBoxes) {
+            // Far beyond any script: the code under test goes round without end.
+            if (inARow > 100 * kRunawayBoxes) {
+                std::fprintf(stderr, "scripted prompter: %d boxes in a row without an answer\n", inARow);
+                std::abort();
+            }
+            return GiveUpAnswer(style);
+        }
+        boxes.push_back({text, title, style});
+        if (inARow == kRunawayBoxes) {
+            ADD_FAILURE() << kRunawayBoxes << " message boxes in a row found no scripted answer, "
+                          << "the last \"" << title << "\": " << text << "; the code under test "
+                          << "seems to loop, and boxes offering Retry are given up on from here";
+            return GiveUpAnswer(style);
+        }
         if (!allowUnexpected_)
             ADD_FAILURE() << "unexpected message box \"" << title << "\": " << text;
         return DefaultAnswer(style);
     }
+    unansweredInARow_ = 0;
+    boxes.push_back({text, title, style});
     kb::Answer a = answers_.front();
     answers_.pop_front();
     // An answer the box has no button for would let a wrong button set pass unnoticed.

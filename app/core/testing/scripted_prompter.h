@@ -3,6 +3,9 @@
 // beforehand. A box that finds the queue empty is a test failure (it is then answered with its
 // default button so the code under test can go on); so are an answer the box has no button
 // for, and answers still queued when the prompter goes (a box the test expected never came).
+// Code that loops on a box (Retry for ever) is stopped: after kRunawayBoxes boxes in a row
+// without a queued answer the test fails, and from then on a box offering Retry is given up
+// on (Cancel or Abort) and no longer recorded.
 
 #include <deque>
 #include <functional>
@@ -30,6 +33,8 @@ struct RecordedInput {
 
 class ScriptedPrompter : public Prompter {
 public:
+    static constexpr int kRunawayBoxes = 200;
+
     // Installs itself for its lifetime.
     ScriptedPrompter();
     ~ScriptedPrompter() override;
@@ -63,6 +68,7 @@ private:
     std::deque<kb::Answer> answers_;
     std::deque<std::string> texts_;
     bool allowUnexpected_ = false;
+    int unansweredInARow_ = 0;
     std::function<void()> onDoEvents_;
     Prompter* previous_;
 };

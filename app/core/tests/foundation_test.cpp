@@ -58,6 +58,28 @@ TEST(Prompter, ScriptFailsOnAnImpossibleAnswerAndOnAnswersNoBoxTook) {
         "2 scripted answer(s) left");
 }
 
+TEST(Prompter, ScriptStopsCodeThatAsksForEverWithoutAnAnswer) {
+    constexpr int kLimit = ScriptedPrompter::kRunawayBoxes;
+    int retries = 0;
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedPrompter p;
+            p.AllowUnexpected();
+            while (MsgBox("Disk full", mb::RetryCancel, "Problem writing data") == Answer::Retry)
+                ++retries;
+        },
+        "200 message boxes in a row found no scripted answer");
+    EXPECT_EQ(retries, kLimit - 1);
+
+    // Only boxes in a row count: one answered box starts the count again.
+    ScriptedPrompter p;
+    p.AllowUnexpected();
+    for (int i = 1; i < kLimit; ++i) MsgBox("again", mb::RetryCancel);
+    p.Answer(Answer::Retry);
+    MsgBox("answered", mb::RetryCancel);
+    for (int i = 1; i < kLimit; ++i) EXPECT_EQ(MsgBox("again", mb::RetryCancel), Answer::Retry);
+}
+
 TEST(FatalError, ShowsTheBoxAndRaisesTheSameErrorAgain) {
     ScriptedPrompter p;
     p.Answer(Answer::OK);

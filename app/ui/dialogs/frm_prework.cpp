@@ -32,7 +32,8 @@ frmPrework::frmPrework(QWidget* owner) : QWidget(nullptr, Qt::Dialog | Qt::Frame
     PB_->setTextVisible(false);
     cmdCancel_ = Named<QPushButton>(this, "cmdCancel", "Cancel");
     const int inner = kWidth - 2 * kMargin;
-    lblCapt_->setGeometry(Twips(kMargin), Twips(150), Twips(inner), Twips(330));
+    // The caption ends where the line below it starts, also once both are rounded to pixels.
+    lblCapt_->setGeometry(Twips(kMargin), Twips(150), Twips(inner), Twips(480) - Twips(150));
     lblSubCapt_->setGeometry(Twips(kMargin), Twips(480), Twips(inner), Twips(300));
     PB_->setGeometry(Twips(kMargin), Twips(840), Twips(inner), Twips(300));
     // Wholly below the shorter height, so that nothing of it shows until a scan may be cancelled.

@@ -94,6 +94,8 @@ TEST_F(AssemblerFlowTest, PassphraseRequestsAndExtractionProgress) {
     p.Answer(Answer::OK).Type("");
     flow.RequirePassphrase(pass, cancel, false);
     EXPECT_TRUE(cancel);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    ASSERT_EQ(p.inputs.size(), 2u);
     EXPECT_EQ(p.boxes[0].text, "Incorrect passphrase - passphrase checksums do not match");
     EXPECT_EQ(p.inputs[0].title, "Decryption key required");
 

@@ -46,6 +46,7 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
         ASSERT_EQ(p.boxes.size(), 1u);
         EXPECT_EQ(p.boxes[0].title, "Assemble cancelled");
         EXPECT_EQ(p.boxes[0].style, mb::YesNoCancel | mb::Question | mb::DefaultButton3);
+        ASSERT_EQ(p.inputs.size(), 1u);
         EXPECT_EQ(p.inputs[0].defaultText, "Unnamed Assemble");
         EXPECT_TRUE(w.fFinished()->isVisibleTo(&w));
         ASSERT_TRUE(fs::exists(Task("job")));
@@ -59,6 +60,7 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
         CancelAt(p, w, 1);
         p.Answer(Answer::Yes).Type("job");
         EXPECT_FALSE(w.ResumeFrom(Task("job")));
+        ASSERT_EQ(p.inputs.size(), 1u);
         EXPECT_EQ(p.inputs[0].defaultText, "job");
         ASSERT_TRUE(fs::exists(Task("job")));
         EXPECT_NE(ReadAll(Task("job")), before) << "the task holds the later state";
@@ -138,6 +140,7 @@ TEST_F(AssemblerResumeTest, SavedJoinOfAPackedSetKeepsItsArchiveAndUnpacksWhenRe
         CancelAt(p, w, 1);
         p.Answer(Answer::Yes).Type("packed").Answer(Answer::OK);
         Join(w, packed, work.File("out"));
+        ASSERT_EQ(p.boxes.size(), 2u);
         EXPECT_EQ(p.boxes.back().title, "Warning: Temporary files");
         EXPECT_FALSE(fs::is_empty(tmp.Path()));  // the archive so far stays for the task
     }

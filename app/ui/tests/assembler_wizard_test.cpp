@@ -365,6 +365,7 @@ TEST_F(AssemblerWizardTest, DestinationPageMakesFoldersAndGoesToTheDesktopAndDoc
     w.cmdAssDestMkdir()->click();
     ASSERT_EQ(p.boxes.size(), 1u);
     EXPECT_EQ(p.boxes[0].text, "An error occurred while creating the folder");
+    ASSERT_EQ(p.inputs.size(), 3u);
     EXPECT_EQ(p.inputs[0].prompt, "Please give the name of the new folder to be created");
     EXPECT_EQ(p.inputs[0].defaultText, "New Folder");
 

@@ -25,6 +25,7 @@ TEST(CommandLine, PlansEachFormOfLine) {
         {"/Data/Report.TXT", Kind::Split, {"/Data/Report.TXT"}, ""},
         {"\"/d/my file.bin\" /d/Folder -split", Kind::Split, {"/d/my file.bin", "/d/Folder"}, ""},
         {"/d/-debuglog-notes -debuglog -split", Kind::Split, {"/d/-debuglog-notes"}, ""},
+        {"-debuglog-notes.txt -split", Kind::Split, {"/work/here/-debuglog-notes.txt"}, ""},
         {"rel/file.bin -split", Kind::Split, {"/work/here/rel/file.bin"}, ""},
         {"/d/s.frg", Kind::AssemblerTab, {}, "/d/s.frg"},
         {"/d/Piece.001 -Assemble", Kind::AssemblerTab, {}, "/d/Piece.001"},

@@ -1,31 +1,21 @@
 // Renders the assembler wizard's pages, its finished state and the wizards' small windows into
 // the screenshots folder, with a real set chosen.
-#include <QCoreApplication>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 
 #include "app/ui/dialogs/frm_disk_dialog.h"
 #include "app/ui/dialogs/frm_pw_conf.h"
 #include "app/ui/frm_main.h"
+#include "app/ui/tests/render_check.h"
 #include "app/ui/tests/assembler_fixture.h"
 #include "app/ui/uc_progress_panel.h"
 
 namespace kb {
 namespace {
 
-using testing::AssemblerTest;
+using testing::SaveAndCheck;
 
-void Save(QWidget& w, const char* name) {
-    const QString folder = QString(KB_UI_BINARY_DIR) + "/screenshots";
-    QDir().mkpath(folder);
-    w.show();
-    QCoreApplication::processEvents();
-    const QPixmap shot = w.grab();
-    EXPECT_GT(shot.width(), 100) << name;
-    EXPECT_TRUE(shot.save(folder + "/" + name + ".png")) << name;
-}
+using testing::AssemblerTest;
 
 class RenderAssemblerTest : public AssemblerTest {};
 
@@ -39,10 +29,10 @@ TEST_F(RenderAssemblerTest, AssemblerPagesAndSmallWindows) {
     main.SelectTab("Assembler");
     ucAssembler& w = *main.fAssPanel();
     w.SetSrcToAssemble(first);
-    Save(main, "assembler-1-source");
+    SaveAndCheck(main, "assembler-1-source");
     w.cmdNext()->click();
     w.SetDestPath(work.Path());
-    Save(main, "assembler-2-destination");
+    SaveAndCheck(main, "assembler-2-destination");
 
     // The run's page as it looks part way.
     w.fSelectDest()->hide();
@@ -56,21 +46,21 @@ TEST_F(RenderAssemblerTest, AssemblerPagesAndSmallWindows) {
     panel->SetPB2Percent(70);
     panel->show();
     for (QPushButton* b : {w.cmdNext(), w.cmdBack(), w.cmdReset()}) b->setEnabled(false);
-    Save(main, "assembler-3-joining");
+    SaveAndCheck(main, "assembler-3-joining");
     w.cmdReset()->setEnabled(true);
     panel->hide();
     w.fFinished()->show();
-    Save(main, "assembler-4-finished");
+    SaveAndCheck(main, "assembler-4-finished");
     main.hide();
 
     frmPWconf& pw = frmPWconf::Instance(&main);
     pw.Label1()->setText("These file(s) are encrypted. Please supply the decryption passphrase.");
     pw.PWbox()->setText("secret");
-    Save(pw, "dialog-password");
+    SaveAndCheck(pw, "dialog-password");
     pw.hide();
     frmDiskDialog disk(&main);
     disk.lblDiskDialog()->setText("Please insert disk 2 and click OK.");
-    Save(disk, "dialog-disk-request");
+    SaveAndCheck(disk, "dialog-disk-request");
     disk.hide();
 }
 

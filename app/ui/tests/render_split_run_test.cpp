@@ -1,22 +1,16 @@
 // Renders what a split from the wizard shows: the generator list of the sixth stage, the panel
 // while the data is compressed, and the panel while the pieces are written.
-#include <QCoreApplication>
-#include <QDir>
 #include <QRadioButton>
 #include <QTreeWidget>
 
 #include "app/core/testing/scripted_prompter.h"
+#include "app/ui/tests/render_check.h"
 #include "app/ui/tests/split_run_fixture.h"
 
 namespace kb {
 namespace {
 
-void Save(QWidget& w, const char* name) {
-    const QString folder = QString(KB_UI_BINARY_DIR) + "/screenshots";
-    QDir().mkpath(folder);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(w.grab().save(folder + "/" + name + ".png")) << name;
-}
+using testing::SaveAndCheck;
 
 class RenderSplitRunTest : public testing::SplitRunTest {};
 
@@ -34,14 +28,14 @@ TEST_F(RenderSplitRunTest, GeneratorListAndProgressPanels) {
     prompter.OnDoEvents([&] {
         if (Stage() == 3 && !preparing) {
             preparing = true;
-            Save(*window, "split-run-compressing");
+            SaveAndCheck(*window, "split-run-compressing");
         }
-        if (Stage() == 6 && ++writing == 8) Save(*window, "split-run-writing");
+        if (Stage() == 6 && ++writing == 8) SaveAndCheck(*window, "split-run-writing");
     });
     ToRange(100);
     Click("optExtraFilesOn");
     Child<QTreeWidget>("lvExtraFilesList")->topLevelItem(1)->setCheckState(0, Qt::Checked);
-    Save(*window, "split-stage-6-extra-files");
+    SaveAndCheck(*window, "split-stage-6-extra-files");
     Click("cmdSplitWizNext");
     EXPECT_TRUE(preparing);
     EXPECT_GE(writing, 8);

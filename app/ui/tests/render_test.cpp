@@ -1,10 +1,11 @@
 // Renders the main window's pages and each top-level dialog into PNG files in the build
-// folder ("screenshots/"), so that the look can be reviewed without a display.
+// folder ("screenshots/"), so that the look can be reviewed without a display, and checks on
+// each that no text is cut and no two controls overlap.
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QGroupBox>
 #include <QLineEdit>
-#include <QDir>
 #include <QLabel>
-#include <QPixmap>
 #include <QTabBar>
 #include <QTextBrowser>
 #include <QTreeWidget>
@@ -32,6 +33,7 @@
 #include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/options/plugin_man_frame.h"
 #include "app/ui/splitter/split_wizard.h"
+#include "app/ui/tests/render_check.h"
 #include "app/ui/tests/ui_fixture.h"
 #include "app/ui/uc_progress_panel.h"
 
@@ -40,25 +42,42 @@
 namespace kb {
 namespace {
 
+using testing::SaveAndCheck;
+
 using testing::UiTest;
 
-QString Folder() {
-    QString folder = QString(KB_UI_BINARY_DIR) + "/screenshots";
-    QDir().mkpath(folder);
-    return folder;
-}
-
-void Save(QWidget& w, const char* name) {
-    w.show();
-    QCoreApplication::processEvents();
-    const QPixmap shot = w.grab();
-    EXPECT_FALSE(shot.isNull()) << name;
-    EXPECT_GT(shot.width(), 100) << name;
-    const QString path = Folder() + "/" + name + ".png";
-    EXPECT_TRUE(shot.save(path)) << path.toStdString();
-}
-
 class RenderTest : public UiTest {};
+
+// The check every render makes: texts with too little room, and controls drawn over each other.
+TEST(RenderCheck, FindsCutTextsAndOverlapsButNotAControlInItsGroup) {
+    QWidget window;
+    window.resize(320, 200);
+    auto place = [&](QWidget* w, const char* name, QRect r) {
+        w->setObjectName(name);
+        w->setGeometry(r);
+    };
+    place(new QLabel("A caption far too long for its room", &window), "narrowLabel", {10, 10, 60, 20});
+    place(new QPushButton("Next >>", &window), "narrowButton", {10, 40, 30, 25});
+    place(new QCheckBox("Enable compression", &window), "narrowCheck", {10, 70, 60, 20});
+    auto* wrapped = new QLabel("Several words that need more than one line here", &window);
+    wrapped->setWordWrap(true);
+    place(wrapped, "lowLabel", {10, 100, 80, 15});
+    place(new QLabel("Fits", &window), "roomyLabel", {10, 130, 100, 20});
+    auto* group = new QGroupBox("Group", &window);
+    place(group, "group", {150, 10, 160, 100});
+    place(new QPushButton("OK", group), "inside", {10, 30, 100, 30});
+    place(new QLineEdit(&window), "over", {200, 50, 100, 22});
+    window.show();
+    QCoreApplication::processEvents();
+    std::string all;
+    for (const std::string& f : testing::LayoutFaults(window)) all += f + "\n";
+    for (const char* cut : {"narrowLabel", "narrowButton", "narrowCheck", "lowLabel"})
+        EXPECT_NE(all.find(std::string("cut: ") + cut), std::string::npos) << cut << "\n" << all;
+    EXPECT_NE(all.find("overlap: group"), std::string::npos) << all;
+    EXPECT_NE(all.find("overlap: inside \"OK\""), std::string::npos) << all;
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 6) << all;
+    window.hide();
+}
 
 TEST_F(RenderTest, MainWindowPages) {
     frmMain w;
@@ -66,10 +85,10 @@ TEST_F(RenderTest, MainWindowPages) {
                                 "Excellent", "CompatExcellent", 0, true});
     for (const char* key : {"Frontpage", "Splitter", "Assembler", "Options"}) {
         w.SelectTab(key);
-        Save(w, (std::string("main-") + key).c_str());
+        SaveAndCheck(w, (std::string("main-") + key).c_str());
     }
     w.findChild<QTabBar*>("OptTabs")->setCurrentIndex(1);
-    Save(w, "main-Options-Plugins");
+    SaveAndCheck(w, "main-Options-Plugins");
     w.SelectTab("Splitter");
     w.findChild<QWidget*>("fSplitStageIntro")->hide();
     ucProgressPanel* panel = w.fSptProgPan();
@@ -86,7 +105,7 @@ TEST_F(RenderTest, MainWindowPages) {
     panel->SetPB1Percent(42);
     ucProgressPanel::SetTickSource(nullptr);
     panel->show();
-    Save(w, "main-Splitter-progress");
+    SaveAndCheck(w, "main-Splitter-progress");
     w.hide();
 }
 
@@ -102,25 +121,25 @@ TEST_F(RenderTest, SplitterWizardStages) {
     SplitWizard& wizard = w.SplitterWizard();
     SplitWizardFlow& flow = wizard.Flow();
     wizard.cmdSplitWizReset_Click();
-    Save(w, "split-stage-1-intro");
+    SaveAndCheck(w, "split-stage-1-intro");
     wizard.Run([&] { flow.cmdSplitWizNext_Click(); });
     wizard.Run([&] {
         flow.single.fileName = "holiday-video.mkv";
         flow.SingleSplitFile_Click();
     });
-    Save(w, "split-stage-2-source-single");
+    SaveAndCheck(w, "split-stage-2-source-single");
     const char* names[] = {"split-stage-3-cmp-enc", "split-stage-4-sel-dest",
                            "split-stage-5-frag-size", "split-stage-6-frag-range"};
     for (const char* name : names) {
         wizard.Run([&] { flow.cmdSplitWizNext_Click(); });
-        Save(w, name);
+        SaveAndCheck(w, name);
     }
     wizard.cmdSplitWizReset_Click();
     wizard.Run([&] {
         flow.intro.multiFile = true;
         flow.cmdSplitWizNext_Click();
     });
-    Save(w, "split-stage-2-source-multi");
+    SaveAndCheck(w, "split-stage-2-source-multi");
     w.hide();
 }
 
@@ -144,16 +163,16 @@ TEST_F(RenderTest, MultiFileSourceAndScanWindow) {
     stage.AddFileFromCommandLine(report);
     stage.AddFolderFromCommandLine(source.File("Photos"));
     stage.AddFolderFromCommandLine(source.File(deep));
-    Save(w, "split-stage-2-source-multi-selection");
+    SaveAndCheck(w, "split-stage-2-source-multi-selection");
     stage.SplitList_->setCurrentItem(stage.SplitList_->topLevelItem(1));
-    Save(w, "split-stage-2-source-multi-file");
+    SaveAndCheck(w, "split-stage-2-source-multi-file");
     frmPrework prework(&w);
     prework.lblCapt_->setText("Finding sizes....");
     prework.lblSubCapt_->setText("Found 1520 Mb - Scanning next folder...");
     prework.PB_->setValue(40);
-    Save(prework, "prework-short");
+    SaveAndCheck(prework, "prework-short");
     prework.SetShowCancel(true);
-    Save(prework, "prework-cancel");
+    SaveAndCheck(prework, "prework-cancel");
     prework.hide();
     w.hide();
 }
@@ -173,7 +192,7 @@ TEST_F(RenderTest, FrontPageTasksOptionsAndPluginManager) {
                                 "CompatBad", 3, false});
     frmMain w;
     w.Front().WelcomeTabs_->setCurrentIndex(1);
-    Save(w, "front-unfinished-tasks");
+    SaveAndCheck(w, "front-unfinished-tasks");
     w.SelectTab("Options");
     OptGenFrame* gen = w.Options().fOptGen_;
     {
@@ -183,11 +202,11 @@ TEST_F(RenderTest, FrontPageTasksOptionsAndPluginManager) {
         gen->cmdOptGenDirDestSet_->click();
     }
     gen->sldOptGenSegSize_->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    Save(w, "options-general");
+    SaveAndCheck(w, "options-general");
     w.Options().OptTabs_->setCurrentIndex(1);
     PluginManFrame* manager = w.Options().fPluginMan_;
     manager->PluginList_->setCurrentItem(manager->PluginList_->topLevelItem(1));
-    Save(w, "options-plugin-manager");
+    SaveAndCheck(w, "options-plugin-manager");
     w.hide();
 }
 
@@ -199,7 +218,7 @@ TEST_F(RenderTest, StartedWithACommandLine) {
         auto w = Main(CommandLineOf({file, "-split"}), 0);
         EXPECT_EQ(w->SelectedTabKey(), "Splitter");
         EXPECT_EQ(w->SplitterWizard().Flow().SingleSourcePath(), file);
-        Save(*w, "start-split");
+        SaveAndCheck(*w, "start-split");
         w->close();
     }
     ActiveSplitter s;
@@ -213,7 +232,7 @@ TEST_F(RenderTest, StartedWithACommandLine) {
     EXPECT_EQ(w->SelectedTabKey(), "Assembler");
     EXPECT_NE(w->fAssPanel()->CurrentSetInfo().find("First of 4 total pieces"), std::string::npos)
         << w->fAssPanel()->CurrentSetInfo();
-    Save(*w, "start-assemble");
+    SaveAndCheck(*w, "start-assemble");
     w->close();
 }
 
@@ -237,23 +256,23 @@ TEST_F(RenderTest, SplashTextsKeepClearOfTheSweepOfPieces) {
 
 TEST_F(RenderTest, Dialogs) {
     frmSplash splash;
-    Save(splash, "splash");
+    SaveAndCheck(splash, "splash");
     frmAbout about;
-    Save(about, "about");
+    SaveAndCheck(about, "about");
     std::unique_ptr<QMessageBox> box(QtPrompter::BuildMessageBox(
         "Kestrelbinder is currently performing a task. Are you sure you want to try and exit "
         "now?",
         mb::OKCancel | mb::Exclamation | mb::DefaultButton2, "Unable to exit cleanly"));
-    Save(*box, "messagebox");
+    SaveAndCheck(*box, "messagebox");
 }
 
 TEST_F(RenderTest, HelpWindow) {
     std::filesystem::copy(std::string(KB_UI_BINARY_DIR) + "/bin/Help", home.File("Help"));
     ShowHelpTopic(13);
     ASSERT_NE(HelpWindow(), nullptr);
-    Save(*HelpWindow(), "help-topic");
+    SaveAndCheck(*HelpWindow(), "help-topic");
     ShowHelpContents();
-    Save(*HelpWindow(), "help-contents");
+    SaveAndCheck(*HelpWindow(), "help-contents");
     delete HelpWindow();
 }
 

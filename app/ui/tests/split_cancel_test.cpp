@@ -65,6 +65,7 @@ TEST_F(SplitCancelTest, SavedTaskKeepsItsArchiveAndResumesToTheSamePieces) {
     ExpectUnlocked();
     EXPECT_FALSE(std::filesystem::exists(stale));
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Split cancelled", "Warning: Temporary files"}));
+    ASSERT_EQ(prompter.boxes.size(), 2u);
     EXPECT_EQ(prompter.boxes[0].DefaultButton(), mb::DefaultButton3);
     ASSERT_EQ(prompter.inputs.size(), 1u);
     EXPECT_EQ(prompter.inputs[0].defaultText, "Unnamed Split");
@@ -141,6 +142,7 @@ TEST_F(SplitCancelTest, ATaskThatCannotBeWrittenLeavesNothingBehind) {
     Click("cmdSplitWizNext");
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Split cancelled", "Warning: Temporary files",
                                                   "Fatal error"}));
+    ASSERT_EQ(prompter.boxes.size(), 3u);
     EXPECT_NE(prompter.boxes[2].text.find("Lost.uft"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(TaskFile("Lost"))) << "nothing claims to be saved";
     EXPECT_FALSE(std::filesystem::exists(archive)) << "nothing is leaked";
@@ -211,6 +213,7 @@ TEST_F(SplitCancelTest, PiecesSpanThreeDisksThroughAFullDiskAndACancelledRequest
     EXPECT_EQ(changer.requests, (std::vector<int32_t>{1, 1, 2, 2, 3}));
     EXPECT_EQ(Titles(), (std::vector<std::string>{"Not enough disk space", "Kestrelbinder",
                                                   "Split cancelled"}));
+    ASSERT_EQ(prompter.boxes.size(), 3u);
     EXPECT_EQ(prompter.boxes[1].text,
               "Error: Drive is not formattable. You will probably need to format your disks in a "
               "separate program.");

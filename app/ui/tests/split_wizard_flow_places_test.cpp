@@ -155,6 +155,7 @@ TEST_F(SplitWizardFlowTest, NewFolderIsMadeOnceUnderTheSelectedFolder) {
     prompter.Type("Pieces");
     flow.cmdFragDestMkdir_Click();
     EXPECT_TRUE(std::filesystem::is_directory(files.File("Pieces")));
+    ASSERT_EQ(prompter.inputs.size(), 1u);
     EXPECT_EQ(prompter.inputs[0].title, "New Folder");
     EXPECT_EQ(prompter.inputs[0].defaultText, "New Folder");
     EXPECT_EQ(flow.dest.folder, files.Path());

@@ -174,6 +174,7 @@ TEST_F(SplitWizardFlowTest, TypedSizesThatAreRefusedKeepTheirBox) {
         const char* text;
         const char* message;
     };
+    size_t shown = 0;
     for (const Case& c : {Case{"abc", "Please enter a numeric value"},
                           Case{"0", "The minimum size supported is 10 kb"},
                           Case{"-4", "The minimum size supported is 10 kb"},
@@ -181,6 +182,7 @@ TEST_F(SplitWizardFlowTest, TypedSizesThatAreRefusedKeepTheirBox) {
         prompter.Answer(Answer::OK);
         flow.size.customSize = c.text;
         EXPECT_FALSE(flow.txtCustomSize_Validate()) << c.text;
+        ASSERT_EQ(prompter.boxes.size(), ++shown) << c.text;
         EXPECT_EQ(prompter.boxes.back().text, c.message);
         EXPECT_EQ(prompter.boxes.back().title, "Invalid size");
         EXPECT_EQ(prompter.boxes.back().Icon(), mb::Exclamation);
@@ -192,10 +194,12 @@ TEST_F(SplitWizardFlowTest, TypedSizesThatAreRefusedKeepTheirBox) {
     prompter.Answer(Answer::OK);
     flow.size.namingTemplate = "%f.frg";
     EXPECT_FALSE(flow.txtFragNamingTemplate_Validate());
+    ASSERT_EQ(prompter.boxes.size(), ++shown);
     EXPECT_EQ(prompter.boxes.back().text, "You must use either %n or %N somewhere in the template!");
     EXPECT_EQ(prompter.boxes.back().Icon(), mb::Critical);
     prompter.Answer(Answer::OK);
     EXPECT_FALSE(flow.txtSeriesName_Validate("my.series"));
+    ASSERT_EQ(prompter.boxes.size(), ++shown);
     EXPECT_EQ(prompter.boxes.back().title, kAppTitle);
     EXPECT_TRUE(flow.txtSeriesName_Validate("my series"));
 }
@@ -211,6 +215,7 @@ TEST_F(SplitWizardFlowTest, PieceNumbersAreBroughtIntoTheirSpinnersBounds) {
     flow.range.single.text = "two";
     prompter.Answer(Answer::OK);
     EXPECT_FALSE(flow.PieceNumber_Validate(flow.range.single));
+    ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes.back().text, "Please enter a numeric number between 1 and 7.");
     EXPECT_EQ(prompter.boxes.back().title, "Invalid piece number");
     flow.range.from.value = 3;
@@ -239,6 +244,7 @@ TEST_F(SplitWizardFlowTest, PieceCountsAndTheFirstPiece) {
     flow.size.numPieces = "99999999999";
     prompter.Answer(Answer::OK);
     EXPECT_THROW(flow.SetFragSizeFromSplitWiz(), KbError);
+    ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_TRUE(prompter.boxes.back().text.starts_with(
         "A fatal error has occurred in function SetFragSizeFromSplitWiz(), sector 2\n6)"));
     // "KB smaller" on a folder, and the disks' "KB", which reserves the same.

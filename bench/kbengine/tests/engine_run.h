@@ -1,5 +1,6 @@
 #pragma once
-// Runs the built kbengine from a test and picks members out of its closing JSON line.
+// Runs the built kbengine (or another driver) from a test and picks members out of its closing
+// JSON line.
 
 #include <sys/wait.h>
 
@@ -20,8 +21,8 @@ inline std::string ShellQuote(const std::string& s) {
     return out + "'";
 }
 
-inline EngineRun Engine(const std::string& arguments) {
-    const std::string cmd = ShellQuote(KBENGINE_PATH) + " " + arguments + " 2>/dev/null";
+// Runs a shell command line and keeps the last line it prints.
+inline EngineRun RunShell(const std::string& cmd) {
     EngineRun r;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -35,6 +36,10 @@ inline EngineRun Engine(const std::string& arguments) {
     int st = pclose(p);
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     return r;
+}
+
+inline EngineRun Engine(const std::string& arguments) {
+    return RunShell(ShellQuote(KBENGINE_PATH) + " " + arguments + " 2>/dev/null");
 }
 
 inline std::string Member(const std::string& json, const std::string& key) {

@@ -1,0 +1,112 @@
+// The drivers answer boxes nobody sees: a box that keeps asking to retry is given up on after a
+// few times, and printed once with its count, so a full disk or a refused name ends the run.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "app/core/testing/temp_folder.h"
+#include "bench/kbengine/tests/engine_run.h"
+#include "bench/repeated_boxes.h"
+
+namespace {
+
+using kb::Answer;
+using kb::bench::RepeatedBoxes;
+using kb::testing::ReadAll;
+namespace mb = kb::mb;
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+TEST(RepeatedBoxes, GivesUpOnTheSameRetryBoxAfterAFewAndPrintsItOnce) {
+    constexpr int kRetries = RepeatedBoxes::kRetries;
+    struct Case {
+        int style;
+        Answer giveUp;
+    } cases[] = {
+        {mb::RetryCancel | mb::Exclamation, Answer::Cancel},
+        {mb::AbortRetryIgnore | mb::DefaultButton2, Answer::Abort},
+    };
+    for (const Case& c : cases) {
+        ::testing::internal::CaptureStderr();
+        {
+            RepeatedBoxes boxes;
+            std::vector<Answer> got;
+            for (int i = 0; i <= kRetries + 1; ++i)
+                got.push_back(boxes.Show("Disk full", c.style, "Problem writing data", Answer::Retry, false));
+            EXPECT_EQ(got[kRetries - 1], Answer::Retry) << c.style;
+            EXPECT_EQ(got[kRetries], c.giveUp) << c.style;
+            EXPECT_EQ(got[kRetries + 1], c.giveUp) << c.style;
+        }
+        const std::string printed = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(printed, "box: Problem writing data: Disk full\nbox: Problem writing data: shown " +
+                               std::to_string(kRetries + 2) + " times in a row, the last answered " +
+                               kb::AnswerName(c.giveUp) + "\n");
+    }
+
+    // Scripted answers are kept, and another box in between starts the count again.
+    ::testing::internal::CaptureStderr();
+    RepeatedBoxes boxes;
+    for (int i = 0; i < 2 * kRetries; ++i)
+        EXPECT_EQ(boxes.Show("again", mb::RetryCancel, "T", Answer::Retry, true), Answer::Retry);
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < kRetries; ++i)
+            EXPECT_EQ(boxes.Show("again", mb::RetryCancel, "T", Answer::Retry, false), Answer::Retry);
+        boxes.Show("other\nline", mb::OKOnly, "U", Answer::OK, false);
+    }
+    EXPECT_EQ(Count(::testing::internal::GetCapturedStderr(), "box: U: other line\n"), 2u);
+}
+
+class RetryingDrivers : public ::testing::Test {
+protected:
+    kb::testing::TempFolder dir;
+    std::string source = dir.Write("in.dat", kb::testing::RandomBytes(300000, 5));
+
+    // Runs a driver under a time limit (a run that loops ends with the limit's status 124) and
+    // a file size limit of 4 MiB for its error stream.
+    EngineRun Run(const std::string& program, const std::string& arguments) {
+        return RunShell("ulimit -f 4096; KESTRELBINDER_HOME=" + ShellQuote(dir.Path()) +
+                        " KESTRELBINDER_REGISTRY=" + ShellQuote(dir.Path()) +
+                        " QT_QPA_PLATFORM=offscreen timeout 20 " + ShellQuote(program) + " " +
+                        arguments + " 2>" + ShellQuote(dir.File("stderr.txt")));
+    }
+    void ExpectOneReportedBox() {
+        const std::string errors = ReadAll(dir.File("stderr.txt"));
+        EXPECT_EQ(Count(errors, "box: Problem creating file: An error occurred"), 1u) << errors.substr(0, 2000);
+        EXPECT_EQ(Count(errors, "box: Problem creating file: shown " +
+                                    std::to_string(RepeatedBoxes::kRetries + 1) +
+                                    " times in a row, the last answered Cancel\n"),
+                  1u)
+            << errors.substr(0, 2000);
+    }
+};
+
+TEST_F(RetryingDrivers, EngineSplitToAFolderItCannotWriteEnds) {
+    std::filesystem::create_directories(dir.File("out"));
+    const std::string longName = std::string(300, 'n') + "%n";
+    const std::string cases[] = {
+        ShellQuote(dir.File("no/such")),
+        ShellQuote(dir.File("out")) + " --template " + ShellQuote(longName),
+    };
+    for (const std::string& destination : cases) {
+        const EngineRun r = Run(KBENGINE_PATH, "split " + ShellQuote(source) + " " + destination +
+                                                   " --size 70000");
+        EXPECT_EQ(r.status, 1) << destination;
+        EXPECT_EQ(Member(r.lastLine, "completed"), "false") << destination;
+        ExpectOneReportedBox();
+    }
+}
+
+TEST_F(RetryingDrivers, WizardSplitToAMissingFolderEnds) {
+    const EngineRun r = Run(KB_WIZARD_SPLIT, "split " + ShellQuote(source) + " " +
+                                                 ShellQuote(dir.File("no/such")) + " 70000 8192");
+    EXPECT_EQ(r.status, 1);
+    ExpectOneReportedBox();
+}
+
+}  // namespace
