@@ -117,6 +117,19 @@ protected:
         EXPECT_FALSE(window->Splitter().ResumePending());
     }
 
+    // Joins the set into dest, stops the join at its first chunk and saves it as the task name.
+    void StopJoinAndSaveTask(const std::string& first, const std::string& name,
+                             const std::string& dest) {
+        ScriptedPrompter p;
+        ucAssembler w(nullptr, &windows);
+        w.SetSegmentSize(16384);
+        p.OnDoEvents([&p, &w] {
+            if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();
+        });
+        p.Answer(Answer::Yes).Type(name);
+        Join(w, first, dest);
+    }
+
     testing::TempFolder userData;
     std::string source;
     std::unique_ptr<frmMain> window;
@@ -328,14 +341,7 @@ TEST_F(FrontPageTest, ResumedAssembleDeletesItsTaskOnlyWhenItIsDone) {
     source = work.Write("report.doc", RandomBytes(70000, 11));
     const std::string first = SplitInto(source, "report.doc", "set");
     for (const char* name : {"done", "broken"}) {
-        ScriptedPrompter p;
-        ucAssembler w(nullptr, &windows);
-        w.SetSegmentSize(16384);
-        p.OnDoEvents([&p, &w] {
-            if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();
-        });
-        p.Answer(Answer::Yes).Type(name);
-        Join(w, first, work.File(std::string("out-") + name));
+        StopJoinAndSaveTask(first, name, work.File(std::string("out-") + name));
         ASSERT_TRUE(fs::exists(Task(name)));
     }
     fs::remove(work.File("out-broken/report.doc.part"));
@@ -371,17 +377,8 @@ TEST_F(FrontPageTest, ResumedAssembleDeletesItsTaskOnlyWhenItIsDone) {
 TEST_F(FrontPageTest, AssembleTaskThatCannotBeResumedAsksWhetherToRemoveIt) {
     source = work.Write("report.doc", RandomBytes(70000, 11));
     const std::string first = SplitInto(source, "report.doc", "set");
-    {
-        ScriptedPrompter p;
-        ucAssembler w(nullptr, &windows);
-        w.SetSegmentSize(16384);
-        p.OnDoEvents([&p, &w] {
-            if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();
-        });
-        p.Answer(Answer::Yes).Type("gone");
-        Join(w, first, work.File("out"));
-        ASSERT_TRUE(fs::exists(Task("gone")));
-    }
+    StopJoinAndSaveTask(first, "gone", work.File("out"));
+    ASSERT_TRUE(fs::exists(Task("gone")));
     const std::string output = work.File("out/report.doc.part");
     fs::rename(output, work.File("out/kept.part"));
     home.Write("Unfinished Tasks/code 10.uft", std::string("\x02\x00\x08\x00/p/x.001\x0a\x00\x00\x00", 16));
@@ -419,16 +416,7 @@ TEST_F(FrontPageTest, AssembleTaskThatCannotBeResumedAsksWhetherToRemoveIt) {
 TEST_F(FrontPageTest, ResumedJoinSavedUnderItsOwnNameLeavesAnotherTaskOfThatNameAlone) {
     source = work.Write("report.doc", RandomBytes(70000, 11));
     const std::string first = SplitInto(source, "report.doc", "set");
-    {
-        ScriptedPrompter p;
-        ucAssembler w(nullptr, &windows);
-        w.SetSegmentSize(16384);
-        p.OnDoEvents([&p, &w] {
-            if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();
-        });
-        p.Answer(Answer::Yes).Type("job");
-        Join(w, first, work.File("out"));
-    }
+    StopJoinAndSaveTask(first, "job", work.File("out"));
     fs::create_directories(home.File("deep"));
     fs::rename(Task("job"), home.File("deep/job.uft"));
     const std::string other("\x02\x00" "another task", 14);
