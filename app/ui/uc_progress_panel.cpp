@@ -141,16 +141,23 @@ void ucProgressPanel::SetPB2Caption(const std::string& text) {
 
 int16_t ucProgressPanel::PB1Percent() const { return static_cast<int16_t>(pb_[0]->value()); }
 void ucProgressPanel::SetPB1Percent(int16_t percent) {
-    pb_[0]->setValue(percent);
-    pctPB_[0]->setText(QString::number(percent) + "%");
+    SetBarPercent(0, percent);
     if (progbarTimings_ == 0) UpdateTimings();
 }
 
 int16_t ucProgressPanel::PB2Percent() const { return static_cast<int16_t>(pb_[1]->value()); }
 void ucProgressPanel::SetPB2Percent(int16_t percent) {
-    pb_[1]->setValue(percent);
-    pctPB_[1]->setText(QString::number(percent) + "%");
+    SetBarPercent(1, percent);
     if (progbarTimings_ == 1) UpdateTimings();
+}
+
+void ucProgressPanel::SetBarPercent(int bar, int16_t percent) {
+    pb_[bar]->setValue(percent);
+    // Owners repeat a figure many times over (a plug-in may report every few hundred bytes):
+    // the text is made only when the figure changes.
+    if (percent == shownPercent_[bar]) return;
+    shownPercent_[bar] = percent;
+    pctPB_[bar]->setText(QString::number(percent) + "%");
 }
 
 // Visibility reads the widgets' own hidden state: a panel on a hidden page keeps its state.

@@ -68,6 +68,7 @@ signals:
 private:
     void cmdCancel_Click();
     void SetBarVisible(int bar, bool visible);
+    void SetBarPercent(int bar, int16_t percent);
 
     QLabel* lblTopText_;
     QLabel* lblPB_[2];
@@ -80,6 +81,8 @@ private:
     QLabel* imgProgPanel_;
 
     int32_t progbarTimings_ = 0;
+    // The figures the percentage labels show, as they were made ("0%" at first).
+    int16_t shownPercent_[2] = {0, 0};
     uint32_t timingStart_ = 0;
     // The estimate last shown and the elapsed-time mark after which it may count down again.
     int64_t displayedTimeLeft_ = 0;

@@ -1,13 +1,14 @@
 #include "plugins/tea/tea_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include "plugins/tea/le32.h"
 #include "plugins/tea/posix_file.h"
-#include "plugins/tea/tea_cipher.h"
 #include "plugins/tea/tea_key.h"
+#include "plugins/tea/tea_lanes.h"
 
 namespace kb::tea {
 namespace {
@@ -29,46 +30,54 @@ class Progress {
 public:
     Progress(const TeaProgress& hook, uint64_t size) : hook_(hook), size_(size) {}
 
-    // One 8-byte read (or the final shorter one) that brought the count read to `consumed`.
-    void Read(uint64_t consumed) {
-        if (++reads_ % kReadsPerReport != 0 || hook_.report == nullptr) return;
-        uint64_t percent = size_ == 0 ? 100 : consumed * 100 / size_;
+    // `count` reads of a whole block each, reported as if made one by one.
+    void Blocks(uint64_t count) {
+        while (count > 0) {
+            const uint64_t step = std::min(count, kReadsPerReport - reads_ % kReadsPerReport);
+            reads_ += step;
+            consumed_ += 8 * step;
+            count -= step;
+            if (reads_ % kReadsPerReport == 0) Report();
+        }
+    }
+
+    // The final read, of the `length` bytes (0 to 7) that follow the last whole block.
+    void Last(size_t length) {
+        consumed_ += length;
+        if (++reads_ % kReadsPerReport == 0) Report();
+    }
+
+private:
+    void Report() const {
+        if (hook_.report == nullptr) return;
+        uint64_t percent = size_ == 0 ? 100 : consumed_ * 100 / size_;
         if (percent > 100) percent = 100;  // the file grew while being read
         hook_.report(static_cast<int32_t>(percent), hook_.context);
     }
 
-private:
     const TeaProgress& hook_;
     uint64_t size_;
-    uint64_t reads_ = 0;
+    uint64_t reads_ = 0, consumed_ = 0;
 };
 
 // Runs the data part through the cipher, window by window, until the end of the input.
-bool CryptData(int in, int out, const KeyWindows& windows, bool encrypt, Progress& progress) {
+bool CryptData(int in, int out, const KeyWindows& windows, bool encrypt, size_t lanes,
+               Progress& progress) {
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kBufferLength]);
     if (!buffer) return false;
-    uint64_t block = 0, consumed = 0;
+    uint64_t block = 0;
     for (;;) {
         const ssize_t n = ReadFull(in, buffer.get(), kBufferLength);
         if (n < 0) return false;
-        const size_t length = static_cast<size_t>(n);
-        uint8_t* p = buffer.get();
-        for (size_t done = 0; done + 8 <= length; done += 8, p += 8) {
-            uint32_t words[2] = {LoadLe32(p), LoadLe32(p + 4)};
-            const uint32_t* key = windows[block++ % kWindowCount].data();
-            if (encrypt) TeaEncryptBlock(words, words, key);
-            else TeaDecryptBlock(words, words, key);
-            StoreLe32(p, words[0]);
-            StoreLe32(p + 4, words[1]);
-            consumed += 8;
-            progress.Read(consumed);
-        }
+        const size_t length = static_cast<size_t>(n), blocks = length / 8;
+        CryptBlocks(buffer.get(), blocks, windows, block, encrypt, lanes);
+        block += blocks;
+        progress.Blocks(blocks);
         if (!WriteAll(out, buffer.get(), length)) return false;
         if (length < kBufferLength) {
             // The final read: a part block copied as it is, or nothing at all. It takes a
             // window like any other block, which changes no byte since nothing follows.
-            consumed += length % 8;
-            progress.Read(consumed);
+            progress.Last(length % 8);
             return true;
         }
     }
@@ -77,7 +86,7 @@ bool CryptData(int in, int out, const KeyWindows& windows, bool encrypt, Progres
 }  // namespace
 
 int32_t TeaEncryptFile(const char* source, const char* dest, const char* passphrase,
-                       const TeaProgress& progress) {
+                       const TeaProgress& progress, size_t lanes) {
     const uint64_t size = GetFileSize64(source);
     InputFile in;
     if (!in.Open(source)) return kTeaFailed;
@@ -95,12 +104,12 @@ int32_t TeaEncryptFile(const char* source, const char* dest, const char* passphr
 
     MixPassphraseIntoKey(key.data(), passphrase, key.size());
     Progress report(progress, size);
-    if (!CryptData(in.Fd(), out.Fd(), CutKeyWindows(key), true, report)) return kTeaFailed;
+    if (!CryptData(in.Fd(), out.Fd(), CutKeyWindows(key), true, lanes, report)) return kTeaFailed;
     return out.Commit() ? kTeaOk : kTeaFailed;
 }
 
 int32_t TeaDecryptFile(const char* source, const char* dest, const char* passphrase,
-                       const TeaProgress& progress) {
+                       const TeaProgress& progress, size_t lanes) {
     const uint64_t size = GetFileSize64(source);
     if (size == 0) return kTeaFailed;
     InputFile in;
@@ -125,7 +134,7 @@ int32_t TeaDecryptFile(const char* source, const char* dest, const char* passphr
     MixPassphraseIntoKey(key.data(), passphrase, key.size());
     // The percentage is taken against the whole encrypted file, header included.
     Progress report(progress, size);
-    if (!CryptData(in.Fd(), out.Fd(), CutKeyWindows(key), false, report)) return kTeaFailed;
+    if (!CryptData(in.Fd(), out.Fd(), CutKeyWindows(key), false, lanes, report)) return kTeaFailed;
     return out.Commit() ? kTeaOk : kTeaFailed;
 }
 

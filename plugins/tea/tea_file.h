@@ -12,7 +12,10 @@
 //
 // so an encrypted file is always 268 bytes longer than its source.
 
+#include <cstddef>
 #include <cstdint>
+
+#include "plugins/tea/tea_lanes.h"
 
 namespace kb::tea {
 
@@ -31,13 +34,15 @@ struct TeaProgress {
     void* context = nullptr;
 };
 
+// `lanes` picks the cipher path (see tea_lanes.h); every path writes the same bytes.
+
 // 0 success, -1 failure. A destination left incomplete is removed.
 int32_t TeaEncryptFile(const char* source, const char* dest, const char* passphrase,
-                       const TeaProgress& progress = {});
+                       const TeaProgress& progress = {}, size_t lanes = WidestLanes());
 
 // 0 success, 1 wrong passphrase (no destination created), -2 not a Tea file, -1 other failure.
 // A destination left incomplete is removed.
 int32_t TeaDecryptFile(const char* source, const char* dest, const char* passphrase,
-                       const TeaProgress& progress = {});
+                       const TeaProgress& progress = {}, size_t lanes = WidestLanes());
 
 }  // namespace kb::tea

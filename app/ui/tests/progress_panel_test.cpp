@@ -79,6 +79,13 @@ TEST_F(ProgressPanelTest, SettersShowBarsAndPercentages) {
     panel->SetPB1Percent(42);
     EXPECT_EQ(Child<QLabel>("pctPB1")->text(), "42%");
     EXPECT_EQ(panel->PB1Percent(), 42);
+    // Each bar's label follows its own figures, repeated ones and a return to the first one too.
+    for (int16_t p : {42, 0, 0, 7, 7, 100, 0}) {
+        panel->SetPB2Percent(p);
+        EXPECT_EQ(Child<QLabel>("pctPB2")->text().toStdString(), std::to_string(p) + "%");
+        EXPECT_EQ(panel->PB2Percent(), p);
+        EXPECT_EQ(Child<QLabel>("pctPB1")->text(), "42%");
+    }
 
     // A caption shows its bar even when the bar was hidden.
     panel->SetPB2Caption("Current piece:");

@@ -11,6 +11,7 @@
 #include "plugins/tea/tea_cipher.h"
 #include "plugins/tea/tea_file.h"
 #include "plugins/tea/tea_key.h"
+#include "plugins/tea/tea_lanes.h"
 
 namespace kb::tea {
 namespace {
@@ -61,18 +62,29 @@ protected:
     std::string src = dir.File("src"), enc = dir.File("enc"), dec = dir.File("dec");
 };
 
-TEST_F(TeaFile, EncryptsByteForByteAndRoundTrips) {
-    // Lengths around the block size, a multiple of 16 blocks, and lengths around and across the
-    // file layer's read buffer (64 KiB), ending in a whole block and in a part block.
-    for (size_t n : {0, 1, 7, 8, 9, 10, 136, 1000, 1 << 16, (1 << 16) + 8, 3 * (1 << 20) + 5}) {
-        const std::string source = Bytes(n, static_cast<uint32_t>(n));
-        dir.Write("src", source);
-        ASSERT_EQ(TeaEncryptFile(src.c_str(), enc.c_str(), "secret"), 0) << n;
-        const std::string encrypted = ReadAll(enc);
-        ASSERT_EQ(encrypted.size(), n + 268) << n;
-        EXPECT_TRUE(encrypted == ExpectedFile(source, encrypted, "secret")) << n;
-        ASSERT_EQ(TeaDecryptFile(enc.c_str(), dec.c_str(), "secret"), 0) << n;
-        EXPECT_TRUE(ReadAll(dec) == source) << n;
+TEST_F(TeaFile, EveryCipherPathEncryptsByteForByteAndRoundTrips) {
+    // Every length up to 200 bytes; lengths around the ends of the 16-window cycle (128 bytes)
+    // and of the vector paths' steps (up to 32 blocks); lengths around and across the file
+    // layer's read buffer (64 KiB), ending in a whole block and in a part block.
+    std::vector<size_t> lengths;
+    for (size_t n = 0; n <= 200; ++n) lengths.push_back(n);
+    for (size_t end = 256; end <= 1152; end += 128)
+        for (size_t n : {end - 9, end - 8, end - 1, end, end + 1, end + 8}) lengths.push_back(n);
+    for (size_t n : {(1 << 16) - 8, 1 << 16, (1 << 16) + 8, (1 << 16) + 9, 3 * (1 << 20) + 5})
+        lengths.push_back(n);
+    for (size_t lanes : kLaneCounts) {
+        if (!LanesSupported(lanes)) continue;  // a path this processor lacks
+        for (size_t n : lengths) {
+            const std::string source = Bytes(n, static_cast<uint32_t>(n));
+            dir.Write("src", source);
+            ASSERT_EQ(TeaEncryptFile(src.c_str(), enc.c_str(), "secret", {}, lanes), 0) << n;
+            const std::string encrypted = ReadAll(enc);
+            ASSERT_EQ(encrypted.size(), n + 268) << n;
+            ASSERT_TRUE(encrypted == ExpectedFile(source, encrypted, "secret"))
+                << lanes << " lanes, " << n << " bytes";
+            ASSERT_EQ(TeaDecryptFile(enc.c_str(), dec.c_str(), "secret", {}, lanes), 0) << n;
+            ASSERT_TRUE(ReadAll(dec) == source) << lanes << " lanes, " << n << " bytes";
+        }
     }
 }
 
