@@ -5,11 +5,11 @@
 #include "app/core/active_assembler.h"
 #include "app/core/big_file.h"
 #include "app/core/fragment_format.h"
-#include "app/core/general.h"
-#include "app/core/global_settings.h"
-#include "app/core/globals.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
+#include "app/core/piece_limits.h"
 #include "app/core/prompter.h"
+#include "app/core/system_queries.h"
 
 namespace kb {
 

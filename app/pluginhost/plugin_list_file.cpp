@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/core/version.h"
 #include "app/pluginhost/include/kb_plugin.h"

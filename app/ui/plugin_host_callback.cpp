@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/core/active_splitter.h"
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/core/reg_access.h"
 #include "app/core/version.h"

@@ -13,7 +13,7 @@
 #include "app/core/active_splitter.h"
 #include "app/core/big_file.h"
 #include "app/core/fragment_format.h"
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/testing/temp_folder.h"
 
 namespace kb::testing {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/core/global_settings.h"
-#include "app/core/globals.h"
+#include "app/core/piece_limits.h"
 #include "app/core/special_folder.h"
+#include "app/core/system_queries.h"
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/temp_folder.h"
 #include "platform/twlib.h"

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <filesystem>
 
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/progress_view.h"
 #include "app/core/prompter.h"
 #include "app/core/task_folder.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "app/core/common_dialogs.h"
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/core/reg_access.h"
 

@@ -6,9 +6,9 @@
 
 #include "app/core/debug_log.h"
 #include "app/core/fatal_error.h"
-#include "app/core/general.h"
-#include "app/core/global_settings.h"
+#include "app/core/paths.h"
 #include "app/core/progress_view.h"
+#include "app/core/system_queries.h"
 #include "app/core/task_folder.h"
 #include "app/core/temp_manager.h"
 #include "app/core/wizard_windows.h"

@@ -9,7 +9,7 @@
 
 #include <memory>
 
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/ui/common/blocking_call.h"
 #include "app/ui/dialogs/frm_prework.h"

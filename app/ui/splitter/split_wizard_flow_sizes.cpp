@@ -5,9 +5,9 @@
 
 #include "app/core/active_splitter.h"
 #include "app/core/fatal_error.h"
-#include "app/core/general.h"
-#include "app/core/globals.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
+#include "app/core/piece_limits.h"
 #include "app/core/prompter.h"
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"

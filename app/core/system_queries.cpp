@@ -1,9 +1,9 @@
-#include "app/core/global_settings.h"
+#include "app/core/system_queries.h"
 
 #include <limits>
 
-#include "app/core/globals.h"
 #include "app/core/kb_error.h"
+#include "app/core/piece_limits.h"
 #include "platform/disk_queries.h"
 #include "platform/os_version.h"
 #include "platform/twlib.h"

@@ -1,7 +1,7 @@
-// Naming templates, text, sizes, the version number and system helpers (see general.h).
+// Naming templates, text, sizes, the version number and system helpers (see paths.h).
 #include <cstdlib>
 
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/core/version.h"
 #include "platform/process_start.h"

@@ -1,4 +1,4 @@
-#include "app/core/globals.h"
+#include "app/core/piece_limits.h"
 
 #include "platform/disk_queries.h"
 

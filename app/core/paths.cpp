@@ -1,11 +1,11 @@
-// Files, the current folder and taking paths apart (see general.h).
+// Files, the current folder and taking paths apart (see paths.h).
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 
 namespace kb {
