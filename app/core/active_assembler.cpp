@@ -11,6 +11,7 @@
 #include "app/core/kb_error.h"
 #include "app/core/paths.h"
 #include "app/core/prompter.h"
+#include "app/core/text.h"
 
 namespace kb {
 

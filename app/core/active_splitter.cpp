@@ -10,6 +10,7 @@
 #include "app/core/piece_limits.h"
 #include "app/core/prompter.h"
 #include "app/core/system_queries.h"
+#include "app/core/text.h"
 
 namespace kb {
 

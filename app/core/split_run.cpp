@@ -16,6 +16,7 @@
 #include "app/core/prompter.h"
 #include "app/core/split_resume_source.h"
 #include "app/core/system_queries.h"
+#include "app/core/text.h"
 
 namespace kb {
 

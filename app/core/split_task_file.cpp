@@ -26,15 +26,15 @@
 #include <cstring>
 #include <string>
 
-#include "app/core/active_splitter.h"
 #include "app/core/active_assembler.h"
+#include "app/core/active_splitter.h"
 #include "app/core/big_file.h"
 #include "app/core/fragment_format.h"
-#include "app/core/paths.h"
-#include "app/core/piece_limits.h"
 #include "app/core/kb_error.h"
 #include "app/core/little_endian.h"
+#include "app/core/piece_limits.h"
 #include "app/core/prompter.h"
+#include "app/core/text.h"
 
 namespace kb {
 

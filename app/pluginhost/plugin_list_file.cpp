@@ -11,6 +11,7 @@
 
 #include "app/core/paths.h"
 #include "app/core/prompter.h"
+#include "app/core/text.h"
 #include "app/core/version.h"
 #include "app/pluginhost/include/kb_plugin.h"
 #include "app/pluginhost/kbplugin.h"

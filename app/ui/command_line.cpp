@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "app/core/debug_log.h"
-#include "app/core/paths.h"
+#include "app/core/text.h"
 
 namespace kb {
 

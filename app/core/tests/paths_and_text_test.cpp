@@ -8,6 +8,7 @@
 #include "app/core/paths.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/temp_folder.h"
+#include "app/core/text.h"
 
 namespace kb {
 namespace {

@@ -10,6 +10,7 @@
 #include "app/core/prompter.h"
 #include "app/core/task_folder.h"
 #include "app/core/temp_manager.h"
+#include "app/core/text.h"
 #include "app/core/wizard_windows.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/ui/common/task_name.h"

@@ -11,6 +11,7 @@
 #include "app/core/system_queries.h"
 #include "app/core/task_folder.h"
 #include "app/core/temp_manager.h"
+#include "app/core/text.h"
 #include "app/core/wizard_windows.h"
 #include "app/pluginhost/include/kb_plugin.h"
 #include "app/pluginhost/kbplugin.h"

@@ -7,6 +7,7 @@
 #include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/core/system_queries.h"
+#include "app/core/text.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/ui/help.h"
 #include "app/ui/splitter/split_multi_source.h"

@@ -13,6 +13,7 @@
 #include "app/core/prompter.h"
 #include "app/core/special_folder.h"
 #include "app/core/system_queries.h"
+#include "app/core/text.h"
 #include "app/ui/splitter/split_wizard_flow.h"
 #include "platform/disk_queries.h"
 

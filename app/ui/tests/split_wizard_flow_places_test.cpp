@@ -2,7 +2,7 @@
 #include "app/ui/tests/split_wizard_flow_fixture.h"
 
 #include "app/core/kb_error.h"
-#include "app/core/paths.h"
+#include "app/core/text.h"
 
 namespace kb {
 namespace {
