@@ -13,7 +13,6 @@
 #include "app/core/fatal_error.h"
 #include "app/core/kb_error.h"
 #include "app/core/paths.h"
-#include "app/core/piece_limits.h"
 #include "app/core/prompter.h"
 #include "app/core/series_checks.h"
 #include "app/core/system_queries.h"
@@ -221,7 +220,7 @@ bool ActiveAssembler::PrepareFresh(Run& r) {
     SetPieceNaming(r);
     r.n = 1;
     r.askDisk =
-        Globals::Instance().DiskRemovable(fileToAssemble_) && !FileExists(r.Piece(*this, 2));
+        DiskRemovable(fileToAssemble_) && !FileExists(r.Piece(*this, 2));
     return true;
 }
 

@@ -113,9 +113,8 @@ LoadedTask ReadTask(const std::string& path) {
 // Values this program never writes would make a resumed split divide by nothing, read outside
 // its source or use files other than the ones named; such a file is treated as damaged.
 bool Plausible(const LoadedTask& t) {
-    const Globals& g = Globals::Instance();
     auto sizeOk = [&](int64_t v) {
-        return v >= g.MinFragSizeSupported() && v <= g.MaxFragSizeSupported();
+        return v >= MinFragSizeSupported() && v <= MaxFragSizeSupported();
     };
     // A NUL ends a path where the system reads it: the split would read or write other files
     // than the ones named (every piece over the one before, with a template cut short).

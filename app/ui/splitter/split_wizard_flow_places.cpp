@@ -9,7 +9,6 @@
 #include "app/core/common_dialogs.h"
 #include "app/core/kb_error.h"
 #include "app/core/paths.h"
-#include "app/core/piece_limits.h"
 #include "app/core/prompter.h"
 #include "app/core/special_folder.h"
 #include "app/core/system_queries.h"
@@ -146,7 +145,7 @@ void SplitWizardFlow::drvFragDest_Change() {
         return;
     }
     if (!SameVolume(dest.folder, dest.drive)) dest.folder = dest.drive;
-    dest.toDisksEnabled = Globals::Instance().DiskRemovable(dest.drive);
+    dest.toDisksEnabled = DiskRemovable(dest.drive);
     dest.toDisks = dest.toDisksEnabled;
     if (dest.toDisks)
         optSplitToDisks_Click();

@@ -230,15 +230,14 @@ bool SplitWizardFlow::txtCustomSize_Validate() {
             return false;
         }
         sector = 2;
-        const Globals& g = Globals::Instance();
         if (LeadingNumber(size.customSize) <= 0) {
-            MsgBox("The minimum size supported is " + FormatByteSize(g.MinFragSizeSupported()),
+            MsgBox("The minimum size supported is " + FormatByteSize(MinFragSizeSupported()),
                    mb::OKOnly | mb::Exclamation, "Invalid size");
             return false;
         }
         sector = 3;
-        if (*typed > static_cast<double>(g.MaxFragSizeSupported())) {
-            MsgBox("The maximum size supported is " + FormatByteSize(g.MaxFragSizeSupported()),
+        if (*typed > static_cast<double>(MaxFragSizeSupported())) {
+            MsgBox("The maximum size supported is " + FormatByteSize(MaxFragSizeSupported()),
                    mb::OKOnly | mb::Exclamation, "Invalid size");
             return false;
         }
