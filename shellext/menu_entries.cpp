@@ -107,20 +107,35 @@ bool WriteEntry(const std::string& path, const std::string& text, mode_t mode) {
     return true;
 }
 
+// One entry file: where it lives under the data folder, what it holds for a launcher and the
+// permissions it gets (Dolphin runs only executable service menus).
+struct MenuEntry {
+    const char* relativePath;
+    std::string (*text)(const std::string& launcher);
+    mode_t mode;
+};
+
+const MenuEntry kEntries[] = {
+    {"/kio/servicemenus/kestrelbinder-split.desktop", DolphinEntry, 0755},
+    {"/nautilus/scripts/Split", NautilusScript, 0755},
+    {"/nemo/actions/kestrelbinder-split.nemo_action", NemoAction, 0644},
+};
+
 }  // namespace
 
 std::vector<std::string> MenuEntryFiles() {
     const std::string data = DataHome();
-    return {data + "/kio/servicemenus/kestrelbinder-split.desktop", data + "/nautilus/scripts/Split",
-            data + "/nemo/actions/kestrelbinder-split.nemo_action"};
+    std::vector<std::string> files;
+    for (const MenuEntry& entry : kEntries) files.push_back(data + entry.relativePath);
+    return files;
 }
 
 bool InstallMenuEntries(const std::string& launcher) {
     if (launcher.find_first_of("\r\n") != std::string::npos) return false;
-    const std::vector<std::string> files = MenuEntryFiles();
-    bool ok = WriteEntry(files[0], DolphinEntry(launcher), 0755);  // Dolphin runs only executable ones
-    ok = WriteEntry(files[1], NautilusScript(launcher), 0755) && ok;
-    ok = WriteEntry(files[2], NemoAction(launcher), 0644) && ok;
+    const std::string data = DataHome();
+    bool ok = true;
+    for (const MenuEntry& entry : kEntries)
+        ok = WriteEntry(data + entry.relativePath, entry.text(launcher), entry.mode) && ok;
     return ok;
 }
 

@@ -8,9 +8,10 @@
 #include "app/core/big_file.h"
 #include "app/core/debug_log.h"
 #include "app/core/fatal_error.h"
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
+#include "app/core/text.h"
 
 namespace kb {
 

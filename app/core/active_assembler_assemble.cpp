@@ -11,12 +11,11 @@
 #include "app/core/crc32.h"
 #include "app/core/debug_log.h"
 #include "app/core/fatal_error.h"
-#include "app/core/general.h"
-#include "app/core/global_settings.h"
-#include "app/core/globals.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/core/series_checks.h"
+#include "app/core/system_queries.h"
 #include "app/core/temp_manager.h"
 #include "platform/move_file.h"
 
@@ -221,7 +220,7 @@ bool ActiveAssembler::PrepareFresh(Run& r) {
     SetPieceNaming(r);
     r.n = 1;
     r.askDisk =
-        Globals::Instance().DiskRemovable(fileToAssemble_) && !FileExists(r.Piece(*this, 2));
+        DiskRemovable(fileToAssemble_) && !FileExists(r.Piece(*this, 2));
     return true;
 }
 

@@ -5,11 +5,12 @@
 #include "app/core/active_assembler.h"
 #include "app/core/big_file.h"
 #include "app/core/fragment_format.h"
-#include "app/core/general.h"
-#include "app/core/global_settings.h"
-#include "app/core/globals.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
+#include "app/core/piece_limits.h"
 #include "app/core/prompter.h"
+#include "app/core/system_queries.h"
+#include "app/core/text.h"
 
 namespace kb {
 
@@ -124,9 +125,8 @@ int32_t ActiveSplitter::FragsNeeded() {
 }
 
 int64_t ActiveSplitter::ClampSize(int64_t value) const {
-    const Globals& g = Globals::Instance();
-    if (value > g.MaxFragSizeSupported()) return g.MaxFragSizeSupported();
-    if (value < g.MinFragSizeSupported()) return g.MinFragSizeSupported();
+    if (value > MaxFragSizeSupported()) return MaxFragSizeSupported();
+    if (value < MinFragSizeSupported()) return MinFragSizeSupported();
     return value;
 }
 
@@ -163,13 +163,12 @@ void ActiveSplitter::SetFragsNeeded(int32_t& n) {
     int64_t size = total / target + 1 + (fileFormat_ == aftTarnwolde ? kPieceRecordBytes : 0);
     SetFragmentSize(size);
 
-    const Globals& g = Globals::Instance();
     // The search counts without the 16-bit limit: a count past it simply reads as "more than
     // n". The limits stop the search only while the count still misses n.
     auto atLimit = [&](const char*& which) {
         if (CountPieces() == target) return false;
-        if (fragmentSize_ == g.MaxFragSizeSupported()) which = "above the maximum";
-        else if (fragmentSize_ == g.MinFragSizeSupported()) which = "below the minimum";
+        if (fragmentSize_ == MaxFragSizeSupported()) which = "above the maximum";
+        else if (fragmentSize_ == MinFragSizeSupported()) which = "below the minimum";
         else return false;
         return true;
     };

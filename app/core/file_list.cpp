@@ -5,8 +5,8 @@
 #include <cerrno>
 
 #include "app/core/find_files.h"
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 
 namespace kb {
 

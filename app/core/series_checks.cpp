@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "app/core/big_file.h"
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
 #include "app/core/little_endian.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "platform/crc32.h"
 

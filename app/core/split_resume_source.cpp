@@ -1,7 +1,7 @@
 #include "app/core/split_resume_source.h"
 
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/temp_manager.h"
 
 namespace kb {

@@ -11,11 +11,12 @@
 #include "app/core/debug_log.h"
 #include "app/core/fatal_error.h"
 #include "app/core/fragment_format.h"
-#include "app/core/general.h"
-#include "app/core/global_settings.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/core/split_resume_source.h"
+#include "app/core/system_queries.h"
+#include "app/core/text.h"
 
 namespace kb {
 

@@ -26,15 +26,15 @@
 #include <cstring>
 #include <string>
 
-#include "app/core/active_splitter.h"
 #include "app/core/active_assembler.h"
+#include "app/core/active_splitter.h"
 #include "app/core/big_file.h"
 #include "app/core/fragment_format.h"
-#include "app/core/general.h"
-#include "app/core/globals.h"
 #include "app/core/kb_error.h"
 #include "app/core/little_endian.h"
+#include "app/core/piece_limits.h"
 #include "app/core/prompter.h"
+#include "app/core/text.h"
 
 namespace kb {
 
@@ -113,9 +113,8 @@ LoadedTask ReadTask(const std::string& path) {
 // Values this program never writes would make a resumed split divide by nothing, read outside
 // its source or use files other than the ones named; such a file is treated as damaged.
 bool Plausible(const LoadedTask& t) {
-    const Globals& g = Globals::Instance();
     auto sizeOk = [&](int64_t v) {
-        return v >= g.MinFragSizeSupported() && v <= g.MaxFragSizeSupported();
+        return v >= MinFragSizeSupported() && v <= MaxFragSizeSupported();
     };
     // A NUL ends a path where the system reads it: the split would read or write other files
     // than the ones named (every piece over the one before, with a template cut short).

@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include "app/core/debug_log.h"
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "platform/temp_names.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/pluginhost/include/kb_plugin.h"
 #include "app/pluginhost/kbplugin.h"

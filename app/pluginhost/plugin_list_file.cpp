@@ -9,8 +9,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
+#include "app/core/text.h"
 #include "app/core/version.h"
 #include "app/pluginhost/include/kb_plugin.h"
 #include "app/pluginhost/kbplugin.h"

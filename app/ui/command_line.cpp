@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "app/core/debug_log.h"
-#include "app/core/general.h"
+#include "app/core/text.h"
 
 namespace kb {
 

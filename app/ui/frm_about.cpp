@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/version.h"
 #include "app/ui/common/widgets.h"
 #include "app/ui/icons.h"

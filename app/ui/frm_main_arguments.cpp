@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/command_line.h"

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "app/core/active_splitter.h"
-#include "app/core/general.h"
 #include "app/core/prompter.h"
 #include "app/core/reg_access.h"
+#include "app/core/text.h"
 #include "app/core/version.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/pluginhost/plugin_text.h"

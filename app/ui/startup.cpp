@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "app/core/debug_log.h"
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/core/reg_access.h"
 #include "app/core/version.h"

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "app/core/active_splitter.h"
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "bench/kbengine/command_registry.h"
 #include "bench/kbengine/engine_output.h"
 #include "bench/kbengine/split_events.h"

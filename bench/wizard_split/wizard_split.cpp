@@ -24,7 +24,7 @@
 #include <string>
 
 #include "app/core/active_splitter.h"
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/temp_manager.h"
 #include "app/core/wizard_windows.h"
 #include "app/pluginhost/include/kb_plugin.h"

@@ -121,6 +121,27 @@ TEST(MenuEntryQuoting, LauncherPathsWithSpecialCharactersAreQuotedForEachFormat)
     EXPECT_FALSE(kb::shellext::InstallMenuEntries("/opt/two\nlines"));
 }
 
+TEST(MenuEntryFormats, EachFileGetsItsOwnFormatAndPermissions) {
+    kb::testing::TempFolder root;
+    ScopedEnv data("XDG_DATA_HOME", root.Path());
+    ASSERT_TRUE(kb::shellext::InstallMenuEntries("/opt/kb/kestrelbinder-shell"));
+    const auto files = kb::shellext::MenuEntryFiles();
+    ASSERT_EQ(files.size(), 3u);
+    struct Case {
+        const char* opening;  // the format's first line after the marker, or the script's own
+        bool executable;
+    };
+    const Case cases[] = {{"\n[Desktop Entry]\n", true}, {"#!/bin/sh\n", true}, {"\n[Nemo Action]\n", false}};
+    for (size_t i = 0; i < files.size(); ++i) {
+        EXPECT_EQ(files[i].rfind(root.Path(), 0), 0u) << files[i];
+        EXPECT_NE(kb::testing::ReadAll(files[i]).find(cases[i].opening), std::string::npos) << files[i];
+        const auto perms = std::filesystem::status(files[i]).permissions();
+        EXPECT_EQ((perms & std::filesystem::perms::owner_exec) != std::filesystem::perms::none,
+                  cases[i].executable)
+            << files[i];
+    }
+}
+
 // A stand-in outer object that counts the references it is asked for.
 class Outer final : public IUnknown {
 public:

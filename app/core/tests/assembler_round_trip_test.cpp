@@ -8,10 +8,10 @@
 
 #include "app/core/active_assembler.h"
 #include "app/core/active_splitter.h"
-#include "app/core/general.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/temp_folder.h"
 #include "app/core/tests/assembler_listener_fake.h"
+#include "app/core/text.h"
 
 namespace kb {
 namespace {

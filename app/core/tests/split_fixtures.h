@@ -13,8 +13,8 @@
 #include "app/core/active_splitter.h"
 #include "app/core/big_file.h"
 #include "app/core/fragment_format.h"
-#include "app/core/general.h"
 #include "app/core/testing/temp_folder.h"
+#include "app/core/text.h"
 
 namespace kb::testing {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/core/active_splitter.h"
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/kb_error.h"
 #include "app/core/split_resume_source.h"
 #include "platform/twlib.h"

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/core/global_settings.h"
-#include "app/core/globals.h"
+#include "app/core/piece_limits.h"
 #include "app/core/special_folder.h"
+#include "app/core/system_queries.h"
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/temp_folder.h"
 #include "platform/twlib.h"
@@ -26,11 +26,11 @@ TEST(Globals, DriveTestsFollowTheKindOfTheDriveHoldingThePath) {
     };
     for (const auto& c : cases) {
         disks.kind = c.kind;
-        EXPECT_EQ(Globals::Instance().DiskRemovable("/media/x/"), c.removable);
-        EXPECT_EQ(Globals::Instance().IsDiskCD("/media/x/"), c.cd);
+        EXPECT_EQ(DiskRemovable("/media/x/"), c.removable);
+        EXPECT_EQ(IsDiskCD("/media/x/"), c.cd);
     }
-    EXPECT_EQ(Globals::Instance().MaxFragSizeSupported(), 4294967296LL);
-    EXPECT_EQ(Globals::Instance().MinFragSizeSupported(), 10240);
+    EXPECT_EQ(MaxFragSizeSupported(), 4294967296LL);
+    EXPECT_EQ(MinFragSizeSupported(), 10240);
 }
 
 TEST(DiskSpace, CapacityIsTheTotalExceptOnACdAndZeroWhenTheDiskCannotBeAsked) {

@@ -8,8 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/testing/temp_folder.h"
+#include "app/core/text.h"
 #include "app/pluginhost/plugin_autoload.h"
 #include "app/pluginhost/plugin_list_file.h"
 #include "app/pluginhost/tests/plugin_fixture.h"

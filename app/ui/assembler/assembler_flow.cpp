@@ -4,12 +4,13 @@
 #include <cctype>
 #include <filesystem>
 
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/progress_view.h"
 #include "app/core/prompter.h"
 #include "app/core/task_folder.h"
 #include "app/core/temp_manager.h"
+#include "app/core/text.h"
 #include "app/core/wizard_windows.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/ui/common/task_name.h"

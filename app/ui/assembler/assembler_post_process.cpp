@@ -9,8 +9,8 @@
 #include <stdexcept>
 
 #include "app/core/active_assembler.h"
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/progress_view.h"
 #include "app/core/prompter.h"
 #include "app/core/temp_manager.h"

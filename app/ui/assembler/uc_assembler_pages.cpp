@@ -6,8 +6,8 @@
 #include <QPushButton>
 
 #include "app/core/common_dialogs.h"
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/core/special_folder.h"
 #include "app/pluginhost/plugin_sys.h"

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "app/core/find_files.h"
-#include "app/core/general.h"
+#include "app/core/paths.h"
 
 namespace kb {
 

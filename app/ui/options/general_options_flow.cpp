@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "app/core/common_dialogs.h"
-#include "app/core/general.h"
 #include "app/core/prompter.h"
 #include "app/core/reg_access.h"
+#include "app/core/text.h"
 
 namespace kb {
 

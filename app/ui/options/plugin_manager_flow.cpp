@@ -3,9 +3,10 @@
 #include <filesystem>
 
 #include "app/core/common_dialogs.h"
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
+#include "app/core/text.h"
 #include "app/pluginhost/kbplugin.h"
 #include "app/pluginhost/plugin_autoload.h"
 #include "app/pluginhost/plugin_list_file.h"

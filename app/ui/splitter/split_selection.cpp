@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "app/core/general.h"
+#include "app/core/text.h"
 
 namespace kb {
 

@@ -13,7 +13,7 @@
 #include <exception>
 
 #include "app/core/common_dialogs.h"
-#include "app/core/general.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/ui/common/place_icons.h"
 #include "app/ui/common/widgets.h"

@@ -9,8 +9,8 @@
 
 #include <memory>
 
-#include "app/core/general.h"
 #include "app/core/prompter.h"
+#include "app/core/text.h"
 #include "app/ui/common/blocking_call.h"
 #include "app/ui/dialogs/frm_prework.h"
 #include "app/ui/splitter/split_stage_source_multi.h"

@@ -3,10 +3,11 @@
 #include <cstdlib>
 
 #include "app/core/active_splitter.h"
-#include "app/core/general.h"
-#include "app/core/global_settings.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
+#include "app/core/system_queries.h"
+#include "app/core/text.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/ui/help.h"
 #include "app/ui/splitter/split_multi_source.h"

@@ -7,12 +7,12 @@
 #include <sstream>
 
 #include "app/core/common_dialogs.h"
-#include "app/core/general.h"
-#include "app/core/global_settings.h"
-#include "app/core/globals.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/core/special_folder.h"
+#include "app/core/system_queries.h"
+#include "app/core/text.h"
 #include "app/ui/splitter/split_wizard_flow.h"
 #include "platform/disk_queries.h"
 
@@ -145,7 +145,7 @@ void SplitWizardFlow::drvFragDest_Change() {
         return;
     }
     if (!SameVolume(dest.folder, dest.drive)) dest.folder = dest.drive;
-    dest.toDisksEnabled = Globals::Instance().DiskRemovable(dest.drive);
+    dest.toDisksEnabled = DiskRemovable(dest.drive);
     dest.toDisks = dest.toDisksEnabled;
     if (dest.toDisks)
         optSplitToDisks_Click();

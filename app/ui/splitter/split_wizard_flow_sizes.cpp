@@ -5,10 +5,10 @@
 
 #include "app/core/active_splitter.h"
 #include "app/core/fatal_error.h"
-#include "app/core/general.h"
-#include "app/core/globals.h"
 #include "app/core/kb_error.h"
+#include "app/core/piece_limits.h"
 #include "app/core/prompter.h"
+#include "app/core/text.h"
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/ui/splitter/split_wizard_flow.h"
@@ -230,15 +230,14 @@ bool SplitWizardFlow::txtCustomSize_Validate() {
             return false;
         }
         sector = 2;
-        const Globals& g = Globals::Instance();
         if (LeadingNumber(size.customSize) <= 0) {
-            MsgBox("The minimum size supported is " + FormatByteSize(g.MinFragSizeSupported()),
+            MsgBox("The minimum size supported is " + FormatByteSize(MinFragSizeSupported()),
                    mb::OKOnly | mb::Exclamation, "Invalid size");
             return false;
         }
         sector = 3;
-        if (*typed > static_cast<double>(g.MaxFragSizeSupported())) {
-            MsgBox("The maximum size supported is " + FormatByteSize(g.MaxFragSizeSupported()),
+        if (*typed > static_cast<double>(MaxFragSizeSupported())) {
+            MsgBox("The maximum size supported is " + FormatByteSize(MaxFragSizeSupported()),
                    mb::OKOnly | mb::Exclamation, "Invalid size");
             return false;
         }

@@ -1,14 +1,15 @@
-#include "app/core/global_settings.h"
+#include "app/core/system_queries.h"
 
 #include <limits>
 
-#include "app/core/globals.h"
 #include "app/core/kb_error.h"
 #include "platform/disk_queries.h"
 #include "platform/os_version.h"
 #include "platform/twlib.h"
 
 namespace kb {
+
+using platform::DriveKind;
 
 namespace {
 // Sizes travel as signed 64-bit counts; a file system larger than that cannot be written full.
@@ -19,6 +20,13 @@ int64_t AsSize(uint64_t bytes) {
 }  // namespace
 
 bool IsWindowsNT() { return platform::PlatformId() == platform::kPlatformNT; }
+
+bool DiskRemovable(const std::string& Drive) {
+    const DriveKind k = platform::Disks().KindOf(Drive);
+    return k == DriveKind::Removable || k == DriveKind::CdRom;
+}
+
+bool IsDiskCD(const std::string& Drive) { return platform::Disks().KindOf(Drive) == DriveKind::CdRom; }
 
 std::string TrimAtNull(const std::string& Text) {
     size_t nul = Text.find('\0');
@@ -31,7 +39,7 @@ int64_t GetFreeDiskSpace(const std::string& Path) {
 }
 
 int64_t GetDiskCapacity(const std::string& Path) {
-    if (Globals::Instance().IsDiskCD(Path)) return GetFreeDiskSpace(Path);
+    if (IsDiskCD(Path)) return GetFreeDiskSpace(Path);
     uint64_t bytes = 0;
     return platform::Disks().TotalBytes(Path, bytes) ? AsSize(bytes) : 0;
 }

@@ -1,7 +1,6 @@
 #pragma once
-// Small system queries: the operating-system family, free space and capacity of the disk that
-// holds a path, and the check value of a passphrase of the older piece format. (The module keeps
-// no settings despite its name.)
+// Small system queries: the operating-system family, the kind, free space and capacity of the
+// disk that holds a path, and the check value of a passphrase of the older piece format.
 
 #include <cstdint>
 #include <string>
@@ -13,6 +12,11 @@ bool IsWindowsNT();
 
 // Text before the first NUL; all of it when it holds none.
 std::string TrimAtNull(const std::string& Text);
+
+// True when the drive that holds Drive (a path) is removable or a CD-ROM.
+bool DiskRemovable(const std::string& Drive);
+// True when the drive that holds Drive is a CD-ROM.
+bool IsDiskCD(const std::string& Drive);
 
 // Bytes the caller may still write on the disk that holds Path; 0 when it cannot be queried.
 int64_t GetFreeDiskSpace(const std::string& Path);

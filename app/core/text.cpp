@@ -1,10 +1,8 @@
-// Naming templates, text, sizes, the version number and system helpers (see general.h).
-#include <cstdlib>
+// Naming templates, text, sizes and the version number (see text.h).
+#include "app/core/text.h"
 
-#include "app/core/general.h"
-#include "app/core/prompter.h"
+#include "app/core/paths.h"
 #include "app/core/version.h"
-#include "platform/process_start.h"
 
 namespace kb {
 
@@ -79,29 +77,5 @@ float VersionNumber(int major, int minor, int revision) {
 }
 
 float GetVersionNumber() { return VersionNumber(kVersionMajor, kVersionMinor, kVersionRevision); }
-
-std::string GetTempDir() {
-    const char* tmp = std::getenv("TMPDIR");
-    // /var/tmp survives a reboot, which a saved task's archive must, and is seldom a small
-    // memory file system as /tmp often is.
-    std::string dir = (tmp && *tmp) ? tmp : "/var/tmp";
-    return RemoveTrailingBackslash(dir, false);
-}
-
-void OpenURL(const std::string& url) {
-    // xdg-open hands the address to the desktop and normally returns at once; a handler that
-    // keeps it running past the wait is taken as having opened the address.
-    constexpr int kWaitMs = 5000;
-    const pid_t pid = platform::StartProcess({"xdg-open", url});
-    bool opened = false;
-    if (pid > 0) {
-        const auto status = platform::WaitProcess(pid, kWaitMs);
-        opened = !status || *status == 0;
-    }
-    if (!opened)
-        MsgBox("Unable to automatically open URL. You may visit the site by typing in the "
-               "following address in your web browser if you like....\r" + url,
-               mb::OKOnly | mb::Critical, "Unable to open URL");
-}
 
 }  // namespace kb

@@ -1,12 +1,15 @@
-// Files, the current folder and taking paths apart (see general.h).
+// Files, the current folder, taking paths apart, the temporary folder and opening an address
+// (see paths.h).
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/core/general.h"
 #include "app/core/kb_error.h"
+#include "app/core/paths.h"
 #include "app/core/prompter.h"
+#include "platform/process_start.h"
 
 namespace kb {
 
@@ -79,6 +82,30 @@ std::string RemoveTrailingBackslash(std::string& path, bool keepArgument) {
     if (!result.empty() && result.back() == '/') result.pop_back();
     if (!keepArgument) path = result;
     return result;
+}
+
+std::string GetTempDir() {
+    const char* tmp = std::getenv("TMPDIR");
+    // /var/tmp survives a reboot, which a saved task's archive must, and is seldom a small
+    // memory file system as /tmp often is.
+    std::string dir = (tmp && *tmp) ? tmp : "/var/tmp";
+    return RemoveTrailingBackslash(dir, false);
+}
+
+void OpenURL(const std::string& url) {
+    // xdg-open hands the address to the desktop and normally returns at once; a handler that
+    // keeps it running past the wait is taken as having opened the address.
+    constexpr int kWaitMs = 5000;
+    const pid_t pid = platform::StartProcess({"xdg-open", url});
+    bool opened = false;
+    if (pid > 0) {
+        const auto status = platform::WaitProcess(pid, kWaitMs);
+        opened = !status || *status == 0;
+    }
+    if (!opened)
+        MsgBox("Unable to automatically open URL. You may visit the site by typing in the "
+               "following address in your web browser if you like....\r" + url,
+               mb::OKOnly | mb::Critical, "Unable to open URL");
 }
 
 }  // namespace kb
