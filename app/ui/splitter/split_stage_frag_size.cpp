@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/common/widgets.h"
+#include "app/ui/splitter/size_units.h"
 
 namespace kb {
 
@@ -55,7 +56,7 @@ QWidget* SplitStageFragSize::BuildSizes() {
     txtCustomSize_->setAccessibleName("Custom size");
     cmbCustSizeUnits_ = Named<QComboBox>(sizes, "cmbCustSizeUnits");
     cmbCustSizeUnits_->setAccessibleName("Custom size unit");
-    for (const char* u : {"bytes", "KB", "MB", "GB", "kbits"}) cmbCustSizeUnits_->addItem(u);
+    for (const SizeUnitEntry& u : kSizeUnits) cmbCustSizeUnits_->addItem(u.caption);
     cmbCustSizeUnits_->setCurrentIndex(-1);
     optFillDisk_ = Named<QRadioButton>(sizes, "optFillDisk", "Fill Disk");
     chkFormatWhenFillingDisk_ =

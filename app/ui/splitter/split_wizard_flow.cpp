@@ -10,6 +10,7 @@
 #include "app/core/text.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/ui/help.h"
+#include "app/ui/splitter/size_units.h"
 #include "app/ui/splitter/split_multi_source.h"
 #include "app/ui/startup.h"
 
@@ -92,7 +93,7 @@ void SplitWizardFlow::NextFromStage4() {
         RebuildFirstUnits(false);
     }
     if (size.customUnit < 0) {
-        size.customUnit = 1;
+        size.customUnit = ListIndex(SizeUnit::KB);
         cmbCustSizeUnits_Change();
     }
     Show(SplitFrame::FragSize, true);
@@ -102,13 +103,10 @@ void SplitWizardFlow::NextFromStage4() {
 }
 
 void SplitWizardFlow::RebuildFirstUnits(bool folder) {
-    size.firstUnits = {"bytes", "KB", "MB", "GB", "kbits"};
-    if (folder) {
-        for (const char* u : {"bytes smaller", "KB smaller", "MB smaller", "GB smaller",
-                              "kbits smaller"})
-            size.firstUnits.push_back(u);
-    }
-    size.firstUnit = folder ? 6 : 1;
+    // Both lists open on the same choice: a first piece 1 KB smaller, or 1 KB reserved.
+    size.firstUnits = first_piece::Captions(!folder);
+    size.firstUnit =
+        first_piece::IndexOf({FirstPieceMeaning::SmallerThanPiece, SizeUnit::KB}, !folder);
 }
 
 bool SplitWizardFlow::NextFromStage5() {

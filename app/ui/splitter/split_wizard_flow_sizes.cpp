@@ -2,6 +2,8 @@
 // choices become the splitter's sizes, and the checks on the numbers people type.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <optional>
 
 #include "app/core/active_splitter.h"
 #include "app/core/fatal_error.h"
@@ -11,6 +13,7 @@
 #include "app/core/text.h"
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
+#include "app/ui/splitter/size_units.h"
 #include "app/ui/splitter/split_wizard_flow.h"
 #include "app/ui/splitter/typed_number.h"
 
@@ -19,7 +22,6 @@ namespace kb {
 namespace {
 
 constexpr int64_t kPresetBytes[] = {730112, 1457664, 1048576, 2097152, 104857600};
-constexpr int64_t kUnitBytes[] = {1, 1024, 1048576, 1073741824, 128};
 
 // Typed amounts far past any size still make a byte count; the splitter clamps it.
 int64_t Bytes(double amount) {
@@ -59,7 +61,7 @@ void SplitWizardFlow::SetSizeFromOption() {
         break;
     }
     case SizeMode::Preset:
-        if (size.preset >= 0 && size.preset < 5)
+        if (size.preset >= 0 && size.preset < std::ssize(kPresetBytes))
             splitter_.SetFragmentSize(kPresetBytes[size.preset]);
         else
             MsgBox("The size of the selected preset is unknown!", mb::OKOnly | mb::Critical,
@@ -68,8 +70,8 @@ void SplitWizardFlow::SetSizeFromOption() {
         splitter_.SpanDisks = dest.toDisks;
         break;
     case SizeMode::Custom:
-        if (size.customUnit >= 0 && size.customUnit < 5) {
-            const int64_t factor = kUnitBytes[size.customUnit];
+        if (const std::optional<SizeUnit> unit = UnitAt(size.customUnit)) {
+            const int64_t factor = BytesPer(*unit);
             const double amount = WholeNumber(size.customSize).value_or(0);
             splitter_.SetFragmentSize(Bytes(amount * static_cast<double>(factor)));
             size.customSize = NumberText(static_cast<double>(splitter_.FragmentSize()) /
@@ -91,27 +93,28 @@ void SplitWizardFlow::SetFirstPieceSize() {
         return;
     }
     splitter_.SetDifferentSizeAtStart(true);
-    const int choice = size.firstUnit + (dest.toDisks ? 5 : 0);
-    if (choice < 0 || choice > 9) return;
+    const std::optional<FirstPieceChoice> choice =
+        first_piece::ChoiceAt(size.firstUnit, dest.toDisks);
+    if (!choice) return;
     // An amount that is not a number counts as nothing, so the sizes stay computable.
     const double amount = WholeNumber(size.firstSize).value_or(0);
-    const double bytes = amount * static_cast<double>(kUnitBytes[choice % 5]);
-    if (choice < 5)
+    const double bytes = amount * static_cast<double>(BytesPer(choice->unit));
+    if (choice->meaning == FirstPieceMeaning::Absolute)
         splitter_.SetFragmentSizeAtStart(Bytes(bytes));
     else
         splitter_.SetFragmentSizeAtStart(splitter_.FragmentSize() - Bytes(bytes));
 }
 
 void SplitWizardFlow::ShowSizeByDisplayRule(int64_t s) {
-    int unit = 3;
+    SizeUnit unit = SizeUnit::GB;
     if (s < 4096)
-        unit = 0;
+        unit = SizeUnit::Bytes;
     else if (s < 4096LL * 1024)
-        unit = 1;
+        unit = SizeUnit::KB;
     else if (s < 4096LL * 1024 * 1024)
-        unit = 2;
-    size.customUnit = unit;
-    size.customSize = std::to_string(s / kUnitBytes[unit]);
+        unit = SizeUnit::MB;
+    size.customUnit = ListIndex(unit);
+    size.customSize = std::to_string(s / BytesPer(unit));
 }
 
 // Reset shows the default preset without handing it to the splitter: the stages hand the size
@@ -189,11 +192,11 @@ void SplitWizardFlow::optCustomNumPieces_Click() { UpdatePieceSizeControls(); }
 void SplitWizardFlow::optFillDisk_Click() {
     const int64_t d = std::atoll(size.fillDiskTag.c_str());
     if (d > 5242880) {
-        size.customSize = std::to_string(d / 1048576);
-        size.customUnit = 2;
+        size.customSize = std::to_string(d / BytesPer(SizeUnit::MB));
+        size.customUnit = ListIndex(SizeUnit::MB);
     } else {
-        size.customSize = std::to_string(d / 1024);
-        size.customUnit = 1;
+        size.customSize = std::to_string(d / BytesPer(SizeUnit::KB));
+        size.customUnit = ListIndex(SizeUnit::KB);
     }
     UpdatePieceSizeControls();
 }
@@ -205,9 +208,9 @@ void SplitWizardFlow::cmbPreset_Click() {
 }
 
 void SplitWizardFlow::cmbCustSizeUnits_Change() {
-    if (size.customUnit >= 0 && size.customUnit < 5) {
+    if (const std::optional<SizeUnit> unit = UnitAt(size.customUnit)) {
         const double shown = std::round(static_cast<double>(splitter_.FragmentSize()) /
-                                        static_cast<double>(kUnitBytes[size.customUnit]) *
+                                        static_cast<double>(BytesPer(*unit)) *
                                         10000.0) / 10000.0;
         std::string text = NumberText(shown);
         text = text.substr(0, text.find('.'));

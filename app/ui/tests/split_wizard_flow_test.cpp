@@ -3,11 +3,19 @@
 
 #include "app/core/kb_error.h"
 #include "app/core/text.h"
+#include "app/ui/splitter/size_units.h"
 
 namespace kb {
 namespace {
 
 using testing::SplitWizardFlowTest;
+
+constexpr FirstPieceChoice kKbSmaller{FirstPieceMeaning::SmallerThanPiece, SizeUnit::KB};
+constexpr FirstPieceChoice kBytesSmaller{FirstPieceMeaning::SmallerThanPiece, SizeUnit::Bytes};
+const std::vector<std::string> kDiskFirstUnits{"bytes", "KB", "MB", "GB", "kbits"};
+const std::vector<std::string> kFolderFirstUnits{
+    "bytes",         "KB",         "MB",         "GB",         "kbits",
+    "bytes smaller", "KB smaller", "MB smaller", "GB smaller", "kbits smaller"};
 
 TEST_F(SplitWizardFlowTest, ASingleFileWalksToStageSixAndTheSplitThenResets) {
     const std::string path = MakeFile("report.doc", 3'000'000);
@@ -90,7 +98,7 @@ TEST_F(SplitWizardFlowTest, ResetPutsBackTheDefaultsAndTheOptionsPagesFolders) {
     flow.cmdSplitWizReset_Click();
     EXPECT_TRUE(prompter.boxes.empty());
     EXPECT_EQ(flow.size.customSize, "1024");
-    EXPECT_EQ(flow.size.customUnit, 1);
+    EXPECT_EQ(flow.size.customUnit, ListIndex(SizeUnit::KB));
     EXPECT_EQ(flow.SplitWizStage, 1);
     EXPECT_FALSE(flow.SplitWizInUse);
     EXPECT_FALSE(flow.nav.backEnabled);
@@ -128,16 +136,17 @@ TEST_F(SplitWizardFlowTest, PresetsAreShownByTheDisplayRule) {
         int preset;
         int64_t bytes;
         const char* text;
-        int unit;
+        SizeUnit unit;
     };
-    for (const Case& c : {Case{0, 730112, "713", 1}, Case{1, 1457664, "1423", 1},
-                          Case{2, 1048576, "1024", 1}, Case{3, 2097152, "2048", 1},
-                          Case{4, 104857600, "100", 2}}) {
+    constexpr SizeUnit KB = SizeUnit::KB;
+    for (const Case& c : {Case{0, 730112, "713", KB}, Case{1, 1457664, "1423", KB},
+                          Case{2, 1048576, "1024", KB}, Case{3, 2097152, "2048", KB},
+                          Case{4, 104857600, "100", SizeUnit::MB}}) {
         flow.size.preset = c.preset;
         flow.cmbPreset_Click();
         EXPECT_EQ(splitter.FragmentSize(), c.bytes) << c.preset;
         EXPECT_EQ(flow.size.customSize, c.text) << c.preset;
-        EXPECT_EQ(flow.size.customUnit, c.unit) << c.preset;
+        EXPECT_EQ(flow.size.customUnit, ListIndex(c.unit)) << c.preset;
     }
     flow.size.preset = -1;
     prompter.Answer(Answer::OK);
@@ -152,16 +161,18 @@ TEST_F(SplitWizardFlowTest, PresetsAreShownByTheDisplayRule) {
 TEST_F(SplitWizardFlowTest, CustomSizesAreConvertedClampedAndShownAgain) {
     struct Case {
         const char* text;
-        int unit;
+        SizeUnit unit;
         int64_t bytes;
         const char* shown;
     };
     flow.size.mode = SizeMode::Custom;
-    for (const Case& c : {Case{"12.5", 1, 12800, "12.5"}, Case{"1.5", 1, 10240, "10"},
-                          Case{"5", 3, 4294967296LL, "4"}, Case{"100", 4, 12800, "100"},
-                          Case{"1", 0, 10240, "10240"}}) {
+    constexpr SizeUnit KB = SizeUnit::KB;
+    for (const Case& c : {Case{"12.5", KB, 12800, "12.5"}, Case{"1.5", KB, 10240, "10"},
+                          Case{"5", SizeUnit::GB, 4294967296LL, "4"},
+                          Case{"100", SizeUnit::Kbits, 12800, "100"},
+                          Case{"1", SizeUnit::Bytes, 10240, "10240"}}) {
         flow.size.customSize = c.text;
-        flow.size.customUnit = c.unit;
+        flow.size.customUnit = ListIndex(c.unit);
         EXPECT_TRUE(flow.txtCustomSize_Validate()) << c.text;
         flow.SetFragSizeFromSplitWiz();
         EXPECT_EQ(splitter.FragmentSize(), c.bytes) << c.text;
@@ -252,12 +263,12 @@ TEST_F(SplitWizardFlowTest, PieceCountsAndTheFirstPiece) {
     flow.size.preset = 2;
     flow.size.firstOverride = true;
     flow.size.firstSize = "100";
-    flow.size.firstUnit = 6;
+    flow.size.firstUnit = first_piece::IndexOf(kKbSmaller, false);
     flow.SetFragSizeFromSplitWiz();
     EXPECT_TRUE(splitter.DifferentSizeAtStart());
     EXPECT_EQ(splitter.FragmentSizeAtStart(), 946176);
     flow.dest.toDisks = true;
-    flow.size.firstUnit = 1;
+    flow.size.firstUnit = first_piece::IndexOf(kKbSmaller, true);
     flow.SetFragSizeFromSplitWiz();
     EXPECT_EQ(splitter.FragmentSizeAtStart(), 946176);
     EXPECT_TRUE(splitter.SpanDisks);
@@ -270,20 +281,43 @@ TEST_F(SplitWizardFlowTest, PieceCountsAndTheFirstPiece) {
     EXPECT_FALSE(splitter.DifferentSizeAtStart());
 }
 
+// The first piece's lists: their captions in order, and every position of either list standing
+// for the choice it shows, positions outside the folder list standing for none.
+TEST(FirstPieceUnits, EachPositionIsTheChoiceItsCaptionNames) {
+    EXPECT_EQ(first_piece::Captions(false), kFolderFirstUnits);
+    EXPECT_EQ(first_piece::Captions(true), kDiskFirstUnits);
+    for (const bool toDisks : {false, true}) {
+        const std::vector<std::string> captions = first_piece::Captions(toDisks);
+        for (int i = 0; i < static_cast<int>(captions.size()); ++i) {
+            const std::optional<FirstPieceChoice> c = first_piece::ChoiceAt(i, toDisks);
+            ASSERT_TRUE(c) << i << toDisks;
+            const bool smaller = c->meaning == FirstPieceMeaning::SmallerThanPiece;
+            EXPECT_EQ(smaller, toDisks || captions[static_cast<size_t>(i)].ends_with(" smaller"));
+            EXPECT_TRUE(captions[static_cast<size_t>(i)].starts_with(
+                kSizeUnits[static_cast<size_t>(ListIndex(c->unit))].caption));
+            EXPECT_EQ(first_piece::IndexOf(*c, toDisks), i);
+        }
+    }
+    EXPECT_FALSE(first_piece::ChoiceAt(10, false));
+    EXPECT_FALSE(first_piece::ChoiceAt(-1, false));
+    EXPECT_FALSE(first_piece::ChoiceAt(5, true));
+    EXPECT_EQ(first_piece::IndexOf({FirstPieceMeaning::Absolute, SizeUnit::KB}, true), -1);
+}
+
 TEST_F(SplitWizardFlowTest, ChangingTheUnitReExpressesTheSize) {
     flow.size.mode = SizeMode::Custom;
     flow.size.customSize = "128";
-    flow.size.customUnit = 1;
+    flow.size.customUnit = ListIndex(SizeUnit::KB);
     flow.SetFragSizeFromSplitWiz();
     ASSERT_EQ(splitter.FragmentSize(), 131072);
-    flow.size.customUnit = 4;
+    flow.size.customUnit = ListIndex(SizeUnit::Kbits);
     flow.cmbCustSizeUnits_Change();
     EXPECT_EQ(flow.size.customSize, "1024");
     EXPECT_EQ(splitter.FragmentSize(), 131072);
-    flow.size.customUnit = 1;
+    flow.size.customUnit = ListIndex(SizeUnit::KB);
     flow.cmbCustSizeUnits_Change();
     EXPECT_EQ(flow.size.customSize, "128");
-    flow.size.customUnit = 3;
+    flow.size.customUnit = ListIndex(SizeUnit::GB);
     flow.cmbCustSizeUnits_Change();
     EXPECT_EQ(flow.size.customSize, "1");
     EXPECT_EQ(splitter.FragmentSize(), 1073741824);
@@ -300,12 +334,12 @@ TEST_F(SplitWizardFlowTest, DisksTakeAPieceAsLargeAsTheDiskAndNoByteMore) {
     EXPECT_EQ(flow.size.mode, SizeMode::FillDisk);
     EXPECT_FALSE(flow.size.numPiecesEnabled);
     EXPECT_EQ(flow.size.firstOverrideCaption, "Reserve some space on the first disk:");
-    EXPECT_EQ(flow.size.firstUnits.size(), 5u);
-    EXPECT_EQ(flow.size.firstUnit, 1);
+    EXPECT_EQ(flow.size.firstUnits, kDiskFirstUnits);
+    EXPECT_EQ(flow.size.firstUnits.at(static_cast<size_t>(flow.size.firstUnit)), "KB");
     const int64_t disk = std::stoll(flow.size.fillDiskTag);
     EXPECT_EQ(splitter.FragmentSize(), disk);
     flow.size.mode = SizeMode::Custom;
-    flow.size.customUnit = 0;
+    flow.size.customUnit = ListIndex(SizeUnit::Bytes);
     flow.size.customSize = std::to_string(disk + 1);
     prompter.Answer(Answer::OK);
     flow.cmdSplitWizNext_Click();
@@ -317,7 +351,8 @@ TEST_F(SplitWizardFlowTest, DisksTakeAPieceAsLargeAsTheDiskAndNoByteMore) {
     flow.size.customSize = std::to_string(disk);
     flow.size.firstOverride = true;
     flow.size.firstSize = "-1";
-    flow.size.firstUnit = 0;  // reserves minus one byte: a first piece one byte too large
+    // Reserves minus one byte: a first piece one byte too large.
+    flow.size.firstUnit = first_piece::IndexOf(kBytesSmaller, true);
     prompter.Answer(Answer::OK);
     flow.cmdSplitWizNext_Click();
     EXPECT_EQ(flow.SplitWizStage, 5);
@@ -330,8 +365,8 @@ TEST_F(SplitWizardFlowTest, DisksTakeAPieceAsLargeAsTheDiskAndNoByteMore) {
 TEST_F(SplitWizardFlowTest, AFolderNeedsTheSpaceOfTheWholeSetOnTheDisksCapacity) {
     flow.dest.folder = files.Path();
     WalkToStage5(MakeFile("a.bin", 2'000'000));
-    EXPECT_EQ(flow.size.firstUnits.size(), 10u);
-    EXPECT_EQ(flow.size.firstUnit, 6);
+    EXPECT_EQ(flow.size.firstUnits, kFolderFirstUnits);
+    EXPECT_EQ(flow.size.firstUnits.at(static_cast<size_t>(flow.size.firstUnit)), "KB smaller");
     EXPECT_EQ(flow.size.firstOverrideCaption, "Use a different size for the first fragment:");
     EXPECT_FALSE(flow.size.fillDiskEnabled);
     flow.SetFragSizeFromSplitWiz();
@@ -358,7 +393,7 @@ TEST_F(SplitWizardFlowTest, TooManyPiecesShowTheFatalBoxAndStayOnTheStage) {
     WalkToStage5(MakeFile("huge.bin", 4ULL << 30));
     flow.size.mode = SizeMode::Custom;
     flow.size.customSize = "100";
-    flow.size.customUnit = 1;
+    flow.size.customUnit = ListIndex(SizeUnit::KB);
     prompter.Answer(Answer::OK);
     EXPECT_THROW(flow.cmdSplitWizNext_Click(), KbError);
     EXPECT_EQ(flow.SplitWizStage, 5);

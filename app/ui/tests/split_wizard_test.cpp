@@ -26,6 +26,7 @@
 #include "app/ui/help.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
+#include "app/ui/splitter/size_units.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/splitter_window_fixture.h"
 
@@ -149,8 +150,9 @@ TEST_F(SplitWizardTest, TheUnitListReExpressesTheSize) {
     Click("optCustomSize");
     Type("txtCustomSize", "128");
     auto* units = Child<QComboBox>("cmbCustSizeUnits");
-    units->setCurrentIndex(4);
-    emit units->activated(4);
+    const int kbits = ListIndex(SizeUnit::Kbits);
+    units->setCurrentIndex(kbits);
+    emit units->activated(kbits);
     EXPECT_EQ(units->currentText(), "kbits");
     EXPECT_EQ(Child<QLineEdit>("txtCustomSize")->text(), "1024");
     EXPECT_EQ(window->Splitter().FragmentSize(), 131072);
