@@ -8,9 +8,9 @@
 #include "app/core/kb_error.h"
 #include "app/core/prompter.h"
 #include "app/pluginhost/plugin_sys.h"
-#include "app/ui/help.h"
+#include "app/ui/common/help.h"
+#include "app/ui/shell/startup.h"
 #include "app/ui/splitter/split_multi_source.h"
-#include "app/ui/startup.h"
 
 namespace kb {
 

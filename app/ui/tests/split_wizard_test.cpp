@@ -22,10 +22,10 @@
 #include "app/core/testing/scripted_dialogs.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/ui/common/folder_list.h"
-#include "app/ui/frm_main.h"
-#include "app/ui/help.h"
+#include "app/ui/common/help.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
+#include "app/ui/shell/frm_main.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/splitter_window_fixture.h"
 

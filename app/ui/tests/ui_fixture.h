@@ -16,7 +16,7 @@
 #include "app/core/testing/temp_folder.h"
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
-#include "app/ui/plugin_host_callback.h"
+#include "app/ui/common/plugin_host_callback.h"
 #include "app/ui/tests/plugins/recorder.h"
 
 namespace kb::testing {
