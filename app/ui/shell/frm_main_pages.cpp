@@ -26,6 +26,7 @@
 #include "app/ui/options/options_page.h"
 #include "app/ui/shell/frm_main.h"
 #include "app/ui/shell/front_page.h"
+#include "app/ui/shell/startup.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/splitter/split_stage_frag_size.h"
 #include "app/ui/splitter/split_stage_intro.h"
@@ -116,6 +117,7 @@ QWidget* frmMain::BuildSplitterPage() {
         return fOptPanel_->fOptGen_->txtOptGenDirDest_->text().toStdString();
     };
     hooks.formLoading = [this] { return FormLoading; };
+    hooks.defaultNamingTemplate = [] { return DefaultNamingTemplate; };
     hooks.splitFromWizard = [this] { SplitFromWizard(); };
     hooks.selectFrontPage = [this] { SelectTab("Frontpage"); };
     hooks.setBusy = [this](bool busy) { SetSplitBusy(busy); };

@@ -13,6 +13,7 @@
 #include "app/core/debug_log.h"
 #include "app/core/kb_error.h"
 #include "app/ui/common/blocking_call.h"
+#include "app/ui/common/help.h"
 #include "app/ui/common/icons.h"
 #include "app/ui/common/panel_view.h"
 #include "app/ui/common/uc_progress_panel.h"
@@ -55,6 +56,7 @@ SplitWizard::SplitWizard(QWidget* parent, ActiveSplitter& splitter, SplitWizardH
     runnerHooks.lock = [this](bool locked) { LockForSplit(locked); };
     runnerHooks.closePending = hooks.closePending;
     runnerHooks.formatDrive = [this](const std::string& path) { flow_->FormatDestinationDrive(path); };
+    hooks.showHelpTopic = ShowHelpTopic;
     hooks.applyNav = [this] { ApplyNav(); };
     hooks.panel = panelView_.get();
     hooks.windows = ownWindows_.get();

@@ -8,8 +8,6 @@
 #include "app/core/kb_error.h"
 #include "app/core/prompter.h"
 #include "app/pluginhost/plugin_sys.h"
-#include "app/ui/common/help.h"
-#include "app/ui/shell/startup.h"
 #include "app/ui/splitter/split_multi_source.h"
 
 namespace kb {
@@ -266,11 +264,15 @@ void SplitWizardFlow::ResetDestinationAndSizes() {
     ResetPieceSize();
     size.firstOverride = false;
     chkFirstOverride_Click();
-    size.namingTemplate = DefaultNamingTemplate.empty() ? "%f - %n.frg" : DefaultNamingTemplate;
+    const std::string startTemplate =
+        hooks_.defaultNamingTemplate ? hooks_.defaultNamingTemplate() : "";
+    size.namingTemplate = startTemplate.empty() ? "%f - %n.frg" : startTemplate;
     txtFragNamingTemplate_Change();
 }
 
-void SplitWizardFlow::cmdSplitWizHelp_Click() { ShowHelpTopic(13); }
+void SplitWizardFlow::cmdSplitWizHelp_Click() {
+    if (hooks_.showHelpTopic) hooks_.showHelpTopic(13);
+}
 
 void SplitWizardFlow::optSplitMultiFile_Click() { SplitWizInUse = true; }
 
