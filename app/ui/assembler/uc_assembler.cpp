@@ -14,11 +14,11 @@
 #include "app/ui/common/blocking_call.h"
 #include "app/ui/common/drive_list.h"
 #include "app/ui/common/folder_list.h"
+#include "app/ui/common/icons.h"
 #include "app/ui/common/panel_view.h"
+#include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/common/widgets.h"
 #include "app/ui/dialogs/qt_wizard_windows.h"
-#include "app/ui/icons.h"
-#include "app/ui/uc_progress_panel.h"
 #include "platform/cab_archive.h"
 
 namespace kb {

@@ -15,8 +15,8 @@
 #include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/common/drive_list.h"
 #include "app/ui/common/folder_list.h"
-#include "app/ui/help.h"
-#include "app/ui/uc_progress_panel.h"
+#include "app/ui/common/help.h"
+#include "app/ui/common/uc_progress_panel.h"
 
 namespace kb {
 namespace {

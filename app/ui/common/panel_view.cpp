@@ -1,7 +1,7 @@
 #include "app/ui/common/panel_view.h"
 
-#include "app/ui/plugin_host_callback.h"
-#include "app/ui/uc_progress_panel.h"
+#include "app/ui/common/plugin_host_callback.h"
+#include "app/ui/common/uc_progress_panel.h"
 
 namespace kb {
 

@@ -1,6 +1,6 @@
 #include "app/ui/common/place_icons.h"
 
-#include "app/ui/icon_paint.h"
+#include "app/ui/common/icon_paint.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -10,7 +10,7 @@
 #include <QVariant>
 #include <QWidget>
 
-#include "app/ui/help.h"
+#include "app/ui/common/help.h"
 
 namespace kb {
 

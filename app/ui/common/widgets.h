@@ -10,7 +10,7 @@
 
 #include <utility>
 
-#include "app/ui/icons.h"
+#include "app/ui/common/icons.h"
 
 class QGridLayout;
 class QLayout;

@@ -10,8 +10,8 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include "app/ui/common/icons.h"
 #include "app/ui/common/widgets.h"
-#include "app/ui/icons.h"
 #include "app/ui/options/general_options_flow.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/plugin_man_frame.h"

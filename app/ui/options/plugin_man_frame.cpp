@@ -13,11 +13,11 @@
 #include <algorithm>
 
 #include "app/pluginhost/plugin_rows.h"
+#include "app/ui/common/icons.h"
+#include "app/ui/common/ui_text.h"
 #include "app/ui/common/widgets.h"
-#include "app/ui/icons.h"
 #include "app/ui/options/plugin_manager_flow.h"
 #include "app/ui/options/plugin_type_icons.h"
-#include "app/ui/ui_text.h"
 
 namespace kb {
 

@@ -7,8 +7,8 @@
 #include <functional>
 #include <map>
 
-#include "app/ui/icon_paint.h"
-#include "app/ui/icons.h"
+#include "app/ui/common/icon_paint.h"
+#include "app/ui/common/icons.h"
 
 namespace kb::icons {
 

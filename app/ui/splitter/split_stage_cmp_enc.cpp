@@ -10,8 +10,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/ui/common/ui_text.h"
 #include "app/ui/common/widgets.h"
-#include "app/ui/ui_text.h"
 
 namespace kb {
 

@@ -10,9 +10,9 @@
 
 #include "app/ui/common/drive_list.h"
 #include "app/ui/common/folder_list.h"
+#include "app/ui/common/ui_text.h"
 #include "app/ui/common/widgets.h"
 #include "app/ui/splitter/picture_button.h"
-#include "app/ui/ui_text.h"
 
 namespace kb {
 

@@ -16,8 +16,8 @@
 #include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/ui/common/place_icons.h"
+#include "app/ui/common/ui_text.h"
 #include "app/ui/common/widgets.h"
-#include "app/ui/ui_text.h"
 
 namespace kb {
 

@@ -13,10 +13,12 @@
 #include "app/core/debug_log.h"
 #include "app/core/kb_error.h"
 #include "app/ui/common/blocking_call.h"
+#include "app/ui/common/help.h"
+#include "app/ui/common/icons.h"
 #include "app/ui/common/panel_view.h"
+#include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/common/widgets.h"
 #include "app/ui/dialogs/qt_wizard_windows.h"
-#include "app/ui/icons.h"
 #include "app/ui/splitter/split_runner.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/splitter/split_stage_frag_range.h"
@@ -25,7 +27,6 @@
 #include "app/ui/splitter/split_stage_sel_dest.h"
 #include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/splitter/split_stage_source_single.h"
-#include "app/ui/uc_progress_panel.h"
 
 namespace kb {
 
@@ -55,6 +56,7 @@ SplitWizard::SplitWizard(QWidget* parent, ActiveSplitter& splitter, SplitWizardH
     runnerHooks.lock = [this](bool locked) { LockForSplit(locked); };
     runnerHooks.closePending = hooks.closePending;
     runnerHooks.formatDrive = [this](const std::string& path) { flow_->FormatDestinationDrive(path); };
+    hooks.showHelpTopic = ShowHelpTopic;
     hooks.applyNav = [this] { ApplyNav(); };
     hooks.panel = panelView_.get();
     hooks.windows = ownWindows_.get();

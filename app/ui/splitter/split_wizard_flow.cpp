@@ -9,10 +9,8 @@
 #include "app/core/system_queries.h"
 #include "app/core/text.h"
 #include "app/pluginhost/plugin_sys.h"
-#include "app/ui/help.h"
 #include "app/ui/splitter/size_units.h"
 #include "app/ui/splitter/split_multi_source.h"
-#include "app/ui/startup.h"
 
 namespace kb {
 
@@ -265,11 +263,15 @@ void SplitWizardFlow::ResetDestinationAndSizes() {
     ResetPieceSize();
     size.firstOverride = false;
     chkFirstOverride_Click();
-    size.namingTemplate = DefaultNamingTemplate.empty() ? "%f - %n.frg" : DefaultNamingTemplate;
+    const std::string startTemplate =
+        hooks_.defaultNamingTemplate ? hooks_.defaultNamingTemplate() : "";
+    size.namingTemplate = startTemplate.empty() ? "%f - %n.frg" : startTemplate;
     txtFragNamingTemplate_Change();
 }
 
-void SplitWizardFlow::cmdSplitWizHelp_Click() { ShowHelpTopic(13); }
+void SplitWizardFlow::cmdSplitWizHelp_Click() {
+    if (hooks_.showHelpTopic) hooks_.showHelpTopic(13);
+}
 
 void SplitWizardFlow::optSplitMultiFile_Click() { SplitWizInUse = true; }
 

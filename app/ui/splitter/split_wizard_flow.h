@@ -40,6 +40,10 @@ struct SplitWizardHooks {
     std::function<void()> splitFromWizard;
     // Selects the main tab of the front page.
     std::function<void()> selectFrontPage;
+    // The naming template set at start-up ("" or empty: "%f - %n.frg").
+    std::function<std::string()> defaultNamingTemplate;
+    // Opens the help window on a topic number (empty: no help).
+    std::function<void(int)> showHelpTopic;
     // Sets or clears the window's busy state (buttons and pointer follow it).
     std::function<void(bool)> setBusy;
     // True once the user has agreed to close the window while a split runs.

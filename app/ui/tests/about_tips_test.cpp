@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/core/reg_access.h"
-#include "app/ui/frm_about.h"
-#include "app/ui/rnd.h"
+#include "app/ui/shell/frm_about.h"
+#include "app/ui/shell/rnd.h"
+#include "app/ui/shell/tip_of_the_day.h"
 #include "app/ui/tests/ui_fixture.h"
-#include "app/ui/tip_of_the_day.h"
 
 namespace kb {
 namespace {

@@ -2,9 +2,9 @@
 // it, and what the main window does while a join runs.
 #include <QTabBar>
 
-#include "app/ui/frm_main.h"
+#include "app/ui/common/uc_progress_panel.h"
+#include "app/ui/shell/frm_main.h"
 #include "app/ui/tests/assembler_fixture.h"
-#include "app/ui/uc_progress_panel.h"
 
 namespace kb {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <sys/stat.h>
 
+#include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/tests/assembler_fixture.h"
-#include "app/ui/uc_progress_panel.h"
 
 namespace kb {
 namespace {

@@ -16,9 +16,9 @@
 #include "app/core/kb_error.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/temp_folder.h"
-#include "app/ui/qt_prompter.h"
+#include "app/ui/common/qt_prompter.h"
+#include "app/ui/shell/unattended_close.h"
 #include "app/ui/tests/split_run_fixture.h"
-#include "app/ui/unattended_close.h"
 
 namespace kb {
 namespace {

@@ -8,12 +8,12 @@
 
 #include "app/core/active_splitter.h"
 #include "app/core/kb_error.h"
-#include "app/ui/front_page.h"
-#include "app/ui/help.h"
-#include "app/ui/frm_main.h"
+#include "app/ui/common/help.h"
+#include "app/ui/common/uc_progress_panel.h"
+#include "app/ui/shell/frm_main.h"
+#include "app/ui/shell/front_page.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/assembler_fixture.h"
-#include "app/ui/uc_progress_panel.h"
 
 namespace kb {
 namespace {

@@ -6,13 +6,13 @@
 #include <filesystem>
 
 #include "app/core/kb_error.h"
-#include "app/ui/command_line.h"
-#include "app/ui/frm_main.h"
+#include "app/ui/shell/command_line.h"
+#include "app/ui/shell/frm_main.h"
+#include "app/ui/shell/startup.h"
 #include "app/ui/splitter/split_stage_intro.h"
 #include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/splitter/split_stage_source_single.h"
 #include "app/ui/splitter/split_wizard.h"
-#include "app/ui/startup.h"
 #include "app/ui/tests/assembler_fixture.h"
 
 namespace kb {

@@ -10,8 +10,8 @@
 #include <fstream>
 
 #include "app/core/testing/scripted_prompter.h"
-#include "app/ui/frm_main.h"
-#include "app/ui/help.h"
+#include "app/ui/common/help.h"
+#include "app/ui/shell/frm_main.h"
 #include "app/ui/tests/ui_fixture.h"
 
 namespace kb {

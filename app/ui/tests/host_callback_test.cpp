@@ -21,11 +21,11 @@
 #include "app/core/reg_access.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/pluginhost/plugin_text.h"
-#include "app/ui/main_window_messages.h"
-#include "app/ui/plugin_host_callback.h"
+#include "app/ui/common/plugin_host_callback.h"
+#include "app/ui/common/uc_progress_panel.h"
+#include "app/ui/common/window_handles.h"
+#include "app/ui/shell/main_window_messages.h"
 #include "app/ui/tests/ui_fixture.h"
-#include "app/ui/uc_progress_panel.h"
-#include "app/ui/window_handles.h"
 
 namespace kb {
 namespace {

@@ -11,12 +11,12 @@
 
 #include "app/core/reg_access.h"
 #include "app/core/testing/scripted_prompter.h"
-#include "app/ui/frm_main.h"
+#include "app/ui/common/uc_progress_panel.h"
+#include "app/ui/shell/frm_main.h"
+#include "app/ui/shell/tip_of_the_day.h"
 #include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/ui_fixture.h"
-#include "app/ui/tip_of_the_day.h"
-#include "app/ui/uc_progress_panel.h"
 
 namespace kb {
 namespace {

@@ -22,12 +22,12 @@
 #include "app/pluginhost/plugin_sys.h"
 #include "app/pluginhost/plugin_tables.h"
 #include "app/ui/assembler/uc_assembler.h"
-#include "app/ui/frm_main.h"
-#include "app/ui/icons.h"
+#include "app/ui/common/icons.h"
+#include "app/ui/common/plugin_host_callback.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
 #include "app/ui/options/plugin_man_frame.h"
-#include "app/ui/plugin_host_callback.h"
+#include "app/ui/shell/frm_main.h"
 #include "app/ui/tests/ui_fixture.h"
 
 namespace kb {

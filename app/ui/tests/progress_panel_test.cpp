@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ui/uc_progress_panel.h"
+#include "app/ui/common/uc_progress_panel.h"
 
 namespace kb {
 namespace {

@@ -9,7 +9,7 @@
 
 #include <memory>
 
-#include "app/ui/qt_prompter.h"
+#include "app/ui/common/qt_prompter.h"
 
 namespace kb {
 namespace {

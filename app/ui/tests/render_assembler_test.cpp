@@ -3,12 +3,12 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/dialogs/frm_disk_dialog.h"
 #include "app/ui/dialogs/frm_pw_conf.h"
-#include "app/ui/frm_main.h"
-#include "app/ui/tests/render_check.h"
+#include "app/ui/shell/frm_main.h"
 #include "app/ui/tests/assembler_fixture.h"
-#include "app/ui/uc_progress_panel.h"
+#include "app/ui/tests/render_check.h"
 
 namespace kb {
 namespace {

@@ -17,25 +17,25 @@
 
 #include <filesystem>
 
-#include "app/core/testing/scripted_dialogs.h"
 #include "app/core/active_splitter.h"
+#include "app/core/testing/scripted_dialogs.h"
 #include "app/ui/assembler/uc_assembler.h"
-#include "app/ui/frm_about.h"
-#include "app/ui/frm_main.h"
-#include "app/ui/frm_splash.h"
+#include "app/ui/common/help.h"
+#include "app/ui/common/qt_prompter.h"
+#include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/dialogs/frm_prework.h"
-#include "app/ui/front_page.h"
-#include "app/ui/help.h"
-#include "app/ui/qt_prompter.h"
-#include "app/ui/startup.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
-#include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/options/plugin_man_frame.h"
+#include "app/ui/shell/frm_about.h"
+#include "app/ui/shell/frm_main.h"
+#include "app/ui/shell/frm_splash.h"
+#include "app/ui/shell/front_page.h"
+#include "app/ui/shell/startup.h"
+#include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/render_check.h"
 #include "app/ui/tests/ui_fixture.h"
-#include "app/ui/uc_progress_panel.h"
 
 #include <QMessageBox>
 

@@ -7,8 +7,8 @@
 
 #include "app/core/task_folder.h"
 #include "app/core/testing/faulty_io.h"
+#include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/tests/split_run_fixture.h"
-#include "app/ui/uc_progress_panel.h"
 
 namespace kb {
 namespace {

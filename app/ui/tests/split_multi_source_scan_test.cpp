@@ -17,7 +17,7 @@
 #include "app/core/testing/scripted_dialogs.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/ui/dialogs/frm_prework.h"
-#include "app/ui/frm_main.h"
+#include "app/ui/shell/frm_main.h"
 #include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "app/ui/tests/ui_fixture.h"

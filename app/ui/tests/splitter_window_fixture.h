@@ -15,9 +15,9 @@
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/scripted_dialogs.h"
 #include "app/core/testing/scripted_prompter.h"
-#include "app/ui/frm_main.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
+#include "app/ui/shell/frm_main.h"
 #include "app/ui/tests/ui_fixture.h"
 
 namespace kb::testing {

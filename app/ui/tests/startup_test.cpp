@@ -6,8 +6,8 @@
 
 #include "app/core/reg_access.h"
 #include "app/pluginhost/plugin_autoload.h"
-#include "app/ui/frm_main.h"
-#include "app/ui/startup.h"
+#include "app/ui/shell/frm_main.h"
+#include "app/ui/shell/startup.h"
 #include "app/ui/tests/ui_fixture.h"
 
 namespace kb {

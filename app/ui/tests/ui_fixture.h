@@ -1,7 +1,8 @@
 #pragma once
-// Shared by the widget tests: a fresh program folder and registry for each test, the plug-in
-// host put back to its empty state, and copies of the recording plug-in loaded through the
-// real dlopen path.
+// Shared by the widget tests and the tests of the Qt-free window code: a fresh program folder
+// and registry for each test, the plug-in host put back to its empty state, and copies of the
+// recording plug-in loaded through the real dlopen path. The widget tests' own main clears the
+// plug-in progress panel around each test as well.
 
 #include <dlfcn.h>
 
@@ -16,7 +17,6 @@
 #include "app/core/testing/temp_folder.h"
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
-#include "app/ui/plugin_host_callback.h"
 #include "app/ui/tests/plugins/recorder.h"
 
 namespace kb::testing {
@@ -38,7 +38,6 @@ protected:
         PluginList.Clear();
         OldWindowProc = 0;
         SubclassPluginIndex = 0;
-        PluginProgressPanel = nullptr;
     }
 
     // A copy of the recording plug-in under the given name in the folder.

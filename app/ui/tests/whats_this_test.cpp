@@ -15,10 +15,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/ui/common/help.h"
 #include "app/ui/common/whats_this.h"
-#include "app/ui/frm_main.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
+#include "app/ui/shell/frm_main.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/splitter/split_stage_frag_size.h"
 #include "app/ui/splitter/split_stage_intro.h"
@@ -26,7 +27,6 @@
 #include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/splitter/split_stage_source_single.h"
 #include "app/ui/splitter/split_wizard.h"
-#include "app/ui/help.h"
 #include "app/ui/tests/ui_fixture.h"
 
 namespace kb {

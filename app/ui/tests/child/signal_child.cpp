@@ -21,12 +21,12 @@
 #include "app/core/active_splitter.h"
 #include "app/core/prompter.h"
 #include "app/ui/common/qt_dialogs.h"
-#include "app/ui/frm_main.h"
+#include "app/ui/common/qt_prompter.h"
+#include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
-#include "app/ui/qt_prompter.h"
-#include "app/ui/startup.h"
-#include "app/ui/uc_progress_panel.h"
+#include "app/ui/shell/frm_main.h"
+#include "app/ui/shell/startup.h"
 
 namespace {
 

@@ -19,13 +19,14 @@
 #include <QVBoxLayout>
 
 #include "app/ui/assembler/uc_assembler.h"
+#include "app/ui/common/icons.h"
 #include "app/ui/common/whats_this.h"
 #include "app/ui/common/widgets.h"
-#include "app/ui/frm_main.h"
-#include "app/ui/front_page.h"
-#include "app/ui/icons.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
+#include "app/ui/shell/frm_main.h"
+#include "app/ui/shell/front_page.h"
+#include "app/ui/shell/startup.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/splitter/split_stage_frag_size.h"
 #include "app/ui/splitter/split_stage_intro.h"
@@ -116,6 +117,7 @@ QWidget* frmMain::BuildSplitterPage() {
         return fOptPanel_->fOptGen_->txtOptGenDirDest_->text().toStdString();
     };
     hooks.formLoading = [this] { return FormLoading; };
+    hooks.defaultNamingTemplate = [] { return DefaultNamingTemplate; };
     hooks.splitFromWizard = [this] { SplitFromWizard(); };
     hooks.selectFrontPage = [this] { SelectTab("Frontpage"); };
     hooks.setBusy = [this](bool busy) { SetSplitBusy(busy); };

@@ -1,5 +1,5 @@
 // The splitter wizard's flow: navigation, Reset and the piece-size stage.
-#include "app/ui/tests/split_wizard_flow_fixture.h"
+#include "app/ui/tests/flows/split_wizard_flow_fixture.h"
 
 #include "app/core/kb_error.h"
 #include "app/core/text.h"

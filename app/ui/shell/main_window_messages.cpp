@@ -1,4 +1,4 @@
-#include "app/ui/main_window_messages.h"
+#include "app/ui/shell/main_window_messages.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,7 +7,7 @@
 #include <QWheelEvent>
 #include <QWidget>
 
-#include "app/ui/window_handles.h"
+#include "app/ui/common/window_handles.h"
 
 namespace kb {
 

@@ -8,9 +8,9 @@
 #include "app/core/kb_error.h"
 #include "app/core/prompter.h"
 #include "app/ui/common/qt_dialogs.h"
-#include "app/ui/frm_main.h"
-#include "app/ui/qt_prompter.h"
-#include "app/ui/startup.h"
+#include "app/ui/common/qt_prompter.h"
+#include "app/ui/shell/frm_main.h"
+#include "app/ui/shell/startup.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

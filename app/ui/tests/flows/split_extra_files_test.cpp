@@ -1,7 +1,7 @@
 // The sixth stage's generator list and the room their files take on the first disk.
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
-#include "app/ui/tests/split_wizard_flow_fixture.h"
+#include "app/ui/tests/flows/split_wizard_flow_fixture.h"
 
 namespace kb {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/ui/qt_prompter.h"
+#include "app/ui/common/qt_prompter.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/ui/ui_text.h"
+#include "app/ui/common/ui_text.h"
 
 namespace kb {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/ui/front_page_flow.h"
+#include "app/ui/shell/front_page_flow.h"
 
 class QLabel;
 class QListWidget;

@@ -1,6 +1,6 @@
-#include "app/ui/icons.h"
+#include "app/ui/common/icons.h"
 
-#include "app/ui/icon_paint.h"
+#include "app/ui/common/icon_paint.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "app/ui/close_signals.h"
+#include "app/ui/shell/close_signals.h"
 
 #include <fcntl.h>
 #include <unistd.h>

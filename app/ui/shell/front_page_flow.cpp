@@ -1,4 +1,4 @@
-#include "app/ui/front_page_flow.h"
+#include "app/ui/shell/front_page_flow.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "app/ui/window_handles.h"
+#include "app/ui/common/window_handles.h"
 
 #include <QLabel>
 #include <QPointer>

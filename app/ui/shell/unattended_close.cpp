@@ -1,4 +1,4 @@
-#include "app/ui/unattended_close.h"
+#include "app/ui/shell/unattended_close.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "app/ui/frm_main.h"
+#include "app/ui/shell/frm_main.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,21 +21,21 @@
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/ui/assembler/uc_assembler.h"
-#include "app/ui/close_signals.h"
-#include "app/ui/frm_about.h"
-#include "app/ui/front_page.h"
-#include "app/ui/main_window_messages.h"
+#include "app/ui/common/plugin_host_callback.h"
+#include "app/ui/common/ui_text.h"
 #include "app/ui/options/general_options_flow.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
+#include "app/ui/shell/close_signals.h"
+#include "app/ui/shell/frm_about.h"
+#include "app/ui/shell/front_page.h"
+#include "app/ui/shell/main_window_messages.h"
+#include "app/ui/shell/tip_of_the_day.h"
+#include "app/ui/shell/unattended_close.h"
+#include "app/ui/splitter/split_runner.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/splitter/split_stage_frag_size.h"
-#include "app/ui/splitter/split_runner.h"
 #include "app/ui/splitter/split_wizard.h"
-#include "app/ui/plugin_host_callback.h"
-#include "app/ui/tip_of_the_day.h"
-#include "app/ui/ui_text.h"
-#include "app/ui/unattended_close.h"
 #include "platform/program_folder.h"
 
 namespace kb {

@@ -1,4 +1,4 @@
-#include "app/ui/icon_paint.h"
+#include "app/ui/common/icon_paint.h"
 
 #include <QLinearGradient>
 

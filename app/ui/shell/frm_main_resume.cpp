@@ -7,7 +7,8 @@
 #include <initializer_list>
 
 #include "app/core/active_splitter.h"
-#include "app/ui/frm_main.h"
+#include "app/ui/common/uc_progress_panel.h"
+#include "app/ui/shell/frm_main.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/splitter/split_stage_frag_range.h"
 #include "app/ui/splitter/split_stage_frag_size.h"
@@ -16,7 +17,6 @@
 #include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/splitter/split_stage_source_single.h"
 #include "app/ui/splitter/split_wizard.h"
-#include "app/ui/uc_progress_panel.h"
 
 namespace kb {
 

@@ -1,4 +1,4 @@
-#include "app/ui/front_page.h"
+#include "app/ui/shell/front_page.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,9 +7,9 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "app/ui/common/help.h"
+#include "app/ui/common/icons.h"
 #include "app/ui/common/widgets.h"
-#include "app/ui/help.h"
-#include "app/ui/icons.h"
 
 namespace kb {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/core/debug_log.h"
-#include "app/ui/command_line.h"
+#include "app/ui/shell/command_line.h"
 #include "app/ui/tests/ui_fixture.h"
 
 namespace kb {

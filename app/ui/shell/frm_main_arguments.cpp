@@ -8,12 +8,12 @@
 #include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/ui/assembler/uc_assembler.h"
-#include "app/ui/command_line.h"
-#include "app/ui/frm_main.h"
+#include "app/ui/shell/command_line.h"
+#include "app/ui/shell/frm_main.h"
+#include "app/ui/shell/startup.h"
 #include "app/ui/splitter/split_stage_intro.h"
 #include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/splitter/split_wizard.h"
-#include "app/ui/startup.h"
 
 namespace kb {
 

@@ -1,13 +1,19 @@
 // The assembler flow's event handlers on their own: the disk request and its cancel question,
 // the older format's passphrase, and the extraction's progress text.
+#include <filesystem>
+
 #include "app/core/progress_view.h"
-#include "app/ui/tests/assembler_fixture.h"
+#include "app/core/testing/scripted_prompter.h"
+#include "app/core/testing/scripted_windows.h"
+#include "app/ui/assembler/assembler_flow.h"
+#include "app/ui/tests/ui_fixture.h"
 
 namespace kb {
 namespace {
 
-using testing::AssemblerTest;
 using testing::ScriptedPrompter;
+using testing::ScriptedWindows;
+using testing::UiTest;
 
 struct RecordingPanel : ProgressView {
     std::string caption, bottom;
@@ -32,8 +38,13 @@ struct RecordingPanel : ProgressView {
     void UseForPlugins() override {}
 };
 
-class AssemblerFlowTest : public AssemblerTest {
+class AssemblerFlowTest : public UiTest {
 protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        std::filesystem::create_directories(home.File("Unfinished Tasks"));
+    }
+    ScriptedWindows windows;
     RecordingPanel panel;
     AssemblerFlow flow{panel, windows, nullptr};
 };

@@ -1,4 +1,4 @@
-#include "app/ui/frm_splash.h"
+#include "app/ui/shell/frm_splash.h"
 
 #include <QLabel>
 #include <QLinearGradient>
@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/core/version.h"
-#include "app/ui/icons.h"
+#include "app/ui/common/icons.h"
 
 namespace kb {
 

@@ -1,4 +1,4 @@
-#include "app/ui/tip_of_the_day.h"
+#include "app/ui/shell/tip_of_the_day.h"
 
 #include <cctype>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "app/ui/command_line.h"
+#include "app/ui/shell/command_line.h"
 
 #include <algorithm>
 #include <cctype>

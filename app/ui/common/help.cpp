@@ -1,4 +1,4 @@
-#include "app/ui/help.h"
+#include "app/ui/common/help.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -7,7 +7,7 @@
 #include <QUrl>
 
 #include "app/core/debug_log.h"
-#include "app/ui/icons.h"
+#include "app/ui/common/icons.h"
 #include "platform/program_folder.h"
 
 namespace kb {

@@ -1,4 +1,4 @@
-#include "app/ui/rnd.h"
+#include "app/ui/shell/rnd.h"
 
 #include <chrono>
 #include <random>

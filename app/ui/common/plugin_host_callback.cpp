@@ -1,4 +1,4 @@
-#include "app/ui/plugin_host_callback.h"
+#include "app/ui/common/plugin_host_callback.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -16,8 +16,8 @@
 #include "app/core/version.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/pluginhost/plugin_text.h"
-#include "app/ui/uc_progress_panel.h"
-#include "app/ui/window_handles.h"
+#include "app/ui/common/uc_progress_panel.h"
+#include "app/ui/common/window_handles.h"
 
 namespace kb {
 

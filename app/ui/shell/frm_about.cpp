@@ -1,4 +1,4 @@
-#include "app/ui/frm_about.h"
+#include "app/ui/shell/frm_about.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -8,9 +8,9 @@
 
 #include "app/core/paths.h"
 #include "app/core/version.h"
+#include "app/ui/common/icons.h"
 #include "app/ui/common/widgets.h"
-#include "app/ui/icons.h"
-#include "app/ui/rnd.h"
+#include "app/ui/shell/rnd.h"
 
 namespace kb {
 

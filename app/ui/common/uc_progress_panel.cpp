@@ -1,4 +1,4 @@
-#include "app/ui/uc_progress_panel.h"
+#include "app/ui/common/uc_progress_panel.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,8 +10,8 @@
 #include <chrono>
 #include <cmath>
 
-#include "app/ui/icons.h"
-#include "app/ui/ui_text.h"
+#include "app/ui/common/icons.h"
+#include "app/ui/common/ui_text.h"
 
 namespace kb {
 

@@ -1,4 +1,4 @@
-#include "app/ui/startup.h"
+#include "app/ui/shell/startup.h"
 
 #include <chrono>
 #include <ctime>
@@ -13,9 +13,9 @@
 #include "app/pluginhost/plugin_autoload.h"
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
-#include "app/ui/frm_main.h"
-#include "app/ui/frm_splash.h"
-#include "app/ui/rnd.h"
+#include "app/ui/shell/frm_main.h"
+#include "app/ui/shell/frm_splash.h"
+#include "app/ui/shell/rnd.h"
 #include "platform/program_folder.h"
 
 #include <QApplication>
