@@ -17,6 +17,7 @@ namespace kb {
 
 class ActiveSplitter;
 class CommonDialogs;
+class PluginHost;
 class ProgressView;
 class SplitMultiSource;
 class WizardWindows;
@@ -56,7 +57,7 @@ struct SplitWizardHooks {
 class SplitWizardFlow {
 public:
     SplitWizardFlow(ActiveSplitter& splitter, CommonDialogs& dialogs, SplitMultiSource& multi,
-                    SplitWizardHooks hooks);
+                    PluginHost& plugins, SplitWizardHooks hooks);
 
     // ---- Navigation ----
     void cmdSplitWizNext_Click();
@@ -177,6 +178,7 @@ private:
     ActiveSplitter& splitter_;
     CommonDialogs& dialogs_;
     SplitMultiSource& multi_;
+    PluginHost& plugins_;
     SplitWizardHooks hooks_;
 };
 

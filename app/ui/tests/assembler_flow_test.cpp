@@ -29,13 +29,13 @@ struct RecordingPanel : ProgressView {
     bool CancelClicked() const override { return clicked; }
     void StartTimings() override {}
     void StopTimings() override {}
-    void UseForPlugins() override {}
+    bool CancelVisible() const override { return false; }
 };
 
 class AssemblerFlowTest : public AssemblerTest {
 protected:
     RecordingPanel panel;
-    AssemblerFlow flow{panel, windows, nullptr};
+    AssemblerFlow flow{panel, windows, host, nullptr};
 };
 
 TEST_F(AssemblerFlowTest, CancelledDiskRequestAsksAndShowsTheDiskAgainOrStops) {
