@@ -21,11 +21,13 @@ public:
     virtual void SetPB2Visible(bool visible) = 0;
     // Showing the Cancel button also re-arms it after a click.
     virtual void SetCancelVisible(bool visible) = 0;
+    virtual bool CancelVisible() const = 0;
     virtual bool CancelClicked() const = 0;
     virtual void StartTimings() = 0;
     virtual void StopTimings() = 0;
-    // From now on the plug-ins' progress callbacks drive this panel.
-    virtual void UseForPlugins() = 0;
+    // True for a panel on screen, which plug-ins' progress callbacks may drive while a plug-in
+    // task runs; a view that only stands in for a panel says no.
+    virtual bool ShowsPluginProgress() const { return false; }
 };
 
 }  // namespace kb

@@ -6,7 +6,6 @@
 #include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/pluginhost/include/kb_plugin.h"
-#include "app/pluginhost/kbplugin.h"
 #include "app/pluginhost/plugin_list_file.h"
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
@@ -16,15 +15,14 @@ namespace kb {
 namespace {
 
 // 313 as the manager page sends it: the flag and the three zeros as 16-bit values.
-void SendEnabled(int16_t slot, int16_t flag) {
+void SendEnabled(PluginHost& host, int16_t slot, int16_t flag) {
     int16_t zero[3] = {0, 0, 0};
-    kbplugin::callpluginmain(slot, PLUGIN_EVT_ENABLED, PluginHostCallbackAddress(), &flag,
-                             &zero[0], &zero[1], &zero[2]);
+    host.CallPluginMain(slot, PLUGIN_EVT_ENABLED, &flag, &zero[0], &zero[1], &zero[2]);
 }
 
 }  // namespace
 
-void AddPluginToListView(bool fromManager, std::string& filename, bool enable, bool& result) {
+void AddPluginToListView(PluginHost& host, bool fromManager, std::string& filename, bool enable, bool& result) {
     result = false;
     if (filename.empty()) {
         if (fromManager) RestoreFolder(true);
@@ -35,7 +33,7 @@ void AddPluginToListView(bool fromManager, std::string& filename, bool enable, b
     int32_t state = 0;
     int16_t conflictSlot = 0;
     int32_t conflictMask = 0;
-    const bool ok = LoadAndRegisterPlugin(filename, slot, state, conflictSlot, conflictMask,
+    const bool ok = LoadAndRegisterPlugin(host, filename, slot, state, conflictSlot, conflictMask,
                                           fromManager);
     if (fromManager) RestoreFolder(true);
 
@@ -52,12 +50,12 @@ void AddPluginToListView(bool fromManager, std::string& filename, bool enable, b
     }
 
     PluginRow row;
-    row.text = GetPluginString(slot, PLUGIN_CMD_GET_NAME);
+    row.text = host.GetPluginString(slot, PLUGIN_CMD_GET_NAME);
     row.smallIcon = "PCCard";
     row.tag = filename;
 
     int32_t type = 0;
-    const int32_t typeResult = SendPluginCommand(slot, PLUGIN_CMD_GET_TYPE, type);
+    const int32_t typeResult = host.SendPluginCommand(slot, PLUGIN_CMD_GET_TYPE, type);
     if (typeResult < 0 || !IsKnownPluginType(type)) type = -1;
     row.typeText = PluginTypeText(type);
     row.smallIcon = PluginTypeIconKey(type);
@@ -67,19 +65,19 @@ void AddPluginToListView(bool fromManager, std::string& filename, bool enable, b
     row.compatIcon = PluginCompatImageKey(state);
 
     // Rows follow their slots; a list that has lost step with the slots gets the row at its end.
-    const int position = std::min<int>(slot + 1, PluginList.Count() + 1);
-    PluginList.Add(position, row);
+    const int position = std::min<int>(slot + 1, host.PluginList.Count() + 1);
+    host.PluginList.Add(position, row);
 
     const bool tick = fromManager ? ok : enable;
     if (tick) {
-        PluginList.SetTicked(position, true);
-        SendEnabled(slot, fromManager ? -1 : 0);
-        if ((PluginResourceMask(slot) & PLUGIN_RES_WINDOW_MESSAGES) != 0) SubclassPluginIndex = slot;
+        host.PluginList.SetTicked(position, true);
+        SendEnabled(host, slot, fromManager ? -1 : 0);
+        if ((PluginResourceMask(host, slot) & PLUGIN_RES_WINDOW_MESSAGES) != 0) host.SubclassPluginIndex = slot;
     }
     result = true;
 }
 
-void AutoloadPlugins() {
+void AutoloadPlugins(PluginHost& host) {
     std::vector<int16_t> removals;
     int16_t loaded = 0;
     if (!FileExists(PluginListPath())) return;
@@ -89,7 +87,7 @@ void AutoloadPlugins() {
         const bool enabled = item[0] == '1';
         std::string path = item.substr(1);
         bool result = false;
-        AddPluginToListView(false, path, enabled, result);
+        AddPluginToListView(host, false, path, enabled, result);
         if (result) {
             ++loaded;
         } else {
@@ -99,7 +97,7 @@ void AutoloadPlugins() {
 
     // Entries before a failed one were loaded or have been removed already, so each position
     // is the failed entry's number in the file at the moment it is removed.
-    for (int16_t position : removals) RemovePluginFromList(position, false);
+    for (int16_t position : removals) RemovePluginFromList(host, position, false);
 
     if (!removals.empty()) {
         MsgBox(std::to_string(removals.size()) +

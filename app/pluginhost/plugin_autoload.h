@@ -6,6 +6,8 @@
 
 namespace kb {
 
+class PluginHost;
+
 // Loads one plug-in, registers it and gives it its row at position slot+1 with name, type and
 // compatibility; ticks the row and enables the plug-in (313) as below. Result false when no
 // slot was loaded.
@@ -19,11 +21,11 @@ namespace kb {
 // ticked (313 with flag 0) when `enable` says so, whatever the plug-in's rating.
 // A ticked plug-in whose resource mask has PLUGIN_RES_WINDOW_MESSAGES becomes the receiver
 // of the main window's messages. The page refreshes its details afterwards.
-void AddPluginToListView(bool fromManager, std::string& filename, bool enable, bool& result);
+void AddPluginToListView(PluginHost& host, bool fromManager, std::string& filename, bool enable, bool& result);
 
 // Loads every entry of the list file in order; an entry whose plug-in cannot be loaded is
 // removed from the file, and when any failed the warning "Plugin Autoload Failure" says how
 // many. Nothing when there is no list file.
-void AutoloadPlugins();
+void AutoloadPlugins(PluginHost& host);
 
 }  // namespace kb

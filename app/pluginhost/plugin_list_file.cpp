@@ -95,9 +95,9 @@ std::vector<std::string> ReadPluginListFile() {
     return items;
 }
 
-int32_t PluginResourceMask(int16_t slot) {
+int32_t PluginResourceMask(PluginHost& host, int16_t slot) {
     int32_t mask = 0;
-    SendPluginCommand(slot, PLUGIN_CMD_GET_RESOURCE_MASK, mask);
+    host.SendPluginCommand(slot, PLUGIN_CMD_GET_RESOURCE_MASK, mask);
     return mask;
 }
 
@@ -124,7 +124,7 @@ std::vector<std::string> ReadPluginListItems(const std::string& bytes) {
     return items;
 }
 
-bool LoadAndRegisterPlugin(const std::string& path, int16_t& slot, int32_t& state,
+bool LoadAndRegisterPlugin(PluginHost& host, const std::string& path, int16_t& slot, int32_t& state,
                            int16_t& conflictSlot, int32_t& conflictMask, bool addToList) {
     std::string text;
     if (addToList) {
@@ -141,7 +141,7 @@ bool LoadAndRegisterPlugin(const std::string& path, int16_t& slot, int32_t& stat
     }
 
     if (addToList && slot >= 0 && !ListCanHold(path)) slot = -1;
-    if (slot >= 0) slot = LoadPluginSlot(path);
+    if (slot >= 0) slot = host.LoadPluginSlot(path);
     const bool loaded = slot >= 0;
     bool result = false;
     if (!loaded) {
@@ -150,14 +150,13 @@ bool LoadAndRegisterPlugin(const std::string& path, int16_t& slot, int32_t& stat
         float hostVersion = GetVersionNumber();
         PluginTextArg reason;
         int32_t zero = 0;
-        if (kbplugin::callpluginmain(slot, PLUGIN_CMD_CHECK_COMPATIBILITY,
-                                     PluginHostCallbackAddress(), &state, &hostVersion,
-                                     reason.Var(), &zero) < 0) {
+        if (host.CallPluginMain(slot, PLUGIN_CMD_CHECK_COMPATIBILITY, &state, &hostVersion,
+                                reason.Var(), &zero) < 0) {
             state = PLUGIN_COMPAT_MAYBE;
         }
         if (state == PLUGIN_COMPAT_BAD) {
             result = false;
-        } else if (FindPluginConflict(slot, conflictSlot, conflictMask)) {
+        } else if (FindPluginConflict(host, slot, conflictSlot, conflictMask)) {
             state = PLUGIN_COMPAT_CONFLICT;
             result = false;
         } else {
@@ -194,7 +193,7 @@ void SetPluginListFlag(const std::string& path, bool enabled) {
     WriteOver(text);
 }
 
-void RemovePluginFromList(int16_t index, bool unload) {
+void RemovePluginFromList(PluginHost& host, int16_t index, bool unload) {
     std::vector<std::string> items;
     // A list that has vanished is not made again just to drop an entry from it.
     if (ReadItems(items)) {
@@ -208,14 +207,15 @@ void RemovePluginFromList(int16_t index, bool unload) {
         text += std::string(kEndMarker) + kCrLf;
         WriteOver(text);
     }
-    if (unload) UnloadPluginSlot(index);
+    if (unload) host.UnloadPluginSlot(index);
 }
 
-bool FindPluginConflict(int16_t slot, int16_t& conflictSlot, int32_t& commonBits) {
-    const int32_t mask = PluginResourceMask(slot);
-    for (int16_t j = 0; j < PluginCount; ++j) {
-        if (j == slot || !PluginList.Ticked(j + 1)) continue;
-        const int32_t common = PluginResourceMask(j) & mask;
+bool FindPluginConflict(PluginHost& host, int16_t slot, int16_t& conflictSlot,
+                        int32_t& commonBits) {
+    const int32_t mask = PluginResourceMask(host, slot);
+    for (int16_t j = 0; j < host.PluginCount; ++j) {
+        if (j == slot || !host.PluginList.Ticked(j + 1)) continue;
+        const int32_t common = PluginResourceMask(host, j) & mask;
         if (common != 0) {
             conflictSlot = j;
             commonBits = common;

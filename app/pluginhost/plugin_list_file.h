@@ -25,6 +25,8 @@
 
 namespace kb {
 
+class PluginHost;
+
 // The program folder & "/Plugins/Plugins.lst".
 std::string PluginListPath();
 
@@ -35,7 +37,7 @@ std::vector<std::string> ReadPluginListItems(const std::string& bytes);
 std::vector<std::string> ReadPluginListFile();
 
 // The answer of PLUGIN_CMD_GET_RESOURCE_MASK from a slot (0 when it writes none).
-int32_t PluginResourceMask(int16_t slot);
+int32_t PluginResourceMask(PluginHost& host, int16_t slot);
 
 // Loads one plug-in and rates it; with addToList also records it in the file ("1" when the
 // result is true, "0" when it was loaded but is not usable, nothing when it was not loaded).
@@ -45,7 +47,7 @@ int32_t PluginResourceMask(int16_t slot);
 // end, which the file cannot hold as one entry); state is the plug-in's compatibility, 3 when
 // not loaded, 10 when it conflicts with the ticked plug-in in conflictSlot over the bits in
 // conflictMask. A plug-in that was loaded stays loaded whatever the result.
-bool LoadAndRegisterPlugin(const std::string& path, int16_t& slot, int32_t& state,
+bool LoadAndRegisterPlugin(PluginHost& host, const std::string& path, int16_t& slot, int32_t& state,
                            int16_t& conflictSlot, int32_t& conflictMask, bool addToList);
 
 // Rewrites the entry of the plug-in with that file name with the new flag (creating the file
@@ -53,10 +55,10 @@ bool LoadAndRegisterPlugin(const std::string& path, int16_t& slot, int32_t& stat
 void SetPluginListFlag(const std::string& path, bool enabled);
 
 // Drops entry `index` from the file and, with unload, unloads slot `index`.
-void RemovePluginFromList(int16_t index, bool unload);
+void RemovePluginFromList(PluginHost& host, int16_t index, bool unload);
 
 // True when a plug-in in a ticked row other than `slot` holds one of the resources of `slot`'s
 // mask; then conflictSlot is that plug-in's slot and commonBits the resources both hold.
-bool FindPluginConflict(int16_t slot, int16_t& conflictSlot, int32_t& commonBits);
+bool FindPluginConflict(PluginHost& host, int16_t slot, int16_t& conflictSlot, int32_t& commonBits);
 
 }  // namespace kb

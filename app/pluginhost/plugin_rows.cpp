@@ -4,8 +4,6 @@
 
 namespace kb {
 
-PluginRows PluginList;
-
 void PluginRows::Add(int n, PluginRow row) {
     if (n < 1 || n > Count() + 1) throw std::out_of_range("PluginRows::Add");
     rows_.insert(rows_.begin() + (n - 1), std::move(row));

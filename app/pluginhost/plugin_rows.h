@@ -48,7 +48,4 @@ private:
     std::vector<PluginRow> rows_;
 };
 
-// The manager's list: one instance, for the program's life.
-extern PluginRows PluginList;
-
 }  // namespace kb

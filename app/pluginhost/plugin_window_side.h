@@ -4,13 +4,15 @@
 // only decides when the filter goes on and off and what each message becomes.
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 namespace kb {
 
 // The host's handler of one message: the main window's id, a message number and two
 // parameters. Result 0: the message was swallowed and the window must not handle it.
-using PluginMessageProc = int32_t (*)(int32_t window, int32_t message, int32_t wParam,
-                                      int32_t lParam);
+using PluginMessageProc =
+    std::function<int32_t(int32_t window, int32_t message, int32_t wParam, int32_t lParam)>;
 
 class PluginWindowSide {
 public:
@@ -33,6 +35,10 @@ public:
     // have changed them, and returns its result.
     virtual int32_t PassOnMessage(intptr_t own, int32_t window, int32_t message, int32_t wParam,
                                   int32_t lParam) = 0;
+
+    // The id of the window's control of that name (compared without regard to case) and, for
+    // a control of an array, that index; 0 when there is none.
+    virtual int32_t FindControlWindow(const std::string& name, int32_t index) = 0;
 };
 
 }  // namespace kb

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/pluginhost/plugin_sys.h"
 #include "app/ui/assembler/assembler_flow.h"
 #include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/common/blocking_call.h"
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
     if (argc < 4) return Usage();
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    kb::ucAssembler w;
+    kb::PluginHost plugins;
+    kb::ucAssembler w(nullptr, nullptr, plugins);
     const std::string command = argv[1];
     if (argc == 6 && std::string(argv[4]) == "--segment") w.SetSegmentSize(std::atoi(argv[5]));
     if (command == "assemble") return Assemble(w, argv[2], argv[3]);

@@ -107,11 +107,12 @@ int Split(const std::string& source, const std::string& dest, int64_t size, int3
 }
 
 int Encrypt(const std::string& source) {
-    const int16_t slot = kb::LoadPluginSlot(KB_TEA_PLUGIN);
-    if (slot < 0) return 1;
-    kb::PluginList.Add(slot + 1, kb::PluginRow{"", "", KB_TEA_PLUGIN, "", "", "", 0, true});
-    kb::SendPluginCommand(slot, PLUGIN_EVT_ENABLED);
     kb::frmMain window;
+    kb::PluginHost& plugins = window.Plugins();
+    const int16_t slot = plugins.LoadPluginSlot(KB_TEA_PLUGIN);
+    if (slot < 0) return 1;
+    plugins.PluginList.Add(slot + 1, kb::PluginRow{"", "", KB_TEA_PLUGIN, "", "", "", 0, true});
+    plugins.SendPluginCommand(slot, PLUGIN_EVT_ENABLED);
     TypedPassword windows("bench passphrase");
     kb::SplitWizard& wizard = window.SplitterWizard();
     wizard.SetWizardWindows(&windows);
@@ -150,7 +151,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     DefaultAnswers prompter;
     kb::ScopedPrompter scoped(prompter);
-    kb::InitPluginSystem();
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "split" && argc == 6)
         return Split(argv[2], argv[3], std::atoll(argv[4]), std::atoi(argv[5]));

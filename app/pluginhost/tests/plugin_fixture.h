@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "app/core/testing/scripted_prompter.h"
-#include "app/pluginhost/kbplugin.h"
-#include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/pluginhost/tests/plugins/test_plugin_script.h"
 
@@ -26,23 +24,14 @@ inline constexpr int kScriptedCopies = 5;
 
 class PluginHostTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        InitPluginSystem();
-        SubclassPluginIndex = 0;
-        OldWindowProc = 0;
-        PluginMainWindow = nullptr;
-        PluginList.Clear();
-    }
-
     void TearDown() override {
-        ShutdownAllPlugins();
-        InitPluginSystem();
-        SubclassPluginIndex = 0;
-        OldWindowProc = 0;
-        PluginMainWindow = nullptr;
-        PluginList.Clear();
+        host.ShutdownAllPlugins();
+        host.InitPluginSystem();
         for (void* lib : held_) dlclose(lib);
     }
+
+    // The host under test; each test has its own.
+    PluginHost host;
 
     // The script of copy i, reset: id i, the shared journal, every answer "not written".
     // The test keeps the library open, so the script outlives the host's unloads.
@@ -60,7 +49,7 @@ protected:
 
     // Loads copy i into the next slot and returns the slot.
     int16_t LoadScripted(int i) {
-        return LoadPluginSlot(TestPlugin("scripted" + std::to_string(i)));
+        return host.LoadPluginSlot(TestPlugin("scripted" + std::to_string(i)));
     }
 
     // The commands of the journal as (plugin, cmd) pairs, in order.

@@ -49,7 +49,7 @@ protected:
     bool AddFromManager(std::string path) {
         ChangeToFolder(home.File("Plugins"));
         bool result = false;
-        AddPluginToListView(true, path, false, result);
+        AddPluginToListView(host, true, path, false, result);
         return result;
     }
 
@@ -71,8 +71,8 @@ TEST_F(PluginListTest, AddingTheFirstPluginWritesFiveLinesAndTicksItsRow) {
     EXPECT_EQ(List(), kComments + "1" + Scripted(0) + "\r\n~end~\r\n");
     EXPECT_FLOAT_EQ(s.seenHostVersion, GetVersionNumber());
 
-    ASSERT_EQ(PluginList.Count(), 1);
-    const PluginRow& row = PluginList.Row(1);
+    ASSERT_EQ(host.PluginList.Count(), 1);
+    const PluginRow& row = host.PluginList.Row(1);
     EXPECT_EQ(row.text, "TEA Encryption");
     EXPECT_EQ(row.tag, Scripted(0));
     EXPECT_EQ(row.typeText, "Encryptor");
@@ -82,7 +82,7 @@ TEST_F(PluginListTest, AddingTheFirstPluginWritesFiveLinesAndTicksItsRow) {
     EXPECT_TRUE(row.ticked);
     ASSERT_EQ(journal.entries[journal.count - 2].cmd, PLUGIN_EVT_ENABLED);
     EXPECT_EQ(journal.entries[journal.count - 2].a1Low16, -1);
-    EXPECT_NE(kbplugin::isEnabled(0), 0);
+    EXPECT_NE(host.Libraries.isEnabled(0), 0);
     // The folder the page left is current again.
     char buf[4096];
     EXPECT_EQ(std::string(::getcwd(buf, sizeof buf)), startFolder);
@@ -97,19 +97,19 @@ TEST_F(PluginListTest, ASameNamedPluginIsAlreadyInstalledAndNothingIsLoaded) {
     int16_t conflict = 0;
     ChangeToFolder(home.File("Plugins"));
     bool result = true;
-    AddPluginToListView(true, other, false, result);
+    AddPluginToListView(host, true, other, false, result);
     EXPECT_FALSE(result);
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].title, "Already installed");
     EXPECT_EQ(prompter.boxes[0].text, "The selected plug-in is already installed.");
     EXPECT_EQ(prompter.boxes[0].style, mb::Exclamation | mb::OKOnly);
-    EXPECT_EQ(PluginCount, 0);
-    EXPECT_EQ(PluginList.Count(), 0);
+    EXPECT_EQ(host.PluginCount, 0);
+    EXPECT_EQ(host.PluginList.Count(), 0);
     // Rewritten as it was, short items and markers dropped, over the old bytes.
     const std::string expected = kComments + "0" + Scripted(0) + "\r\n~end~\r\n";
     EXPECT_EQ(Head(expected), expected);
 
-    EXPECT_FALSE(LoadAndRegisterPlugin(other, slot = 0, state, conflict, mask, true));
+    EXPECT_FALSE(LoadAndRegisterPlugin(host, other, slot = 0, state, conflict, mask, true));
     EXPECT_EQ(slot, -2);
     EXPECT_EQ(state, PLUGIN_COMPAT_BAD);
 }
@@ -124,7 +124,7 @@ TEST_F(PluginListTest, APluginThatCannotBeLoadedGetsNoEntry) {
 
     std::string none;
     bool result = true;
-    AddPluginToListView(true, none, false, result);  // the dialog was cancelled
+    AddPluginToListView(host, true, none, false, result);  // the dialog was cancelled
     EXPECT_FALSE(result);
 }
 
@@ -142,8 +142,8 @@ TEST_F(PluginListTest, APathTheListCannotHoldIsNotAdded) {
         ASSERT_EQ(prompter.boxes.size(), 1u);
         EXPECT_EQ(prompter.boxes[0].title, "Unable to load plug-in");
         prompter.boxes.clear();
-        EXPECT_EQ(PluginCount, 0);
-        EXPECT_EQ(PluginList.Count(), 0);
+        EXPECT_EQ(host.PluginCount, 0);
+        EXPECT_EQ(host.PluginList.Count(), 0);
         EXPECT_EQ(List(), listed);
     }
 }
@@ -151,10 +151,10 @@ TEST_F(PluginListTest, APathTheListCannotHoldIsNotAdded) {
 TEST_F(PluginListTest, RatingsDecideTheRowAndTheEntryFlag) {
     // A plug-in that answers nothing is "Unknown", "Possible", and usable.
     ASSERT_TRUE(AddFromManager(TestPlugin("unhandled")));
-    EXPECT_EQ(PluginList.Row(1).typeText, "Unknown");
-    EXPECT_EQ(PluginList.Row(1).smallIcon, "Unknown");
-    EXPECT_EQ(PluginList.Row(1).compatText, "Possible");
-    EXPECT_TRUE(PluginList.Row(1).ticked);
+    EXPECT_EQ(host.PluginList.Row(1).typeText, "Unknown");
+    EXPECT_EQ(host.PluginList.Row(1).smallIcon, "Unknown");
+    EXPECT_EQ(host.PluginList.Row(1).compatText, "Possible");
+    EXPECT_TRUE(host.PluginList.Row(1).ticked);
 
     // 7 is shown as "No" but may be enabled; 3 is loaded, left unticked, listed with "0".
     TestPluginScript& seven = Script(0);
@@ -169,14 +169,14 @@ TEST_F(PluginListTest, RatingsDecideTheRowAndTheEntryFlag) {
     bad.mask = PLUGIN_RES_WINDOW_MESSAGES;  // an unticked plug-in never becomes the receiver
     ASSERT_TRUE(AddFromManager(Scripted(0)));
     EXPECT_TRUE(AddFromManager(Scripted(1)));  // loaded: a row, though not usable
-    EXPECT_EQ(PluginList.Row(2).compatText, "No");
-    EXPECT_EQ(PluginList.Row(2).compatIcon, "CompatBad");
-    EXPECT_EQ(PluginList.Row(2).typeText, "Unknown");
-    EXPECT_TRUE(PluginList.Row(2).ticked);
-    EXPECT_EQ(PluginList.Row(3).compatText, "No");
-    EXPECT_FALSE(PluginList.Row(3).ticked);
-    EXPECT_EQ(kbplugin::isEnabled(2), 0);
-    EXPECT_EQ(SubclassPluginIndex, 0);
+    EXPECT_EQ(host.PluginList.Row(2).compatText, "No");
+    EXPECT_EQ(host.PluginList.Row(2).compatIcon, "CompatBad");
+    EXPECT_EQ(host.PluginList.Row(2).typeText, "Unknown");
+    EXPECT_TRUE(host.PluginList.Row(2).ticked);
+    EXPECT_EQ(host.PluginList.Row(3).compatText, "No");
+    EXPECT_FALSE(host.PluginList.Row(3).ticked);
+    EXPECT_EQ(host.Libraries.isEnabled(2), 0);
+    EXPECT_EQ(host.SubclassPluginIndex, 0);
     EXPECT_EQ(List(), kComments + "1" + TestPlugin("unhandled") + "\r\n1" + Scripted(0) +
                           "\r\n0" + Scripted(1) + "\r\n~end~\r\n");
 }
@@ -194,9 +194,9 @@ TEST_F(PluginListTest, ConflictsNeedTickedRowsAndCommonBits) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.first) + " " + std::to_string(c.second));
-        ShutdownAllPlugins();
-        InitPluginSystem();
-        PluginList.Clear();
+        host.ShutdownAllPlugins();
+        host.InitPluginSystem();
+        host.PluginList.Clear();
         TestPluginScript& a = Script(0);
         TestPluginScript& b = Script(1);
         a.writeMask = b.writeMask = 1;
@@ -204,13 +204,13 @@ TEST_F(PluginListTest, ConflictsNeedTickedRowsAndCommonBits) {
         b.mask = c.second;
         LoadScripted(0);
         LoadScripted(1);
-        PluginList.Add(1, PluginRow{});
-        PluginList.Add(2, PluginRow{});
-        PluginList.SetTicked(1, c.tickFirst);
-        PluginList.SetTicked(2, true);
+        host.PluginList.Add(1, PluginRow{});
+        host.PluginList.Add(2, PluginRow{});
+        host.PluginList.SetTicked(1, c.tickFirst);
+        host.PluginList.SetTicked(2, true);
         int16_t slot = -1;
         int32_t common = 0;
-        EXPECT_EQ(FindPluginConflict(1, slot, common), c.conflict);
+        EXPECT_EQ(FindPluginConflict(host, 1, slot, common), c.conflict);
         EXPECT_EQ(common, c.common);
         if (c.conflict) {
             EXPECT_EQ(slot, 0);
@@ -225,15 +225,15 @@ TEST_F(PluginListTest, APluginInConflictIsAddedUnticked) {
     a.mask = 3;
     b.mask = 6;
     ASSERT_TRUE(AddFromManager(Scripted(0)));
-    EXPECT_EQ(SubclassPluginIndex, 0);
+    EXPECT_EQ(host.SubclassPluginIndex, 0);
     int16_t slot = 0, conflictSlot = -1;
     int32_t state = 0, mask = 0;
-    EXPECT_FALSE(LoadAndRegisterPlugin(Scripted(1), slot, state, conflictSlot, mask, false));
+    EXPECT_FALSE(LoadAndRegisterPlugin(host, Scripted(1), slot, state, conflictSlot, mask, false));
     EXPECT_EQ(slot, 1);
     EXPECT_EQ(state, PLUGIN_COMPAT_CONFLICT);
     EXPECT_EQ(conflictSlot, 0);
     EXPECT_EQ(mask, 2);
-    EXPECT_EQ(PluginCount, 2);  // stays loaded
+    EXPECT_EQ(host.PluginCount, 2);  // stays loaded
 }
 
 TEST_F(PluginListTest, AutoloadRemovesTheEntriesThatFailedAndWarnsWithTheirNumber) {
@@ -251,19 +251,19 @@ TEST_F(PluginListTest, AutoloadRemovesTheEntriesThatFailedAndWarnsWithTheirNumbe
     const size_t oldLength = List().size();
 
     prompter.Answer(Answer::OK);
-    AutoloadPlugins();
+    AutoloadPlugins(host);
 
-    EXPECT_EQ(PluginCount, 3);
-    ASSERT_EQ(PluginList.Count(), 3);
-    EXPECT_EQ(PluginList.Row(1).tag, Scripted(0));
-    EXPECT_EQ(PluginList.Row(2).tag, Scripted(1));
-    EXPECT_EQ(PluginList.Row(3).tag, Scripted(2));
+    EXPECT_EQ(host.PluginCount, 3);
+    ASSERT_EQ(host.PluginList.Count(), 3);
+    EXPECT_EQ(host.PluginList.Row(1).tag, Scripted(0));
+    EXPECT_EQ(host.PluginList.Row(2).tag, Scripted(1));
+    EXPECT_EQ(host.PluginList.Row(3).tag, Scripted(2));
     // Flag "1" ticks even a plug-in rated "No"; a flag other than "1" is disabled.
-    EXPECT_TRUE(PluginList.Row(1).ticked);
-    EXPECT_EQ(PluginList.Row(1).compatText, "No");
-    EXPECT_FALSE(PluginList.Row(2).ticked);
-    EXPECT_TRUE(PluginList.Row(3).ticked);
-    EXPECT_EQ(SubclassPluginIndex, 2);
+    EXPECT_TRUE(host.PluginList.Row(1).ticked);
+    EXPECT_EQ(host.PluginList.Row(1).compatText, "No");
+    EXPECT_FALSE(host.PluginList.Row(2).ticked);
+    EXPECT_TRUE(host.PluginList.Row(3).ticked);
+    EXPECT_EQ(host.SubclassPluginIndex, 2);
 
     std::vector<std::pair<int, int>> enabled;
     for (int k = 0; k < journal.count; ++k) {
@@ -287,19 +287,19 @@ TEST_F(PluginListTest, AutoloadRemovesTheEntriesThatFailedAndWarnsWithTheirNumbe
 }
 
 TEST_F(PluginListTest, AutoloadWithOneFailureAndWithoutAFile) {
-    AutoloadPlugins();
+    AutoloadPlugins(host);
     EXPECT_TRUE(prompter.boxes.empty());
 
     // An entry too short to name a file fails too, and the removal drops that entry, not the
     // one after it.
     WriteList(kComments + "1\r\n0" + Scripted(0) + "\r\n~end~\r\n");
     prompter.Answer(Answer::OK);
-    AutoloadPlugins();
+    AutoloadPlugins(host);
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].text.rfind("1 plugins failed to load.", 0), 0u);
     const std::string expected = kComments + "0" + Scripted(0) + "\r\n~end~\r\n";
     EXPECT_EQ(Head(expected), expected);
-    EXPECT_EQ(PluginCount, 1);
+    EXPECT_EQ(host.PluginCount, 1);
 }
 
 TEST_F(PluginListTest, RemovingAnEntryRewritesOverTheOldBytesAndUnloadsItsSlot) {
@@ -310,10 +310,10 @@ TEST_F(PluginListTest, RemovingAnEntryRewritesOverTheOldBytesAndUnloadsItsSlot) 
     const std::string old = kComments + "1" + Scripted(0) + "\r\n0" + Scripted(1) +
                             "\r\n~end~\r\n";
     WriteList(old);
-    RemovePluginFromList(1, true);
+    RemovePluginFromList(host, 1, true);
     const std::string expected = kComments + "1" + Scripted(0) + "\r\n~end~\r\n";
     EXPECT_EQ(List(), expected + old.substr(expected.size()));
-    EXPECT_EQ(PluginCount, 1);
+    EXPECT_EQ(host.PluginCount, 1);
     EXPECT_EQ(Sent(), (std::vector<std::pair<int, int>>{{1, PLUGIN_EVT_DISABLED}}));
 }
 

@@ -18,46 +18,46 @@ using Sends = std::vector<std::pair<int, int>>;
 
 TEST(HostLibrary, LoadsOnlyLibrariesWithAnEntryAndTracksEnabledFlags) {
     TempFolder tmp;
-    kbplugin::init();
-    EXPECT_LT(kbplugin::loadplugin(tmp.File("missing.so").c_str()), 0);
-    EXPECT_LT(kbplugin::loadplugin(tmp.Write("text.so", "not a library").c_str()), 0);
-    EXPECT_LT(kbplugin::loadplugin(TestPlugin("not_a_plugin").c_str()), 0);
-    EXPECT_LT(kbplugin::loadplugin(""), 0);
+    kbplugin::SlotTable table;
+    EXPECT_LT(table.loadplugin(tmp.File("missing.so").c_str()), 0);
+    EXPECT_LT(table.loadplugin(tmp.Write("text.so", "not a library").c_str()), 0);
+    EXPECT_LT(table.loadplugin(TestPlugin("not_a_plugin").c_str()), 0);
+    EXPECT_LT(table.loadplugin(""), 0);
 
-    ASSERT_EQ(kbplugin::loadplugin(TestPlugin("unhandled").c_str()), 0);
-    ASSERT_EQ(kbplugin::loadplugin(TestPlugin("unhandled").c_str()), 1);
-    ASSERT_EQ(kbplugin::loadplugin(TestPlugin("unhandled").c_str()), 2);
-    EXPECT_EQ(kbplugin::isEnabled(1), 0);
+    ASSERT_EQ(table.loadplugin(TestPlugin("unhandled").c_str()), 0);
+    ASSERT_EQ(table.loadplugin(TestPlugin("unhandled").c_str()), 1);
+    ASSERT_EQ(table.loadplugin(TestPlugin("unhandled").c_str()), 2);
+    EXPECT_EQ(table.isEnabled(1), 0);
     int16_t flag = 0, zero = 0;
-    kbplugin::callpluginmain(2, PLUGIN_EVT_ENABLED, nullptr, &flag, &zero, &zero, &zero);
-    EXPECT_NE(kbplugin::isEnabled(2), 0);
+    table.callpluginmain(2, PLUGIN_EVT_ENABLED, nullptr, &flag, &zero, &zero, &zero);
+    EXPECT_NE(table.isEnabled(2), 0);
 
     // Compaction carries the flag down with its library.
-    kbplugin::unloadplugin(1);
-    kbplugin::reorgplugins(1);
-    EXPECT_NE(kbplugin::isEnabled(1), 0);
-    EXPECT_EQ(kbplugin::isEnabled(2), 0);
-    EXPECT_EQ(kbplugin::loadplugin(TestPlugin("unhandled").c_str()), 2);
+    table.unloadplugin(1);
+    table.reorgplugins(1);
+    EXPECT_NE(table.isEnabled(1), 0);
+    EXPECT_EQ(table.isEnabled(2), 0);
+    EXPECT_EQ(table.loadplugin(TestPlugin("unhandled").c_str()), 2);
 
     int32_t z = 0;
-    kbplugin::callpluginmain(1, PLUGIN_EVT_DISABLED, nullptr, &z, &z, &z, &z);
-    EXPECT_EQ(kbplugin::isEnabled(1), 0);
+    table.callpluginmain(1, PLUGIN_EVT_DISABLED, nullptr, &z, &z, &z, &z);
+    EXPECT_EQ(table.isEnabled(1), 0);
     // A free slot or one outside the table calls nothing.
-    EXPECT_EQ(kbplugin::callpluginmain(5, PLUGIN_CMD_GET_TYPE, nullptr, &z, &z, &z, &z),
+    EXPECT_EQ(table.callpluginmain(5, PLUGIN_CMD_GET_TYPE, nullptr, &z, &z, &z, &z),
               PLUGIN_NOT_HANDLED);
-    EXPECT_EQ(kbplugin::callpluginmain(-1, PLUGIN_CMD_GET_TYPE, nullptr, &z, &z, &z, &z),
+    EXPECT_EQ(table.callpluginmain(-1, PLUGIN_CMD_GET_TYPE, nullptr, &z, &z, &z, &z),
               PLUGIN_NOT_HANDLED);
-    EXPECT_EQ(kbplugin::isEnabled(40), 0);
-    kbplugin::init();
+    EXPECT_EQ(table.isEnabled(40), 0);
+    table.init();
 }
 
 using PluginSysTest = PluginHostTest;
 
 TEST_F(PluginSysTest, SixteenSlotsAndTheSeventeenthIsRefused) {
-    for (int i = 0; i < 16; ++i) ASSERT_EQ(LoadPluginSlot(TestPlugin("unhandled")), i);
+    for (int i = 0; i < 16; ++i) ASSERT_EQ(host.LoadPluginSlot(TestPlugin("unhandled")), i);
     prompter.Answer(Answer::OK);
-    EXPECT_EQ(LoadPluginSlot(TestPlugin("unhandled")), -1);
-    EXPECT_EQ(PluginCount, 16);
+    EXPECT_EQ(host.LoadPluginSlot(TestPlugin("unhandled")), -1);
+    EXPECT_EQ(host.PluginCount, 16);
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].text, "Out of plugin sockets");
     EXPECT_EQ(prompter.boxes[0].title, "Plugin Error");
@@ -65,16 +65,16 @@ TEST_F(PluginSysTest, SixteenSlotsAndTheSeventeenthIsRefused) {
 }
 
 TEST_F(PluginSysTest, FailedLoadIsNegativeAndCountsNothing) {
-    EXPECT_LT(LoadPluginSlot(TestPlugin("not_a_plugin")), 0);
-    EXPECT_LT(LoadPluginSlot(TestPlugin("unhandled") + std::string("\0x", 2)), 0);
-    EXPECT_EQ(PluginCount, 0);
-    EXPECT_EQ(LoadPluginSlot(TestPlugin("unhandled")), 0);
+    EXPECT_LT(host.LoadPluginSlot(TestPlugin("not_a_plugin")), 0);
+    EXPECT_LT(host.LoadPluginSlot(TestPlugin("unhandled") + std::string("\0x", 2)), 0);
+    EXPECT_EQ(host.PluginCount, 0);
+    EXPECT_EQ(host.LoadPluginSlot(TestPlugin("unhandled")), 0);
 }
 
 TEST_F(PluginSysTest, BrokenDenseNumberingEndsTheProgram) {
     // The library's table holds a plug-in the host does not count.
-    ASSERT_EQ(kbplugin::loadplugin(TestPlugin("unhandled").c_str()), 0);
-    EXPECT_THROW(LoadPluginSlot(TestPlugin("unhandled")), ProgramEnded);
+    ASSERT_EQ(host.Libraries.loadplugin(TestPlugin("unhandled").c_str()), 0);
+    EXPECT_THROW(host.LoadPluginSlot(TestPlugin("unhandled")), ProgramEnded);
     EXPECT_TRUE(prompter.ended);
 }
 
@@ -83,19 +83,19 @@ TEST_F(PluginSysTest, UnloadCompactsAndTheReceiverFollowsItsPlugin) {
         Script(i);
         ASSERT_EQ(LoadScripted(i), i);
     }
-    SubclassPluginIndex = 2;
-    UnloadPluginSlot(1);
-    EXPECT_EQ(PluginCount, 2);
-    EXPECT_EQ(SubclassPluginIndex, 1);
-    EXPECT_EQ(SendPluginCommand(1, PLUGIN_CMD_CONFIGURE), PLUGIN_OK);
+    host.SubclassPluginIndex = 2;
+    host.UnloadPluginSlot(1);
+    EXPECT_EQ(host.PluginCount, 2);
+    EXPECT_EQ(host.SubclassPluginIndex, 1);
+    EXPECT_EQ(host.SendPluginCommand(1, PLUGIN_CMD_CONFIGURE), PLUGIN_OK);
     EXPECT_EQ(Sent(), (Sends{{1, PLUGIN_EVT_DISABLED}, {2, PLUGIN_CMD_CONFIGURE}}));
 
     // Nothing for a slot past the end.
     journal.count = 0;
-    UnloadPluginSlot(2);
-    UnloadPluginSlot(-1);
+    host.UnloadPluginSlot(2);
+    host.UnloadPluginSlot(-1);
     EXPECT_EQ(journal.count, 0);
-    EXPECT_EQ(PluginCount, 2);
+    EXPECT_EQ(host.PluginCount, 2);
 }
 
 TEST_F(PluginSysTest, BroadcastsReachEnabledSlotsOnlyInSlotOrder) {
@@ -103,35 +103,36 @@ TEST_F(PluginSysTest, BroadcastsReachEnabledSlotsOnlyInSlotOrder) {
         Script(i);
         LoadScripted(i);
     }
-    BroadcastPluginEvent(PLUGIN_EVT_SPLIT_START);
+    host.BroadcastPluginEvent(PLUGIN_EVT_SPLIT_START);
     EXPECT_EQ(journal.count, 0);
 
-    SendPluginCommand(2, PLUGIN_EVT_ENABLED);
-    SendPluginCommand(0, PLUGIN_EVT_ENABLED);
+    host.SendPluginCommand(2, PLUGIN_EVT_ENABLED);
+    host.SendPluginCommand(0, PLUGIN_EVT_ENABLED);
     journal.count = 0;
-    BroadcastPluginEvent(PLUGIN_EVT_SPLIT_PROGRESS);
+    host.BroadcastPluginEvent(PLUGIN_EVT_SPLIT_PROGRESS);
     ASSERT_EQ(Sent(), (Sends{{0, PLUGIN_EVT_SPLIT_PROGRESS}, {2, PLUGIN_EVT_SPLIT_PROGRESS}}));
     EXPECT_TRUE(journal.entries[0].variantsOk);
     EXPECT_TRUE(journal.entries[0].callbackSet);
 
-    SendPluginCommand(2, PLUGIN_EVT_DISABLED);
+    host.SendPluginCommand(2, PLUGIN_EVT_DISABLED);
     journal.count = 0;
-    BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
+    host.BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
     EXPECT_EQ(Sent(), (Sends{{0, PLUGIN_EVT_WIZARD_PAGE}}));
 
     // The enabled flag moves with its plug-in when a lower slot goes.
-    UnloadPluginSlot(0);
-    SendPluginCommand(1, PLUGIN_EVT_ENABLED);
+    host.UnloadPluginSlot(0);
+    host.SendPluginCommand(1, PLUGIN_EVT_ENABLED);
     journal.count = 0;
-    BroadcastPluginEvent(PLUGIN_EVT_TAB_CHANGED);
+    host.BroadcastPluginEvent(PLUGIN_EVT_TAB_CHANGED);
     EXPECT_EQ(Sent(), (Sends{{2, PLUGIN_EVT_TAB_CHANGED}}));
 }
 
 // The host callback of the test below: the manager's Remove, clicked while a plug-in handles
 // an event.
 int16_t slotToRemove = -1;
+PluginHost* removingHost = nullptr;
 int32_t RemoveDuringEvent(int32_t, PluginBstr*, PluginBstr*, int32_t*, int32_t*) {
-    if (slotToRemove >= 0) UnloadPluginSlot(slotToRemove);
+    if (slotToRemove >= 0) removingHost->UnloadPluginSlot(slotToRemove);
     slotToRemove = -1;
     return PLUGIN_OK;
 }
@@ -148,26 +149,27 @@ TEST_F(PluginSysTest, PluginRemovedDuringABroadcastMakesNoOtherMissIt) {
         {0, 1, {{0, E}, {2, E}}},           // one not yet visited goes: it gets nothing
         {2, 2, {{0, E}, {1, E}, {2, E}}},  // the last goes while handling it
     };
-    SetPluginHostCallback(&RemoveDuringEvent);
+    removingHost = &host;
+    host.SetPluginHostCallback(&RemoveDuringEvent);
     for (const Case& c : cases) {
-        InitPluginSystem();
+        host.InitPluginSystem();
         for (int i = 0; i < 3; ++i) {
             TestPluginScript& s = Script(i);
             if (i == c.handler) s.callbackOnEvent = E;
             ASSERT_EQ(LoadScripted(i), i);
-            SendPluginCommand(static_cast<int16_t>(i), PLUGIN_EVT_ENABLED);
+            host.SendPluginCommand(static_cast<int16_t>(i), PLUGIN_EVT_ENABLED);
         }
         journal.count = 0;
         slotToRemove = c.slot;
-        BroadcastPluginEvent(E);
+        host.BroadcastPluginEvent(E);
         Sends events;
         for (const auto& e : Sent())
             if (e.second == E) events.push_back(e);
         EXPECT_EQ(events, c.events) << "handler " << c.handler << ", removed slot " << c.slot;
-        EXPECT_EQ(PluginCount, 2);
-        ShutdownAllPlugins();
+        EXPECT_EQ(host.PluginCount, 2);
+        host.ShutdownAllPlugins();
     }
-    SetPluginHostCallback(nullptr);
+    host.SetPluginHostCallback(nullptr);
 }
 
 TEST_F(PluginSysTest, PluginStringsAreCutAtANulAfterTheFirstByte) {
@@ -184,34 +186,34 @@ TEST_F(PluginSysTest, PluginStringsAreCutAtANulAfterTheFirstByte) {
     for (const Case& c : cases) {
         s.name = c.name.data();
         s.nameLen = static_cast<uint32_t>(c.name.size());
-        EXPECT_EQ(GetPluginString(0, PLUGIN_CMD_GET_NAME), c.expected);
+        EXPECT_EQ(host.GetPluginString(0, PLUGIN_CMD_GET_NAME), c.expected);
     }
     s.author = "Someone";
-    EXPECT_EQ(GetPluginString(0, PLUGIN_CMD_GET_AUTHOR), "Someone");
-    EXPECT_EQ(GetPluginString(0, PLUGIN_CMD_GET_NOTICE), "");
+    EXPECT_EQ(host.GetPluginString(0, PLUGIN_CMD_GET_AUTHOR), "Someone");
+    EXPECT_EQ(host.GetPluginString(0, PLUGIN_CMD_GET_NOTICE), "");
 }
 
 TEST_F(PluginSysTest, EncryptionIdIsWhatThePluginWritesElseZero) {
     TestPluginScript& s = Script(0);
     LoadScripted(0);
-    EXPECT_EQ(GetPluginEncryptionID(0), 0);
+    EXPECT_EQ(host.GetPluginEncryptionID(0), 0);
     s.encryptionId = 2;
-    EXPECT_EQ(GetPluginEncryptionID(0), 2);
+    EXPECT_EQ(host.GetPluginEncryptionID(0), 2);
 }
 
 TEST_F(PluginSysTest, CommandsCarryTheProgramsCallback) {
     TestPluginScript& s = Script(0);
     LoadScripted(0);
-    SendPluginCommand(0, PLUGIN_CMD_CONFIGURE);  // the plug-in asks the callback for code 99
+    host.SendPluginCommand(0, PLUGIN_CMD_CONFIGURE);  // the plug-in asks the callback for code 99
     EXPECT_EQ(s.callbackAnswer, PLUGIN_CB_UNKNOWN_CODE);
 
-    SetPluginHostCallback([](int32_t code, PluginBstr*, PluginBstr*, int32_t*, int32_t*) {
+    host.SetPluginHostCallback([](int32_t code, PluginBstr*, PluginBstr*, int32_t*, int32_t*) {
         return code + 1;
     });
-    SendPluginCommand(0, PLUGIN_CMD_CONFIGURE);
+    host.SendPluginCommand(0, PLUGIN_CMD_CONFIGURE);
     EXPECT_EQ(s.callbackAnswer, 100);
-    SetPluginHostCallback(nullptr);
-    SendPluginCommand(0, PLUGIN_CMD_CONFIGURE);
+    host.SetPluginHostCallback(nullptr);
+    host.SendPluginCommand(0, PLUGIN_CMD_CONFIGURE);
     EXPECT_EQ(s.callbackAnswer, PLUGIN_CB_UNKNOWN_CODE);
 }
 
@@ -219,17 +221,18 @@ TEST_F(PluginSysTest, APluginRemovedWhileItsCommandRunsStaysMappedUntilItReturns
     // No Script() here: nothing but the host holds this library open. Its command 27 calls the
     // callback, and the callback removes it, as the user may while a callback pumps messages.
     ASSERT_EQ(LoadScripted(4), 0);
-    SetPluginHostCallback([](int32_t, PluginBstr*, PluginBstr*, int32_t*, int32_t*) -> int32_t {
-        UnloadPluginSlot(0);
+    removingHost = &host;
+    host.SetPluginHostCallback([](int32_t, PluginBstr*, PluginBstr*, int32_t*, int32_t*) -> int32_t {
+        removingHost->UnloadPluginSlot(0);
         return PLUGIN_OK;
     });
-    EXPECT_EQ(SendPluginCommand(0, PLUGIN_CMD_CONFIGURE), PLUGIN_OK);
-    SetPluginHostCallback(nullptr);
-    EXPECT_EQ(PluginCount, 0);
-    EXPECT_EQ(SendPluginCommand(0, PLUGIN_CMD_CONFIGURE), PLUGIN_NOT_HANDLED);
+    EXPECT_EQ(host.SendPluginCommand(0, PLUGIN_CMD_CONFIGURE), PLUGIN_OK);
+    host.SetPluginHostCallback(nullptr);
+    EXPECT_EQ(host.PluginCount, 0);
+    EXPECT_EQ(host.SendPluginCommand(0, PLUGIN_CMD_CONFIGURE), PLUGIN_NOT_HANDLED);
     // The same library loaded again while a release waits is a library of its own right.
     ASSERT_EQ(LoadScripted(4), 0);
-    EXPECT_EQ(SendPluginCommand(0, PLUGIN_CMD_IS_CONFIGURABLE), 0);
+    EXPECT_EQ(host.SendPluginCommand(0, PLUGIN_CMD_IS_CONFIGURABLE), 0);
 }
 
 // The main window's side as a test sees it.
@@ -253,6 +256,7 @@ public:
                          std::to_string(lParam));
         return 5;
     }
+    int32_t FindControlWindow(const std::string&, int32_t) override { return 0; }
     intptr_t installResult = 1234;
     PluginMessageProc proc = nullptr;
     const TestJournal* journal = nullptr;  // when set, its length is noted at each removal
@@ -264,7 +268,7 @@ class SubclassingTest : public PluginHostTest {
 protected:
     void SetUp() override {
         PluginHostTest::SetUp();
-        PluginMainWindow = &window;
+        host.PluginMainWindow = &window;
         window.journal = &journal;
         DebugLogEnabled = true;
     }
@@ -284,10 +288,10 @@ TEST_F(SubclassingTest, MessagesGoToTheReceiverWhichMaySwallowOrChangeThem) {
     TestPluginScript& s = Script(1);
     LoadScripted(0);
     LoadScripted(1);
-    SubclassPluginIndex = 1;
-    EnableSubclassing(MainWindowHandle());
-    EXPECT_EQ(OldWindowProc, 1234);
-    ASSERT_EQ(window.proc, &PluginWindowProc);
+    host.SubclassPluginIndex = 1;
+    host.EnableSubclassing(host.MainWindowHandle());
+    EXPECT_EQ(host.OldWindowProc, 1234);
+    ASSERT_TRUE(window.proc != nullptr);
 
     s.windowResult = 0;
     EXPECT_EQ(window.proc(77, 513, 1, 2), 0);
@@ -301,9 +305,9 @@ TEST_F(SubclassingTest, MessagesGoToTheReceiverWhichMaySwallowOrChangeThem) {
     EXPECT_EQ(window.events, (std::vector<std::string>{"install 77", "pass 1234 77 600 1 2"}));
     EXPECT_EQ(Sent(), (Sends{{1, PLUGIN_EVT_WINDOW_MESSAGE}, {1, PLUGIN_EVT_WINDOW_MESSAGE}}));
 
-    DisableSubclassing(MainWindowHandle());
-    DisableSubclassing(MainWindowHandle());
-    EXPECT_EQ(OldWindowProc, 0);
+    host.DisableSubclassing(host.MainWindowHandle());
+    host.DisableSubclassing(host.MainWindowHandle());
+    EXPECT_EQ(host.OldWindowProc, 0);
     EXPECT_EQ(window.events.back(), "remove 77 1234");
     EXPECT_EQ(Log(), "Enabling subclassing\r\nDisabling subclassing\r\n");
 }
@@ -313,26 +317,26 @@ TEST_F(SubclassingTest, UnloadingTheReceiverRestoresTheWindowAfterDisablingIt) {
     Script(1);
     LoadScripted(0);
     LoadScripted(1);
-    SubclassPluginIndex = 1;
-    EnableSubclassing(MainWindowHandle());
-    UnloadPluginSlot(1);
+    host.SubclassPluginIndex = 1;
+    host.EnableSubclassing(host.MainWindowHandle());
+    host.UnloadPluginSlot(1);
     EXPECT_EQ(Sent(), (Sends{{1, PLUGIN_EVT_DISABLED}}));
     EXPECT_EQ(window.events.back(), "remove 77 1234");
     EXPECT_EQ(window.sentBeforeRemove, 1);  // the plug-in heard 314 while still the receiver
-    EXPECT_EQ(OldWindowProc, 0);
-    EXPECT_EQ(SubclassPluginIndex, 0);
+    EXPECT_EQ(host.OldWindowProc, 0);
+    EXPECT_EQ(host.SubclassPluginIndex, 0);
 }
 
 TEST_F(SubclassingTest, AFilterThatCannotBeInstalledLeavesTheWindowUnsubclassed) {
     window.installResult = 0;
-    EnableSubclassing(MainWindowHandle());
-    EXPECT_EQ(OldWindowProc, 0);
-    DisableSubclassing(MainWindowHandle());
+    host.EnableSubclassing(host.MainWindowHandle());
+    EXPECT_EQ(host.OldWindowProc, 0);
+    host.DisableSubclassing(host.MainWindowHandle());
     EXPECT_EQ(Log(), "Enabling subclassing\r\n");
     // Without a receiver loaded the message is not swallowed.
-    OldWindowProc = 1234;
-    EXPECT_EQ(PluginWindowProc(77, 1, 2, 3), 5);
-    OldWindowProc = 0;
+    host.OldWindowProc = 1234;
+    EXPECT_EQ(host.PluginWindowProc(77, 1, 2, 3), 5);
+    host.OldWindowProc = 0;
 }
 
 TEST_F(SubclassingTest, ShutdownReleasesEverySlotWithoutDisablingOrCompacting) {
@@ -340,10 +344,10 @@ TEST_F(SubclassingTest, ShutdownReleasesEverySlotWithoutDisablingOrCompacting) {
     Script(1);
     LoadScripted(0);
     LoadScripted(1);
-    ShutdownAllPlugins();
-    EXPECT_EQ(PluginCount, 2);
+    host.ShutdownAllPlugins();
+    EXPECT_EQ(host.PluginCount, 2);
     EXPECT_EQ(journal.count, 0);
-    EXPECT_EQ(kbplugin::callpluginmain(0, PLUGIN_CMD_CONFIGURE, nullptr, nullptr, nullptr,
+    EXPECT_EQ(host.Libraries.callpluginmain(0, PLUGIN_CMD_CONFIGURE, nullptr, nullptr, nullptr,
                                        nullptr, nullptr),
               PLUGIN_NOT_HANDLED);
     EXPECT_EQ(Log(), "ShutdownAllPlugins() called\r\n");

@@ -30,8 +30,9 @@ std::string Lower(std::string s) {
 
 }  // namespace
 
-AssemblerFlow::AssemblerFlow(ProgressView& panel, WizardWindows& windows, Unpacker unpack)
-    : panel_(panel), windows_(windows), unpack_(std::move(unpack)),
+AssemblerFlow::AssemblerFlow(ProgressView& panel, WizardWindows& windows, PluginHost& plugins,
+                             Unpacker unpack)
+    : panel_(panel), windows_(windows), plugins_(plugins), unpack_(std::move(unpack)),
       segmentSize_(assembler.SegmentSize) {
     assembler.SetListener(this);
 }
@@ -137,9 +138,9 @@ AssemblerFlow::ResumeResult AssemblerFlow::Resume(const std::string& taskFile, s
     if (!RefuseTask(taskFile)) {
         busy_ = true;
         if (beforeRun) beforeRun();
-        BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_START);
+        plugins_.BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_START);
         const int16_t r = Join(dest, "Resuming assemble....", false);
-        BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_END);
+        plugins_.BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_END);
         if (r == 0) SafePostProcess(dest);
         busy_ = false;
         assembler.SegmentSize = segmentSize_;
@@ -188,7 +189,7 @@ int AssemblerFlow::AskCancelQuestion() {
 
 void AssemblerFlow::AssembleInterval(int32_t PBCurrent, int32_t FragPercent, bool& Cancel,
                                      std::string& SaveStateFile) {
-    BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_PROGRESS);
+    plugins_.BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_PROGRESS);
     panel_.SetPB1Percent(static_cast<int16_t>(PBCurrent));
     panel_.SetPB2Percent(static_cast<int16_t>(FragPercent));
     if (!panel_.CancelClicked()) return;

@@ -15,6 +15,7 @@
 
 namespace kb {
 
+class PluginHost;
 class ProgressView;
 class WizardWindows;
 
@@ -25,7 +26,7 @@ public:
     using Unpacker = std::function<void(const std::string& archive, const std::string& dest,
                                         const std::function<void(const std::string&, int)>&)>;
 
-    AssemblerFlow(ProgressView& panel, WizardWindows& windows, Unpacker unpack);
+    AssemblerFlow(ProgressView& panel, WizardWindows& windows, PluginHost& plugins, Unpacker unpack);
     ~AssemblerFlow() override;
 
     ActiveAssembler assembler;
@@ -87,6 +88,7 @@ private:
 
     ProgressView& panel_;
     WizardWindows& windows_;
+    PluginHost& plugins_;
     Unpacker unpack_;
     int32_t segmentSize_;
     bool busy_ = false;

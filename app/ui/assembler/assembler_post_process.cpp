@@ -94,15 +94,14 @@ bool AssemblerFlow::Decrypt(const std::string& dest) {
     panel_.SetBottomText("");
     panel_.SetPB2Visible(false);
     panel_.SetPB1Percent(0);
-    panel_.UseForPlugins();
+    plugins_.UseForPluginProgress(panel_);
     panel_.StartTimings();
     while (true) {
         const std::string src = assembler.BigFile;
         const std::string dst = Temps().CreateTempFile("AssArchive", "kbt");
         PluginTextArg a1(src), a2(dst), a3(passphrase);
         int32_t zero = 0;
-        const int32_t r = kbplugin::callpluginmain(slot, PLUGIN_CMD_DECRYPT_FILE,
-                                                   PluginHostCallbackAddress(), a1.Var(), a2.Var(),
+        const int32_t r = plugins_.CallPluginMain(slot, PLUGIN_CMD_DECRYPT_FILE, a1.Var(), a2.Var(),
                                                    a3.Var(), &zero);
         if (r == 0) break;
         if (MsgBox("Invalid passphrase. Click retry to try again, or cancel to leave the data "
@@ -131,9 +130,9 @@ bool AssemblerFlow::Decrypt(const std::string& dest) {
 // The first loaded plug-in, enabled or not, that is an encryptor of the set's identifier.
 int16_t AssemblerFlow::FindDecryptor() const {
     int32_t type = 0;  // one variable for every slot, as each answers into it
-    for (int16_t slot = 0; slot < PluginCount; ++slot) {
-        SendPluginCommand(slot, PLUGIN_CMD_GET_TYPE, type);
-        if (type == PLUGIN_TYPE_ENCRYPTOR && GetPluginEncryptionID(slot) == assembler.EncryptionID)
+    for (int16_t slot = 0; slot < plugins_.PluginCount; ++slot) {
+        plugins_.SendPluginCommand(slot, PLUGIN_CMD_GET_TYPE, type);
+        if (type == PLUGIN_TYPE_ENCRYPTOR && plugins_.GetPluginEncryptionID(slot) == assembler.EncryptionID)
             return slot;
     }
     return -1;

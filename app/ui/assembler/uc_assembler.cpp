@@ -34,7 +34,8 @@ void UnpackOnWorker(const std::string& archive, const std::string& dest,
 
 }  // namespace
 
-ucAssembler::ucAssembler(QWidget* parent, WizardWindows* windows) : QFrame(parent) {
+ucAssembler::ucAssembler(QWidget* parent, WizardWindows* windows, PluginHost& plugins)
+    : QFrame(parent), plugins_(plugins) {
     setObjectName("fAssPanel");
     auto* art = new WizardArt(this, "imgAssWiz", icons::Kind::Assemble, "AssemblerWizard");
     auto* title = Heading(this, "lblWizTitle", "AssemblerWizard", 1.3);
@@ -70,11 +71,11 @@ ucAssembler::ucAssembler(QWidget* parent, WizardWindows* windows) : QFrame(paren
     WizardPage(this, art, right);
 
     if (windows == nullptr) {
-        ownWindows_ = std::make_unique<QtWizardWindows>(this);
+        ownWindows_ = std::make_unique<QtWizardWindows>(this, &plugins_);
         windows = ownWindows_.get();
     }
     panelView_ = std::make_unique<PanelView>(*fProgpan_);
-    flow_ = std::make_unique<AssemblerFlow>(*panelView_, *windows, UnpackOnWorker);
+    flow_ = std::make_unique<AssemblerFlow>(*panelView_, *windows, plugins_, UnpackOnWorker);
     SetDestPath(QDir::homePath().toStdString());
     cmdReset_Click();
 }

@@ -20,6 +20,7 @@ class DriveList;
 class FolderList;
 class PanelView;
 class QtWizardWindows;
+class PluginHost;
 class WizardWindows;
 class ucProgressPanel;
 
@@ -28,8 +29,8 @@ class ucAssembler : public QFrame {
 
 public:
     // `windows` answers the password and disk windows (nullptr: the real ones over this
-    // window's top-level window).
-    explicit ucAssembler(QWidget* parent = nullptr, WizardWindows* windows = nullptr);
+    // window's top-level window); `plugins` is the host whose plug-ins the join involves.
+    ucAssembler(QWidget* parent, WizardWindows* windows, PluginHost& plugins);
     ~ucAssembler() override;
 
     // Resumes an unfinished join; false when the task file must be kept (it was saved again
@@ -82,6 +83,7 @@ private:
     void cmdAssDestMyDocs_Click();
     void cmdAssDestMkdir_Click();
 
+    PluginHost& plugins_;
     std::unique_ptr<QtWizardWindows> ownWindows_;
     std::unique_ptr<PanelView> panelView_;
     std::unique_ptr<AssemblerFlow> flow_;

@@ -130,14 +130,14 @@ bool ucAssembler::ResumeFrom(const std::string& TaskFile) {
 void ucAssembler::cmdNext_Click() {
     HideWizardPage();
     ++currentPage_;
-    BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
+    plugins_.BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
     ShowWizardPage();
 }
 
 void ucAssembler::cmdBack_Click() {
     HideWizardPage();
     --currentPage_;
-    BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
+    plugins_.BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
     ShowWizardPage();
 }
 

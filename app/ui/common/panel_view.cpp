@@ -1,6 +1,5 @@
 #include "app/ui/common/panel_view.h"
 
-#include "app/ui/common/plugin_host_callback.h"
 #include "app/ui/common/uc_progress_panel.h"
 
 namespace kb {
@@ -15,9 +14,9 @@ void PanelView::SetPB2Percent(int16_t percent) { panel_.SetPB2Percent(percent); 
 void PanelView::SetPB1Visible(bool visible) { panel_.SetPB1Visible(visible); }
 void PanelView::SetPB2Visible(bool visible) { panel_.SetPB2Visible(visible); }
 void PanelView::SetCancelVisible(bool visible) { panel_.SetCancelVisible(visible); }
+bool PanelView::CancelVisible() const { return panel_.CancelVisible(); }
 bool PanelView::CancelClicked() const { return panel_.CancelClicked(); }
 void PanelView::StartTimings() { panel_.StartTimings(); }
 void PanelView::StopTimings() { panel_.StopTimings(); }
-void PanelView::UseForPlugins() { PluginProgressPanel = &panel_; }
 
 }  // namespace kb

@@ -20,10 +20,11 @@ public:
     void SetPB1Visible(bool visible) override;
     void SetPB2Visible(bool visible) override;
     void SetCancelVisible(bool visible) override;
+    bool CancelVisible() const override;
     bool CancelClicked() const override;
     void StartTimings() override;
     void StopTimings() override;
-    void UseForPlugins() override;
+    bool ShowsPluginProgress() const override { return true; }
 
 private:
     ucProgressPanel& panel_;

@@ -1,8 +1,5 @@
 #include "app/ui/common/plugin_host_callback.h"
 
-#include <QPointer>
-#include <QWidget>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,25 +7,20 @@
 #include <string>
 
 #include "app/core/active_splitter.h"
+#include "app/core/progress_view.h"
 #include "app/core/prompter.h"
 #include "app/core/reg_access.h"
 #include "app/core/text.h"
 #include "app/core/version.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/pluginhost/plugin_text.h"
-#include "app/ui/common/uc_progress_panel.h"
-#include "app/ui/common/window_handles.h"
 
 namespace kb {
 
-ucProgressPanel* PluginProgressPanel = nullptr;
-
 namespace {
 
-QPointer<QWidget>& CallbackWindow() {
-    static QPointer<QWidget> window;
-    return window;
-}
+// The host whose plug-ins are calling; the callback's only way to it.
+PluginHost* servedHost = nullptr;
 
 // Text of a plug-in's string variable, cut at its first NUL.
 std::string InText(const PluginBstr* var) {
@@ -44,20 +36,11 @@ bool OutText(PluginBstr* var, const std::string& text) {
 
 int16_t Percent(int32_t value) { return static_cast<int16_t>(std::clamp(value, 0, 100)); }
 
-int32_t FindControlWindow(const PluginBstr* p, int32_t* r, const int32_t* s) {
+int32_t FindControlWindow(PluginHost& host, const PluginBstr* p, int32_t* r, const int32_t* s) {
     *r = 0;
-    const QString name = QString::fromStdString(InText(p)).toLower();
-    QWidget* window = CallbackWindow().data();
-    // Every control has a name; the unnamed widgets are parts Qt builds inside them.
-    if (window != nullptr && !name.isEmpty()) {
-        for (QWidget* control : window->findChildren<QWidget*>()) {
-            if (control->objectName().toLower() != name) continue;
-            const QVariant index = control->property("index");
-            if (index.isValid() && index.toInt() != *s) continue;
-            const int32_t handle = WindowHandleOf(control);
-            if (handle != 0) *r = handle;
-        }
-    }
+    const std::string name = InText(p);
+    if (host.PluginMainWindow != nullptr && !name.empty())
+        *r = host.PluginMainWindow->FindControlWindow(name, *s);
     return *r != 0 ? PLUGIN_OK : PLUGIN_CB_REFUSED;
 }
 
@@ -78,21 +61,20 @@ platform::HKEY RootOf(int32_t r) {
 // Plug-ins report progress very often (Tea every 800 bytes); letting events run on every call
 // would cost more than the work itself. Every percentage still reaches the panel; the screen
 // and the Cancel button are served about every 20 ms.
-void LetEventsRunNowAndThen() {
-    using Clock = std::chrono::steady_clock;
-    static Clock::time_point last;
-    const Clock::time_point now = Clock::now();
-    if (now - last < std::chrono::milliseconds(20)) return;
-    last = now;
+void LetEventsRunNowAndThen(PluginHost& host) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - host.ProgressEventsRan < std::chrono::milliseconds(20)) return;
+    host.ProgressEventsRan = now;
     DoEvents();
 }
 
-int32_t Dispatch(int32_t code, PluginBstr* p, PluginBstr* q, int32_t* r, int32_t* s) {
-    ucProgressPanel* panel = PluginProgressPanel;
+int32_t Dispatch(PluginHost& host, int32_t code, PluginBstr* p, PluginBstr* q, int32_t* r,
+                 int32_t* s) {
+    ProgressView* panel = host.PluginProgressPanel;
     switch (code) {
     case PLUGIN_CB_GET_MAIN_WINDOW:
         if (!r) return PLUGIN_CB_FAILED;
-        *r = MainWindowHandle();
+        *r = host.MainWindowHandle();
         return PLUGIN_OK;
     case PLUGIN_CB_GET_HOST_VERSION:
         if (!r || !s) return PLUGIN_CB_FAILED;
@@ -105,15 +87,15 @@ int32_t Dispatch(int32_t code, PluginBstr* p, PluginBstr* q, int32_t* r, int32_t
         *r = static_cast<int32_t>(getpid());
         return PLUGIN_OK;
     case PLUGIN_CB_SUBCLASS_MAIN_WINDOW:
-        if (OldWindowProc != 0) return PLUGIN_CB_REFUSED;
-        EnableSubclassing(MainWindowHandle());
+        if (host.OldWindowProc != 0) return PLUGIN_CB_REFUSED;
+        host.EnableSubclassing(host.MainWindowHandle());
         return PLUGIN_OK;
     case PLUGIN_CB_UNSUBCLASS_MAIN_WINDOW:
-        DisableSubclassing(MainWindowHandle());
+        host.DisableSubclassing(host.MainWindowHandle());
         return PLUGIN_OK;
     case PLUGIN_CB_FIND_CONTROL_WINDOW:
         if (!p || !r || !s) return PLUGIN_CB_FAILED;
-        return FindControlWindow(p, r, s);
+        return FindControlWindow(host, p, r, s);
     case PLUGIN_CB_REGISTRY_WRITE:
     case PLUGIN_CB_REGISTRY_READ: {
         if (!p || !q || !r) return PLUGIN_CB_FAILED;
@@ -130,9 +112,9 @@ int32_t Dispatch(int32_t code, PluginBstr* p, PluginBstr* q, int32_t* r, int32_t
     }
     case PLUGIN_CB_GET_FRAGMENT_NAME:
         // Before the main window has its splitter there is no split to name pieces of.
-        if (!p || !r || PluginSplitter == nullptr) return PLUGIN_CB_FAILED;
-        return OutText(p, ExpandNamingTemplate(PluginSplitter->FilenameToStore, *r,
-                                               PluginSplitter->FragNamingTemplate))
+        if (!p || !r || host.PluginSplitter == nullptr) return PLUGIN_CB_FAILED;
+        return OutText(p, ExpandNamingTemplate(host.PluginSplitter->FilenameToStore, *r,
+                                               host.PluginSplitter->FragNamingTemplate))
                    ? PLUGIN_OK
                    : PLUGIN_CB_FAILED;
     case PLUGIN_CB_SHOW_RESULT:
@@ -145,7 +127,7 @@ int32_t Dispatch(int32_t code, PluginBstr* p, PluginBstr* q, int32_t* r, int32_t
         if (panel == nullptr) return PLUGIN_OK;
         panel->SetPB1Percent(Percent(*r));
         panel->SetPB2Percent(Percent(*s));
-        LetEventsRunNowAndThen();
+        LetEventsRunNowAndThen(host);
         return PLUGIN_OK;
     case PLUGIN_CB_SET_PROGRESS_CAPTIONS:
         if (!p || !q) return PLUGIN_CB_FAILED;
@@ -175,11 +157,16 @@ int32_t Dispatch(int32_t code, PluginBstr* p, PluginBstr* q, int32_t* r, int32_t
 
 }  // namespace
 
-void SetCallbackMainWindow(QWidget* window) { CallbackWindow() = window; }
+void ServePluginCallbacks(PluginHost* host) {
+    servedHost = host;
+    if (host != nullptr) host->SetPluginHostCallback(&PluginHostCallback);
+}
 
 int32_t PluginHostCallback(int32_t code, PluginBstr* p, PluginBstr* q, int32_t* r, int32_t* s) {
+    // Without a host no plug-in can be calling: nothing is answered.
+    if (servedHost == nullptr) return PLUGIN_CB_UNKNOWN_CODE;
     try {
-        return Dispatch(code, p, q, r, s);
+        return Dispatch(*servedHost, code, p, q, r, s);
     } catch (...) {
         return PLUGIN_CB_FAILED;
     }

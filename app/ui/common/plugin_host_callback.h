@@ -9,19 +9,15 @@
 
 #include "app/pluginhost/include/kb_plugin.h"
 
-class QWidget;
-
 namespace kb {
 
-class ucProgressPanel;
+class PluginHost;
 
-// The panel that the progress callbacks drive; set by the wizard that runs a plug-in task, and
-// null while none runs (the progress callbacks then do nothing).
-extern ucProgressPanel* PluginProgressPanel;
+// The callback has no argument that could carry its host: the host it serves is the one
+// handed here (the main window's, while it exists; null: none). Handing a host also makes
+// this callback the one that host passes with its commands.
+void ServePluginCallbacks(PluginHost* host);
 
 int32_t PluginHostCallback(int32_t code, PluginBstr* p, PluginBstr* q, int32_t* r, int32_t* s);
-
-// The window whose controls code 35 searches; set by the main window while it exists.
-void SetCallbackMainWindow(QWidget* window);
 
 }  // namespace kb

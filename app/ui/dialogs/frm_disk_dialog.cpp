@@ -36,7 +36,8 @@ QPixmap DiskPicture(int size) {
 
 }  // namespace
 
-frmDiskDialog::frmDiskDialog(QWidget* owner) : QDialog(owner) {
+frmDiskDialog::frmDiskDialog(QWidget* owner, PluginHost* plugins)
+    : QDialog(owner), plugins_(plugins) {
     setObjectName("frmDiskDialog");
     setWindowTitle("Disk Request");
     setModal(true);
@@ -67,7 +68,9 @@ frmDiskDialog::frmDiskDialog(QWidget* owner) : QDialog(owner) {
     Form_Load();
 }
 
-void frmDiskDialog::Form_Load() { BroadcastPluginEvent(PLUGIN_EVT_DISK_REQUEST); }
+void frmDiskDialog::Form_Load() { 
+    if (plugins_ != nullptr) plugins_->BroadcastPluginEvent(PLUGIN_EVT_DISK_REQUEST);
+ }
 
 void frmDiskDialog::cmdOK_Click() {
     OKClicked = true;

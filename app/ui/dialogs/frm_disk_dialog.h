@@ -10,11 +10,14 @@ class QPushButton;
 
 namespace kb {
 
+class PluginHost;
+
 class frmDiskDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmDiskDialog(QWidget* owner = nullptr);
+    // `plugins` hears of the request (nullptr: no plug-ins to tell).
+    explicit frmDiskDialog(QWidget* owner = nullptr, PluginHost* plugins = nullptr);
 
     // True when the request was answered with OK; closing the window answers as Cancel.
     bool OKClicked = false;
@@ -28,6 +31,8 @@ public:
 
 private:
     void Form_Load();
+
+    PluginHost* plugins_;
 
     QLabel* lblDiskDialog_;
     QLabel* imgDiskDialog_;

@@ -12,7 +12,7 @@ std::string QtWizardWindows::ConfirmPassword(const std::string& prompt) {
 }
 
 bool QtWizardWindows::RequestDisk(int32_t diskNumber) {
-    frmDiskDialog dialog(owner_ ? owner_->window() : nullptr);
+    frmDiskDialog dialog(owner_ ? owner_->window() : nullptr, plugins_);
     dialog.lblDiskDialog()->setText(QString::fromStdString(DiskRequestText(diskNumber)));
     dialog.exec();
     return dialog.OKClicked;

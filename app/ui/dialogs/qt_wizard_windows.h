@@ -8,14 +8,19 @@ class QWidget;
 
 namespace kb {
 
+class PluginHost;
+
 class QtWizardWindows : public WizardWindows {
 public:
-    explicit QtWizardWindows(QWidget* owner) : owner_(owner) {}
+    // The disk requests tell the plug-ins of `plugins` (nullptr: none).
+    explicit QtWizardWindows(QWidget* owner, PluginHost* plugins = nullptr)
+        : owner_(owner), plugins_(plugins) {}
     std::string ConfirmPassword(const std::string& prompt) override;
     bool RequestDisk(int32_t diskNumber) override;
 
 private:
     QWidget* owner_;
+    PluginHost* plugins_;
 };
 
 }  // namespace kb

@@ -18,7 +18,7 @@
 
 namespace kb {
 
-OptionsPage::OptionsPage(QWidget* parent) : QFrame(parent) {
+OptionsPage::OptionsPage(QWidget* parent, PluginHost& plugins) : QFrame(parent) {
     setObjectName("fOptPanel");
     setFrameShape(QFrame::NoFrame);
     OptTabs_ = Named<QTabBar>(this, "OptTabs");
@@ -35,7 +35,7 @@ OptionsPage::OptionsPage(QWidget* parent) : QFrame(parent) {
     frames->setFrameShape(QFrame::StyledPanel);
     QGridLayout* grid = Stack(frames);
     fOptGen_ = new OptGenFrame(frames);
-    fPluginMan_ = new PluginManFrame(frames);
+    fPluginMan_ = new PluginManFrame(frames, plugins);
     fPluginMan_->hide();
     grid->addWidget(fOptGen_, 0, 0);
     grid->addWidget(fPluginMan_, 0, 0);

@@ -14,12 +14,13 @@ namespace kb {
 class GeneralOptionsFlow;
 class OptGenFrame;
 class PluginManFrame;
+class PluginHost;
 
 class OptionsPage : public QFrame {
     Q_OBJECT
 
 public:
-    explicit OptionsPage(QWidget* parent);
+    OptionsPage(QWidget* parent, PluginHost& plugins);
     ~OptionsPage() override;
 
     // Gives the general options their effect: applySegment receives every new segment size,

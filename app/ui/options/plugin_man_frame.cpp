@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "app/pluginhost/plugin_rows.h"
+#include "app/pluginhost/plugin_sys.h"
 #include "app/ui/common/icons.h"
 #include "app/ui/common/ui_text.h"
 #include "app/ui/common/widgets.h"
@@ -37,8 +38,8 @@ QIcon CompatIcon(const std::string& key) {
 
 }  // namespace
 
-PluginManFrame::PluginManFrame(QWidget* parent)
-    : QFrame(parent), flow_(std::make_unique<PluginManagerFlow>()) {
+PluginManFrame::PluginManFrame(QWidget* parent, PluginHost& plugins)
+    : QFrame(parent), plugins_(plugins), flow_(std::make_unique<PluginManagerFlow>(plugins)) {
     setObjectName("fPluginMan");
     setFrameShape(QFrame::NoFrame);
     auto* installed = Named<QLabel>(this, "lblPluginManInstalled", "Installed Plug-ins...");
@@ -71,12 +72,12 @@ PluginManFrame::PluginManFrame(QWidget* parent)
     box->addWidget(installed);
     box->addLayout(listRow, 1);
     box->addWidget(fSelectedPlugin_);
-    PluginList.onChanged = [this] { ShowPluginRows(); };
+    plugins_.PluginList.onChanged = [this] { ShowPluginRows(); };
     ShowPluginRows();
     PluginList_ItemClick();
 }
 
-PluginManFrame::~PluginManFrame() { PluginList.onChanged = nullptr; }
+PluginManFrame::~PluginManFrame() { plugins_.PluginList.onChanged = nullptr; }
 
 void PluginManFrame::BuildButtons() {
     cmdAddPlugin_ = Named<QPushButton>(this, "cmdAddPlugin", "Add New");
@@ -107,7 +108,7 @@ int PluginManFrame::SelectedRow() const {
 // The items are updated in place: a redraw can happen inside a handler of one of them.
 void PluginManFrame::ShowPluginRows() {
     drawing_ = true;
-    const int count = PluginList.Count();
+    const int count = plugins_.PluginList.Count();
     while (PluginList_->topLevelItemCount() > count)
         delete PluginList_->takeTopLevelItem(PluginList_->topLevelItemCount() - 1);
     while (PluginList_->topLevelItemCount() < count) new QTreeWidgetItem(PluginList_);
@@ -119,7 +120,7 @@ void PluginManFrame::ShowPluginRows() {
 }
 
 void PluginManFrame::ShowRow(QTreeWidgetItem* item, int n) {
-    const PluginRow& row = PluginList.Row(n);
+    const PluginRow& row = plugins_.PluginList.Row(n);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setText(0, QString::fromStdString(row.text));
     item->setText(1, QString::fromStdString(row.typeText));
@@ -136,7 +137,7 @@ void PluginManFrame::PluginList_ItemCheck(QTreeWidgetItem* item) {
     if (drawing_) return;
     const int n = PluginList_->indexOfTopLevelItem(item) + 1;
     const bool ticked = item->checkState(0) == Qt::Checked;
-    if (n < 1 || ticked == PluginList.Ticked(n)) return;
+    if (n < 1 || ticked == plugins_.PluginList.Ticked(n)) return;
     flow_->PluginList_ItemCheck(n, ticked);
     // A refused tick leaves the model as it was, so the item is drawn back from it.
     ShowPluginRows();
@@ -150,10 +151,10 @@ void PluginManFrame::PluginList_ItemClick() {
 }
 
 void PluginManFrame::cmdAddPlugin_Click() {
-    const int before = PluginList.Count();
+    const int before = plugins_.PluginList.Count();
     // Slots are dense, so a new plug-in's row is the last; it is highlighted to show it.
-    if (flow_->cmdAddPlugin_Click() && PluginList.Count() > before)
-        PluginList_->setCurrentItem(PluginList_->topLevelItem(PluginList.Count() - 1));
+    if (flow_->cmdAddPlugin_Click() && plugins_.PluginList.Count() > before)
+        PluginList_->setCurrentItem(PluginList_->topLevelItem(plugins_.PluginList.Count() - 1));
     PluginList_ItemClick();
 }
 

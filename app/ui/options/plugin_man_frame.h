@@ -15,13 +15,14 @@ class QTreeWidgetItem;
 
 namespace kb {
 
+class PluginHost;
 class PluginManagerFlow;
 
 class PluginManFrame : public QFrame {
     Q_OBJECT
 
 public:
-    explicit PluginManFrame(QWidget* parent);
+    PluginManFrame(QWidget* parent, PluginHost& plugins);
     ~PluginManFrame() override;
     // Shows the host's rows: row n is slot n-1, ticked when enabled.
     void ShowPluginRows();
@@ -46,6 +47,7 @@ private:
     void cmdDelPlugin_Click();
     void cmdConfigPlugin_Click();
 
+    PluginHost& plugins_;
     std::unique_ptr<PluginManagerFlow> flow_;
     // Set while the list is drawn from the host's rows, so that drawing a tick is no user's.
     bool drawing_ = false;

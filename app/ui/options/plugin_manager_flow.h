@@ -1,15 +1,19 @@
 #pragma once
 // What the plug-in manager page does, without its widgets: adding a plug-in through the file
 // dialog, the checks when a row is ticked, the details of a row, configuring and removing.
-// Rows are the host's list (PluginList); row n stands for slot n-1. The page shows the list
+// Rows are the host's list (PluginHost::PluginList); row n stands for slot n-1. The page shows the list
 // and calls these with the row the user acted on.
 
 #include <string>
 
 namespace kb {
 
+class PluginHost;
+
 class PluginManagerFlow {
 public:
+    explicit PluginManagerFlow(PluginHost& plugins) : plugins_(plugins) {}
+
     struct Details {
         // "Nothing selected." when no row is given.
         std::string text;
@@ -30,10 +34,12 @@ public:
 
     // A plug-in whose command is still running (a callback inside it let this click through)
     // cannot be removed, unticked or configured now.
-    static bool RowBusy(int row);
+    bool RowBusy(int row) const;
 
 private:
-    static void RefreshCompatibility();
+    void RefreshCompatibility();
+
+    PluginHost& plugins_;
 };
 
 }  // namespace kb

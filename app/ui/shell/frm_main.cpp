@@ -51,12 +51,16 @@ constexpr const char* kBusyQuestion =
 
 }  // namespace
 
-frmMain::frmMain() {
+frmMain::frmMain(PluginHost* plugins) {
     setObjectName("frmMain");
+    if (plugins == nullptr) {
+        ownPlugins_ = std::make_unique<PluginHost>();
+        plugins = ownPlugins_.get();
+    }
+    plugins_ = plugins;
     messages_ = new MainWindowMessages(this);
-    PluginMainWindow = messages_;
-    SetCallbackMainWindow(this);
-    SetPluginHostCallback(&PluginHostCallback);
+    plugins_->PluginMainWindow = messages_;
+    ServePluginCallbacks(plugins_);
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
         bool cancel = false;
         Form_QueryUnload(cancel, 2);
@@ -70,11 +74,14 @@ frmMain::~frmMain() {
     // The wizard goes before the splitter it writes to.
     delete fSplitPanel_;
     fSplitPanel_ = nullptr;
+    // The plug-in manager goes before the host whose list it shows.
+    delete fOptPanel_;
+    fOptPanel_ = nullptr;
     Form_Terminate();
-    if (PluginMainWindow == messages_) PluginMainWindow = nullptr;
-    if (PluginSplitter == splitter_.get()) PluginSplitter = nullptr;
-    if (PluginList.onChanged) PluginList.onChanged = nullptr;
-    SetCallbackMainWindow(nullptr);
+    if (plugins_->PluginMainWindow == messages_) plugins_->PluginMainWindow = nullptr;
+    if (plugins_->PluginSplitter == splitter_.get()) plugins_->PluginSplitter = nullptr;
+    if (plugins_->PluginList.onChanged) plugins_->PluginList.onChanged = nullptr;
+    if (ownPlugins_) ServePluginCallbacks(nullptr);
     // Boxes of the shut-down above are still answered for the session.
     unattended_.reset();
 }
@@ -83,7 +90,7 @@ void frmMain::Form_Initialize() {
     DebugLog("Form_Initialize entered");
     FormLoading = true;
     splitter_ = std::make_unique<ActiveSplitter>();
-    PluginSplitter = splitter_.get();
+    plugins_->PluginSplitter = splitter_.get();
     // Reverting the general options resets them first, and that first use of a control loads
     // the window.
     cmdOptGenCancel_Click();
@@ -194,7 +201,8 @@ void frmMain::Tabs_Click() {
     fWelcome_->setEnabled(key == "Frontpage");
     if (key == "Splitter") fSplitPanel_->RefreshExtraFilesOptions();
     const QString index = QString::number(Tabs_->currentIndex());
-    if (index != Tabs_->property("Tag").toString()) BroadcastPluginEvent(PLUGIN_EVT_TAB_CHANGED);
+    if (index != Tabs_->property("Tag").toString())
+        plugins_->BroadcastPluginEvent(PLUGIN_EVT_TAB_CHANGED);
     Tabs_->setProperty("Tag", index);
 }
 
@@ -267,16 +275,17 @@ void frmMain::Form_QueryUnload(bool& Cancel, int UnloadMode) {
 
 void frmMain::Form_Unload(bool& /*Cancel*/) {
     DebugLog("Form_Unload started");
-    for (int n = 1; n <= PluginList.Count(); ++n)
-        if (PluginList.Ticked(n)) SendPluginCommand(static_cast<int16_t>(n - 1), PLUGIN_EVT_HOST_CLOSING);
-    DisableSubclassing(MainWindowHandle());
+    for (int n = 1; n <= plugins_->PluginList.Count(); ++n)
+        if (plugins_->PluginList.Ticked(n))
+            plugins_->SendPluginCommand(static_cast<int16_t>(n - 1), PLUGIN_EVT_HOST_CLOSING);
+    plugins_->DisableSubclassing(plugins_->MainWindowHandle());
     TempManager::Instance().RemoveAllTempFiles();
     DebugLog("Form_Unload finished");
 }
 
 void frmMain::Form_Terminate() {
     DebugLog("Form_Terminate started");
-    ShutdownAllPlugins();
+    plugins_->ShutdownAllPlugins();
     DebugLog("Form_Terminate finished");
 }
 

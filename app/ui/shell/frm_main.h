@@ -28,6 +28,7 @@ class CloseSignals;
 class FrontPage;
 class MainWindowMessages;
 class OptionsPage;
+class PluginHost;
 class SplitStageSourceMulti;
 class SplitWizard;
 class TipOfTheDay;
@@ -40,8 +41,9 @@ class frmMain : public QWidget {
 
 public:
     // Runs the initialise steps, which load the window (its load steps) on the way. The
-    // window is not shown.
-    frmMain();
+    // window is not shown. The window makes and owns its plug-in host unless it is handed one
+    // that outlives it (a test's).
+    explicit frmMain(PluginHost* plugins = nullptr);
     // The window object's final release: every plug-in slot is unloaded.
     ~frmMain() override;
 
@@ -74,6 +76,8 @@ public:
     bool FormLoading = false;
 
     ActiveSplitter& Splitter() { return *splitter_; }
+    // The program's plug-in host.
+    PluginHost& Plugins() { return *plugins_; }
     SplitWizard& SplitterWizard() { return *fSplitPanel_; }
     OptionsPage& Options() { return *fOptPanel_; }
     FrontPage& Front() { return *fWelcome_; }
@@ -129,6 +133,8 @@ private:
 
     bool loaded_ = false;
     bool unloaded_ = false;
+    std::unique_ptr<PluginHost> ownPlugins_;
+    PluginHost* plugins_ = nullptr;
     std::unique_ptr<ActiveSplitter> splitter_;
     std::unique_ptr<TipOfTheDay> tips_;
     std::string helpFile_;

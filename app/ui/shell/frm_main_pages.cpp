@@ -60,7 +60,7 @@ void frmMain::BuildWindow() {
     QGridLayout* grid = Stack(pages);
     fWelcome_ = static_cast<FrontPage*>(BuildFrontPage());
     // The splitter wizard reads the options page's default folders.
-    fOptPanel_ = new OptionsPage(this);
+    fOptPanel_ = new OptionsPage(this, *plugins_);
     fOptPanel_->Attach([this](int32_t bytes) { ApplySegmentSize(bytes); }, FormLoading);
     fSplitPanel_ = static_cast<SplitWizard*>(BuildSplitterPage());
     fAssPanel_ = BuildAssemblerPage();
@@ -122,7 +122,7 @@ QWidget* frmMain::BuildSplitterPage() {
     hooks.selectFrontPage = [this] { SelectTab("Frontpage"); };
     hooks.setBusy = [this](bool busy) { SetSplitBusy(busy); };
     hooks.closePending = [this] { return closeWhenIdle_; };
-    auto* wizard = new SplitWizard(this, *splitter_, std::move(hooks));
+    auto* wizard = new SplitWizard(this, *splitter_, *plugins_, std::move(hooks));
     GiveWhatsThisTopics(*wizard);
     return wizard;
 }
@@ -150,7 +150,7 @@ void frmMain::GiveWhatsThisTopics(SplitWizard& w) {
 }
 
 ucAssembler* frmMain::BuildAssemblerPage() {
-    auto* page = new ucAssembler(this);
+    auto* page = new ucAssembler(this, nullptr, *plugins_);
     // While a join runs no other page can start work, and closing waits for it.
     page->onBusy = [this](bool busy) {
         AssembleBusy = busy;

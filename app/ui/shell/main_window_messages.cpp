@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMoveEvent>
+#include <QVariant>
 #include <QResizeEvent>
 #include <QWheelEvent>
 #include <QWidget>
@@ -45,6 +46,21 @@ int32_t MainWindowMessages::PassOnMessage(intptr_t own, int32_t, int32_t, int32_
     if (own != reinterpret_cast<intptr_t>(this) || passed_.empty()) return 0;
     passed_.back() = true;
     return 0;
+}
+
+int32_t MainWindowMessages::FindControlWindow(const std::string& name, int32_t index) {
+    const QString wanted = QString::fromStdString(name).toLower();
+    int32_t found = 0;
+    // Every control has a name; the unnamed widgets are parts Qt builds inside them.
+    if (wanted.isEmpty()) return 0;
+    for (QWidget* control : window_->findChildren<QWidget*>()) {
+        if (control->objectName().toLower() != wanted) continue;
+        const QVariant at = control->property("index");
+        if (at.isValid() && at.toInt() != index) continue;
+        const int32_t handle = WindowHandleOf(control);
+        if (handle != 0) found = handle;
+    }
+    return found;
 }
 
 MainWindowMessages::Message MainWindowMessages::MessageOf(const QEvent* event) {

@@ -17,6 +17,7 @@
 
 #include <QObject>
 
+#include <string>
 #include <vector>
 
 #include "app/pluginhost/plugin_window_side.h"
@@ -37,6 +38,7 @@ public:
     void RemoveMessageFilter(int32_t window, intptr_t own) override;
     int32_t PassOnMessage(intptr_t own, int32_t window, int32_t message, int32_t wParam,
                           int32_t lParam) override;
+    int32_t FindControlWindow(const std::string& name, int32_t index) override;
 
     struct Message {
         int32_t message = 0;

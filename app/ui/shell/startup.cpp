@@ -78,13 +78,14 @@ std::unique_ptr<frmMain> Main(const std::string& commandLine, int pauseMs) {
 
     // Plug-ins are loaded from inside their folder, so that a plug-in finds its own files
     // there. An installation without that folder simply starts without changing into it.
-    const std::string plugins = ProgramFolderNoSlash() + "/Plugins";
-    const bool changed = QDir(QString::fromStdString(plugins)).exists();
-    if (changed) ChangeToFolder(plugins);
+    const std::string pluginFolder = ProgramFolderNoSlash() + "/Plugins";
+    const bool changed = QDir(QString::fromStdString(pluginFolder)).exists();
+    if (changed) ChangeToFolder(pluginFolder);
     DebugLog("Performing plug-in subsystem initialization");
-    InitPluginSystem();
+    PluginHost& plugins = window->Plugins();
+    plugins.InitPluginSystem();
     DebugLog("Loading plug-ins");
-    AutoloadPlugins();
+    AutoloadPlugins(plugins);
     if (changed) RestoreFolder(false);
 
     splash.reset();
@@ -92,8 +93,8 @@ std::unique_ptr<frmMain> Main(const std::string& commandLine, int pauseMs) {
 
     DebugLog("Informing plugins of load completion");
     DoEvents();
-    for (int n = 1; n <= PluginList.Count(); ++n)
-        if (PluginList.Ticked(n)) SendPluginCommand(static_cast<int16_t>(n - 1), PLUGIN_EVT_LOAD_COMPLETE);
+    for (int n = 1; n <= plugins.PluginList.Count(); ++n)
+        if (plugins.PluginList.Ticked(n)) plugins.SendPluginCommand(static_cast<int16_t>(n - 1), PLUGIN_EVT_LOAD_COMPLETE);
 
     DebugLog("Handling arguments");
     window->HandleArguments();

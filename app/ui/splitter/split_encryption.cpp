@@ -10,32 +10,31 @@
 
 namespace kb {
 
-int16_t FindEncryptor(const std::string& name) {
-    for (int16_t slot = 0; slot < PluginCount; ++slot) {
-        if (!PluginList.Ticked(slot + 1)) continue;
+int16_t FindEncryptor(PluginHost& host, const std::string& name) {
+    for (int16_t slot = 0; slot < host.PluginCount; ++slot) {
+        if (!host.PluginList.Ticked(slot + 1)) continue;
         int32_t type = 0;
-        SendPluginCommand(slot, PLUGIN_CMD_GET_TYPE, type);
-        if (type == PLUGIN_TYPE_ENCRYPTOR && GetPluginString(slot, PLUGIN_CMD_GET_NAME) == name)
+        host.SendPluginCommand(slot, PLUGIN_CMD_GET_TYPE, type);
+        if (type == PLUGIN_TYPE_ENCRYPTOR && host.GetPluginString(slot, PLUGIN_CMD_GET_NAME) == name)
             return slot;
     }
     return -1;
 }
 
-EncryptionOutcome EncryptForSplit(int16_t slot, const std::string& source,
+EncryptionOutcome EncryptForSplit(PluginHost& host, int16_t slot, const std::string& source,
                                   const std::string& passphrase) {
     TempManager& temp = TempManager::Instance();
     temp.RemoveTempFile("EncArchive", true);
-    BroadcastPluginEvent(PLUGIN_EVT_ENCRYPT_START);
+    host.BroadcastPluginEvent(PLUGIN_EVT_ENCRYPT_START);
     EncryptionOutcome outcome;
     const std::string dest = temp.CreateTempFile("EncArchive", "kbt");
     PluginTextArg a1(source), a2(dest), a3(passphrase);
     int32_t zero = 0;
-    const int32_t result = kbplugin::callpluginmain(slot, PLUGIN_CMD_ENCRYPT_FILE,
-                                                    PluginHostCallbackAddress(), a1.Var(),
+    const int32_t result = host.CallPluginMain(slot, PLUGIN_CMD_ENCRYPT_FILE, a1.Var(),
                                                     a2.Var(), a3.Var(), &zero);
     if (result != PLUGIN_OK) {
         temp.RemoveTempFile("EncArchive", true);
-        BroadcastPluginEvent(PLUGIN_EVT_ENCRYPT_END);
+        host.BroadcastPluginEvent(PLUGIN_EVT_ENCRYPT_END);
         MsgBox("The selection could not be encrypted: the encryption plug-in reported a problem "
                "(code " + std::to_string(result) + "). Nothing has been split.",
                mb::Critical | mb::OKOnly, "Problem encrypting");
@@ -43,8 +42,8 @@ EncryptionOutcome EncryptForSplit(int16_t slot, const std::string& source,
     }
     outcome.ok = true;
     outcome.path = temp.GetTempFilePath("EncArchive");
-    outcome.encryptionId = GetPluginEncryptionID(slot);
-    BroadcastPluginEvent(PLUGIN_EVT_ENCRYPT_END);
+    outcome.encryptionId = host.GetPluginEncryptionID(slot);
+    host.BroadcastPluginEvent(PLUGIN_EVT_ENCRYPT_END);
     return outcome;
 }
 

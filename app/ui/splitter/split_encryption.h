@@ -8,9 +8,11 @@
 
 namespace kb {
 
+class PluginHost;
+
 // The slot of the first enabled encryptor (ticked in the manager, type 4) whose name is
 // exactly `name`, or -1.
-int16_t FindEncryptor(const std::string& name);
+int16_t FindEncryptor(PluginHost& host, const std::string& name);
 
 struct EncryptionOutcome {
     bool ok = false;
@@ -23,7 +25,7 @@ struct EncryptionOutcome {
 // with the broadcasts 317 before and 319 after. A plug-in that reports a failure gets the
 // "Problem encrypting" box; its partial output is deleted and the key forgotten, so a partial
 // file is never split as if it were the data.
-EncryptionOutcome EncryptForSplit(int16_t slot, const std::string& source,
+EncryptionOutcome EncryptForSplit(PluginHost& host, int16_t slot, const std::string& source,
                                   const std::string& passphrase);
 
 }  // namespace kb

@@ -38,7 +38,7 @@ public:
     bool CancelClicked() const override { return false; }
     void StartTimings() override {}
     void StopTimings() override {}
-    void UseForPlugins() override {}
+    bool CancelVisible() const override { return false; }
 };
 
 constexpr const char* kCabFailed =
@@ -211,7 +211,7 @@ bool SplitWizardFlow::MakeArchive() {
     TempManager& temp = TempManager::Instance();
     temp.RemoveTempFile("Archive", true);
     const std::string archive = temp.CreateTempFile("Archive", "kbt");
-    BroadcastPluginEvent(PLUGIN_EVT_COMPRESS_START);
+    plugins_.BroadcastPluginEvent(PLUGIN_EVT_COMPRESS_START);
     try {
         RunBlocking(
             [&](const PercentReport& report) {
@@ -225,13 +225,13 @@ bool SplitWizardFlow::MakeArchive() {
         return false;
     }
     if (!MakeBigFile(archive)) return false;
-    BroadcastPluginEvent(PLUGIN_EVT_COMPRESS_END);
+    plugins_.BroadcastPluginEvent(PLUGIN_EVT_COMPRESS_END);
     return true;
 }
 
 void SplitWizardFlow::ecCompressor_Progress(int16_t percent) {
     Panel().SetPB1Percent(percent);
-    BroadcastPluginEvent(PLUGIN_EVT_COMPRESS_PROGRESS);
+    plugins_.BroadcastPluginEvent(PLUGIN_EVT_COMPRESS_PROGRESS);
     DoEvents();
 }
 
@@ -243,7 +243,7 @@ bool SplitWizardFlow::EncryptSelection() {
     p.SetPB1Visible(true);
     p.SetPB2Visible(false);
     p.SetBottomText("");
-    p.UseForPlugins();
+    plugins_.UseForPluginProgress(p);
     if (!ConfirmPassword()) {
         PreparationFailed(2);
         return false;
@@ -252,14 +252,14 @@ bool SplitWizardFlow::EncryptSelection() {
     const int i = cmpEnc.encryptionIndex;
     const std::string type =
         i >= 0 && i < static_cast<int>(cmpEnc.encryptionTypes.size()) ? cmpEnc.encryptionTypes[i] : "";
-    const int16_t slot = FindEncryptor(type);
+    const int16_t slot = FindEncryptor(plugins_, type);
     if (slot < 0) {
         MsgBox("Problem determining which encryption plug-in to use. The selection will not be "
                "encrypted.",
                mb::OKOnly | mb::Exclamation, "Problem encrypting");
         return true;
     }
-    const EncryptionOutcome out = EncryptForSplit(slot, splitter_.BigFile(), cmpEnc.password);
+    const EncryptionOutcome out = EncryptForSplit(plugins_, slot, splitter_.BigFile(), cmpEnc.password);
     if (!out.ok) {
         PreparationFailed(2);
         return false;

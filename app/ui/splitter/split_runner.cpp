@@ -31,8 +31,10 @@ constexpr const char* kNotEnoughSpace =
 }  // namespace
 
 SplitRunner::SplitRunner(ActiveSplitter& splitter, ProgressView& panel,
-                         const SplitFragRangeSettings& range, SplitRunnerHooks hooks)
-    : splitter_(splitter), panel_(panel), range_(range), hooks_(std::move(hooks)) {}
+                         const SplitFragRangeSettings& range, PluginHost& plugins,
+                         SplitRunnerHooks hooks)
+    : splitter_(splitter), panel_(panel), range_(range), plugins_(plugins),
+      hooks_(std::move(hooks)) {}
 
 void SplitRunner::ShowSplitProgressPanel(bool Visible) { panel_.SetVisible(Visible); }
 
@@ -48,7 +50,7 @@ void SplitRunner::SplitFromWizard() {
     taskFile_.clear();
     unmarkedKey_.clear();
     PreparePanel();
-    BroadcastPluginEvent(PLUGIN_EVT_SPLIT_START);
+    plugins_.BroadcastPluginEvent(PLUGIN_EVT_SPLIT_START);
     std::exception_ptr failure;
     int sector = 6;
     bool inSplit = false;
@@ -115,7 +117,7 @@ bool SplitRunner::AskForFirstDisk() {
 
 void SplitRunner::RunGenerators() {
     // The generators' progress reports go to this panel.
-    panel_.UseForPlugins();
+    plugins_.UseForPluginProgress(panel_);
     for (const ExtraFileRow& row : range_.extraFiles) {
         if (!row.ticked) continue;
         DebugLog("Generating extra file: " + row.text);
@@ -124,8 +126,7 @@ void SplitRunner::RunGenerators() {
         PluginTextArg folder(splitter_.DestinationFolder());
         int32_t count = splitter_.FragsNeeded();
         int32_t zero = 0;
-        if (kbplugin::callpluginmain(slot, PLUGIN_CMD_GENERATE_FILES, PluginHostCallbackAddress(),
-                                     stored.Var(), &count, &zero, folder.Var()) != PLUGIN_OK)
+        if (plugins_.CallPluginMain(slot, PLUGIN_CMD_GENERATE_FILES, stored.Var(), &count, &zero, folder.Var()) != PLUGIN_OK)
             MsgBox("A generator plug-in reported a problem creating a file",
                    mb::OKOnly | mb::Exclamation, "File generation problem");
     }
@@ -140,7 +141,7 @@ void SplitRunner::CleanUp() {
     TempManager& temp = TempManager::Instance();
     temp.RemoveTempFile("Archive", true);
     temp.RemoveTempFile("EncArchive", true);
-    BroadcastPluginEvent(PLUGIN_EVT_SPLIT_END);
+    plugins_.BroadcastPluginEvent(PLUGIN_EVT_SPLIT_END);
     ShowSplitProgressPanel(false);
     if (hooks_.lock) hooks_.lock(false);
 }
@@ -171,7 +172,7 @@ bool SplitRunner::StopForClose(bool& Cancel, std::string& SaveStateFile) {
 
 void SplitRunner::SplitInterval(int32_t PBCurrent, int32_t FragPercent, bool& Cancel,
                                 std::string& SaveStateFile) {
-    BroadcastPluginEvent(PLUGIN_EVT_SPLIT_PROGRESS);
+    plugins_.BroadcastPluginEvent(PLUGIN_EVT_SPLIT_PROGRESS);
     panel_.SetPB1Percent(static_cast<int16_t>(PBCurrent));
     panel_.SetPB2Percent(static_cast<int16_t>(FragPercent));
     if (StopForClose(Cancel, SaveStateFile) || !panel_.CancelClicked()) return;

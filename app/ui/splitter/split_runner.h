@@ -12,6 +12,7 @@
 
 namespace kb {
 
+class PluginHost;
 class ProgressView;
 class WizardWindows;
 struct SplitFragRangeSettings;
@@ -30,7 +31,7 @@ class SplitRunner : public ActiveSplitterEvents {
 public:
     // `range` is the sixth stage's state (the extra files and the reduced first-piece size).
     SplitRunner(ActiveSplitter& splitter, ProgressView& panel, const SplitFragRangeSettings& range,
-                SplitRunnerHooks hooks);
+                PluginHost& plugins, SplitRunnerHooks hooks);
 
     void SetWizardWindows(WizardWindows* windows) { windows_ = windows; }
 
@@ -57,6 +58,7 @@ private:
     ActiveSplitter& splitter_;
     ProgressView& panel_;
     const SplitFragRangeSettings& range_;
+    PluginHost& plugins_;
     SplitRunnerHooks hooks_;
     WizardWindows* windows_ = nullptr;
     // The task file asked for in this split, and the key its temporary source was taken out of

@@ -44,13 +44,14 @@ void RunInBackground(const std::function<void(const PercentReport&)>& work,
 
 }  // namespace
 
-SplitWizard::SplitWizard(QWidget* parent, ActiveSplitter& splitter, SplitWizardHooks hooks)
+SplitWizard::SplitWizard(QWidget* parent, ActiveSplitter& splitter, PluginHost& plugins,
+                         SplitWizardHooks hooks)
     : QFrame(parent), splitter_(splitter) {
     setObjectName("fSplitPanel");
     setFrameShape(QFrame::NoFrame);
     Build();
     panelView_ = std::make_unique<PanelView>(*fSptProgPan_);
-    ownWindows_ = std::make_unique<QtWizardWindows>(this);
+    ownWindows_ = std::make_unique<QtWizardWindows>(this, &plugins);
     setBusy_ = hooks.setBusy;
     SplitRunnerHooks runnerHooks;
     runnerHooks.lock = [this](bool locked) { LockForSplit(locked); };
@@ -62,8 +63,9 @@ SplitWizard::SplitWizard(QWidget* parent, ActiveSplitter& splitter, SplitWizardH
     hooks.windows = ownWindows_.get();
     hooks.runBlocking = RunInBackground;
     flow_ = std::make_unique<SplitWizardFlow>(splitter, Dialogs(), *fSplitStageSelectSourceMulti_,
-                                              std::move(hooks));
-    runner_ = std::make_unique<SplitRunner>(splitter, *panelView_, flow_->range, std::move(runnerHooks));
+                                              plugins, std::move(hooks));
+    runner_ = std::make_unique<SplitRunner>(splitter, *panelView_, flow_->range, plugins,
+                                            std::move(runnerHooks));
     runner_->SetWizardWindows(ownWindows_.get());
     splitter.SetListener(runner_.get());
     ConnectNavigation();

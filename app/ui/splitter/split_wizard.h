@@ -19,6 +19,7 @@ namespace kb {
 
 class ActiveSplitter;
 class PanelView;
+class PluginHost;
 class QtWizardWindows;
 class SplitRunner;
 class SplitStageCmpEnc;
@@ -35,7 +36,8 @@ class SplitWizard : public QFrame {
     Q_OBJECT
 
 public:
-    SplitWizard(QWidget* parent, ActiveSplitter& splitter, SplitWizardHooks hooks);
+    SplitWizard(QWidget* parent, ActiveSplitter& splitter, PluginHost& plugins,
+                SplitWizardHooks hooks);
     ~SplitWizard() override;
 
     SplitWizardFlow& Flow() { return *flow_; }

@@ -24,8 +24,10 @@ bool HoldsMoreThanBlanks(const std::string& text) {
 }  // namespace
 
 SplitWizardFlow::SplitWizardFlow(ActiveSplitter& splitter, CommonDialogs& dialogs,
-                                 SplitMultiSource& multi, SplitWizardHooks hooks)
-    : splitter_(splitter), dialogs_(dialogs), multi_(multi), hooks_(std::move(hooks)) {
+                                 SplitMultiSource& multi, PluginHost& plugins,
+                                 SplitWizardHooks hooks)
+    : splitter_(splitter), dialogs_(dialogs), multi_(multi), plugins_(plugins),
+      hooks_(std::move(hooks)) {
     // The lists start in the user's home folder until a default folder moves them.
     const char* home = std::getenv("HOME");
     const std::string start = home != nullptr && *home != '\0' ? home : "/";
@@ -35,7 +37,7 @@ SplitWizardFlow::SplitWizardFlow(ActiveSplitter& splitter, CommonDialogs& dialog
 
 void SplitWizardFlow::cmdSplitWizNext_Click() {
     SplitWizInUse = true;
-    BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
+    plugins_.BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
     switch (SplitWizStage) {
     case 1: NextFromStage1(); break;
     case 2:
@@ -177,7 +179,7 @@ void SplitWizardFlow::NextFromStage6() {
 }
 
 void SplitWizardFlow::cmdSplitWizBack_Click() {
-    BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
+    plugins_.BroadcastPluginEvent(PLUGIN_EVT_WIZARD_PAGE);
     switch (SplitWizStage) {
     case 2:
         Show(SplitFrame::SourceSingle, false);

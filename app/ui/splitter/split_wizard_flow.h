@@ -17,6 +17,7 @@ namespace kb {
 
 class ActiveSplitter;
 class CommonDialogs;
+class PluginHost;
 class ProgressView;
 class SplitMultiSource;
 class WizardWindows;
@@ -60,7 +61,7 @@ struct SplitWizardHooks {
 class SplitWizardFlow {
 public:
     SplitWizardFlow(ActiveSplitter& splitter, CommonDialogs& dialogs, SplitMultiSource& multi,
-                    SplitWizardHooks hooks);
+                    PluginHost& plugins, SplitWizardHooks hooks);
 
     // ---- Navigation ----
     void cmdSplitWizNext_Click();
@@ -181,6 +182,7 @@ private:
     ActiveSplitter& splitter_;
     CommonDialogs& dialogs_;
     SplitMultiSource& multi_;
+    PluginHost& plugins_;
     SplitWizardHooks hooks_;
 };
 

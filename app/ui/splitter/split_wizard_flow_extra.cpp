@@ -28,14 +28,14 @@ void SplitWizardFlow::optExtraFilesOn_Click() {
     RefreshSplitOptionControls();
     range.extraFiles.clear();
     const bool bare = cmpEnc.fileFormatting == 1;
-    for (int16_t slot = 0; slot < PluginCount; ++slot) {
-        if (!PluginList.Ticked(slot + 1)) continue;
+    for (int16_t slot = 0; slot < plugins_.PluginCount; ++slot) {
+        if (!plugins_.PluginList.Ticked(slot + 1)) continue;
         int32_t type = 0;
-        SendPluginCommand(slot, PLUGIN_CMD_GET_TYPE, type);
+        plugins_.SendPluginCommand(slot, PLUGIN_CMD_GET_TYPE, type);
         const bool offered = type == PLUGIN_TYPE_EXTRA_FILE_MAKER ||
                              (bare && (type == PLUGIN_TYPE_SCRIPT_MAKER || type == PLUGIN_TYPE_EXE_MAKER));
         if (offered)
-            range.extraFiles.push_back({"P" + std::to_string(slot), GetPluginString(slot, PLUGIN_CMD_GET_NAME), false});
+            range.extraFiles.push_back({"P" + std::to_string(slot), plugins_.GetPluginString(slot, PLUGIN_CMD_GET_NAME), false});
     }
     if (!range.extraFiles.empty()) {
         range.extraFilesListEnabled = true;
@@ -74,8 +74,7 @@ bool SplitWizardFlow::AskGeneratedSizes(int64_t& total) {
         if (!row.ticked) continue;
         int32_t count = splitter_.FragsNeeded();
         int32_t zero = 0;
-        if (kbplugin::callpluginmain(SlotOfRow(row), PLUGIN_CMD_GET_GENERATED_SIZE,
-                                     PluginHostCallbackAddress(), stored.Var(), &count, &zero,
+        if (plugins_.CallPluginMain(SlotOfRow(row), PLUGIN_CMD_GET_GENERATED_SIZE, stored.Var(), &count, &zero,
                                      &produced) != PLUGIN_OK) {
             ok = false;
             break;

@@ -157,12 +157,12 @@ void SplitWizardFlow::RefreshSplitOptionControls() {
 void SplitWizardFlow::FillEncryptorList() {
     cmpEnc.encryptionTypes.clear();
     cmpEnc.encryptionIndex = -1;
-    for (int16_t slot = 0; slot < PluginCount; ++slot) {
-        if (!PluginList.Ticked(slot + 1)) continue;
+    for (int16_t slot = 0; slot < plugins_.PluginCount; ++slot) {
+        if (!plugins_.PluginList.Ticked(slot + 1)) continue;
         int32_t type = 0;
-        SendPluginCommand(slot, PLUGIN_CMD_GET_TYPE, type);
+        plugins_.SendPluginCommand(slot, PLUGIN_CMD_GET_TYPE, type);
         if (type != PLUGIN_TYPE_ENCRYPTOR) continue;
-        cmpEnc.encryptionTypes.push_back(GetPluginString(slot, PLUGIN_CMD_GET_NAME));
+        cmpEnc.encryptionTypes.push_back(plugins_.GetPluginString(slot, PLUGIN_CMD_GET_NAME));
         if (cmpEnc.encryptionTypes.back() == LastEncryptionType)
             cmpEnc.encryptionIndex = static_cast<int>(cmpEnc.encryptionTypes.size()) - 1;
     }

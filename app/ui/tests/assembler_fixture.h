@@ -84,7 +84,7 @@ protected:
 
     // Loads the built Tea plug-in into the next slot (not enabled).
     int16_t LoadTea() {
-        const int16_t slot = LoadPluginSlot(KB_TEA_PLUGIN);
+        const int16_t slot = host.LoadPluginSlot(KB_TEA_PLUGIN);
         EXPECT_GE(slot, 0);
         return slot;
     }
@@ -93,8 +93,7 @@ protected:
         const std::string out = work.File("encrypted.tea");
         PluginTextArg a1(source), a2(out), a3(pass);
         int32_t zero = 0;
-        EXPECT_EQ(kbplugin::callpluginmain(slot, PLUGIN_CMD_ENCRYPT_FILE,
-                                           PluginHostCallbackAddress(), a1.Var(), a2.Var(),
+        EXPECT_EQ(host.CallPluginMain(slot, PLUGIN_CMD_ENCRYPT_FILE, a1.Var(), a2.Var(),
                                            a3.Var(), &zero),
                   0);
         return out;

@@ -38,7 +38,7 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
     MakeSet();
     {
         ScriptedPrompter p;
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         w.SetSegmentSize(16384);
         CancelAt(p, w, 1);
         p.Answer(Answer::Yes).Type("job");
@@ -55,7 +55,7 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
         SCOPED_TRACE("resumed, stopped again and saved under its own name");
         const std::string before = ReadAll(Task("job"));
         ScriptedPrompter p;
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         w.SetDestPath(work.Path());
         CancelAt(p, w, 1);
         p.Answer(Answer::Yes).Type("job");
@@ -68,7 +68,7 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
     }
     ScriptedPrompter p;
     const std::string plugin = LoadEnabledRecorder("rec.so");
-    ucAssembler w(nullptr, &windows);
+    ucAssembler w(nullptr, &windows, host);
     EXPECT_TRUE(w.ResumeFrom(Task("job")));
     EXPECT_EQ(Count(Record(plugin), PLUGIN_EVT_ASSEMBLE_START), 1);
     EXPECT_EQ(Count(Record(plugin), PLUGIN_EVT_ASSEMBLE_END), 1);
@@ -82,7 +82,7 @@ TEST_F(AssemblerResumeTest, TasksThatCannotBeResumedAreKept) {
     MakeSet();
     {
         ScriptedPrompter p;
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         w.SetSegmentSize(4096);  // below what a resumed join accepts
         CancelAt(p, w, 1);
         p.Answer(Answer::Yes).Type("small");
@@ -90,7 +90,7 @@ TEST_F(AssemblerResumeTest, TasksThatCannotBeResumedAreKept) {
     }
     {
         ScriptedPrompter p;
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         w.SetSegmentSize(16384);
         CancelAt(p, w, 1);
         p.Answer(Answer::Yes).Type("gone");
@@ -102,7 +102,7 @@ TEST_F(AssemblerResumeTest, TasksThatCannotBeResumedAreKept) {
         SCOPED_TRACE(task);
         ScriptedPrompter p;
         p.Answer(Answer::OK);
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         EXPECT_FALSE(w.ResumeFrom(task));
         ASSERT_EQ(p.boxes.size(), 1u);
         EXPECT_EQ(p.boxes[0].title, "Unable to resume");
@@ -115,7 +115,7 @@ TEST_F(AssemblerResumeTest, TasksThatCannotBeResumedAreKept) {
 TEST_F(AssemblerResumeTest, CancelOnTheTemporaryFileWarningGoesOnWithTheJoin) {
     const std::string packed = SplitInto(MakeCab(2), "backup.cab", "pieces", 2);
     ScriptedPrompter p;
-    ucAssembler w(nullptr, &windows);
+    ucAssembler w(nullptr, &windows, host);
     w.SetSegmentSize(16384);
     CancelAt(p, w, 1);
     p.Answer(Answer::Yes).Type("kept").Answer(Answer::Cancel);
@@ -135,7 +135,7 @@ TEST_F(AssemblerResumeTest, SavedJoinOfAPackedSetKeepsItsArchiveAndUnpacksWhenRe
     const std::string packed = SplitInto(MakeCab(1), "backup.cab", "pieces", 1);
     {
         ScriptedPrompter p;
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         w.SetSegmentSize(16384);
         CancelAt(p, w, 1);
         p.Answer(Answer::Yes).Type("packed").Answer(Answer::OK);
@@ -145,7 +145,7 @@ TEST_F(AssemblerResumeTest, SavedJoinOfAPackedSetKeepsItsArchiveAndUnpacksWhenRe
         EXPECT_FALSE(fs::is_empty(tmp.Path()));  // the archive so far stays for the task
     }
     ScriptedPrompter p;
-    ucAssembler w(nullptr, &windows);
+    ucAssembler w(nullptr, &windows, host);
     EXPECT_TRUE(w.ResumeFrom(Task("packed")));
     ExpectTreeIn(work.File("out"));
     EXPECT_TRUE(fs::is_empty(tmp.Path()));
@@ -154,7 +154,7 @@ TEST_F(AssemblerResumeTest, SavedJoinOfAPackedSetKeepsItsArchiveAndUnpacksWhenRe
 TEST_F(AssemblerResumeTest, WhileAJoinRunsTheTabsWaitAndClosingAsksFirst) {
     MakeSet();
     ScriptedPrompter p;
-    frmMain main;
+    frmMain main(&host);
     ucAssembler& w = *main.fAssPanel();
     auto* tabs = main.findChild<QTabBar*>("Tabs");
     bool sawBusy = false;

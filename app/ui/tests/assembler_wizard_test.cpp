@@ -25,7 +25,7 @@ TEST_F(AssemblerWizardTest, JoinsAnOwnFormatSetChosenThroughThePieceDialog) {
     const std::string source = work.Write("report.doc", RandomBytes(70000, 1));
     const std::string first = SplitInto(source, "report.doc", "pieces");
     const std::string plugin = LoadEnabledRecorder("rec.so");
-    ucAssembler w(nullptr, &windows);
+    ucAssembler w(nullptr, &windows, host);
     EXPECT_FALSE(w.cmdNext()->isEnabled());
     EXPECT_EQ(w.CurrentSetInfo(), "Nothing selected.");
 
@@ -90,7 +90,7 @@ TEST_F(AssemblerWizardTest, JoinsBareSeriesAndRestartsOnTheFirstPiece) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedPrompter p;
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         const std::string dest = work.File("out" + std::to_string(n++));
         w.SetSrcToAssemble(c.chosen);
         EXPECT_EQ(w.CurrentSetInfo(), c.first + "\r\nUnrecognized format or raw data\r\n" +
@@ -105,7 +105,7 @@ TEST_F(AssemblerWizardTest, JoinsBareSeriesAndRestartsOnTheFirstPiece) {
 TEST_F(AssemblerWizardTest, BareSetsThatCannotBeJoinedDisableNext) {
     ScriptedPrompter p;
     p.Answer(Answer::OK);
-    ucAssembler w(nullptr, &windows);
+    ucAssembler w(nullptr, &windows, host);
     w.SetSrcToAssemble(work.Write("lonely.001", "only one"));
     EXPECT_EQ(w.CurrentSetInfo(),
               "lonely.001\r\nUnrecognized format or raw data\r\nDetected naming convention: "
@@ -138,7 +138,7 @@ TEST_F(AssemblerWizardTest, ALostHeaderOrAMissingPieceStopsTheJoin) {
     {
         ScriptedPrompter p;
         p.Answer(Answer::OK);
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         Join(w, first, work.File("lost_out"));
         ASSERT_EQ(p.boxes.size(), 1u);
         EXPECT_EQ(p.boxes[0].title, "Unable to assemble - damaged header");
@@ -155,7 +155,7 @@ TEST_F(AssemblerWizardTest, ALostHeaderOrAMissingPieceStopsTheJoin) {
         SCOPED_TRACE(answer == Answer::OK ? "OK" : "Cancel");
         ScriptedPrompter p;
         p.Answer(answer);
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         const std::string dest = work.File(answer == Answer::OK ? "gap_ok" : "gap_cancel");
         w.SetSrcToAssemble(work.File("gap/movie.avi.001"));
         EXPECT_NE(w.CurrentSetInfo().find("First of 2 total pieces"), std::string::npos);
@@ -178,7 +178,7 @@ TEST_F(AssemblerWizardTest, CompressedAndGatheredSetsUnpackIntoTheDestination) {
         ScriptedPrompter p;
         const std::string first =
             SplitInto(MakeCab(kind), "backup.cab", "pieces" + std::to_string(kind), kind);
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         const std::string dest = work.File("out" + std::to_string(kind));
         Join(w, first, dest);
         ExpectTreeIn(dest);
@@ -193,7 +193,7 @@ TEST_F(AssemblerWizardTest, EncryptedCompressedSetIsDecryptedAfterAWrongPassphra
     const int16_t tea = LoadTea();
     const std::string enc = TeaEncrypt(tea, MakeCab(2), "right one");
     const std::string first = SplitInto(enc, "backup.cab", "pieces", 2, 2);
-    ucAssembler w(nullptr, &windows);
+    ucAssembler w(nullptr, &windows, host);
     windows.TypePassword("wrong").TypePassword("right one");
     p.Answer(Answer::Retry);
     Join(w, first, work.File("out"));
@@ -216,7 +216,7 @@ TEST_F(AssemblerWizardTest, DataThatCannotBeDecryptedOrUnpackedIsKept) {
         const std::string first = SplitInto(enc, "plain.bin", "refused", 0, 2);
         for (int run = 0; run < 2; ++run) {
             ScriptedPrompter p;
-            ucAssembler w(nullptr, &windows);
+            ucAssembler w(nullptr, &windows, host);
             windows.TypePassword("nope");
             p.Answer(Answer::Cancel).Answer(Answer::OK);
             if (run == 1) p.Answer(Answer::No).Answer(Answer::OK);  // the first one's file stays
@@ -233,8 +233,8 @@ TEST_F(AssemblerWizardTest, DataThatCannotBeDecryptedOrUnpackedIsKept) {
             }
         }
         EXPECT_EQ(ReadAll(work.File("refused_out/plain.bin.eid2.enc")), ReadAll(enc));
-        ShutdownAllPlugins();
-        InitPluginSystem();
+        host.ShutdownAllPlugins();
+        host.InitPluginSystem();
     }
     struct Case {
         const char* what;
@@ -249,7 +249,7 @@ TEST_F(AssemblerWizardTest, DataThatCannotBeDecryptedOrUnpackedIsKept) {
         ScriptedPrompter p;
         p.Answer(Answer::OK);
         const std::string first = SplitInto(plain, "plain.bin", c.what, c.compression, c.encryption);
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         const std::string dest = work.File(std::string(c.what) + "_out");
         Join(w, first, dest);
         ASSERT_EQ(p.boxes.size(), 1u);
@@ -278,7 +278,7 @@ TEST_F(AssemblerWizardTest, AMovedResultReplacesAFileOfTheSameNameOnlyAfterAYes)
         testing::ScriptedPrompter p;
         p.Answer(Answer::OK).Answer(answer);
         if (answer == Answer::No) p.Answer(Answer::OK);
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         Join(w, first, dest);
         ASSERT_GE(p.boxes.size(), 2u);
         EXPECT_EQ(p.boxes[1].title, "File already exists");
@@ -337,7 +337,7 @@ TEST_F(AssemblerWizardTest, DataMovedInFromATemporaryFileGetsTheUsersUsualMode) 
         testing::ScriptedPrompter p;
         for (Answer a : c.answers) p.Answer(a);
         if (c.passphrase != nullptr) windows.TypePassword(c.passphrase);
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         const std::string dest = work.File("mode_out" + tag);
         Join(w, first, dest);
         struct stat st {};
@@ -355,7 +355,7 @@ TEST_F(AssemblerWizardTest, DestinationPageMakesFoldersAndGoesToTheDesktopAndDoc
                    work.File("Docs") + "\"\n");
     std::filesystem::create_directories(work.File("Desk"));
     std::filesystem::create_directories(work.File("Docs"));
-    ucAssembler w(nullptr, &windows);
+    ucAssembler w(nullptr, &windows, host);
     w.SetDestPath(work.Path());
     p.Type("Joined").Type("").Type("a/b").Answer(Answer::OK);
     w.cmdAssDestMkdir()->click();
@@ -383,7 +383,7 @@ TEST_F(AssemblerWizardTest, DesktopAndDocumentsWithoutAUserDirsFileNeverEmptyThe
     fs::create_directories(work.File("config"));
     const std::string source = work.Write("notes.txt", RandomBytes(30000, 4));
     const std::string first = SplitInto(source, "notes.txt", "pieces");
-    ucAssembler w(nullptr, &windows);
+    ucAssembler w(nullptr, &windows, host);
     w.SetSrcToAssemble(first);
     w.cmdNext()->click();
     w.SetDestPath(work.File("pieces"));

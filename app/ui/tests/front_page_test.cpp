@@ -51,7 +51,7 @@ protected:
         AssemblerTest::TearDown();
     }
     void Open() {
-        window = std::make_unique<frmMain>();
+        window = std::make_unique<frmMain>(&host);
         window->show();
     }
     FrontPage& Page() { return window->Front(); }
@@ -121,7 +121,7 @@ protected:
     void StopJoinAndSaveTask(const std::string& first, const std::string& name,
                              const std::string& dest) {
         ScriptedPrompter p;
-        ucAssembler w(nullptr, &windows);
+        ucAssembler w(nullptr, &windows, host);
         w.SetSegmentSize(16384);
         p.OnDoEvents([&p, &w] {
             if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();

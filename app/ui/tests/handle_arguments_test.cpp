@@ -30,7 +30,7 @@ protected:
         AssemblerTest::TearDown();
     }
     void Run(const std::vector<std::string>& arguments) {
-        window = std::make_unique<frmMain>();
+        window = std::make_unique<frmMain>(&host);
         ProgramCommandLine = CommandLineOf(arguments);
         window->HandleArguments();
     }
@@ -133,7 +133,7 @@ TEST_F(HandleArgumentsTest, RefusedLinesShowTheirBoxAndChangeNothing) {
         SCOPED_TRACE(c.line);
         ScriptedPrompter p;
         p.Answer(Answer::OK);
-        window = std::make_unique<frmMain>();
+        window = std::make_unique<frmMain>(&host);
         ProgramCommandLine = c.line;
         window->HandleArguments();
         ASSERT_EQ(p.boxes.size(), 1u);
@@ -145,7 +145,7 @@ TEST_F(HandleArgumentsTest, RefusedLinesShowTheirBoxAndChangeNothing) {
     // No line, or only the debug-log switch: nothing at all.
     for (const char* line : {"", "  -DebugLog "}) {
         ScriptedPrompter p;
-        window = std::make_unique<frmMain>();
+        window = std::make_unique<frmMain>(&host);
         ProgramCommandLine = line;
         window->HandleArguments();
         EXPECT_EQ(window->SelectedTabKey(), "Frontpage");

@@ -42,7 +42,7 @@ TEST_F(HelpTest, ShowsATopicByNumberAndSaysWhenOneIsMissing) {
 
 TEST_F(HelpTest, TheHelpWindowClosesWithTheMainWindowAndTheProgramEnds) {
     testing::ScriptedPrompter prompter;
-    frmMain window;
+    frmMain window(&host);
     window.show();
     ShowHelpTopic(13);
     ASSERT_TRUE(HelpWindow()->isVisible());

@@ -21,6 +21,7 @@
 #include "app/core/reg_access.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/pluginhost/plugin_text.h"
+#include "app/ui/common/panel_view.h"
 #include "app/ui/common/plugin_host_callback.h"
 #include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/common/window_handles.h"
@@ -59,13 +60,11 @@ protected:
     void SetUp() override {
         UiTest::SetUp();
         messages = new MainWindowMessages(&window);
-        PluginMainWindow = messages;
-        SetCallbackMainWindow(&window);
+        host.PluginMainWindow = messages;
     }
     void TearDown() override {
-        PluginMainWindow = nullptr;
-        PluginSplitter = nullptr;
-        SetCallbackMainWindow(nullptr);
+        host.PluginMainWindow = nullptr;
+        host.PluginSplitter = nullptr;
         UiTest::TearDown();
     }
     int32_t Call(int32_t code, PluginBstr* p = nullptr, PluginBstr* q = nullptr) {
@@ -102,7 +101,7 @@ TEST_F(HostCallbackTest, SubclassingForwardsWindowEventsToThePlugin) {
     ASSERT_NE(rec, nullptr);
 
     EXPECT_EQ(Call(PLUGIN_CB_SUBCLASS_MAIN_WINDOW), PLUGIN_OK);
-    EXPECT_NE(OldWindowProc, 0);
+    EXPECT_NE(host.OldWindowProc, 0);
     EXPECT_EQ(Call(PLUGIN_CB_SUBCLASS_MAIN_WINDOW), PLUGIN_CB_REFUSED);
 
     // Result 0 swallows the event; any other result lets the window have it.
@@ -119,7 +118,7 @@ TEST_F(HostCallbackTest, SubclassingForwardsWindowEventsToThePlugin) {
     EXPECT_EQ(window.handled, 1);
 
     EXPECT_EQ(Call(PLUGIN_CB_UNSUBCLASS_MAIN_WINDOW), PLUGIN_OK);
-    EXPECT_EQ(OldWindowProc, 0);
+    EXPECT_EQ(host.OldWindowProc, 0);
     EXPECT_EQ(Call(PLUGIN_CB_UNSUBCLASS_MAIN_WINDOW), PLUGIN_OK);
     rec->windowResult = 0;
     const int after = Count(rec, PLUGIN_EVT_WINDOW_MESSAGE);
@@ -233,7 +232,7 @@ TEST_F(HostCallbackTest, FragmentNameFromTheMainWindowsSplitter) {
     ActiveSplitter splitter;
     splitter.FilenameToStore = "a.zip";
     splitter.FragNamingTemplate = "%f.%N";
-    PluginSplitter = &splitter;
+    host.PluginSplitter = &splitter;
     EXPECT_EQ(Call(PLUGIN_CB_GET_FRAGMENT_NAME, &name.handle), PLUGIN_OK);
     EXPECT_EQ(name.Value(), "a.003");
 }
@@ -276,7 +275,8 @@ TEST_F(HostCallbackTest, ProgressAndCaptionsDriveThePluginPanel) {
     EXPECT_EQ(Call(PLUGIN_CB_SET_PROGRESS_CAPTIONS, &a.handle, &b.handle), PLUGIN_OK);
 
     ucProgressPanel panel;
-    PluginProgressPanel = &panel;
+    PanelView view(panel);
+    host.PluginProgressPanel = &view;
     struct Case {
         int32_t r, s;
         int16_t pb1, pb2;
@@ -300,7 +300,8 @@ TEST_F(HostCallbackTest, ProgressAndCaptionsDriveThePluginPanel) {
 TEST_F(HostCallbackTest, FrequentProgressLetsEventsRunOnlyNowAndThen) {
     ScriptedPrompter prompter;
     ucProgressPanel panel;
-    PluginProgressPanel = &panel;
+    PanelView view(panel);
+    host.PluginProgressPanel = &view;
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
     constexpr int kCalls = 1000;
     for (int i = 0; i < kCalls; ++i) {
@@ -326,7 +327,8 @@ TEST_F(HostCallbackTest, PollCancelReportsAClickAndNeverClearsIt) {
     EXPECT_EQ(s, 0);
 
     ucProgressPanel panel;
-    PluginProgressPanel = &panel;
+    PanelView view(panel);
+    host.PluginProgressPanel = &view;
     r = 0;
     EXPECT_EQ(Call(PLUGIN_CB_POLL_CANCEL), PLUGIN_OK);
     EXPECT_FALSE(panel.CancelVisible());

@@ -42,13 +42,13 @@ protected:
 };
 
 TEST_F(MainWindowTest, CreationFillsTheWindow) {
-    frmMain w;
+    frmMain w(&host);
     EXPECT_EQ(w.windowTitle(), "Tarnwolde Kestrelbinder 2003");
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(w.FormLoading);
     EXPECT_TRUE(w.SplitterWizard().fSplitStageSelectSourceMulti_->FolderSizesStale());
     EXPECT_EQ(w.SplitterWizard().Flow().SplitWizStage, 1);
-    EXPECT_EQ(PluginSplitter, &w.Splitter());
+    EXPECT_EQ(host.PluginSplitter, &w.Splitter());
 
     auto* tabs = Child<QTabBar>(w, "Tabs");
     ASSERT_EQ(tabs->count(), 4);
@@ -83,10 +83,10 @@ TEST_F(MainWindowTest, CreationFillsTheWindow) {
 
 TEST_F(MainWindowTest, EachStartShowsTheFollowingTip) {
     {
-        frmMain w;
+        frmMain w(&host);
         EXPECT_EQ(Child<QLabel>(w, "lblTipContent")->text().toStdString(), TipOfTheDay::Tip(0));
     }
-    frmMain w;
+    frmMain w(&host);
     EXPECT_EQ(Child<QLabel>(w, "lblTipContent")->text().toStdString(), TipOfTheDay::Tip(1));
     // The front page's buttons step through the tips.
     QTest::mouseClick(Child<QWidget>(w, "cmdTipNext"), Qt::LeftButton);
@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, TabChangesShowTheirPageAndBroadcastOncePerRealChange) {
     const std::string path = LoadEnabledRecorder("recorder.so");
     RecorderState* rec = Record(path);
     ASSERT_NE(rec, nullptr);
-    frmMain w;
+    frmMain w(&host);
     auto tabChanges = [&] { return Count(rec, PLUGIN_EVT_TAB_CHANGED); };
 
     w.SelectTab("Splitter");
@@ -135,7 +135,7 @@ TEST_F(MainWindowTest, ClosingAsksOnlyWhileASplitIsBusy) {
     };
     const Case cases[] = {{true, 0, true}, {true, 2, true}, {true, 1, false},
                           {false, 0, false}, {false, 2, false}};
-    frmMain w;
+    frmMain w(&host);
     for (const Case& c : cases) {
         ScriptedPrompter prompter;
         if (c.asks) prompter.Answer(Answer::Cancel);
@@ -163,19 +163,19 @@ TEST_F(MainWindowTest, ClosingAsksOnlyWhileASplitIsBusy) {
 TEST_F(MainWindowTest, UnloadTellsTickedPluginsRestoresTheWindowAndLogs) {
     const std::string ticked = LoadEnabledRecorder("ticked.so");
     const std::string unticked = LoadEnabledRecorder("unticked.so");
-    PluginList.Add(1, PluginRow{"Ticked", "", ticked, "", "", "", 0, true});
-    PluginList.Add(2, PluginRow{"Unticked", "", unticked, "", "", "", 0, false});
+    host.PluginList.Add(1, PluginRow{"Ticked", "", ticked, "", "", "", 0, true});
+    host.PluginList.Add(2, PluginRow{"Unticked", "", unticked, "", "", "", 0, false});
     DebugLogEnabled = true;
     {
-        frmMain w;
+        frmMain w(&host);
         w.show();
         int32_t r = 0, s = 0;
-        ASSERT_EQ(PluginHostCallbackAddress()(PLUGIN_CB_SUBCLASS_MAIN_WINDOW, nullptr, nullptr, &r, &s),
+        ASSERT_EQ(host.PluginHostCallbackAddress()(PLUGIN_CB_SUBCLASS_MAIN_WINDOW, nullptr, nullptr, &r, &s),
                   PLUGIN_OK);
         Record(ticked)->windowResult = 1;
         Record(unticked)->windowResult = 1;
         w.close();
-        EXPECT_EQ(OldWindowProc, 0);
+        EXPECT_EQ(host.OldWindowProc, 0);
         EXPECT_EQ(Count(Record(ticked), PLUGIN_EVT_HOST_CLOSING), 1);
         EXPECT_EQ(Count(Record(unticked), PLUGIN_EVT_HOST_CLOSING), 0);
     }

@@ -47,7 +47,7 @@ protected:
         UiTest::TearDown();
     }
     OptGenFrame& Open() {
-        window = std::make_unique<frmMain>();
+        window = std::make_unique<frmMain>(&host);
         window->show();
         window->SelectTab("Options");
         return *window->Options().fOptGen_;
@@ -174,7 +174,7 @@ TEST_F(OptionsPageTest, EachPluginTypeShowsItsOwnPicture) {
     std::vector<std::string> keys;
     for (int32_t type : types) {
         keys.push_back(PluginTypeIconKey(type));
-        PluginList.Add(static_cast<int>(keys.size()),
+        host.PluginList.Add(static_cast<int>(keys.size()),
                        PluginRow{"Plug-in", keys.back(), "/opt/lib" + keys.back() + ".so",
                                  PluginTypeText(type), "Yes", "CompatExcellent", 0, true});
     }
@@ -250,7 +250,7 @@ TEST_F(PluginManagerPageTest, AddTickUntickConfigureAndRemoveThroughTheWidgets) 
     old.compat = PLUGIN_COMPAT_BAD;
     old.writeCompat = 1;
     old.reason = "It needs version 9.";
-    window = std::make_unique<frmMain>();
+    window = std::make_unique<frmMain>(&host);
     window->show();
     window->SelectTab("Options");
     QTabBar* tabs = window->Options().OptTabs_;
@@ -268,7 +268,7 @@ TEST_F(PluginManagerPageTest, AddTickUntickConfigureAndRemoveThroughTheWidgets) 
     std::string ticks;
     for (int row : {1, 2, 3}) ticks += Item(row)->checkState(0) == Qt::Checked ? 'x' : '-';
     EXPECT_EQ(ticks, "xx-");
-    EXPECT_EQ(SubclassPluginIndex, 1);
+    EXPECT_EQ(host.SubclassPluginIndex, 1);
     // The last row added is highlighted with its reason.
     EXPECT_EQ(page->SelectedRow(), 3);
     EXPECT_TRUE(page->lblSelectedPlugin_->text().endsWith("It needs version 9."));
@@ -288,10 +288,10 @@ TEST_F(PluginManagerPageTest, AddTickUntickConfigureAndRemoveThroughTheWidgets) 
 
     // Unticking the plug-in that receives the window's messages gives them back first.
     int32_t r = 0, s = 0;
-    ASSERT_EQ(PluginHostCallbackAddress()(PLUGIN_CB_SUBCLASS_MAIN_WINDOW, nullptr, nullptr, &r, &s), PLUGIN_OK);
-    ASSERT_NE(OldWindowProc, 0);
+    ASSERT_EQ(host.PluginHostCallbackAddress()(PLUGIN_CB_SUBCLASS_MAIN_WINDOW, nullptr, nullptr, &r, &s), PLUGIN_OK);
+    ASSERT_NE(host.OldWindowProc, 0);
     Item(2)->setCheckState(0, Qt::Unchecked);
-    EXPECT_EQ(OldWindowProc, 0);
+    EXPECT_EQ(host.OldWindowProc, 0);
     EXPECT_EQ(Sent(1, PLUGIN_EVT_DISABLED), 1);
 
     // Remove moves the rows below up with their slots.
@@ -299,8 +299,8 @@ TEST_F(PluginManagerPageTest, AddTickUntickConfigureAndRemoveThroughTheWidgets) 
     QTest::mouseClick(page->cmdDelPlugin_, Qt::LeftButton);
     ASSERT_EQ(page->PluginList_->topLevelItemCount(), 2);
     EXPECT_EQ(Item(1)->text(0), "Watcher");
-    EXPECT_EQ(PluginCount, 2);
-    EXPECT_EQ(GetPluginString(0, PLUGIN_CMD_GET_NAME), "Watcher");
+    EXPECT_EQ(host.PluginCount, 2);
+    EXPECT_EQ(host.GetPluginString(0, PLUGIN_CMD_GET_NAME), "Watcher");
     EXPECT_TRUE(page->lblSelectedPlugin_->text().startsWith("Watcher"));
 
     // Without a highlighted row Remove and Configure do nothing.

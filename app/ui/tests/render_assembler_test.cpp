@@ -24,7 +24,7 @@ TEST_F(RenderAssemblerTest, AssemblerPagesAndSmallWindows) {
         SplitInto(work.Write("Holiday video.mkv", testing::RandomBytes(70000, 4)),
                   "Holiday video.mkv", "pieces");
     testing::ScriptedPrompter p;
-    frmMain main;
+    frmMain main(&host);
     main.resize(860, 560);
     main.SelectTab("Assembler");
     ucAssembler& w = *main.fAssPanel();

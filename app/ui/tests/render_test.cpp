@@ -80,8 +80,8 @@ TEST(RenderCheck, FindsCutTextsAndOverlapsButNotAControlInItsGroup) {
 }
 
 TEST_F(RenderTest, MainWindowPages) {
-    frmMain w;
-    PluginList.Add(1, PluginRow{"TEA Encryption", "Padlock", "/opt/libTea.so", "Encryptor",
+    frmMain w(&host);
+    host.PluginList.Add(1, PluginRow{"TEA Encryption", "Padlock", "/opt/libTea.so", "Encryptor",
                                 "Excellent", "CompatExcellent", 0, true});
     for (const char* key : {"Frontpage", "Splitter", "Assembler", "Options"}) {
         w.SelectTab(key);
@@ -114,7 +114,7 @@ TEST_F(RenderTest, SplitterWizardStages) {
     for (const char* name : {"holiday-video.mkv", "report.doc", "README"})
         source.Write(name, std::string(70000, 'x'));
     std::filesystem::create_directories(source.File("Photos"));
-    frmMain w;
+    frmMain w(&host);
     w.Options().fOptGen_->txtOptGenDirSource_->setText(QString::fromStdString(source.Path()));
     w.Options().fOptGen_->txtOptGenDirDest_->setText(QString::fromStdString(source.Path()));
     w.SelectTab("Splitter");
@@ -150,7 +150,7 @@ TEST_F(RenderTest, MultiFileSourceAndScanWindow) {
     const std::string deep = "Photos/2024/Summer holidays at the lake with the whole family";
     std::filesystem::create_directories(source.File(deep));
     source.Write(deep + "/beach.jpg", std::string(150000, 'x'));
-    frmMain w;
+    frmMain w(&host);
     w.SelectTab("Splitter");
     SplitWizard& wizard = w.SplitterWizard();
     wizard.cmdSplitWizReset_Click();
@@ -180,17 +180,17 @@ TEST_F(RenderTest, MultiFileSourceAndScanWindow) {
 TEST_F(RenderTest, FrontPageTasksOptionsAndPluginManager) {
     home.Write("Unfinished Tasks/holiday video.uft", std::string("\x01\x00task", 6));
     home.Write("Unfinished Tasks/backup of photos.uft", std::string("\x02\x00task", 6));
-    PluginList.Add(1, PluginRow{"TEA Encryption", "Padlock", "/opt/libTea.so", "Encryptor",
+    host.PluginList.Add(1, PluginRow{"TEA Encryption", "Padlock", "/opt/libTea.so", "Encryptor",
                                 "Excellent", "CompatExcellent", 0, true});
-    PluginList.Add(2, PluginRow{"Script maker", "Scriptpad", "/opt/libScript.so", "Script generator",
+    host.PluginList.Add(2, PluginRow{"Script maker", "Scriptpad", "/opt/libScript.so", "Script generator",
                                 "Conflict", "Conflict", 10, false});
-    PluginList.Add(3, PluginRow{"Bundle maker", "Executable", "/opt/libExe.so", "EXE Maker",
+    host.PluginList.Add(3, PluginRow{"Bundle maker", "Executable", "/opt/libExe.so", "EXE Maker",
                                 "Probable", "CompatGood", 1, true});
-    PluginList.Add(4, PluginRow{"Chimes", "Speaker", "/opt/libChimes.so", "Sound extension",
+    host.PluginList.Add(4, PluginRow{"Chimes", "Speaker", "/opt/libChimes.so", "Sound extension",
                                 "Possible", "CompatMaybe", 2, false});
-    PluginList.Add(5, PluginRow{"Mystery", "Unknown", "/opt/libMystery.so", "Unknown", "No",
+    host.PluginList.Add(5, PluginRow{"Mystery", "Unknown", "/opt/libMystery.so", "Unknown", "No",
                                 "CompatBad", 3, false});
-    frmMain w;
+    frmMain w(&host);
     w.Front().WelcomeTabs_->setCurrentIndex(1);
     SaveAndCheck(w, "front-unfinished-tasks");
     w.SelectTab("Options");

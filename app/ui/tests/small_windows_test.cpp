@@ -80,7 +80,7 @@ TEST_F(SmallWindowsTest, PasswordBoxesShowAStarForEachCharacter) {
 TEST_F(SmallWindowsTest, DiskRequestNamesTheDiskTellsThePluginsAndAnswersOKOrCancel) {
     const std::string plugin = LoadEnabledRecorder("rec.so");
     QWidget owner;
-    QtWizardWindows windows(&owner);
+    QtWizardWindows windows(&owner, &host);
     QString shown;
     WhenModal([&](QWidget* w) {
         auto* d = static_cast<frmDiskDialog*>(w);

@@ -37,7 +37,7 @@ class FolderScanTest : public testing::UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        window = std::make_unique<frmMain>();
+        window = std::make_unique<frmMain>(&host);
         window->SelectTab("Splitter");
         window->show();
         stage = window->SplitterWizard().fSplitStageSelectSourceMulti_;

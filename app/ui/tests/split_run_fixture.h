@@ -65,10 +65,10 @@ protected:
     }
     // Loads a plug-in into the next slot, ticked as the start-up's autoload leaves it.
     int16_t LoadTicked(const std::string& path) {
-        const int16_t slot = LoadPluginSlot(path);
+        const int16_t slot = host.LoadPluginSlot(path);
         EXPECT_GE(slot, 0);
-        PluginList.Add(slot + 1, PluginRow{"", "", path, "", "", "", 0, true});
-        SendPluginCommand(slot, PLUGIN_EVT_ENABLED);
+        host.PluginList.Add(slot + 1, PluginRow{"", "", path, "", "", "", 0, true});
+        host.SendPluginCommand(slot, PLUGIN_EVT_ENABLED);
         return slot;
     }
     void BeforeReset() override {

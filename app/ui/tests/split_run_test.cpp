@@ -293,8 +293,7 @@ TEST_F(SplitRunTest, EncryptedThroughTeaAfterAWrongConfirmationDecryptsBack) {
     std::ofstream(enc, std::ios::binary) << joined;
     PluginTextArg a1(enc), a2(back), a3("open sesame");
     int32_t zero = 0;
-    ASSERT_EQ(kbplugin::callpluginmain(tea, PLUGIN_CMD_DECRYPT_FILE, PluginHostCallbackAddress(),
-                                       a1.Var(), a2.Var(), a3.Var(), &zero),
+    ASSERT_EQ(host.CallPluginMain(tea, PLUGIN_CMD_DECRYPT_FILE, a1.Var(), a2.Var(), a3.Var(), &zero),
               0);
     EXPECT_EQ(testing::ReadAll(back), data);
 }

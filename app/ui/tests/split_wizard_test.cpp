@@ -194,7 +194,7 @@ TEST_F(SplitWizardTest, ARefusedSizeKeepsItsBoxAndTooManyPiecesNeverEndTheProgra
 
 TEST_F(SplitWizardTest, WithoutDefaultFoldersTheListsStartAtHome) {
     testing::ScopedEnv home("HOME", source.Path());
-    window = std::make_unique<frmMain>();
+    window = std::make_unique<frmMain>(&host);
     EXPECT_EQ(Child<FolderList>("SingleSplitFolder")->Path(), source.Path());
     EXPECT_EQ(Child<FolderList>("dirFragDest")->Path(), source.Path());
     EXPECT_GT(Child<FolderList>("SingleSplitFolder")->count(), 1);

@@ -55,7 +55,7 @@ protected:
     // The main window with the options page's default folders set, on the splitter tab, the
     // wizard reset.
     void Open() {
-        window = std::make_unique<frmMain>();
+        window = std::make_unique<frmMain>(&host);
         OptGenFrame* gen = window->Options().fOptGen_;
         gen->txtOptGenDirSource_->setText(QString::fromStdString(source.Path()));
         gen->txtOptGenDirDest_->setText(QString::fromStdString(dest.Path()));

@@ -80,9 +80,9 @@ TEST_F(StartupTest, LoadCompleteGoesToTickedRowsAfterShowingAndBeforeArguments) 
         EXPECT_EQ(Count(rec, PLUGIN_EVT_LOAD_COMPLETE), 1);
         ASSERT_NE(Record(disabledPath), nullptr);
         EXPECT_EQ(Count(Record(disabledPath), PLUGIN_EVT_LOAD_COMPLETE), 0);
-        ASSERT_EQ(PluginList.Count(), 2);
-        EXPECT_TRUE(PluginList.Ticked(1));
-        EXPECT_FALSE(PluginList.Ticked(2));
+        ASSERT_EQ(window->Plugins().PluginList.Count(), 2);
+        EXPECT_TRUE(window->Plugins().PluginList.Ticked(1));
+        EXPECT_FALSE(window->Plugins().PluginList.Ticked(2));
         rec->hook = nullptr;
         window->close();
         window.reset();
@@ -130,7 +130,7 @@ TEST_F(StartupTest, VersionIsRewrittenAndNoLogWithoutTheSwitch) {
     // No "Plugins" folder at all: the program starts without plug-ins.
     auto window = Main("some file.bin", 0);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(PluginList.Count(), 0);
+    EXPECT_EQ(window->Plugins().PluginList.Count(), 0);
     EXPECT_EQ(ProgramCommandLine, "some file.bin");
     window->close();
     window.reset();
@@ -143,10 +143,10 @@ TEST_F(StartupTest, VersionIsRewrittenAndNoLogWithoutTheSwitch) {
 TEST_F(StartupTest, TheBuiltProgramFolderListsTeaEnabled) {
     const char* binary = KB_UI_BINARY_DIR;
     testing::ScopedEnv shipped("KESTRELBINDER_HOME", std::string(binary) + "/bin");
-    AutoloadPlugins();
-    ASSERT_EQ(PluginList.Count(), 1);
-    EXPECT_EQ(PluginList.Row(1).text, "TEA Encryption");
-    EXPECT_TRUE(PluginList.Ticked(1));
+    AutoloadPlugins(host);
+    ASSERT_EQ(host.PluginList.Count(), 1);
+    EXPECT_EQ(host.PluginList.Row(1).text, "TEA Encryption");
+    EXPECT_TRUE(host.PluginList.Ticked(1));
     EXPECT_TRUE(std::filesystem::is_directory(std::string(binary) + "/bin/Unfinished Tasks"));
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 // Shared by the widget tests and the tests of the Qt-free window code: a fresh program folder
-// and registry for each test, the plug-in host put back to its empty state, and copies of the
-// recording plug-in loaded through the real dlopen path. The widget tests' own main clears the
-// plug-in progress panel around each test as well.
+// and registry for each test, the test's own plug-in host, and copies of the recording plug-in
+// loaded through the real dlopen path.
 
 #include <dlfcn.h>
 
@@ -22,23 +21,35 @@
 namespace kb::testing {
 
 class UiTest : public ::testing::Test {
+public:
+    // How the host gets the program's callback: set by the widget tests' main; the tests of
+    // the Qt-free window code run without it.
+    static inline void (*serveCallbacks)(PluginHost*) = nullptr;
+
 protected:
     void SetUp() override {
         home_ = std::make_unique<ScopedEnv>("KESTRELBINDER_HOME", home.Path());
         registry_ = std::make_unique<ScopedEnv>("KESTRELBINDER_REGISTRY", registryFolder.Path());
-        ResetHost();
+        if (serveCallbacks != nullptr) serveCallbacks(&host);
     }
     void TearDown() override {
-        ShutdownAllPlugins();
-        ResetHost();
+        host.ShutdownAllPlugins();
+        host.InitPluginSystem();
+        if (serveCallbacks != nullptr) serveCallbacks(nullptr);
         DebugLogEnabled = false;
     }
-    static void ResetHost() {
-        InitPluginSystem();
-        PluginList.Clear();
-        OldWindowProc = 0;
-        SubclassPluginIndex = 0;
+
+    // Puts the host back to empty, for a test that runs several cases.
+    void ResetHost() {
+        host.InitPluginSystem();
+        host.PluginList.Clear();
+        host.OldWindowProc = 0;
+        host.SubclassPluginIndex = 0;
+        host.PluginProgressPanel = nullptr;
     }
+
+    // The plug-in host of the test; each test has its own.
+    PluginHost host;
 
     // A copy of the recording plug-in under the given name in the folder.
     std::string CopyRecorder(const std::string& folder, const std::string& name) {
@@ -64,9 +75,9 @@ protected:
     // Loads a copy into the next slot and enables it in the host library.
     std::string LoadEnabledRecorder(const std::string& name) {
         const std::string path = CopyRecorder(home.File("Plugins"), name);
-        const int16_t slot = LoadPluginSlot(path);
+        const int16_t slot = host.LoadPluginSlot(path);
         EXPECT_GE(slot, 0);
-        SendPluginCommand(slot, PLUGIN_EVT_ENABLED);
+        host.SendPluginCommand(slot, PLUGIN_EVT_ENABLED);
         return path;
     }
     // The lines of the debug log.

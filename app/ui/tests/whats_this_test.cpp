@@ -114,7 +114,7 @@ TEST_F(WhatsThisTest, ATextBoxOffersHelpInPlaceOfItsEditMenu) {
 
 // Every control that offers right-click help has its topic, and the topic is shipped.
 TEST_F(WhatsThisTest, TheWindowsControlsCarryTheirTopics) {
-    frmMain w;
+    frmMain w(&host);
     SplitWizard& s = w.SplitterWizard();
     const std::pair<QWidget*, int> expected[] = {
         {s.fSplitStageSelDest_->chkUseFreespaceInstead_, 1001},

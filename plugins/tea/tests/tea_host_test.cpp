@@ -27,12 +27,12 @@ int32_t HostCallback(int32_t code, PluginBstr*, PluginBstr*, int32_t* r, int32_t
     return PLUGIN_OK;
 }
 
-int32_t FileCommand(int32_t cmd, const std::string& from, const std::string& to, const char* pass) {
+int32_t FileCommand(PluginHost& host, int32_t cmd, const std::string& from, const std::string& to, const char* pass) {
     PluginBstr a = PluginBstrAllocText(from.c_str()), b = PluginBstrAllocText(to.c_str()),
                c = PluginBstrAllocText(pass);
     int32_t zero = 0;
     const int32_t result =
-        kbplugin::callpluginmain(0, cmd, PluginHostCallbackAddress(), &a, &b, &c, &zero);
+        host.CallPluginMain(0, cmd, &a, &b, &c, &zero);
     PluginBstrFree(a);
     PluginBstrFree(b);
     PluginBstrFree(c);
@@ -49,37 +49,36 @@ TEST(TeaInTheHost, AutoloadedFromTheListFileAndAnsweringThroughTheHost) {
                "#It is not recommended that you try to modify this file.\r\n"
                "#If you want to reset the plugin list delete this file instead.\r\n"
                "1" KB_TEA_PLUGIN "\r\n~end~\r\n");
-    InitPluginSystem();
-    PluginList.Clear();
-    SetPluginHostCallback(&HostCallback);
+    PluginHost host;
+    host.SetPluginHostCallback(&HostCallback);
 
-    AutoloadPlugins();
+    AutoloadPlugins(host);
 
-    ASSERT_EQ(PluginCount, 1);
-    ASSERT_EQ(PluginList.Count(), 1);
-    const PluginRow& row = PluginList.Row(1);
+    ASSERT_EQ(host.PluginCount, 1);
+    ASSERT_EQ(host.PluginList.Count(), 1);
+    const PluginRow& row = host.PluginList.Row(1);
     EXPECT_EQ(row.text, "TEA Encryption");
     EXPECT_EQ(row.typeText, "Encryptor");
     EXPECT_EQ(row.compatText, "Yes");
     EXPECT_TRUE(row.ticked);
-    EXPECT_NE(kbplugin::isEnabled(0), 0);
-    EXPECT_EQ(GetPluginString(0, PLUGIN_CMD_GET_NAME), "TEA Encryption");
-    EXPECT_EQ(GetPluginEncryptionID(0), 2);
-    EXPECT_EQ(SendPluginCommand(0, PLUGIN_CMD_GET_RESOURCE_MASK), PLUGIN_NOT_HANDLED);
+    EXPECT_NE(host.Libraries.isEnabled(0), 0);
+    EXPECT_EQ(host.GetPluginString(0, PLUGIN_CMD_GET_NAME), "TEA Encryption");
+    EXPECT_EQ(host.GetPluginEncryptionID(0), 2);
+    EXPECT_EQ(host.SendPluginCommand(0, PLUGIN_CMD_GET_RESOURCE_MASK), PLUGIN_NOT_HANDLED);
 
     const std::string src = home.Write("src", testing::RandomBytes(4000));
     const std::string enc = home.File("enc"), dec = home.File("dec");
-    ASSERT_EQ(FileCommand(PLUGIN_CMD_ENCRYPT_FILE, src, enc, "host"), 0);
+    ASSERT_EQ(FileCommand(host, PLUGIN_CMD_ENCRYPT_FILE, src, enc, "host"), 0);
     EXPECT_EQ(g_progress, (std::vector<int32_t>{20, 40, 60, 80, 100}));
-    EXPECT_EQ(FileCommand(PLUGIN_CMD_DECRYPT_FILE, enc, dec, "guest"), 1);
-    ASSERT_EQ(FileCommand(PLUGIN_CMD_DECRYPT_FILE, enc, dec, "host"), 0);
+    EXPECT_EQ(FileCommand(host, PLUGIN_CMD_DECRYPT_FILE, enc, dec, "guest"), 1);
+    ASSERT_EQ(FileCommand(host, PLUGIN_CMD_DECRYPT_FILE, enc, dec, "host"), 0);
     EXPECT_EQ(ReadAll(dec), ReadAll(src));
 
-    UnloadPluginSlot(0);
-    EXPECT_EQ(PluginCount, 0);
-    ShutdownAllPlugins();
-    SetPluginHostCallback(nullptr);
-    PluginList.Clear();
+    host.UnloadPluginSlot(0);
+    EXPECT_EQ(host.PluginCount, 0);
+    host.ShutdownAllPlugins();
+    host.SetPluginHostCallback(nullptr);
+    host.PluginList.Clear();
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ struct RecordingPanel : ProgressView {
     bool CancelClicked() const override { return clicked; }
     void StartTimings() override {}
     void StopTimings() override {}
-    void UseForPlugins() override {}
+    bool CancelVisible() const override { return false; }
 };
 
 class AssemblerFlowTest : public UiTest {
@@ -46,7 +46,7 @@ protected:
     }
     ScriptedWindows windows;
     RecordingPanel panel;
-    AssemblerFlow flow{panel, windows, nullptr};
+    AssemblerFlow flow{panel, windows, host, nullptr};
 };
 
 TEST_F(AssemblerFlowTest, CancelledDiskRequestAsksAndShowsTheDiskAgainOrStops) {

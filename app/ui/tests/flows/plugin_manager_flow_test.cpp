@@ -36,7 +36,7 @@ protected:
 
     testing::TempFolder home;
     testing::ScriptedDialogs dialogs;
-    PluginManagerFlow flow;
+    PluginManagerFlow flow{host};
 
 private:
     std::unique_ptr<testing::ScopedEnv> env_;
@@ -53,10 +53,10 @@ TEST_F(PluginManagerFlowTest, AddsATickedEncryptorFromTheDialog) {
     ASSERT_EQ(dialogs.openRequests.size(), 1u);
     EXPECT_EQ(dialogs.openRequests[0].filter, "Plugin DLLs|*.dll");
     EXPECT_EQ(dialogs.openRequests[0].fileName, home.File("Plugins") + "/*.dll");
-    ASSERT_EQ(PluginList.Count(), 1);
-    EXPECT_EQ(PluginList.Row(1).text, "Padlock");
-    EXPECT_EQ(PluginList.Row(1).typeText, "Encryptor");
-    EXPECT_TRUE(PluginList.Row(1).ticked);
+    ASSERT_EQ(host.PluginList.Count(), 1);
+    EXPECT_EQ(host.PluginList.Row(1).text, "Padlock");
+    EXPECT_EQ(host.PluginList.Row(1).typeText, "Encryptor");
+    EXPECT_TRUE(host.PluginList.Row(1).ticked);
     EXPECT_EQ(Count(0, PLUGIN_EVT_ENABLED), 1);
     EXPECT_NE(ListFile().find("1" + TestPlugin("scripted0") + "\r\n"), std::string::npos);
 
@@ -65,7 +65,7 @@ TEST_F(PluginManagerFlowTest, AddsATickedEncryptorFromTheDialog) {
     dialogs.Cancel();
     EXPECT_FALSE(flow.cmdAddPlugin_Click());
     EXPECT_EQ(dialogs.openRequests.at(1).fileName, home.Path() + "/*.dll");
-    EXPECT_EQ(PluginList.Count(), 1);
+    EXPECT_EQ(host.PluginList.Count(), 1);
 }
 
 TEST_F(PluginManagerFlowTest, TickingAnIncompatiblePlugInIsRefusedWithItsReason) {
@@ -87,7 +87,7 @@ TEST_F(PluginManagerFlowTest, TickingAnIncompatiblePlugInIsRefusedWithItsReason)
     EXPECT_EQ(prompter.boxes[0].text,
               "This plug-in cannot be enabled because it is incompatible with your version of "
               "Kestrelbinder. It needs version 9.");
-    EXPECT_FALSE(PluginList.Row(1).ticked);
+    EXPECT_FALSE(host.PluginList.Row(1).ticked);
     EXPECT_EQ(ListFile(), before);
 }
 
@@ -111,13 +111,13 @@ TEST_F(PluginManagerFlowTest, DetailsConfigureAndRemoveWithTheSlotsMovingUp) {
     EXPECT_EQ(Count(1, PLUGIN_CMD_CONFIGURE), 1);
 
     flow.cmdDelPlugin_Click(1);
-    ASSERT_EQ(PluginList.Count(), 1);
-    EXPECT_EQ(PluginList.Row(1).text, "Second");
-    EXPECT_EQ(PluginCount, 1);
-    EXPECT_EQ(GetPluginString(0, PLUGIN_CMD_GET_NAME), "Second");
+    ASSERT_EQ(host.PluginList.Count(), 1);
+    EXPECT_EQ(host.PluginList.Row(1).text, "Second");
+    EXPECT_EQ(host.PluginCount, 1);
+    EXPECT_EQ(host.GetPluginString(0, PLUGIN_CMD_GET_NAME), "Second");
     EXPECT_EQ(ListFile().find(TestPlugin("scripted0")), std::string::npos);
     flow.cmdDelPlugin_Click(0);  // no selected row: nothing happens
-    EXPECT_EQ(PluginList.Count(), 1);
+    EXPECT_EQ(host.PluginList.Count(), 1);
 }
 
 }  // namespace

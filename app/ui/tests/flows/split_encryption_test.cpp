@@ -29,9 +29,9 @@ protected:
     }
     // Loads a plug-in into the next slot with a row ticked as the user would have it.
     int16_t Load(const std::string& path, bool ticked) {
-        const int16_t slot = LoadPluginSlot(path);
+        const int16_t slot = host.LoadPluginSlot(path);
         EXPECT_GE(slot, 0);
-        PluginList.Add(slot + 1, PluginRow{"", "", path, "", "", "", 0, ticked});
+        host.PluginList.Add(slot + 1, PluginRow{"", "", path, "", "", "", 0, ticked});
         return slot;
     }
     testing::TempFolder tmpFolder;
@@ -43,16 +43,16 @@ private:
 TEST_F(SplitEncryptionTest, TheFirstTickedEncryptorOfTheNameEncryptsAndDecryptsBack) {
     Load(KB_UI_TEST_PLUGIN_DIR "/ui_enc_failing.so", false);
     const int16_t tea = Load(KB_TEA_PLUGIN, true);
-    EXPECT_EQ(FindEncryptor("Failing cipher"), -1) << "an unticked row is never chosen";
-    EXPECT_EQ(FindEncryptor("TEA Encryption"), tea);
-    EXPECT_EQ(FindEncryptor("tea encryption"), -1);
+    EXPECT_EQ(FindEncryptor(host, "Failing cipher"), -1) << "an unticked row is never chosen";
+    EXPECT_EQ(FindEncryptor(host, "TEA Encryption"), tea);
+    EXPECT_EQ(FindEncryptor(host, "tea encryption"), -1);
 
     const std::string source = home.File("data.bin");
     std::string bytes(100000, '\0');
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
     std::ofstream(source, std::ios::binary) << bytes;
 
-    const EncryptionOutcome out = EncryptForSplit(tea, source, "s3cret");
+    const EncryptionOutcome out = EncryptForSplit(host, tea, source, "s3cret");
     ASSERT_TRUE(out.ok);
     EXPECT_EQ(out.encryptionId, 2);
     EXPECT_EQ(out.path, TempManager::Instance().GetTempFilePath("EncArchive"));
@@ -61,8 +61,7 @@ TEST_F(SplitEncryptionTest, TheFirstTickedEncryptorOfTheNameEncryptsAndDecryptsB
     const std::string back = home.File("back.bin");
     PluginTextArg a1(out.path), a2(back), a3("s3cret");
     int32_t zero = 0;
-    ASSERT_EQ(kbplugin::callpluginmain(tea, PLUGIN_CMD_DECRYPT_FILE, PluginHostCallbackAddress(),
-                                       a1.Var(), a2.Var(), a3.Var(), &zero),
+    ASSERT_EQ(host.CallPluginMain(tea, PLUGIN_CMD_DECRYPT_FILE, a1.Var(), a2.Var(), a3.Var(), &zero),
               0);
     std::ifstream in(back, std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()),
@@ -71,13 +70,13 @@ TEST_F(SplitEncryptionTest, TheFirstTickedEncryptorOfTheNameEncryptsAndDecryptsB
 
 TEST_F(SplitEncryptionTest, AFailingEncryptorLeavesNoPartialFile) {
     const int16_t slot = Load(KB_UI_TEST_PLUGIN_DIR "/ui_enc_failing.so", true);
-    ASSERT_EQ(FindEncryptor("Failing cipher"), slot);
+    ASSERT_EQ(FindEncryptor(host, "Failing cipher"), slot);
     const std::string source = home.File("data.bin");
     std::ofstream(source, std::ios::binary) << std::string(5000, 'x');
 
     ScriptedPrompter prompter;
     prompter.Answer(Answer::OK);
-    const EncryptionOutcome out = EncryptForSplit(slot, source, "pw");
+    const EncryptionOutcome out = EncryptForSplit(host, slot, source, "pw");
     EXPECT_FALSE(out.ok);
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].title, "Problem encrypting");

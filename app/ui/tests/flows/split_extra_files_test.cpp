@@ -10,9 +10,9 @@ class SplitExtraFilesTest : public testing::SplitWizardFlowTest {
 protected:
     void Load(const char* name, bool ticked = true) {
         const std::string path = std::string(KB_UI_TEST_PLUGIN_DIR) + "/" + name;
-        const int16_t slot = LoadPluginSlot(path);
+        const int16_t slot = host.LoadPluginSlot(path);
         ASSERT_GE(slot, 0);
-        PluginList.Add(slot + 1, PluginRow{"", "", path, "", "", "", 0, ticked});
+        host.PluginList.Add(slot + 1, PluginRow{"", "", path, "", "", "", 0, ticked});
     }
     // Extra files on, every offered generator ticked, then the list's click.
     void TickAllAndClick() {
@@ -71,7 +71,7 @@ TEST_F(SplitExtraFilesTest, TheFirstDiskLosesEachGeneratorsSizePlusItsMargin) {
                           Case{{"ui_gen_script.so", "ui_gen_exe.so"}, 1, 14240},
                           Case{{}, 0, 0}}) {
         SCOPED_TRACE(c.total);
-        ShutdownAllPlugins();
+        host.ShutdownAllPlugins();
         ResetHost();
         for (const char* p : c.plugins) Load(p);
         flow.dest.toDisks = true;

@@ -44,7 +44,7 @@ public:
 
 class SplitWizardFlowTest : public UiTest {
 protected:
-    SplitWizardFlowTest() : flow(splitter, dialogs, multi, Hooks()) {}
+    SplitWizardFlowTest() : flow(splitter, dialogs, multi, host, Hooks()) {}
 
     SplitWizardHooks Hooks() {
         SplitWizardHooks h;

@@ -181,7 +181,7 @@ TEST_F(SplitWizardFlowTest, TheEncryptorListComesFromTickedEncryptorPlugins) {
 
     const std::string rec = LoadEnabledRecorder("recorder.so");
     Record(rec)->pluginType = PLUGIN_TYPE_ENCRYPTOR;
-    PluginList.Add(1, PluginRow{"Recorder", "Padlock", rec, "Encryptor", "Excellent",
+    host.PluginList.Add(1, PluginRow{"Recorder", "Padlock", rec, "Encryptor", "Excellent",
                                 "CompatExcellent", 0, true});
     flow.cmpEnc.useEnc = true;
     flow.chkUseEnc_Click();
