@@ -87,10 +87,14 @@ int64_t ActiveSplitter::CountPieces() const {
     return (rest + data - 1) / data + 1;
 }
 
+int64_t ActiveSplitter::PieceDataOffset(int32_t piece) const {
+    if (piece <= 1) return 0;
+    return FragmentDataSizeAtStart() + static_cast<int64_t>(piece - 2) * FragmentDataSize();
+}
+
 int64_t ActiveSplitter::PieceDataSize(int32_t piece, int64_t count) const {
-    const int64_t firstData = FragmentDataSizeAtStart(), data = FragmentDataSize();
-    const int64_t offset = piece <= 1 ? 0 : firstData + (piece - 2) * data;
-    return piece == count ? bigFileLength_ - offset : piece == 1 ? firstData : data;
+    if (piece == count) return bigFileLength_ - PieceDataOffset(piece);
+    return piece == 1 ? FragmentDataSizeAtStart() : FragmentDataSize();
 }
 
 std::string ActiveSplitter::PiecePath(int32_t piece) const {

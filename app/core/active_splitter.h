@@ -155,6 +155,8 @@ private:
     int64_t CountPieces() const;
     // Full path of piece `piece`.
     std::string PiecePath(int32_t piece) const;
+    // Where piece `piece`'s data starts in the source.
+    int64_t PieceDataOffset(int32_t piece) const;
     // Data bytes of piece `piece` of a series of `count` pieces (the last holds the rest).
     int64_t PieceDataSize(int32_t piece, int64_t count) const;
     int64_t ClampSize(int64_t value) const;

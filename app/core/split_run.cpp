@@ -464,10 +464,7 @@ bool SplitRun::ConfirmStop() {
     return MsgBox(kPleaseConfirm, mb::YesNo | mb::Exclamation, "Please confirm") == Answer::Yes;
 }
 
-int64_t SplitRun::DataOffsetOf(int32_t piece) {
-    if (piece <= 1) return 0;
-    return s_.FragmentDataSizeAtStart() + static_cast<int64_t>(piece - 2) * s_.FragmentDataSize();
-}
+int64_t SplitRun::DataOffsetOf(int32_t piece) { return s_.PieceDataOffset(piece); }
 
 int64_t SplitRun::DataSizeOf(int32_t piece) { return s_.PieceDataSize(piece, s_.FragsNeeded()); }
 

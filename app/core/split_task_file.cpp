@@ -137,7 +137,7 @@ bool ActiveSplitter::PositionFitsSeries(int32_t piece, int64_t sourcePos, int64_
     if (firstData < 1 || data < 1) return false;
     const int64_t count = CountPieces();
     if (piece > count) return false;
-    const int64_t offset = piece == 1 ? 0 : firstData + (piece - 2) * data;
+    const int64_t offset = PieceDataOffset(piece);
     const int64_t size = PieceDataSize(piece, count);
     if (bytesLeft == 0) return sourcePos == offset;
     return bytesLeft < size && sourcePos == offset + size - bytesLeft;
