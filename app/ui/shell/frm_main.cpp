@@ -32,6 +32,7 @@
 #include "app/ui/shell/main_window_messages.h"
 #include "app/ui/shell/tip_of_the_day.h"
 #include "app/ui/shell/unattended_close.h"
+#include "app/ui/splitter/size_units.h"
 #include "app/ui/splitter/split_runner.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/splitter/split_stage_frag_size.h"
@@ -119,8 +120,8 @@ void frmMain::Form_Load() {
     helpFile_ += "/Kestrelbinder4.hlp";
     // The image lists are attached as each page is built; the tab images go on last.
     WelcomeTabs_Click();
-    for (const char* preset : {"720KB DSDD", "1.38MB DSHD", "1 Mb", "2 Mb", "100 Mb"})
-        fSplitPanel_->fSplitStageFragSize_->cmbPreset_->addItem(preset);
+    for (const SizePreset& preset : kSizePresets)
+        fSplitPanel_->fSplitStageFragSize_->cmbPreset_->addItem(preset.caption);
     cmdSplitWizReset_Click();
     fSplitPanel_->fSplitStageFragSize_->lblFragNamingHelp_->setText(DisplayText(
         "You may use the following special symbols...\r%f = Name of the file being split\r"
