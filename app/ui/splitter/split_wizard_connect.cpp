@@ -60,8 +60,10 @@ void SplitWizard::ConnectDestination() {
     connect(d->cmdFragDestMyDocs_, &QToolButton::clicked, this,
             [this, f] { Run([f] { f->cmdFragDestMyDocs_Click(); }); });
     connect(d->cmdFragDestMkdir_, &QToolButton::clicked, this, [this, f, d] {
-        Run([f] { f->cmdFragDestMkdir_Click(); });
+        std::string made;
+        Run([f, &made] { made = f->cmdFragDestMkdir_Click(); });
         d->dirFragDest_->Refresh();
+        d->dirFragDest_->Select(made);
     });
     connect(d->optSplitToDisks_, &QRadioButton::clicked, this,
             [this, f] { Run([f] { f->optSplitToDisks_Click(); }); });

@@ -85,7 +85,8 @@ public:
     void drvFragDest_Change();
     void cmdFragDestDesktop_Click();
     void cmdFragDestMyDocs_Click();
-    void cmdFragDestMkdir_Click();
+    // The folder made, for the folder list to select; "" when none was made.
+    std::string cmdFragDestMkdir_Click();
     void optSplitToDisks_Click();
     void optSplitToFolder_Click();
     // The volume's format dialog; on this system every volume answers "not formattable".

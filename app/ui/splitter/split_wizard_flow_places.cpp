@@ -171,17 +171,17 @@ void SplitWizardFlow::cmdFragDestDesktop_Click() { MoveDestListsTo(GetDesktopFol
 
 void SplitWizardFlow::cmdFragDestMyDocs_Click() { MoveDestListsTo(GetMyDocumentsFolder()); }
 
-void SplitWizardFlow::cmdFragDestMkdir_Click() {
+std::string SplitWizardFlow::cmdFragDestMkdir_Click() {
     const std::string name = InputBox("Please give the name of the new folder to be created",
                                       "New Folder", "New Folder");
-    if (name.empty()) return;
+    if (name.empty()) return "";
     std::string parent = dest.folder;
+    const std::string path = RemoveTrailingBackslash(parent, true) + "/" + name;
     std::error_code ec;
-    const bool made =
-        fs::create_directory(RemoveTrailingBackslash(parent, true) + "/" + name, ec) && !ec;
-    if (!made)
-        MsgBox("An error occurred while creating the folder", mb::OKOnly | mb::Exclamation,
-               "New Folder");
+    if (fs::create_directory(path, ec) && !ec) return path;
+    MsgBox("An error occurred while creating the folder", mb::OKOnly | mb::Exclamation,
+           "New Folder");
+    return "";
 }
 
 void SplitWizardFlow::optSplitToDisks_Click() { dest.useFreespaceEnabled = true; }
