@@ -55,6 +55,8 @@ void SplitWizard::ConnectDestination() {
     SplitStageSelDest* d = fSplitStageSelDest_;
     connect(d->drvFragDest_, &DriveList::DriveChanged, this,
             [this, f] { Run([f] { f->drvFragDest_Change(); }); });
+    connect(d->dirFragDest_, &FolderList::PathChanged, this,
+            [this, f] { Run([f] { f->dirFragDest_Change(); }); });
     connect(d->cmdFragDestDesktop_, &QToolButton::clicked, this,
             [this, f] { Run([f] { f->cmdFragDestDesktop_Click(); }); });
     connect(d->cmdFragDestMyDocs_, &QToolButton::clicked, this,

@@ -83,6 +83,8 @@ public:
 
     // ---- Destination ----
     void drvFragDest_Change();
+    // The user opened a folder in the folder list.
+    void dirFragDest_Change();
     void cmdFragDestDesktop_Click();
     void cmdFragDestMyDocs_Click();
     // The folder made, for the folder list to select; "" when none was made.
@@ -179,6 +181,7 @@ private:
     void MoveSingleListsTo(const std::string& path);
     void MoveDestListsTo(const std::string& path);
     bool DestinationReadable() const;
+    void DescribeDestinationDrive();
 
     ActiveSplitter& splitter_;
     CommonDialogs& dialogs_;

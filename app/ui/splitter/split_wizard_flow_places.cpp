@@ -151,10 +151,27 @@ void SplitWizardFlow::drvFragDest_Change() {
         optSplitToDisks_Click();
     else
         optSplitToFolder_Click();
-    dest.driveInfo = std::string(dest.toDisksEnabled ? "Removable disk" : "Fixed disk") + "\r\r" +
-                     FormatByteSize(GetFreeDiskSpace(dest.drive)) + " free space\rof " +
-                     FormatByteSize(GetDiskCapacity(dest.drive)) + " total capacity.";
+    DescribeDestinationDrive();
     nav.nextEnabled = true;
+}
+
+void SplitWizardFlow::dirFragDest_Change() {
+    // A folder on a file system of its own is on another drive, as if chosen in the drive list.
+    const std::string volume = VolumeOf(dest.folder);
+    if (volume != dest.drive) {
+        dest.drive = volume;
+        drvFragDest_Change();
+        return;
+    }
+    DescribeDestinationDrive();
+}
+
+// The figures are those of the file system that holds the folder the pieces go to, which is
+// what the size stage measures too.
+void SplitWizardFlow::DescribeDestinationDrive() {
+    dest.driveInfo = std::string(dest.toDisksEnabled ? "Removable disk" : "Fixed disk") + "\r\r" +
+                     FormatByteSize(GetFreeDiskSpace(dest.folder)) + " free space\rof " +
+                     FormatByteSize(GetDiskCapacity(dest.folder)) + " total capacity.";
 }
 
 void SplitWizardFlow::MoveDestListsTo(const std::string& path) {

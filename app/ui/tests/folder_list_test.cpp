@@ -1,6 +1,8 @@
 // The folder lists as a user meets them in a file chooser: a click selects, a double click or
-// Enter opens, a made folder is selected, and the list is read again when it is shown.
+// Enter opens, a made folder is selected, and the list is read again when it is shown; and the
+// splitter's drive panel and drive list, which follow the folder opened in its list.
 #include <QAccessible>
+#include <QLabel>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
@@ -11,9 +13,11 @@
 #include <filesystem>
 
 #include "app/core/testing/temp_folder.h"
+#include "app/ui/common/drive_list.h"
 #include "app/ui/common/folder_list.h"
 #include "app/ui/splitter/split_stage_sel_dest.h"
 #include "app/ui/splitter/split_wizard.h"
+#include "app/ui/splitter/split_wizard_flow.h"
 #include "app/ui/tests/assembler_fixture.h"
 #include "app/ui/tests/splitter_window_fixture.h"
 
@@ -29,6 +33,19 @@ QListWidgetItem* RowOf(const FolderList& list, const std::string& folder) {
     return nullptr;
 }
 
+// The centre of a folder's row, in the window's coordinates, for events that go through the
+// window system as a user's do (two presses in time make a double click).
+QPoint Centre(const FolderList& list, const std::string& folder) {
+    QListWidgetItem* row = RowOf(list, folder);
+    EXPECT_NE(row, nullptr) << folder;
+    if (!row) return {};
+    return list.viewport()->mapTo(list.window(), list.visualItemRect(row).center());
+}
+
+void DoubleClick(FolderList& list, const std::string& folder) {
+    QTest::mouseDClick(list.window()->windowHandle(), Qt::LeftButton, {}, Centre(list, folder));
+}
+
 // A tree with a folder listed above "data", so that a first click that opened "data" would put
 // "data/tree" under the pointer for the second.
 class FolderListTest : public ::testing::Test {
@@ -41,15 +58,6 @@ protected:
         list.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
     }
-    // The centre of a folder's row, in the window's coordinates, for events that go through
-    // the window system as a user's do (two presses in time make a double click).
-    QPoint Centre(const std::string& folder) {
-        QListWidgetItem* row = RowOf(list, folder);
-        EXPECT_NE(row, nullptr) << folder;
-        if (!row) return {};
-        return list.viewport()->mapTo(&list, list.visualItemRect(row).center());
-    }
-
     testing::TempFolder tree;
     FolderList list{nullptr};
 };
@@ -57,12 +65,12 @@ protected:
 TEST_F(FolderListTest, AClickSelectsAndADoubleClickOrEnterOpens) {
     QSignalSpy moved(&list, &FolderList::PathChanged);
     const std::string data = tree.File("data");
-    QTest::mouseClick(list.windowHandle(), Qt::LeftButton, {}, Centre(data));
+    QTest::mouseClick(list.windowHandle(), Qt::LeftButton, {}, Centre(list, data));
     EXPECT_EQ(list.Path(), tree.Path());
     EXPECT_EQ(list.SelectedFolder(), data);
     EXPECT_EQ(moved.count(), 0);
 
-    QTest::mouseDClick(list.windowHandle(), Qt::LeftButton, {}, Centre(data));
+    DoubleClick(list, data);
     EXPECT_EQ(list.Path(), data);
     EXPECT_EQ(moved.count(), 1);
     EXPECT_NE(RowOf(list, tree.File("data/tree")), nullptr);
@@ -102,24 +110,68 @@ TEST_F(FolderListTest, RowsAreNamedWithoutTheirIndentation) {
     EXPECT_TRUE(list.item(list.count() - 1)->text().startsWith("    "));  // still indented
 }
 
-class SplitterNewFolderTest : public testing::SplitterWindowTest {};
+// The splitter wizard on its destination stage, which starts in the test's destination folder.
+class SplitterDestinationTest : public testing::SplitterWindowTest {
+protected:
+    FolderList* ToDestinationStage() {
+        source.Write("report.doc", "report");
+        Open();
+        Click("cmdSplitWizNext");
+        auto* files = Child<QListWidget>("SingleSplitFile");
+        const auto found = files->findItems("report.doc", Qt::MatchExactly);
+        EXPECT_EQ(found.size(), 1);
+        if (found.size() != 1) return nullptr;
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                          files->visualItemRect(found[0]).center());
+        Click("cmdSplitWizNext");
+        Click("cmdSplitWizNext");
+        auto* folders = Child<FolderList>("dirFragDest");
+        EXPECT_TRUE(folders->isVisible());
+        return folders;
+    }
+    std::string DriveInfo() { return Child<QLabel>("lblSplitDestDriveInfo")->text().toStdString(); }
+};
 
-TEST_F(SplitterNewFolderTest, TheDestinationStagesNewFolderIsSelectedNotEntered) {
-    source.Write("report.doc", "report");
-    Open();
-    Click("cmdSplitWizNext");
-    auto* files = Child<QListWidget>("SingleSplitFile");
-    const auto found = files->findItems("report.doc", Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1);
-    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(found[0]).center());
-    Click("cmdSplitWizNext");
-    Click("cmdSplitWizNext");
-    auto* folders = Child<FolderList>("dirFragDest");
-    ASSERT_TRUE(folders->isVisible());
+TEST_F(SplitterDestinationTest, TheNewFolderIsSelectedNotEntered) {
+    FolderList* folders = ToDestinationStage();
+    ASSERT_NE(folders, nullptr);
     prompter.Type("Pieces");
     Click("cmdFragDestMkdir");
     EXPECT_EQ(folders->SelectedFolder(), dest.File("Pieces"));
     EXPECT_EQ(folders->Path(), dest.Path());
+}
+
+TEST_F(SplitterDestinationTest, TheDrivePanelShowsTheFileSystemOfTheOpenedFolder) {
+    fs::create_directories(dest.File("archive"));
+    fs::create_directories(dest.File("small disk"));
+    disks.mounted[dest.File("small disk")] = {20 << 20, 30 << 20};
+    FolderList* folders = ToDestinationStage();
+    ASSERT_NE(folders, nullptr);
+    const std::string large = "Fixed disk\n\n1024 Gb free space\nof 2048 Gb total capacity.";
+    EXPECT_EQ(DriveInfo(), large);
+    DoubleClick(*folders, dest.File("small disk"));
+    ASSERT_EQ(folders->Path(), dest.File("small disk"));
+    EXPECT_EQ(DriveInfo(), "Fixed disk\n\n20 Mb free space\nof 30 Mb total capacity.");
+    DoubleClick(*folders, dest.Path());
+    EXPECT_EQ(DriveInfo(), large);
+}
+
+TEST_F(SplitterDestinationTest, TheDriveListFollowsAFolderOnAFileSystemOfItsOwn) {
+    // /dev/shm is a file system of its own on most systems; the test needs no mount of its own.
+    const std::string other = "/dev/shm";
+    if (VolumeOf(other) != other || VolumeOf("/") != "/") GTEST_SKIP() << other << " is no mount here";
+    disks.mounted[other] = {5 << 20, 8 << 20};
+    FolderList* folders = ToDestinationStage();
+    ASSERT_NE(folders, nullptr);
+    for (const char* folder : {"/", "/dev", "/dev/shm"}) {
+        DoubleClick(*folders, folder);
+        ASSERT_EQ(folders->Path(), folder);
+    }
+    EXPECT_EQ(Child<DriveList>("drvFragDest")->Drive(), other);
+    EXPECT_EQ(DriveInfo(), "Fixed disk\n\n5120 kb free space\nof 8192 kb total capacity.");
+    EXPECT_TRUE(Child("cmdSplitWizNext")->isEnabled());
+    Click("cmdSplitWizNext");
+    EXPECT_EQ(window->Splitter().DestinationFolder(), other + "/");
 }
 
 class AssemblerNewFolderTest : public testing::AssemblerTest {};
