@@ -200,8 +200,9 @@ void ucAssembler::cmdAssDestMkdir_Click() {
                "New Folder");
         return;
     }
-    // The new folder is listed, not entered.
+    // The new folder is listed and selected, not entered.
     dirAssDest_->Refresh();
+    dirAssDest_->Select(path);
 }
 
 }  // namespace kb

@@ -83,9 +83,12 @@ public:
 
     // ---- Destination ----
     void drvFragDest_Change();
+    // The user opened a folder in the folder list.
+    void dirFragDest_Change();
     void cmdFragDestDesktop_Click();
     void cmdFragDestMyDocs_Click();
-    void cmdFragDestMkdir_Click();
+    // The folder made, for the folder list to select; "" when none was made.
+    std::string cmdFragDestMkdir_Click();
     void optSplitToDisks_Click();
     void optSplitToFolder_Click();
     // The volume's format dialog; on this system every volume answers "not formattable".
@@ -178,6 +181,7 @@ private:
     void MoveSingleListsTo(const std::string& path);
     void MoveDestListsTo(const std::string& path);
     bool DestinationReadable() const;
+    void DescribeDestinationDrive();
 
     ActiveSplitter& splitter_;
     CommonDialogs& dialogs_;
