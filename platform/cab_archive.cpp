@@ -13,6 +13,7 @@
 #include <set>
 
 #include "platform/folder_entries.h"
+#include "platform/numbered_name.h"
 
 namespace kb::platform {
 namespace {
@@ -83,16 +84,10 @@ void RestoreModificationTime(const std::string& path, time_t mtime) {
     utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
-// `name`, or when it is taken "name (2)", "name (3)" and so on; a file keeps its extension
-// ("readme (2).txt"). The name returned is taken from then on.
+// The entry's name, numbered when the archive holds it already; it is taken from then on.
 std::string UniqueName(const std::string& name, bool keepExtension, std::set<std::string>& taken) {
-    const size_t dot = keepExtension ? name.rfind('.') : std::string::npos;
-    const bool hasExtension = dot != std::string::npos && dot > 0;
-    const std::string stem = hasExtension ? name.substr(0, dot) : name;
-    const std::string extension = hasExtension ? name.substr(dot) : "";
-    std::string unique = name;
-    for (int n = 2; taken.count(unique) != 0; ++n)
-        unique = stem + " (" + std::to_string(n) + ")" + extension;
+    const std::string unique = NumberedName(
+        name, keepExtension, [&taken](const std::string& n) { return taken.count(n) != 0; });
     taken.insert(unique);
     return unique;
 }

@@ -64,6 +64,11 @@ public:
     // Joins the set; 0 when every piece was written, 1 otherwise. A resumed run sets
     // FinalDestDir to the destination stored in the task.
     int16_t Assemble(std::string& FinalDestDir);
+    // The pieces the last Assemble() call joined whose data, number or count did not match
+    // their CRC-32 record, in the order joined; empty when every one matched or the set has
+    // no records. Each call starts afresh: pieces a resumed join took over from an earlier
+    // session are not among them.
+    const std::vector<int32_t>& FailedPieces() const { return failedPieces_; }
 
     // Loads an assemble task file; the next Assemble() continues it. False (after a box) for
     // a set that cannot be resumed; errors for a file that cannot be read or is damaged.
@@ -122,6 +127,7 @@ private:
     std::string decryptionKey_ = "Fennelrow Sealingwarrant";
     bool resumePending_ = false;
     AssemblerTaskRecord task_;
+    std::vector<int32_t> failedPieces_;
     AssemblerListener* listener_ = nullptr;
 };
 

@@ -115,5 +115,34 @@ TEST_F(AssemblerFlowTest, PassphraseRequestsAndExtractionProgress) {
     EXPECT_EQ(panel.bottom, "Working: data.bin");
 }
 
+// The page names the pieces that failed their check, but never more than ten of them.
+TEST(AssemblerLastPage, NamesAtMostTenFailedPieces) {
+    AssembleOutcome o;
+    o.join = AssembleOutcome::Join::Joined;
+    o.placement = {Placement::Kind::InPlace, "/d/f", ""};
+    const struct {
+        std::vector<int32_t> pieces;
+        const char* text;
+    } cases[] = {
+        {{}, ""},
+        {{3}, "Piece 3 failed its CRC-32 check, so the file \"/d/f\" does not match the original."},
+        {{2, 3}, "Pieces 2 and 3 failed their CRC-32 checks, so the file \"/d/f\" does not match "
+                 "the original."},
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+         "Pieces 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 2 more failed their CRC-32 checks, so the file "
+         "\"/d/f\" does not match the original."},
+    };
+    for (const auto& c : cases) {
+        o.failedPieces = c.pieces;
+        const LastPage page = LastPageOf(o);
+        EXPECT_EQ(page.heading, c.pieces.empty() ? "Finished!" : "Not completed");
+        EXPECT_EQ(page.text, c.text);
+    }
+    o.placement = {Placement::Kind::NotReplaced, "/d/f (2)", "/d/f"};
+    EXPECT_EQ(LastPageOf(o).text, "Pieces 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 2 more failed their "
+                                  "CRC-32 checks, so the data does not match the original.\n"
+                                  "\"/d/f\" was not replaced: the data is kept as \"/d/f (2)\".");
+}
+
 }  // namespace
 }  // namespace kb
