@@ -265,6 +265,10 @@ bool SplitWizardFlow::EncryptSelection() {
         return false;
     }
     if (!MakeBigFile(out.path)) return false;
+    // The plain archive was only the encryptor's input: a readable copy of the whole selection
+    // must not lie in the temporary folder beside the encrypted pieces, nor stay there after a
+    // kill. A saved task keeps the encrypted copy, which is what the pieces are cut from.
+    TempManager::Instance().RemoveTempFile("Archive", true);
     splitter_.EncryptionID = out.encryptionId;
     return true;
 }
