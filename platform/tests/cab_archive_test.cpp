@@ -134,11 +134,12 @@ TEST(CabArchive, EachFileKeepsItsModificationTimeThroughTheArchive) {
     struct Case {
         const char* name;
         time_t mtime;
-        time_t stored;  // what an archive can hold: from 1980 on
+        time_t stored;  // what an archive can hold: 1980 to the end of 2107
     } cases[] = {
         {"tree/top.txt", LocalTime(2019, 7, 14, 12, 34, 56), LocalTime(2019, 7, 14, 12, 34, 56)},
         {"tree/sub/inner.bin", LocalTime(2001, 2, 3, 4, 5, 6), LocalTime(2001, 2, 3, 4, 5, 6)},
         {"tree/epoch.txt", 0, LocalTime(1980, 1, 1, 0, 0, 0)},
+        {"tree/late.txt", LocalTime(2150, 6, 1, 8, 0, 0), LocalTime(2107, 12, 31, 23, 59, 58)},
     };
     for (const Case& c : cases) SetModificationTime(src.Write(c.name, c.name), c.mtime);
     const std::string cab = work.File("dated.cab");
