@@ -62,6 +62,15 @@ protected:
                                                           QStyle::SC_SpinBoxUp, spinner);
         QTest::mouseClick(spinner, Qt::LeftButton, {}, up.center());
     }
+    // The window on the size stage with a file of `bytes` as the source.
+    void ToSizes(size_t bytes) {
+        MakeFile(source.File("data.bin"), bytes);
+        Open();
+        ToOptions("data.bin");
+        Click("cmdSplitWizNext");
+        Click("cmdSplitWizNext");
+        ASSERT_EQ(Stage(), 5);
+    }
     void ExpectPieceNumber(const char* box, const char* spinner, int value) {
         EXPECT_EQ(Child<QLineEdit>(box)->text().toInt(), value) << box;
         EXPECT_EQ(Child<QSpinBox>(spinner)->value(), value) << spinner;
@@ -69,12 +78,7 @@ protected:
 };
 
 TEST_F(SplitTypedValuesTest, ARefusedValueHoldsNextAndBackUntilItPasses) {
-    MakeFile(source.File("data.bin"), 300'000);
-    Open();
-    ToOptions("data.bin");
-    Click("cmdSplitWizNext");
-    Click("cmdSplitWizNext");
-    ASSERT_EQ(Stage(), 5);
+    ToSizes(300'000);
     Click("optCustomSize");
     struct Case {
         const char* box;
@@ -113,12 +117,7 @@ TEST_F(SplitTypedValuesTest, ARefusedValueHoldsNextAndBackUntilItPasses) {
 // A custom size refused as the focus leaves it for a preset: the preset is chosen all the
 // same, the custom box then holds no value the split uses, and the next Next goes on.
 TEST_F(SplitTypedValuesTest, ARefusedCustomSizeGivesWayToAPreset) {
-    MakeFile(source.File("data.bin"), 3'000'000);
-    Open();
-    ToOptions("data.bin");
-    Click("cmdSplitWizNext");
-    Click("cmdSplitWizNext");
-    ASSERT_EQ(Stage(), 5);
+    ToSizes(3'000'000);
     Type("txtFragNamingTemplate", "%f.%N");
     Click("optCustomSize");
     TypeRefused("txtCustomSize", "0", false, "");
