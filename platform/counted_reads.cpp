@@ -60,9 +60,11 @@ GFileInfo* StreamQueryInfo(GFileInputStream* stream, const char* attributes, GCa
     return g_file_input_stream_query_info(AsStream(stream)->inner, attributes, c, e);
 }
 
+// The parent's dispose closes a stream still open, through StreamClose: the local file's stream
+// goes after that.
 void StreamDispose(GObject* object) {
-    g_clear_object(&AsStream(object)->inner);
     G_OBJECT_CLASS(kb_counted_stream_parent_class)->dispose(object);
+    g_clear_object(&AsStream(object)->inner);
 }
 
 void kb_counted_stream_class_init(KbCountedStreamClass* klass) {
