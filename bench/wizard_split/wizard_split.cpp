@@ -36,6 +36,7 @@
 #include "app/ui/splitter/split_runner.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "bench/repeated_boxes.h"
+#include "platform/file_size_limit.h"
 
 namespace {
 
@@ -148,6 +149,7 @@ int Tea(const std::string& source) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    kb::platform::IgnoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     DefaultAnswers prompter;
     kb::ScopedPrompter scoped(prompter);

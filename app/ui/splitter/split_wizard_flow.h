@@ -23,12 +23,11 @@ class SplitMultiSource;
 class WizardWindows;
 
 // Runs work that blocks (reading a selection, building its archive) so that the window stays
-// alive meanwhile; the work reports whole percentages through its argument, which reach
-// onPercent on the caller's thread. Failures are thrown to the caller.
-using PercentReport = std::function<void(int)>;
+// alive meanwhile. The work keeps its progress in a counter that poll reads (an atomic, as the
+// work may run on another thread); poll runs on the caller's thread every few tenths of a
+// second while the work runs, and once after it has finished. Failures are thrown to the caller.
 using BlockingRunner =
-    std::function<void(const std::function<void(const PercentReport& report)>& work,
-                       const PercentReport& onPercent)>;
+    std::function<void(const std::function<void()>& work, const std::function<void()>& poll)>;
 
 // What the wizard needs of the window around it.
 struct SplitWizardHooks {
@@ -154,8 +153,7 @@ private:
     void NextFromStage1();
     void NextFromStage3();
     ProgressView& Panel();
-    void RunBlocking(const std::function<void(const PercentReport&)>& work,
-                     const PercentReport& onPercent);
+    void RunBlocking(const std::function<void()>& work, const std::function<void()>& poll);
     bool MakeArchive();
     bool CollectSelection(std::vector<platform::CabEntry>& entries);
     void CabFailed(const std::exception& e);

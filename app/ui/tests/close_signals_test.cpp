@@ -17,6 +17,7 @@
 #include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/temp_folder.h"
 #include "app/ui/common/qt_prompter.h"
+#include "app/ui/shell/close_signals.h"
 #include "app/ui/shell/unattended_close.h"
 #include "app/ui/tests/split_run_fixture.h"
 
@@ -117,6 +118,29 @@ TEST_F(UnattendedCloseTest, OpenAndLaterBoxesAndWindowsAreAnsweredWithoutAUser) 
     EXPECT_FALSE(shown) << "a box was shown";
     closing.reset();
     EXPECT_EQ(&Prompt(), &real);
+}
+
+// A signal that arrives while a box without No is open: the box takes the answer that stops
+// work, never its OK (which for "Not enough disk space" would go on to format the disk).
+TEST_F(UnattendedCloseTest, ABoxOpenWhenASignalArrivesIsAnsweredWithItsStoppingButton) {
+    QtPrompter real;
+    ScopedPrompter scoped(real);
+    const struct {
+        int style;
+        Answer answer;
+    } cases[] = {{mb::OKCancel | mb::Exclamation, Answer::Cancel},
+                 {mb::AbortRetryIgnore | mb::DefaultButton2, Answer::Abort}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.style);
+        std::unique_ptr<UnattendedClose> closing;
+        CloseSignals handler([&closing] { closing = std::make_unique<UnattendedClose>(); });
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        EXPECT_EQ(MsgBox("There is not enough disk space on the destination drive. Would you like "
+                         "to format this disk now?",
+                         c.style, "Not enough disk space"),
+                  c.answer);
+        EXPECT_NE(closing, nullptr) << "the signal was not handled while the box was open";
+    }
 }
 
 TEST_F(UnattendedCloseTest, DuringASplitTheWindowClosesWithoutABoxAndSavesNothing) {

@@ -2,6 +2,7 @@
 // box, Enter, the wizard buttons pressed again and again, and the piece numbers beside their
 // spinners; what lands in the destination shows whether a refused value got through.
 #include <QApplication>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
@@ -61,6 +62,15 @@ protected:
                                                           QStyle::SC_SpinBoxUp, spinner);
         QTest::mouseClick(spinner, Qt::LeftButton, {}, up.center());
     }
+    // The window on the size stage with a file of `bytes` as the source.
+    void ToSizes(size_t bytes) {
+        MakeFile(source.File("data.bin"), bytes);
+        Open();
+        ToOptions("data.bin");
+        Click("cmdSplitWizNext");
+        Click("cmdSplitWizNext");
+        ASSERT_EQ(Stage(), 5);
+    }
     void ExpectPieceNumber(const char* box, const char* spinner, int value) {
         EXPECT_EQ(Child<QLineEdit>(box)->text().toInt(), value) << box;
         EXPECT_EQ(Child<QSpinBox>(spinner)->value(), value) << spinner;
@@ -68,12 +78,7 @@ protected:
 };
 
 TEST_F(SplitTypedValuesTest, ARefusedValueHoldsNextAndBackUntilItPasses) {
-    MakeFile(source.File("data.bin"), 300'000);
-    Open();
-    ToOptions("data.bin");
-    Click("cmdSplitWizNext");
-    Click("cmdSplitWizNext");
-    ASSERT_EQ(Stage(), 5);
+    ToSizes(300'000);
     Click("optCustomSize");
     struct Case {
         const char* box;
@@ -107,6 +112,26 @@ TEST_F(SplitTypedValuesTest, ARefusedValueHoldsNextAndBackUntilItPasses) {
     Type("txtFragRangeTo", "2");
     Click("cmdSplitWizNext");
     EXPECT_EQ(Written(), (std::vector<std::string>{"data.001", "data.002"}));
+}
+
+// A custom size refused as the focus leaves it for a preset: the preset is chosen all the
+// same, the custom box then holds no value the split uses, and the next Next goes on.
+TEST_F(SplitTypedValuesTest, ARefusedCustomSizeGivesWayToAPreset) {
+    ToSizes(3'000'000);
+    Type("txtFragNamingTemplate", "%f.%N");
+    Click("optCustomSize");
+    TypeRefused("txtCustomSize", "0", false, "");
+    prompter.Answer(Answer::OK);
+    Click("optPresetSize");
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].text, "The minimum size supported is 10 kb");
+    EXPECT_TRUE(Child<QRadioButton>("optPresetSize")->isChecked());
+    Click("cmdSplitWizNext");
+    EXPECT_EQ(prompter.boxes.size(), 1u) << prompter.boxes.back().text;
+    ASSERT_EQ(Stage(), 6);
+    EXPECT_EQ(Splitter().FragmentSize(), 1048576);
+    Click("cmdSplitWizNext");
+    EXPECT_EQ(Written(), (std::vector<std::string>{"data.001", "data.002", "data.003"}));
 }
 
 TEST_F(SplitTypedValuesTest, ARefusedSeriesNameHoldsTheSourceStage) {
