@@ -214,8 +214,9 @@ TEST_F(SplitIntegrityTest, FilesUnderThePieceNamesAreReplacedOnlyAfterOneYes) {
             EXPECT_EQ(p.boxes[0].style, mb::YesNo | mb::Exclamation | mb::DefaultButton2);
             EXPECT_EQ(p.boxes[0].text,
                       c.planted.size() == 2
-                          ? "2 files named like the fragments of this split already exist, the "
-                            "first of them " + named + ". Replace them with the new fragments?"
+                          ? "2 files named like the fragments of this split already exist in " +
+                                dir.File(c.what) + ":\rmovie.002\rmovie.004\r\rReplace them "
+                                "with the new fragments?"
                           : named + " already exists. Replace it with a fragment of this split?");
         }
         if (written) {

@@ -23,6 +23,7 @@
 #include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/common/plugin_host_callback.h"
 #include "app/ui/common/ui_text.h"
+#include "app/ui/common/widgets.h"
 #include "app/ui/options/general_options_flow.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
@@ -112,6 +113,7 @@ void frmMain::Form_Load() {
     FormLoading = true;
     BuildWindow();
     resize(Twips(10000), Twips(5790));
+    FitToScreen(*this);
     fWelcome_->lblVersion_->setText(QString::fromStdString("Version " + VersionText()));
     if (!tips_) tips_ = std::make_unique<TipOfTheDay>();
     lblTipContent_->setText(QString::fromStdString(tips_->NextTip()));

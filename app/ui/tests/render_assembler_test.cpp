@@ -25,7 +25,7 @@ TEST_F(RenderAssemblerTest, AssemblerPagesAndSmallWindows) {
                   "Holiday video.mkv", "pieces");
     testing::ScriptedPrompter p;
     frmMain main(&host);
-    main.resize(860, 560);
+    main.resize(790, 560);
     main.SelectTab("Assembler");
     ucAssembler& w = *main.fAssPanel();
     w.SetSrcToAssemble(first);

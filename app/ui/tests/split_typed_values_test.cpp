@@ -8,6 +8,7 @@
 #include <QStyleOptionSpinBox>
 
 #include "app/ui/splitter/split_stage_source_multi.h"
+#include "app/ui/tests/render_check.h"
 #include "app/ui/tests/split_run_fixture.h"
 
 namespace kb {
@@ -171,6 +172,44 @@ TEST_F(SplitTypedValuesTest, APieceNumberAndItsSpinnerShowTheSameValue) {
     ExpectPieceNumber("txtFragRangeTo", "udFragRangeTo", 2);
     Click("cmdSplitWizNext");
     EXPECT_EQ(Written(), (std::vector<std::string>{"data.002"}));
+}
+
+// Each piece number is typed into a box that lies in the edit field of its spin box: one
+// frame around the number and its arrows, one height; Tab reaches the box, and the arrow keys
+// in it step the number.
+TEST_F(SplitTypedValuesTest, APieceNumberAndItsArrowsAreOneControl) {
+    MakeFile(source.File("data.bin"), 300'000);
+    Open();
+    ToOptions("data.bin");
+    ToRange(100);
+    Click("optMakeRangeFragments");
+    testing::SaveAndCheck(*window, "split-stage-6-range");
+    for (auto [box, spinner] : {std::pair{"txtSingleFragToCreate", "udSingleFragToCreate"},
+                                {"txtFragRangeFrom", "udFragRangeFrom"},
+                                {"txtFragRangeTo", "udFragRangeTo"}}) {
+        SCOPED_TRACE(box);
+        auto* text = Child<QLineEdit>(box);
+        auto* arrows = Child<QSpinBox>(spinner);
+        ASSERT_TRUE(arrows->isAncestorOf(text));
+        QStyleOptionSpinBox opt;
+        opt.initFrom(arrows);
+        opt.subControls = QStyle::SC_All;
+        opt.frame = arrows->hasFrame();
+        auto part = [&](QStyle::SubControl sc) {
+            return arrows->style()->subControlRect(QStyle::CC_SpinBox, &opt, sc, arrows);
+        };
+        EXPECT_EQ(text->geometry(), part(QStyle::SC_SpinBoxEditField));
+        EXPECT_GE(part(QStyle::SC_SpinBoxUp).left(), text->geometry().right());
+        EXPECT_EQ(arrows->focusProxy(), text);
+    }
+    Click("optMakeSingleFragment");
+    auto* single = Child<QLineEdit>("txtSingleFragToCreate");
+    single->setFocus();
+    QTest::keyClick(single, Qt::Key_Up);
+    ExpectPieceNumber("txtSingleFragToCreate", "udSingleFragToCreate", 2);
+    Type("txtSingleFragToCreate", "3");
+    QTest::keyClick(single, Qt::Key_Down);
+    ExpectPieceNumber("txtSingleFragToCreate", "udSingleFragToCreate", 2);
 }
 
 }  // namespace
