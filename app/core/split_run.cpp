@@ -164,11 +164,19 @@ int16_t SplitRun::Body() {
     if (s_.SegmentSize < 1)
         throw KbError(err::InvalidArgument, "ActiveSplitter",
                       "The segment size must be at least one byte.");
-    // Without a number every piece would be written over the one before.
-    if (!TemplateNumbersPieces(s_.FragNamingTemplate))
+    // Without a number every piece would be written over the one before; with a "/" pieces
+    // would land outside the destination.
+    switch (NamingTemplateFault(s_.FragNamingTemplate)) {
+    case TemplateFault::None: break;
+    case TemplateFault::NoNumber:
         throw KbError(err::InvalidArgument, "ActiveSplitter",
                       "Invalid template: \"" + s_.FragNamingTemplate +
                           "\" holds neither %n nor %N, so every fragment would get the same name.");
+    case TemplateFault::Slash:
+        throw KbError(err::InvalidArgument, "ActiveSplitter",
+                      "Invalid template: \"" + s_.FragNamingTemplate +
+                          "\" holds a \"/\", so fragments would be written outside the destination folder.");
+    }
     OpenSource();
     sourcePos_ = 0;
     bytesLeft_ = 0;

@@ -346,6 +346,10 @@ TEST_F(SplitTaskTest, AFileThatFailsToLoadLeavesTheObjectAsItWas) {
     std::string unnumbered = good;
     unnumbered[at + 4] = 'X';
     expectUnchanged(dir.Write("unnumbered.uft", unnumbered), err::DeviceIO);
+    // A template with a "/": the pieces would be written outside the destination.
+    std::string slashed = good;
+    slashed[at + 2] = '/';
+    expectUnchanged(dir.Write("slashed.uft", slashed), err::DeviceIO);
     // The source has gone since the task was saved.
     std::filesystem::rename(source, source + ".moved");
     expectUnchanged(r.saveTo, err::ObjectFailure, false);

@@ -69,10 +69,13 @@ TEST_F(KbEngineSplit, SplitsCancelsSavesAndResumesToTheSamePieces) {
 
 TEST_F(KbEngineSplit, RefusesATemplateWithoutANumberAndAsksBeforeReplacingPieces) {
     const std::string into = Folder("named");
-    EngineRun flat = Engine("split " + ShellQuote(source) + " " + ShellQuote(into) + " --template '%f'");
-    EXPECT_EQ(flat.status, 1);
-    EXPECT_EQ(Member(flat.lastLine, "error"), "5") << flat.lastLine;
-    EXPECT_TRUE(std::filesystem::is_empty(into));
+    for (const char* bad : {"'%f'", "'../escaped %n.frg'"}) {
+        EngineRun flat = Engine("split " + ShellQuote(source) + " " + ShellQuote(into) + " --template " + bad);
+        EXPECT_EQ(flat.status, 1);
+        EXPECT_EQ(Member(flat.lastLine, "error"), "5") << flat.lastLine;
+        EXPECT_TRUE(std::filesystem::is_empty(into));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("escaped 1.frg")));
 
     // The pieces of a first split are there: the default answer keeps them, Yes splits again.
     const std::string split = "split " + ShellQuote(source) + " " + ShellQuote(into) + " --size 70000";
