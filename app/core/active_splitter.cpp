@@ -97,6 +97,13 @@ int64_t ActiveSplitter::PieceDataSize(int32_t piece, int64_t count) const {
     return piece == 1 ? FragmentDataSizeAtStart() : FragmentDataSize();
 }
 
+int64_t ActiveSplitter::SavedPieceLength(int32_t piece, int64_t bytesLeft) const {
+    int64_t length = PieceDataSize(piece, CountPieces()) - bytesLeft;
+    if (fileFormat_ == aftTarnwolde)
+        length += kPieceRecordSize + (piece == 1 ? FirstPieceHeaderLength() : 0);
+    return length;
+}
+
 std::string ActiveSplitter::PiecePath(int32_t piece) const {
     std::string folder = destinationFolder_;
     return RemoveTrailingBackslash(folder, true) + "/" +
@@ -104,8 +111,10 @@ std::string ActiveSplitter::PiecePath(int32_t piece) const {
 }
 
 bool ActiveSplitter::ConfirmReplacingPieces() {
-    const int32_t first = FragUseRange ? FragFirst : 1;
-    const int32_t last = FragUseRange ? FragLast : FragsNeeded();
+    return ConfirmReplacingPieces(FragUseRange ? FragFirst : 1, FragUseRange ? FragLast : FragsNeeded());
+}
+
+bool ActiveSplitter::ConfirmReplacingPieces(int32_t first, int32_t last) {
     std::string named;
     int32_t found = 0;
     for (int32_t i = first; i <= last; ++i) {
