@@ -64,6 +64,8 @@ bool StandsThere(const std::string& path) {
 }
 
 int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
+    // A resumed task is held until this run ends.
+    const TaskLock held = std::move(resumeLock_);
     Run r;
     r.finalDestDir = FinalDestDir;
     failedPieces_.clear();

@@ -98,6 +98,13 @@ int64_t ActiveSplitter::PieceDataSize(int32_t piece, int64_t count) const {
     return piece == 1 ? FragmentDataSizeAtStart() : FragmentDataSize();
 }
 
+int64_t ActiveSplitter::SavedPieceLength(int32_t piece, int64_t bytesLeft) const {
+    int64_t length = PieceDataSize(piece, CountPieces()) - bytesLeft;
+    if (fileFormat_ == aftTarnwolde)
+        length += kPieceRecordSize + (piece == 1 ? FirstPieceHeaderLength() : 0);
+    return length;
+}
+
 std::string ActiveSplitter::PiecePath(int32_t piece) const {
     std::string folder = destinationFolder_;
     return RemoveTrailingBackslash(folder, true) + "/" +
@@ -105,8 +112,10 @@ std::string ActiveSplitter::PiecePath(int32_t piece) const {
 }
 
 bool ActiveSplitter::ConfirmReplacingPieces() {
-    const int32_t first = FragUseRange ? FragFirst : 1;
-    const int32_t last = FragUseRange ? FragLast : FragsNeeded();
+    return ConfirmReplacingPieces(FragUseRange ? FragFirst : 1, FragUseRange ? FragLast : FragsNeeded());
+}
+
+bool ActiveSplitter::ConfirmReplacingPieces(int32_t first, int32_t last) {
     std::vector<std::string> there;
     for (int32_t i = first; i <= last; ++i)
         if (StandsThere(PiecePath(i))) there.push_back(PiecePath(i));

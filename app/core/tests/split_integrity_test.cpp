@@ -284,7 +284,9 @@ TEST_F(SplitIntegrityTest, AResumedSpanningTaskInsideAPieceAsksForThatDiskOnceMo
         s.SetListener(&r);
         ASSERT_EQ(s.Split(), -1);
     }
-    // Cancelled at that request, the same task is saved again.
+    // Cancelled at that request, the same task is saved again; under another name, it
+    // replaces the one resumed.
+    const std::string saved = ReadAll(task);
     ActiveSplitter s;
     Recorder r;
     s.SegmentSize = 4096;
@@ -295,7 +297,8 @@ TEST_F(SplitIntegrityTest, AResumedSpanningTaskInsideAPieceAsksForThatDiskOnceMo
     ASSERT_EQ(s.Split(), -1);
     EXPECT_EQ(r.Named("Disk"), (std::vector<SplitEvent>{{"Disk", 2}}));
     EXPECT_TRUE(r.Named("Interval").empty());
-    EXPECT_TRUE(ReadAll(again) == ReadAll(task));
+    EXPECT_TRUE(ReadAll(again) == saved);
+    EXPECT_FALSE(std::filesystem::exists(task));
 }
 
 }  // namespace

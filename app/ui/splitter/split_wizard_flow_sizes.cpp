@@ -249,9 +249,18 @@ bool SplitWizardFlow::txtCustomSize_Validate() {
 }
 
 bool SplitWizardFlow::txtFragNamingTemplate_Validate() {
-    if (TemplateNumbersPieces(size.namingTemplate)) return true;
-    MsgBox("You must use either %n or %N somewhere in the template!", mb::OKOnly | mb::Critical,
-           "Invalid template");
+    switch (NamingTemplateFault(size.namingTemplate)) {
+    case TemplateFault::None: return true;
+    case TemplateFault::NoNumber:
+        MsgBox("You must use either %n or %N somewhere in the template!", mb::OKOnly | mb::Critical,
+               "Invalid template");
+        break;
+    case TemplateFault::Slash:
+        MsgBox("You may not include the '/' character in the template: the fragments are all "
+               "written into the destination folder.",
+               mb::OKOnly | mb::Critical, "Invalid template");
+        break;
+    }
     return false;
 }
 

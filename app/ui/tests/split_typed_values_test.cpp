@@ -91,6 +91,10 @@ TEST_F(SplitTypedValuesTest, ARefusedValueHoldsNextAndBackUntilItPasses) {
     const Case sizes[] = {
         {"txtFragNamingTemplate", "pieces.frg", false,
          "You must use either %n or %N somewhere in the template!", "%f.%N"},
+        {"txtFragNamingTemplate", "../escaped %n.frg", false,
+         "You may not include the '/' character in the template: the fragments are all written "
+         "into the destination folder.",
+         "%f.%N"},
         {"txtCustomSize", "x", true, "Please enter a numeric value", "100"},
         {"txtCustomSize", "0", false, "The minimum size supported is 10 kb", "100"},
     };
