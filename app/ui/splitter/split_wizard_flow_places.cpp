@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/core/active_assembler.h"
 #include "app/core/common_dialogs.h"
 #include "app/core/kb_error.h"
 #include "app/core/paths.h"
@@ -194,7 +195,8 @@ void SplitWizardFlow::cmdFragDestMkdir_Click() {
     std::string parent = dest.folder;
     const std::string path = RemoveTrailingBackslash(parent, true) + "/" + name;
     std::error_code ec;
-    if (fs::create_directory(path, ec) && !ec) {
+    // A name holding "/" or ".." would make a folder elsewhere than in the open one.
+    if (IsUsableFileName(name) && fs::create_directory(path, ec) && !ec) {
         dest.chosen = path;
         dirFragDest_Change();
         return;

@@ -364,7 +364,8 @@ TEST_F(AssemblerWizardTest, DestinationPageMakesFoldersAndGoesToTheDesktopAndDoc
     EXPECT_EQ(w.findChild<FolderList*>("dirAssDest")->Path(), work.Path());  // listed, not entered
     EXPECT_EQ(w.DestPath(), work.File("Joined"));
     w.cmdAssDestMkdir()->click();  // cancelled: nothing
-    const std::vector<std::string> refused{"a/b"};
+    // A name that is no single folder name would make a folder elsewhere, or none.
+    const std::vector<std::string> refused{"a/b", "../outside", ".", ".."};
     for (const std::string& name : refused) {
         p.Type(name).Answer(Answer::OK);
         w.cmdAssDestMkdir()->click();
@@ -374,6 +375,7 @@ TEST_F(AssemblerWizardTest, DestinationPageMakesFoldersAndGoesToTheDesktopAndDoc
         EXPECT_EQ(box.text, "An error occurred while creating the folder");
         EXPECT_EQ(box.style, mb::OKOnly | mb::Exclamation);
     }
+    EXPECT_FALSE(std::filesystem::exists(work.File("../outside")));
     EXPECT_EQ(w.DestPath(), work.File("Joined"));
     ASSERT_EQ(p.inputs.size(), 2 + refused.size());
     EXPECT_EQ(p.inputs[0].prompt, "Please give the name of the new folder to be created");

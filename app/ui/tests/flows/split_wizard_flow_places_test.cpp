@@ -171,6 +171,24 @@ TEST_F(SplitWizardFlowTest, NewFolderIsMadeOnceInTheOpenFolderAndChosenThere) {
     EXPECT_EQ(prompter.boxes.size(), 1u);
 }
 
+// A name that is no single folder name would make a folder elsewhere, or none: refused.
+TEST_F(SplitWizardFlowTest, NewFolderRefusesANameThatIsNoSingleFolderName) {
+    std::filesystem::create_directories(files.File("open"));
+    for (const std::string name : {"../outside", "inner/deeper", "/abs", ".", ".."}) {
+        SCOPED_TRACE(name);
+        flow.dest.Open(files.File("open"));
+        prompter.boxes.clear();
+        prompter.Type(name).Answer(Answer::OK);
+        flow.cmdFragDestMkdir_Click();
+        ASSERT_EQ(prompter.boxes.size(), 1u);
+        EXPECT_EQ(prompter.boxes[0].text, "An error occurred while creating the folder");
+        EXPECT_EQ(prompter.boxes[0].style, mb::OKOnly | mb::Exclamation);
+        EXPECT_EQ(flow.dest.chosen, files.File("open"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(files.File("outside")));
+    EXPECT_FALSE(std::filesystem::exists(files.File("open/inner")));
+}
+
 TEST_F(SplitWizardFlowTest, TheEncryptorListComesFromTickedEncryptorPlugins) {
     flow.cmpEnc.useEnc = true;
     prompter.Answer(Answer::OK);
