@@ -124,6 +124,7 @@ void ucAssembler::BuildDestPage() {
     cmdAssDestDesktop_ = Named<QPushButton>(fSelectDest_, "cmdAssDestDesktop", "Desktop");
     cmdAssDestMyDocs_ = Named<QPushButton>(fSelectDest_, "cmdAssDestMyDocs", "My Documents");
     connect(drvAssDest_, &DriveList::DriveChanged, this, &ucAssembler::drvAssDest_Change);
+    connect(dirAssDest_, &FolderList::ChosenChanged, this, &ucAssembler::dirAssDest_Change);
     connect(cmdAssDestMkdir_, &QPushButton::clicked, this, &ucAssembler::cmdAssDestMkdir_Click);
     connect(cmdAssDestDesktop_, &QPushButton::clicked, this, &ucAssembler::cmdAssDestDesktop_Click);
     connect(cmdAssDestMyDocs_, &QPushButton::clicked, this, &ucAssembler::cmdAssDestMyDocs_Click);
@@ -175,11 +176,16 @@ void ucAssembler::BuildRunPage() {
 void ucAssembler::SetDestPath(const std::string& path) {
     // A join into "" would write into the root folder.
     if (path.empty()) return;
-    drvAssDest_->SetDrive(QStorageInfo(QString::fromStdString(path)).rootPath().toStdString());
     dirAssDest_->SetPath(path);
+    dirAssDest_Change();
 }
 
-const std::string& ucAssembler::DestPath() const { return dirAssDest_->Path(); }
+std::string ucAssembler::DestPath() const { return dirAssDest_->Chosen(); }
+
+// The drive list shows the file system that holds the chosen folder.
+void ucAssembler::dirAssDest_Change() {
+    drvAssDest_->SetDrive(QStorageInfo(QString::fromStdString(DestPath())).rootPath().toStdString());
+}
 
 int32_t ucAssembler::SegmentSize() const { return flow_->SegmentSize(); }
 void ucAssembler::SetSegmentSize(int32_t bytes) { flow_->SetSegmentSize(bytes); }

@@ -48,8 +48,8 @@ public:
 
     AssemblerFlow& Flow() { return *flow_; }
     int16_t CurrentPage() const { return currentPage_; }
-    // The destination folder list's path.
-    const std::string& DestPath() const;
+    // The destination: the folder chosen in the folder list (Chosen(), not only the open one).
+    std::string DestPath() const;
     void SetDestPath(const std::string& path);
     // The set's description as written (lines end in CR LF).
     const std::string& CurrentSetInfo() const { return currentSetInfo_; }
@@ -82,6 +82,7 @@ private:
     void cmdHelp_Click();
     void cmdSelectSrcToAssemble_Click();
     void drvAssDest_Change();
+    void dirAssDest_Change();
     void MoveDestTo(const std::string& folder);
     void cmdAssDestDesktop_Click();
     void cmdAssDestMyDocs_Click();

@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "app/core/active_assembler.h"
 #include "app/core/common_dialogs.h"
 #include "app/core/kb_error.h"
 #include "app/core/paths.h"
@@ -198,16 +199,17 @@ void ucAssembler::cmdAssDestMkdir_Click() {
     const std::string name =
         InputBox("Please give the name of the new folder to be created", "New Folder", "New Folder");
     if (name.empty()) return;
-    std::string base = DestPath();
+    std::string base = dirAssDest_->Path();
     const std::string path = RemoveTrailingBackslash(base, true) + "/" + name;
-    if (name.find('/') != std::string::npos || !QDir().mkdir(QString::fromStdString(path))) {
+    // A name holding "/" or ".." would make a folder elsewhere than in the open one.
+    if (!IsUsableFileName(name) || !QDir().mkdir(QString::fromStdString(path))) {
         MsgBox("An error occurred while creating the folder", mb::OKOnly | mb::Exclamation,
                "New Folder");
         return;
     }
-    // The new folder is listed and selected, not entered.
-    dirAssDest_->Refresh();
+    // The new folder is listed and chosen, not entered.
     dirAssDest_->Select(path);
+    dirAssDest_Change();
 }
 
 }  // namespace kb

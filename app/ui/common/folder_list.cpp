@@ -1,6 +1,7 @@
 #include "app/ui/common/folder_list.h"
 
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -24,6 +25,9 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent) {
     // Not itemActivated: under styles that activate on a single click, a double click would
     // open the folder on its first click and the row below it on the second.
     connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::Open);
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!moving_) emit ChosenChanged();
+    });
 }
 
 void FolderList::Open(QListWidgetItem* item) {
@@ -32,6 +36,7 @@ void FolderList::Open(QListWidgetItem* item) {
     if (target == path_) return;
     SetPath(target);
     emit PathChanged();
+    emit ChosenChanged();
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event) {
@@ -54,36 +59,44 @@ void FolderList::changeEvent(QEvent* event) {
     QListWidget::changeEvent(event);
 }
 
+std::string FolderList::Chosen() const {
+    const QListWidgetItem* row = currentItem();
+    return row && row->isSelected() ? row->data(kFolderRole).toString().toStdString() : path_;
+}
+
 void FolderList::SetPath(const std::string& path) {
     path_ = path;
     List(path);
 }
 
 void FolderList::Refresh() {
-    const std::string selected = SelectedFolder();
+    const std::string chosen = Chosen();
     const int scrolled = verticalScrollBar()->value();
     List(path_);
-    Select(selected);
+    SelectListed(chosen);
     verticalScrollBar()->setValue(scrolled);
 }
 
 void FolderList::Select(const std::string& folder) {
-    if (folder.empty()) return;
+    if (folder.empty() || SelectListed(folder)) return;
+    Refresh();
+    SelectListed(folder);
+}
+
+bool FolderList::SelectListed(const std::string& folder) {
     const QString wanted = QString::fromStdString(folder);
     for (int i = 0; i < count(); ++i)
         if (item(i)->data(kFolderRole).toString() == wanted) {
+            const QScopedValueRollback quiet(moving_, true);
             setCurrentRow(i);
             scrollToItem(item(i));
-            return;
+            return true;
         }
-}
-
-std::string FolderList::SelectedFolder() const {
-    const QListWidgetItem* row = currentItem();
-    return row && row->isSelected() ? row->data(kFolderRole).toString().toStdString() : "";
+    return false;
 }
 
 void FolderList::List(const std::string& path) {
+    const QScopedValueRollback quiet(moving_, true);
     clear();
     if (path.empty()) return;
     const QString indentStep = "    ";

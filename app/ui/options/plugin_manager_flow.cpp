@@ -50,10 +50,9 @@ void SendEnabledNow(PluginHost& host, int16_t slot) {
 
 // The folder the add dialog opens in: "Plugins", or the program folder while it is missing.
 std::string PluginsFolder() {
-    const std::string program = platform::ProgramFolder();
-    const std::string plugins = (program == "/" ? "" : program) + "/Plugins";
+    const std::string plugins = PluginFolder();
     std::error_code ec;
-    return std::filesystem::is_directory(plugins, ec) ? plugins : program;
+    return std::filesystem::is_directory(plugins, ec) ? plugins : platform::ProgramFolder();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "app/core/reg_access.h"
 #include "app/core/version.h"
 #include "app/pluginhost/plugin_autoload.h"
+#include "app/pluginhost/plugin_list_file.h"
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/ui/shell/frm_main.h"
@@ -36,12 +37,6 @@ std::string Now() {
     char text[128];
     if (std::strftime(text, sizeof text, "%x %X", &local) == 0) return "";
     return text;
-}
-
-std::string ProgramFolderNoSlash() {
-    std::string folder = platform::ProgramFolder();
-    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    return folder;
 }
 
 }  // namespace
@@ -78,7 +73,7 @@ std::unique_ptr<frmMain> Main(const std::string& commandLine, int pauseMs) {
 
     // Plug-ins are loaded from inside their folder, so that a plug-in finds its own files
     // there. An installation without that folder simply starts without changing into it.
-    const std::string pluginFolder = ProgramFolderNoSlash() + "/Plugins";
+    const std::string pluginFolder = PluginFolder();
     const bool changed = QDir(QString::fromStdString(pluginFolder)).exists();
     if (changed) ChangeToFolder(pluginFolder);
     DebugLog("Performing plug-in subsystem initialization");

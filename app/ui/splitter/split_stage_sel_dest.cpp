@@ -67,6 +67,7 @@ SplitStageSelDest::SplitStageSelDest(QWidget* parent) : QFrame(parent) {
 void SplitStageSelDest::Load(const SplitSelDestSettings& s) {
     drvFragDest_->SetDrive(s.drive);
     if (dirFragDest_->Path() != s.folder || dirFragDest_->count() == 0) dirFragDest_->SetPath(s.folder);
+    if (dirFragDest_->Chosen() != s.chosen) dirFragDest_->Select(s.chosen);
     (s.toDisks ? optSplitToDisks_ : optSplitToFolder_)->setChecked(true);
     optSplitToDisks_->setEnabled(s.toDisksEnabled);
     chkUseFreespaceInstead_->setChecked(s.useFreespace);
@@ -77,6 +78,7 @@ void SplitStageSelDest::Load(const SplitSelDestSettings& s) {
 void SplitStageSelDest::Store(SplitSelDestSettings& s) const {
     s.drive = drvFragDest_->Drive();
     s.folder = dirFragDest_->Path();
+    s.chosen = dirFragDest_->Chosen();
     s.toDisks = optSplitToDisks_->isChecked();
     s.useFreespace = chkUseFreespaceInstead_->isChecked();
 }

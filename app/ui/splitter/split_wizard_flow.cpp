@@ -32,7 +32,8 @@ SplitWizardFlow::SplitWizardFlow(ActiveSplitter& splitter, CommonDialogs& dialog
     const char* home = std::getenv("HOME");
     const std::string start = home != nullptr && *home != '\0' ? home : "/";
     single.drive = dest.drive = VolumeOf(start);
-    single.folder = single.filePath = dest.folder = start;
+    single.folder = single.filePath = start;
+    dest.Open(start);
 }
 
 void SplitWizardFlow::cmdSplitWizNext_Click() {
@@ -70,7 +71,7 @@ void SplitWizardFlow::NextFromStage1() {
 
 void SplitWizardFlow::NextFromStage4() {
     Show(SplitFrame::SelDest, false);
-    splitter_.SetDestinationFolder(dest.folder);
+    splitter_.SetDestinationFolder(dest.chosen);
     if (!dest.toDisks) {
         size.fillDiskEnabled = false;
         size.numPiecesEnabled = true;
@@ -257,7 +258,7 @@ void SplitWizardFlow::ResetDestinationAndSizes() {
     const std::string destFolder = hooks_.defaultDest ? hooks_.defaultDest() : "";
     if (HoldsMoreThanBlanks(destFolder)) {
         dest.drive = VolumeOf(destFolder);
-        dest.folder = destFolder;
+        dest.Open(destFolder);
     }
     dest.toDisks = false;
     optSplitToFolder_Click();

@@ -82,12 +82,11 @@ public:
 
     // ---- Destination ----
     void drvFragDest_Change();
-    // The user opened a folder in the folder list.
+    // The folder chosen in the folder list changed (highlighted, opened or made there).
     void dirFragDest_Change();
     void cmdFragDestDesktop_Click();
     void cmdFragDestMyDocs_Click();
-    // The folder made, for the folder list to select; "" when none was made.
-    std::string cmdFragDestMkdir_Click();
+    void cmdFragDestMkdir_Click();
     void optSplitToDisks_Click();
     void optSplitToFolder_Click();
     // The volume's format dialog; on this system every volume answers "not formattable".

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/core/active_assembler.h"
 #include "app/core/common_dialogs.h"
 #include "app/core/kb_error.h"
 #include "app/core/paths.h"
@@ -130,7 +131,7 @@ bool SplitWizardFlow::DestinationReadable() const {
 }
 
 void SplitWizardFlow::drvFragDest_Change() {
-    const std::string previous = VolumeOf(dest.folder);
+    const std::string previous = VolumeOf(dest.chosen);
     while (!DestinationReadable()) {
         const Answer a = MsgBox(
             "Either there is no disk in the drive, or it is unformatted. If so, would you like to "
@@ -144,7 +145,9 @@ void SplitWizardFlow::drvFragDest_Change() {
         drvFragDest_Change();
         return;
     }
-    if (!SameVolume(dest.folder, dest.drive)) dest.folder = dest.drive;
+    // The list stays where it is when its open folder is on that volume.
+    if (!SameVolume(dest.chosen, dest.drive))
+        dest.Open(SameVolume(dest.folder, dest.drive) ? dest.folder : dest.drive);
     dest.toDisksEnabled = DiskRemovable(dest.drive);
     dest.toDisks = dest.toDisksEnabled;
     if (dest.toDisks)
@@ -157,7 +160,7 @@ void SplitWizardFlow::drvFragDest_Change() {
 
 void SplitWizardFlow::dirFragDest_Change() {
     // A folder on a file system of its own is on another drive, as if chosen in the drive list.
-    const std::string volume = VolumeOf(dest.folder);
+    const std::string volume = VolumeOf(dest.chosen);
     if (volume != dest.drive) {
         dest.drive = volume;
         drvFragDest_Change();
@@ -170,35 +173,36 @@ void SplitWizardFlow::dirFragDest_Change() {
 // what the size stage measures too.
 void SplitWizardFlow::DescribeDestinationDrive() {
     dest.driveInfo = std::string(dest.toDisksEnabled ? "Removable disk" : "Fixed disk") + "\r\r" +
-                     FormatByteSize(GetFreeDiskSpace(dest.folder)) + " free space\rof " +
-                     FormatByteSize(GetDiskCapacity(dest.folder)) + " total capacity.";
+                     FormatByteSize(GetFreeDiskSpace(dest.chosen)) + " free space\rof " +
+                     FormatByteSize(GetDiskCapacity(dest.chosen)) + " total capacity.";
 }
 
 void SplitWizardFlow::MoveDestListsTo(const std::string& path) {
     if (!UsableFolder(path)) return;
-    const std::string volume = VolumeOf(path);
-    if (volume != dest.drive) {
-        dest.drive = volume;
-        drvFragDest_Change();
-    }
-    dest.folder = path;
+    dest.Open(path);
+    dirFragDest_Change();
 }
 
 void SplitWizardFlow::cmdFragDestDesktop_Click() { MoveDestListsTo(GetDesktopFolder()); }
 
 void SplitWizardFlow::cmdFragDestMyDocs_Click() { MoveDestListsTo(GetMyDocumentsFolder()); }
 
-std::string SplitWizardFlow::cmdFragDestMkdir_Click() {
+// The new folder is made in the open folder and becomes the chosen one, not opened.
+void SplitWizardFlow::cmdFragDestMkdir_Click() {
     const std::string name = InputBox("Please give the name of the new folder to be created",
                                       "New Folder", "New Folder");
-    if (name.empty()) return "";
+    if (name.empty()) return;
     std::string parent = dest.folder;
     const std::string path = RemoveTrailingBackslash(parent, true) + "/" + name;
     std::error_code ec;
-    if (fs::create_directory(path, ec) && !ec) return path;
+    // A name holding "/" or ".." would make a folder elsewhere than in the open one.
+    if (IsUsableFileName(name) && fs::create_directory(path, ec) && !ec) {
+        dest.chosen = path;
+        dirFragDest_Change();
+        return;
+    }
     MsgBox("An error occurred while creating the folder", mb::OKOnly | mb::Exclamation,
            "New Folder");
-    return "";
 }
 
 void SplitWizardFlow::optSplitToDisks_Click() { dest.useFreespaceEnabled = true; }

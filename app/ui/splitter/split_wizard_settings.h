@@ -50,7 +50,10 @@ struct SplitCmpEncSettings {
 
 struct SplitSelDestSettings {
     std::string drive;
-    std::string folder;
+    std::string folder;  // the folder the folder list has open
+    std::string chosen;  // the folder highlighted in it: where the pieces go
+    // Opening a folder highlights the folder itself.
+    void Open(const std::string& path) { folder = chosen = path; }
     bool toDisks = false;
     bool toDisksEnabled = true;
     bool useFreespace = false;

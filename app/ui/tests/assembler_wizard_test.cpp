@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include "app/ui/common/folder_list.h"
 #include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/tests/assembler_fixture.h"
 
@@ -357,15 +358,26 @@ TEST_F(AssemblerWizardTest, DestinationPageMakesFoldersAndGoesToTheDesktopAndDoc
     std::filesystem::create_directories(work.File("Docs"));
     ucAssembler w(nullptr, &windows, host);
     w.SetDestPath(work.Path());
-    p.Type("Joined").Type("").Type("a/b").Answer(Answer::OK);
+    p.Type("Joined").Type("");
     w.cmdAssDestMkdir()->click();
     EXPECT_TRUE(std::filesystem::is_directory(work.File("Joined")));
-    EXPECT_EQ(w.DestPath(), work.Path());  // listed, not entered
-    w.cmdAssDestMkdir()->click();          // cancelled: nothing
-    w.cmdAssDestMkdir()->click();
-    ASSERT_EQ(p.boxes.size(), 1u);
-    EXPECT_EQ(p.boxes[0].text, "An error occurred while creating the folder");
-    ASSERT_EQ(p.inputs.size(), 3u);
+    EXPECT_EQ(w.findChild<FolderList*>("dirAssDest")->Path(), work.Path());  // listed, not entered
+    EXPECT_EQ(w.DestPath(), work.File("Joined"));
+    w.cmdAssDestMkdir()->click();  // cancelled: nothing
+    // A name that is no single folder name would make a folder elsewhere, or none.
+    const std::vector<std::string> refused{"a/b", "../outside", ".", ".."};
+    for (const std::string& name : refused) {
+        p.Type(name).Answer(Answer::OK);
+        w.cmdAssDestMkdir()->click();
+    }
+    ASSERT_EQ(p.boxes.size(), refused.size());
+    for (const testing::RecordedBox& box : p.boxes) {
+        EXPECT_EQ(box.text, "An error occurred while creating the folder");
+        EXPECT_EQ(box.style, mb::OKOnly | mb::Exclamation);
+    }
+    EXPECT_FALSE(std::filesystem::exists(work.File("../outside")));
+    EXPECT_EQ(w.DestPath(), work.File("Joined"));
+    ASSERT_EQ(p.inputs.size(), 2 + refused.size());
     EXPECT_EQ(p.inputs[0].prompt, "Please give the name of the new folder to be created");
     EXPECT_EQ(p.inputs[0].defaultText, "New Folder");
 

@@ -90,6 +90,10 @@ protected:
     void ToRange(int kb) {
         Click("cmdSplitWizNext");
         ASSERT_EQ(Stage(), 4);
+        FromDestinationToRange(kb);
+    }
+    // Stage 4, as it stands, to stage 6.
+    void FromDestinationToRange(int kb) {
         Click("cmdSplitWizNext");
         ASSERT_EQ(Stage(), 5);
         if (kb > 0) {

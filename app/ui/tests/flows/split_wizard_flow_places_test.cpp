@@ -87,7 +87,8 @@ TEST_F(SplitWizardFlowTest, DesktopAndDocumentsMoveTheListsOnlyToAFolderThatExis
     {
         // Not even a home folder: the lists stay.
         testing::ScopedEnv gone("HOME", home.File("gone"));
-        flow.single.folder = flow.dest.folder = "/";
+        flow.single.folder = "/";
+        flow.dest.Open("/");
         flow.cmdSingleSplitDesktop_Click();
         flow.cmdFragDestMyDocs_Click();
         EXPECT_EQ(flow.single.folder, "/");
@@ -119,7 +120,7 @@ TEST_F(SplitWizardFlowTest, TheDriveDecidesBetweenFolderAndDisks) {
     disks.freeBytes = 20480;
     disks.totalBytes = 1457664;
     flow.dest.drive = VolumeOf(files.Path());
-    flow.dest.folder = files.Path();
+    flow.dest.Open(files.Path());
     flow.drvFragDest_Change();
     EXPECT_FALSE(flow.dest.toDisks);
     EXPECT_FALSE(flow.dest.toDisksEnabled);
@@ -135,7 +136,7 @@ TEST_F(SplitWizardFlowTest, TheDriveDecidesBetweenFolderAndDisks) {
 }
 
 TEST_F(SplitWizardFlowTest, AnUnreadableDriveAsksUntilCancelGoesBack) {
-    flow.dest.folder = files.Path();
+    flow.dest.Open(files.Path());
     flow.dest.drive = files.File("no-such-volume");
     prompter.Answer(Answer::Yes).Answer(Answer::OK).Answer(Answer::No).Answer(Answer::Cancel);
     flow.drvFragDest_Change();
@@ -150,23 +151,42 @@ TEST_F(SplitWizardFlowTest, AnUnreadableDriveAsksUntilCancelGoesBack) {
     EXPECT_EQ(flow.dest.folder, files.Path());
 }
 
-TEST_F(SplitWizardFlowTest, NewFolderIsMadeOnceUnderTheSelectedFolder) {
-    flow.dest.folder = files.Path();
+TEST_F(SplitWizardFlowTest, NewFolderIsMadeOnceInTheOpenFolderAndChosenThere) {
+    flow.dest.Open(files.Path());
     prompter.Type("Pieces");
-    EXPECT_EQ(flow.cmdFragDestMkdir_Click(), files.File("Pieces"));
+    flow.cmdFragDestMkdir_Click();
     EXPECT_TRUE(std::filesystem::is_directory(files.File("Pieces")));
     ASSERT_EQ(prompter.inputs.size(), 1u);
     EXPECT_EQ(prompter.inputs[0].title, "New Folder");
     EXPECT_EQ(prompter.inputs[0].defaultText, "New Folder");
     EXPECT_EQ(flow.dest.folder, files.Path());
+    EXPECT_EQ(flow.dest.chosen, files.File("Pieces"));
     prompter.Type("Pieces").Answer(Answer::OK);
-    EXPECT_EQ(flow.cmdFragDestMkdir_Click(), "");
+    flow.cmdFragDestMkdir_Click();
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].text, "An error occurred while creating the folder");
     EXPECT_EQ(prompter.boxes[0].title, "New Folder");
     prompter.Type("");
     flow.cmdFragDestMkdir_Click();
     EXPECT_EQ(prompter.boxes.size(), 1u);
+}
+
+// A name that is no single folder name would make a folder elsewhere, or none: refused.
+TEST_F(SplitWizardFlowTest, NewFolderRefusesANameThatIsNoSingleFolderName) {
+    std::filesystem::create_directories(files.File("open"));
+    for (const std::string name : {"../outside", "inner/deeper", "/abs", ".", ".."}) {
+        SCOPED_TRACE(name);
+        flow.dest.Open(files.File("open"));
+        prompter.boxes.clear();
+        prompter.Type(name).Answer(Answer::OK);
+        flow.cmdFragDestMkdir_Click();
+        ASSERT_EQ(prompter.boxes.size(), 1u);
+        EXPECT_EQ(prompter.boxes[0].text, "An error occurred while creating the folder");
+        EXPECT_EQ(prompter.boxes[0].style, mb::OKOnly | mb::Exclamation);
+        EXPECT_EQ(flow.dest.chosen, files.File("open"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(files.File("outside")));
+    EXPECT_FALSE(std::filesystem::exists(files.File("open/inner")));
 }
 
 TEST_F(SplitWizardFlowTest, TheEncryptorListComesFromTickedEncryptorPlugins) {

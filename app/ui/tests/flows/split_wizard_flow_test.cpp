@@ -20,7 +20,7 @@ const std::vector<std::string> kFolderFirstUnits{
 TEST_F(SplitWizardFlowTest, ASingleFileWalksToStageSixAndTheSplitThenResets) {
     const std::string path = MakeFile("report.doc", 3'000'000);
     flow.cmdSplitWizReset_Click();
-    flow.dest.folder = files.Path();
+    flow.dest.Open(files.Path());
     flow.dest.drive = VolumeOf(files.Path());
     WalkToStage5(path);
     EXPECT_EQ(splitter.BigFile(), path);
@@ -59,7 +59,7 @@ TEST_F(SplitWizardFlowTest, BackWalksTheFramesDownAndBroadcastsEvenOnStageOne) {
     const std::string rec = LoadEnabledRecorder("recorder.so");
     RecorderState* state = Record(rec);
     ASSERT_NE(state, nullptr);
-    flow.dest.folder = files.Path();
+    flow.dest.Open(files.Path());
     WalkToStage5(MakeFile("a.bin", 50'000));
     flow.cmdSplitWizNext_Click();
     const SplitFrame shownAfterBack[] = {SplitFrame::FragSize, SplitFrame::SelDest,
@@ -125,7 +125,7 @@ TEST_F(SplitWizardFlowTest, ResetPutsBackTheDefaultsAndTheOptionsPagesFolders) {
     defaultSource = " ";
     defaultDest = " ";
     flow.single.folder = "/";
-    flow.dest.folder = "/";
+    flow.dest.Open("/");
     flow.cmdSplitWizReset_Click();
     EXPECT_EQ(flow.single.folder, "/");
     EXPECT_EQ(flow.dest.folder, "/");
@@ -333,7 +333,7 @@ TEST_F(SplitWizardFlowTest, DisksTakeAPieceAsLargeAsTheDiskAndNoByteMore) {
     disks.kind = platform::DriveKind::Removable;
     disks.totalBytes = 1457664;
     disks.freeBytes = 1000000;
-    flow.dest.folder = files.Path();
+    flow.dest.Open(files.Path());
     WalkToStage5(MakeFile("a.bin", 5'000'000));
     EXPECT_TRUE(flow.dest.toDisks);
     EXPECT_TRUE(splitter.SpanDisks);
@@ -369,7 +369,7 @@ TEST_F(SplitWizardFlowTest, DisksTakeAPieceAsLargeAsTheDiskAndNoByteMore) {
 }
 
 TEST_F(SplitWizardFlowTest, AFolderNeedsTheSpaceOfTheWholeSetOnTheDisksCapacity) {
-    flow.dest.folder = files.Path();
+    flow.dest.Open(files.Path());
     WalkToStage5(MakeFile("a.bin", 2'000'000));
     EXPECT_EQ(flow.size.firstUnits, kFolderFirstUnits);
     EXPECT_EQ(flow.size.firstUnits.at(static_cast<size_t>(flow.size.firstUnit)), "KB smaller");
@@ -395,7 +395,7 @@ TEST_F(SplitWizardFlowTest, AFolderNeedsTheSpaceOfTheWholeSetOnTheDisksCapacity)
 }
 
 TEST_F(SplitWizardFlowTest, TooManyPiecesShowTheFatalBoxAndStayOnTheStage) {
-    flow.dest.folder = files.Path();
+    flow.dest.Open(files.Path());
     WalkToStage5(MakeFile("huge.bin", 4ULL << 30));
     flow.size.mode = SizeMode::Custom;
     flow.size.customSize = "100";
