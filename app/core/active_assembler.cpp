@@ -106,8 +106,23 @@ std::string ActiveAssembler::PiecePath(const std::string& name, int32_t i, const
     // expanding it as it is would split its last extension off again ("Movie.001"). With a
     // final "." the whole base is "%f", so piece 1 is the first piece again.
     std::string file = GetFileNameFromPath(name);
-    if (nameIsBase) file += ".";
-    return GetFolderFromPath(fileToAssemble_) + ExpandNamingTemplate(file, i, tmpl);
+    if (!nameIsBase) return GetFolderFromPath(fileToAssemble_) + ExpandNamingTemplate(file, i, tmpl);
+    file += ".";
+    return GetFolderFromPath(fileToAssemble_) +
+           ExpandNamingTemplate(file, i - 1 + FirstNumber(file, tmpl), tmpl);
+}
+
+// The program numbers pieces from 1; coreutils' split numbers them from 0 ("big.bin.000"). A
+// series guessed from a first piece that carries the number 0 counts on from there.
+int32_t ActiveAssembler::FirstNumber(const std::string& base, const std::string& tmpl) const {
+    return GetFileNameFromPath(fileToAssemble_) == ExpandNamingTemplate(base, 0, tmpl) ? 0 : 1;
+}
+
+std::string ActiveAssembler::SeriesStart(const std::string& tmpl) const {
+    const std::string base = GetFileNameFromPath(mstrRawFilenameComponentInTemplate) + ".";
+    const std::string folder = GetFolderFromPath(fileToAssemble_);
+    const std::string zero = folder + ExpandNamingTemplate(base, 0, tmpl);
+    return FileExists(zero) ? zero : folder + ExpandNamingTemplate(base, 1, tmpl);
 }
 
 // Piece i of a bare series, named as the first piece's name is guessed; "" when it fits no

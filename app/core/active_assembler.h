@@ -92,6 +92,9 @@ public:
     // bare series is expanded).
     std::string PiecePath(const std::string& name, int32_t i, const std::string& tmpl,
                           bool nameIsBase) const;
+    // The first piece of the bare series guessed with `tmpl`: its number 0 when that file is
+    // there, else its number 1 (the chosen piece may be a later one).
+    std::string SeriesStart(const std::string& tmpl) const;
 
 private:
     struct Run;  // the working state of one Assemble() call
@@ -100,6 +103,7 @@ private:
     bool PrepareFresh(Run& r);
     bool MeasureFirstPiece(Run& r);
     std::string RawPiecePath(int32_t i);
+    int32_t FirstNumber(const std::string& base, const std::string& tmpl) const;
     void ReadFirstHeaders(Run& r);
     bool AcceptFirstPiece(Run& r);
     bool PrepareResume(Run& r, std::string& FinalDestDir);

@@ -103,6 +103,65 @@ TEST(AssemblerJoin, BareSeriesOfOtherProgramsKeepTheirNamesAndCase) {
     EXPECT_TRUE(p.boxes.empty());
 }
 
+// coreutils' split numbers from 0 unless told otherwise: such a series is counted, joined,
+// checked for a missing piece and resumed from its piece 0.
+TEST(AssemblerJoin, ABareSeriesNumberedFromZeroJoinsWhole) {
+    const std::string data = Random(10000, 5);
+    const auto cut = [&](const TempFolder& dir) {
+        dir.Write("big.bin", data);
+        const std::string cmd = "cd '" + dir.Path() +
+                                "' && split -b 3000 -d -a 3 big.bin big.bin. && rm big.bin";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        ASSERT_TRUE(std::filesystem::exists(dir.File("big.bin.003")));
+    };
+    {
+        ScriptedPrompter p;
+        Join j;
+        cut(j.src);
+        j.a.SetFileToAssemble(j.src.File("big.bin.000"));
+        EXPECT_EQ(j.a.FragmentCount(), 4);
+        ASSERT_EQ(j.Run(j.src.File("big.bin.000"), 1024), 0);
+        EXPECT_EQ(j.a.BigFile, j.dest.File("big.bin"));
+        EXPECT_TRUE(ReadAll(j.a.BigFile) == data);
+        EXPECT_TRUE(p.boxes.empty());
+    }
+    {
+        SCOPED_TRACE("a missing piece with a later one beside it");
+        ScriptedPrompter p;
+        Join j;
+        cut(j.src);
+        std::filesystem::remove(j.src.File("big.bin.001"));
+        p.Answer(Answer::Cancel);
+        EXPECT_EQ(j.Run(j.src.File("big.bin.000"), 1024), 1);
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Missing piece");
+        EXPECT_EQ(p.boxes[0].text.rfind("Piece 2 of this series, " + j.src.File("big.bin.001") +
+                                            ", is missing, but a later piece, " +
+                                            j.src.File("big.bin.002") + ", is there. Only pieces "
+                                            "1 to 1 can be joined",
+                                        0),
+                  0u)
+            << p.boxes[0].text;
+        EXPECT_TRUE(std::filesystem::is_empty(j.dest.Path()));
+    }
+    {
+        SCOPED_TRACE("stopped and resumed");
+        ScriptedPrompter p;
+        Join j;
+        TempFolder tasks;
+        cut(j.src);
+        j.events.cancelAtInterval = 5;
+        j.events.saveAs = tasks.File("job.uft");
+        ASSERT_EQ(j.Run(j.src.File("big.bin.000"), 1000), 1);
+        ActiveAssembler b;
+        ASSERT_TRUE(b.SetResumeInfo(tasks.File("job.uft")));
+        std::string d;
+        ASSERT_EQ(b.Assemble(d), 0);
+        EXPECT_TRUE(ReadAll(j.dest.File("big.bin")) == data);
+        EXPECT_TRUE(p.boxes.empty());
+    }
+}
+
 TEST(AssemblerJoin, ACorruptedByteShowsTheCrcBoxForThatPieceOnly) {
     ScriptedPrompter p;
     Join j;

@@ -66,8 +66,7 @@ std::optional<AssemblerFlow::SourceDescription> AssemblerFlow::DescribeSource(
         } else {
             d.text += "Detected naming convention: " + tmpl + kCrLf;
             d.text += "First of " + std::to_string(assembler.FragmentCount()) + " total pieces" + kCrLf;
-            const std::string first =
-                assembler.PiecePath(assembler.mstrRawFilenameComponentInTemplate, 1, tmpl, true);
+            const std::string first = assembler.SeriesStart(tmpl);
             if (Lower(GetFileNameFromPath(src)) != Lower(GetFileNameFromPath(first)) &&
                 FileExists(first))
                 return DescribeSource(first);

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include <cstdio>
+#include <cstdlib>
 #include <regex>
 
 #include "app/core/testing/temp_folder.h"
@@ -78,6 +79,23 @@ TEST(KbEngineAssemble, InfoDescribesBareAndFormattedSets) {
     EXPECT_EQ(Member(r.lastLine, "count"), "3");
     EXPECT_EQ(Member(r.lastLine, "template"), "\"%f.%N\"");
     EXPECT_EQ(Member(r.lastLine, "name"), "\"Movie.avi.unk\"");
+}
+
+// coreutils' split numbers from 0 unless told otherwise.
+TEST(KbEngineAssemble, ABareSeriesNumberedFromZeroIsCountedAndJoinedWhole) {
+    TempFolder src, out;
+    const std::string data = Random(50000);
+    src.Write("big.bin", data);
+    ASSERT_EQ(std::system(("cd " + Quote(src.Path()) +
+                           " && split -b 20000 -d -a 3 big.bin big.bin. && rm big.bin")
+                              .c_str()),
+              0);
+    Result r = Engine("info " + Quote(src.File("big.bin.000")), src);
+    EXPECT_EQ(Member(r.lastLine, "count"), "3");
+    r = Engine("assemble " + Quote(src.File("big.bin.000")) + " " + Quote(out.Path()), src);
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(Member(r.lastLine, "bytes"), "50000");
+    EXPECT_TRUE(ReadAll(out.File("big.bin")) == data);
 }
 
 TEST(KbEngineAssemble, StopsSavesAndResumes) {

@@ -1,5 +1,7 @@
 // The assembler flow's event handlers on their own: the disk request and its cancel question,
-// the older format's passphrase, and the extraction's progress text.
+// the older format's passphrase, and the extraction's progress text; and the description of a
+// chosen bare series.
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/core/progress_view.h"
@@ -11,8 +13,10 @@
 namespace kb {
 namespace {
 
+using testing::ReadAll;
 using testing::ScriptedPrompter;
 using testing::ScriptedWindows;
+using testing::TempFolder;
 using testing::UiTest;
 
 struct RecordingPanel : ProgressView {
@@ -113,6 +117,37 @@ TEST_F(AssemblerFlowTest, PassphraseRequestsAndExtractionProgress) {
     flow.ecExtractor_Progress("tree\\sub\\data.bin", 37);
     EXPECT_EQ(panel.pb1, 37);
     EXPECT_EQ(panel.bottom, "Working: data.bin");
+}
+
+// coreutils' split numbers from 0: the set is described, counted and joined from its piece 0,
+// also when a later piece is chosen.
+TEST_F(AssemblerFlowTest, ABareSeriesNumberedFromZeroIsDescribedAndJoinedFromPieceZero) {
+    TempFolder src, dest;
+    const auto bytes = testing::RandomBytes(50000, 8);
+    const std::string data(bytes.begin(), bytes.end());
+    src.Write("big.bin", data);
+    ASSERT_EQ(std::system(("cd '" + src.Path() +
+                           "' && split -b 20000 -d -a 3 big.bin big.bin. && rm big.bin")
+                              .c_str()),
+              0);
+    const std::string expected =
+        "big.bin.000\r\nUnrecognized format or raw data\r\nDetected naming convention: "
+        "%f.%N\r\nFirst of 3 total pieces\r\n";
+    for (const char* chosen : {"big.bin.000", "big.bin.001", "big.bin.002"}) {
+        SCOPED_TRACE(chosen);
+        ScriptedPrompter p;
+        const auto d = flow.DescribeSource(src.File(chosen));
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->text, expected);
+        EXPECT_EQ(d->next, AssemblerFlow::SourceDescription::Next::Enable);
+        EXPECT_EQ(flow.assembler.FileToAssemble(), src.File("big.bin.000"));
+        EXPECT_EQ(flow.assembler.FragmentCount(), 3);
+    }
+    ScriptedPrompter p;
+    ASSERT_EQ(flow.Run(dest.Path()), 0);
+    const std::string joined = ReadAll(dest.File("big.bin"));
+    EXPECT_EQ(joined.size(), data.size());
+    EXPECT_TRUE(joined == data);
 }
 
 }  // namespace
