@@ -111,6 +111,8 @@ private:
     void SetPieceNaming(Run& r);
     bool RefuseUnsafeNames(const std::string& name, const std::string* tmpl);
     bool OpenPiece(Run& r);
+    bool AskForDisk(Run& r);
+    bool FindPiece(Run& r);
     bool OpenOutput(Run& r);
     void PositionInPiece(Run& r, bool pending);
     bool OutputIsAPiece(const Run& r, const std::string& out) const;

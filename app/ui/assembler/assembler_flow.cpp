@@ -179,11 +179,20 @@ bool AssemblerFlow::RefuseTask(const std::string& taskFile) {
     return true;
 }
 
-int AssemblerFlow::AskCancelQuestion() {
-    return static_cast<int>(
+// The cancel question, with what Yes (save, when a name is given) and No (stop, keeping
+// nothing) do; returns the answer, so that the caller settles Cancel (go on).
+Answer AssemblerFlow::AskCancelQuestion(bool& Cancel, std::string& SaveStateFile) {
+    const Answer a =
         MsgBox("You cancelled the assemble operation. Do you wish to save your progress to continue "
                "the assemble later? Just click cancel to continue the assembling right now.",
-               mb::YesNoCancel | mb::Question | mb::DefaultButton3, "Assemble cancelled"));
+               mb::YesNoCancel | mb::Question | mb::DefaultButton3, "Assemble cancelled");
+    if (a == Answer::Yes) {
+        SaveAssembleProgress(Cancel, SaveStateFile);
+    } else if (a == Answer::No) {
+        Cancel = true;
+        SaveStateFile.clear();
+    }
+    return a;
 }
 
 void AssemblerFlow::AssembleInterval(int32_t PBCurrent, int32_t FragPercent, bool& Cancel,
@@ -192,33 +201,21 @@ void AssemblerFlow::AssembleInterval(int32_t PBCurrent, int32_t FragPercent, boo
     panel_.SetPB1Percent(static_cast<int16_t>(PBCurrent));
     panel_.SetPB2Percent(static_cast<int16_t>(FragPercent));
     if (!panel_.CancelClicked()) return;
-    const auto a = static_cast<Answer>(AskCancelQuestion());
-    if (a == Answer::Yes) {
-        SaveAssembleProgress(Cancel, SaveStateFile);
-    } else if (a == Answer::No) {
-        Cancel = true;
-        SaveStateFile.clear();
-    } else {
-        panel_.SetCancelVisible(true);
-    }
+    if (AskCancelQuestion(Cancel, SaveStateFile) == Answer::Cancel) panel_.SetCancelVisible(true);
 }
 
 void AssemblerFlow::RequireNextDisk(int32_t& DiskNumber, bool& Cancel, std::string& SaveStateFile) {
-    while (true) {
+    do {
         Cancel = !windows_.RequestDisk(DiskNumber);
         if (!Cancel) return;
-        const auto a = static_cast<Answer>(AskCancelQuestion());
-        if (a == Answer::Yes) {
-            SaveAssembleProgress(Cancel, SaveStateFile);
-            if (Cancel) return;
-        } else if (a == Answer::No) {
-            Cancel = true;
-            SaveStateFile.clear();
-            return;
-        } else {
-            Cancel = false;
-        }
-    }
+        ConfirmStop(Cancel, SaveStateFile);
+    } while (!Cancel);
+}
+
+// A stop where the join cannot go on by itself: Cancel in the question goes on (the disk or
+// the piece is asked for again).
+void AssemblerFlow::ConfirmStop(bool& Cancel, std::string& SaveStateFile) {
+    if (AskCancelQuestion(Cancel, SaveStateFile) == Answer::Cancel) Cancel = false;
 }
 
 void AssemblerFlow::RequirePassphrase(std::string& Passphrase, bool& Cancel, bool FirstRequest) {

@@ -12,6 +12,7 @@
 
 #include "app/core/active_assembler.h"
 #include "app/core/assembler_listener.h"
+#include "app/core/prompter.h"
 
 namespace kb {
 
@@ -60,6 +61,7 @@ public:
                           std::string& SaveStateFile) override;
     void RequireNextDisk(int32_t& DiskNumber, bool& Cancel, std::string& SaveStateFile) override;
     void RequirePassphrase(std::string& Passphrase, bool& Cancel, bool FirstRequest) override;
+    void ConfirmStop(bool& Cancel, std::string& SaveStateFile) override;
 
     // The extraction's progress for one entry.
     void ecExtractor_Progress(const std::string& FileName, int Percent);
@@ -67,8 +69,7 @@ public:
 private:
     int16_t Join(std::string& dest, const char* caption, bool resetBars);
     bool RefuseTask(const std::string& taskFile);
-    // The cancel question; returns the answer.
-    int AskCancelQuestion();
+    Answer AskCancelQuestion(bool& Cancel, std::string& SaveStateFile);
     void SaveAssembleProgress(bool& Cancel, std::string& SaveStateFile);
     bool TemporaryFileWarning();
     void FinishResave();

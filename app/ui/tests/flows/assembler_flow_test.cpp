@@ -1,9 +1,10 @@
 // The assembler flow's event handlers on their own: the disk request and its cancel question,
 // the older format's passphrase, and the extraction's progress text; and the description of a
-// chosen bare series.
+// chosen bare series, and a stop at a missing piece.
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/core/active_splitter.h"
 #include "app/core/progress_view.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/scripted_windows.h"
@@ -146,6 +147,45 @@ TEST_F(AssemblerFlowTest, ABareSeriesNumberedFromZeroIsDescribedAndJoinedFromPie
     ScriptedPrompter p;
     ASSERT_EQ(flow.Run(dest.Path()), 0);
     const std::string joined = ReadAll(dest.File("big.bin"));
+    EXPECT_EQ(joined.size(), data.size());
+    EXPECT_TRUE(joined == data);
+}
+
+// Cancel in the "Missing piece" box asks the cancel question; saved, the join resumes once the
+// piece is back.
+TEST_F(AssemblerFlowTest, AJoinStoppedAtAMissingPieceIsSavedAndResumesOnceThePieceIsBack) {
+    TempFolder src, dest;
+    const auto bytes = testing::RandomBytes(70000, 9);
+    const std::string data(bytes.begin(), bytes.end());
+    ActiveSplitter split;
+    split.SetFileFormat(aftTarnwolde);
+    split.SetBigFile(src.Write("report.doc", data));
+    split.FilenameToStore = "report.doc";
+    split.SetDestinationFolder(src.Path());
+    split.SetFragmentSize(int64_t{20000});
+    split.SegmentSize = 4096;
+    ASSERT_EQ(split.Split(), 1);
+    const std::string third = ReadAll(src.File("report.003"));
+    std::filesystem::remove(src.File("report.003"));
+    {
+        ScriptedPrompter p;
+        p.Answer(Answer::Cancel).Answer(Answer::Yes).Type("missing");
+        ASSERT_TRUE(flow.DescribeSource(src.File("report.001")));
+        EXPECT_EQ(flow.Run(dest.Path()), 1);
+        ASSERT_EQ(p.boxes.size(), 2u);
+        EXPECT_EQ(p.boxes[0].title, "Missing piece");
+        EXPECT_EQ(p.boxes[0].text, "Piece 3 of 4 (" + src.File("report.003") + ") cannot be "
+                                   "found. Put it in the folder and click Retry, or click Cancel "
+                                   "to stop.");
+        EXPECT_EQ(p.boxes[1].title, "Assemble cancelled");
+    }
+    src.Write("report.003", third);
+    ScriptedPrompter p;
+    std::string d;
+    EXPECT_EQ(flow.Resume(home.File("Unfinished Tasks/missing.uft"), d),
+              AssemblerFlow::ResumeResult::Ran);
+    EXPECT_EQ(d, dest.Path());
+    const std::string joined = ReadAll(dest.File("report.doc"));
     EXPECT_EQ(joined.size(), data.size());
     EXPECT_TRUE(joined == data);
 }
