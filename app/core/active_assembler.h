@@ -71,10 +71,11 @@ public:
     bool ResumePending() const { return resumePending_; }
     // The task loaded by SetResumeInfo, while a resume is pending.
     const AssemblerTaskRecord& ResumeTask() const { return task_; }
-    // Whether the pending task's output still holds what the task wrote: an output found
-    // longer (a resume stopped without saving) is cut back; one that is shorter or gone is
-    // refused with a box. Assemble() checks this too; a caller that keeps the task file of a
-    // refused resume checks first.
+    // Whether the pending task's output is the file the task implies and still holds what the
+    // task wrote, the series' own data up to the saved position: an output found longer (a
+    // resume stopped without saving) is cut back; any other is refused with a box, and nothing
+    // is changed. Assemble() checks this too; a caller that keeps the task file of a refused
+    // resume checks first.
     bool ResumeMatchesFiles();
     // Drops a pending resume, so that the next Assemble() joins afresh.
     void CancelResume() { resumePending_ = false; }
@@ -119,7 +120,6 @@ private:
     bool JoinChunks(Run& r);
     bool ReportChunk(Run& r);
     bool GiveFinalName(Run& r);
-    int64_t ExpectedOutputLength();
     void SaveState(Run& r);
 
     std::string fileToAssemble_;
@@ -141,8 +141,10 @@ bool StandsThere(const std::string& path);
 // Whether the unfinished file a resume continues at its end still holds what its task wrote
 // (expectedLength() bytes, asked only of a plain file; -1 when that cannot be told): one found
 // longer (a resume stopped without saving) is cut back; one shorter, missing or not a plain
-// file is refused in the box "Unable to resume".
-bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength);
+// file is refused in the box "Unable to resume", and so is one of which notItsOwn (asked of a
+// plain file not shorter than expected, before anything is cut) tells what is wrong.
+bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength,
+                            const std::function<std::string(int64_t)>& notItsOwn = {});
 
 // The file-name part of a name stored in a header (what follows its last "/").
 std::string StoredFileName(const std::string& stored);

@@ -5,9 +5,12 @@
 #include <filesystem>
 
 #include "app/core/active_splitter.h"
+#include "app/core/assembler_task_record.h"
+#include "app/core/big_file.h"
 #include "app/core/progress_view.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/scripted_windows.h"
+#include "app/core/tests/assembler_listener_fake.h"
 #include "app/ui/assembler/assembler_flow.h"
 #include "app/ui/tests/ui_fixture.h"
 
@@ -188,6 +191,59 @@ TEST_F(AssemblerFlowTest, AJoinStoppedAtAMissingPieceIsSavedAndResumesOnceThePie
     const std::string joined = ReadAll(dest.File("report.doc"));
     EXPECT_EQ(joined.size(), data.size());
     EXPECT_TRUE(joined == data);
+}
+
+// A task whose output names a file that is not the join's is refused before anything is
+// touched, and kept.
+TEST_F(AssemblerFlowTest, ATaskWritingIntoAUsersFileIsRefusedAndKept) {
+    TempFolder src, dest, elsewhere;
+    const auto bytes = testing::RandomBytes(70000, 10);
+    ActiveSplitter split;
+    split.SetFileFormat(aftTarnwolde);
+    split.SetBigFile(src.Write("report.doc", std::string(bytes.begin(), bytes.end())));
+    split.FilenameToStore = "report.doc";
+    split.SetDestinationFolder(src.Path());
+    split.SetFragmentSize(int64_t{20000});
+    split.SegmentSize = 4096;
+    ASSERT_EQ(split.Split(), 1);
+    const std::string task = home.File("Unfinished Tasks/job.uft");
+    {
+        ScriptedPrompter p;
+        testing::ScriptedAssemblerListener stop;
+        stop.cancelAtInterval = 3;
+        stop.saveAs = task;
+        ActiveAssembler a;
+        a.SetListener(&stop);
+        a.SetFileToAssemble(src.File("report.001"));
+        a.SetDestinationFolder(dest.Path());
+        a.SegmentSize = 16384;
+        std::string d = dest.Path();
+        ASSERT_EQ(a.Assemble(d), 1);
+    }
+    AssemblerTaskRecord t;
+    OpenBF(task, 1, "rb");
+    ReadAssemblerTaskHead(1, t);
+    ReadAssemblerTaskTail(1, t);
+    CloseBF(1);
+    const std::string thesis = elsewhere.Write("thesis.odt", std::string(90000, 't'));
+    t.OutputPath = thesis;
+    OpenBF(task, 1, "wb");
+    WriteAssemblerTaskRecord(1, t);
+    CloseBF(1);
+    const std::string saved = ReadAll(task);
+
+    ScriptedPrompter p;
+    p.Answer(Answer::OK);
+    std::string d;
+    EXPECT_EQ(flow.Resume(task, d), AssemblerFlow::ResumeResult::NotLoaded);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Unable to resume");
+    EXPECT_EQ(p.boxes[0].text, "The unfinished task no longer matches its files: " + thesis +
+                                   " is not the file this task joins into, which is " +
+                                   dest.File("report.doc.part") + ".");
+    EXPECT_EQ(ReadAll(thesis), std::string(90000, 't'));
+    EXPECT_EQ(ReadAll(task), saved);
+    EXPECT_FALSE(flow.assembler.ResumePending());
 }
 
 }  // namespace
