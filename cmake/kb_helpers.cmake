@@ -22,7 +22,9 @@ function(kb_tests name)
 endfunction()
 
 # Every test has a time limit: a fault that loops (a box answered Retry for ever) fails its own
-# test instead of holding up the whole run. The slowest test takes about a second.
+# test instead of holding up the whole run. Most tests take well under a second; the slowest
+# (every cipher path of the Tea plug-in, the signal tests that start the program) a few
+# seconds on a busy machine.
 set(KB_TEST_TIMEOUT 60)
 
 # kb_discover_tests(TARGET [PROPERTY VALUE...]): registers each GoogleTest of TARGET with ctest,

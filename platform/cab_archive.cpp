@@ -12,7 +12,9 @@
 #include <optional>
 #include <set>
 
+#include "platform/counted_reads.h"
 #include "platform/folder_entries.h"
+#include "platform/numbered_name.h"
 
 namespace kb::platform {
 namespace {
@@ -83,16 +85,10 @@ void RestoreModificationTime(const std::string& path, time_t mtime) {
     utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
-// `name`, or when it is taken "name (2)", "name (3)" and so on; a file keeps its extension
-// ("readme (2).txt"). The name returned is taken from then on.
+// The entry's name, numbered when the archive holds it already; it is taken from then on.
 std::string UniqueName(const std::string& name, bool keepExtension, std::set<std::string>& taken) {
-    const size_t dot = keepExtension ? name.rfind('.') : std::string::npos;
-    const bool hasExtension = dot != std::string::npos && dot > 0;
-    const std::string stem = hasExtension ? name.substr(0, dot) : name;
-    const std::string extension = hasExtension ? name.substr(dot) : "";
-    std::string unique = name;
-    for (int n = 2; taken.count(unique) != 0; ++n)
-        unique = stem + " (" + std::to_string(n) + ")" + extension;
+    const std::string unique = NumberedName(
+        name, keepExtension, [&taken](const std::string& n) { return taken.count(n) != 0; });
     taken.insert(unique);
     return unique;
 }
@@ -138,18 +134,6 @@ public:
 private:
     std::map<std::string, int> percent_;
 };
-
-struct WriteContext {
-    const ProgressByName* percents;
-    const CabProgress* progress;
-};
-
-gboolean OnFileWritten(GCabFile* file, gpointer data) {
-    auto* ctx = static_cast<WriteContext*>(data);
-    const std::string name = gcab_file_get_name(file);
-    if (*ctx->progress) (*ctx->progress)(name, ctx->percents->Percent(name));
-    return TRUE;
-}
 
 // What unpacking did with one entry. Entries are counted in the order GCab offers them, which
 // is the same in every pass over one archive.
@@ -272,6 +256,12 @@ std::vector<std::string> Unreached(std::vector<std::string> names,
 
 }  // namespace
 
+uint64_t TotalSize(const std::vector<CabEntry>& entries) {
+    uint64_t total = 0;
+    for (const CabEntry& e : entries) total += e.size;
+    return total;
+}
+
 std::vector<CabEntry> CollectCabEntries(const std::vector<std::string>& files,
                                         const std::vector<std::string>& folders) {
     std::vector<CabEntry> out;
@@ -294,15 +284,8 @@ std::vector<CabEntry> CollectCabEntries(const std::vector<std::string>& files,
 }
 
 void BuildCab(const std::string& archivePath, const std::vector<CabEntry>& entries, CabKind kind,
-              const CabProgress& progress) {
-    uint64_t total = 0;
-    std::vector<uint64_t> sizes;
-    std::vector<std::string> names;
-    for (const CabEntry& e : entries) {
-        total += e.size;
-        sizes.push_back(e.size);
-        names.push_back(e.nameInside);
-    }
+              std::atomic<uint64_t>* bytesRead) {
+    const uint64_t total = TotalSize(entries);
     if (total > kCabMaxTotalBytes)
         throw CabError("The selection holds " + std::to_string(total) +
                        " bytes; an archive holds at most " + std::to_string(kCabMaxTotalBytes));
@@ -311,8 +294,11 @@ void BuildCab(const std::string& archivePath, const std::vector<CabEntry>& entri
     GPtr<GCabFolder> folder(gcab_folder_new(kind == CabKind::MsZip ? GCAB_COMPRESSION_MSZIP
                                                                    : GCAB_COMPRESSION_NONE));
     GError* error = nullptr;
+    // GCab tells of a file only once it is done: its reads are counted as they go.
+    std::atomic<uint64_t> uncounted{0};
+    std::atomic<uint64_t>* count = bytesRead != nullptr ? bytesRead : &uncounted;
     for (const CabEntry& e : entries) {
-        GPtr<GFile> source(g_file_new_for_path(e.sourcePath.c_str()));
+        GPtr<GFile> source(NewCountedFile(e.sourcePath, count));
         GPtr<GCabFile> file(gcab_file_new_with_file(e.nameInside.c_str(), source.get()));
         StoreModificationTime(file.get(), e.sourcePath);
         if (!gcab_folder_add_file(folder.get(), file.get(), FALSE, nullptr, &error))
@@ -325,10 +311,8 @@ void BuildCab(const std::string& archivePath, const std::vector<CabEntry>& entri
     GPtr<GFileOutputStream> stream(
         g_file_replace(out.get(), nullptr, FALSE, G_FILE_CREATE_PRIVATE, nullptr, &error));
     if (!stream) Fail("Unable to write " + archivePath, error);
-    const ProgressByName percents(sizes, names);
-    WriteContext ctx{&percents, &progress};
-    if (!gcab_cabinet_write(cab.get(), G_OUTPUT_STREAM(stream.get()), OnFileWritten, nullptr,
-                            &ctx, nullptr, &error))
+    if (!gcab_cabinet_write(cab.get(), G_OUTPUT_STREAM(stream.get()), nullptr, nullptr, nullptr,
+                            nullptr, &error))
         Fail("Unable to write " + archivePath, error);
     if (!g_output_stream_close(G_OUTPUT_STREAM(stream.get()), nullptr, &error))
         Fail("Unable to write " + archivePath, error);

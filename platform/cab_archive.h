@@ -2,8 +2,9 @@
 // CAB archives, built and unpacked through GCab. The split side gathers or compresses a
 // selection into one archive; the join side unpacks the archive a set carried into the chosen
 // destination. Both calls block the calling thread for the whole archive, so a window runs
-// them on a worker thread; the progress callback is called on that thread.
+// them on a worker thread; their progress is reported on that thread.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -32,6 +33,9 @@ struct CabEntry {
 // Entry name and whole percent of the archive's data done when that entry starts (0..100).
 using CabProgress = std::function<void(const std::string& name, int percent)>;
 
+// The bytes the entries hold together.
+uint64_t TotalSize(const std::vector<CabEntry>& entries);
+
 // GCab writes one folder with a 16-bit block count, so more than this much input gives a
 // broken archive without an error.
 inline constexpr uint64_t kCabMaxTotalBytes = 2147450880ULL;
@@ -45,11 +49,13 @@ std::vector<CabEntry> CollectCabEntries(const std::vector<std::string>& files,
                                         const std::vector<std::string>& folders);
 
 // Writes the archive (replacing the file at archivePath), each file with its modification time
-// as local date and time (clamped to the years 1980 to 2107 an archive can hold). Raises CabError when the entries
-// hold more than kCabMaxTotalBytes (before anything is written), when two entries share a
-// name, or when GCab fails.
+// as local date and time (clamped to the years 1980 to 2107 an archive can hold). Raises
+// CabError when the entries hold more than kCabMaxTotalBytes (before anything is written), when
+// two entries share a name, or when GCab fails. Each byte read from the entries' files is added
+// to *bytesRead (when given) as it is read, so that another thread can follow the build against
+// the entries' total size.
 void BuildCab(const std::string& archivePath, const std::vector<CabEntry>& entries, CabKind kind,
-              const CabProgress& progress = {});
+              std::atomic<uint64_t>* bytesRead = nullptr);
 
 // Unpacks every entry into destFolder, "\" in names becoming "/"; each file written gets the
 // modification time stored with it (nothing else of what the entry carries). Entries whose

@@ -1,8 +1,12 @@
 #include "platform/disk_queries.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +14,8 @@
 #include <sstream>
 #include <system_error>
 #include <vector>
+
+#include "platform/temp_names.h"
 
 namespace kb::platform {
 
@@ -106,6 +112,23 @@ DiskQueries* SetDiskQueries(DiskQueries* q) {
     DiskQueries* old = gCurrent;
     gCurrent = q ? q : &gSystem;
     return old == &gSystem ? nullptr : old;
+}
+
+bool RoomForFile(const std::string& folder, uint64_t bytes) {
+    uint64_t free = 0;
+    if (Disks().FreeBytes(folder, free) && free < bytes) return false;
+    if (bytes == 0) return true;
+    const std::string probe = CreateTempFileName(folder, "kbr");
+    if (probe.empty()) return errno != ENOSPC && errno != EDQUOT;
+    const int fd = open(probe.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    bool room = true;
+    if (fd >= 0) {
+        const int r = fallocate(fd, 0, 0, static_cast<off_t>(bytes));
+        room = r == 0 || (errno != ENOSPC && errno != EDQUOT && errno != EFBIG);
+        close(fd);
+    }
+    unlink(probe.c_str());
+    return room;
 }
 
 bool FindMount(const std::string& mountinfo, const std::string& path, MountEntry& out) {

@@ -48,6 +48,12 @@ private:
     DiskQueries* previous_;
 };
 
+// Whether a file of `bytes` bytes could be written into `folder` now: the free space the
+// queries in use give, then the file system itself, asked to reserve the bytes for a file made
+// there for the purpose and removed again, so that a quota or a file-size limit refuses too.
+// A file system that cannot reserve space ahead answers by its free space alone.
+bool RoomForFile(const std::string& folder, uint64_t bytes);
+
 // ---- Pieces of the system implementation, open for tests ----
 
 struct MountEntry {

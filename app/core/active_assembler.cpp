@@ -231,6 +231,12 @@ bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
     // sound: a task that fails to load must not send the next fresh join down the resume
     // branch, nor leave the object half-loaded.
     AssemblerTaskRecord t;
+    resumeLock_.Release();
+    TaskLock lock;
+    if (!lock.Take(Filename)) {
+        resumePending_ = false;
+        return false;
+    }
     OpenBF(Filename, 1, "rb");
     try {
         const bool known = ReadAssemblerTaskHead(1, t);
@@ -256,6 +262,7 @@ bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
     }
     task_ = t;
     resumePending_ = true;
+    resumeLock_ = std::move(lock);
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "app/core/assembler_task_record.h"
 #include "app/core/fragment_format.h"
 #include "app/core/legacy_header.h"
+#include "app/core/task_lock.h"
 
 namespace kb {
 
@@ -64,9 +65,16 @@ public:
     // Joins the set; 0 when every piece was written, 1 otherwise. A resumed run sets
     // FinalDestDir to the destination stored in the task.
     int16_t Assemble(std::string& FinalDestDir);
+    // The pieces the last Assemble() call joined whose data, number or count did not match
+    // their CRC-32 record, in the order joined; empty when every one matched or the set has
+    // no records. Each call starts afresh: pieces a resumed join took over from an earlier
+    // session are not among them.
+    const std::vector<int32_t>& FailedPieces() const { return failedPieces_; }
 
     // Loads an assemble task file; the next Assemble() continues it. False (after a box) for
-    // a set that cannot be resumed; errors for a file that cannot be read or is damaged.
+    // a set that cannot be resumed or a task that another resume holds; errors for a file that
+    // cannot be read or is damaged. The task stays locked until that Assemble() ends or the
+    // resume is dropped.
     bool SetResumeInfo(const std::string& Filename);
     bool ResumePending() const { return resumePending_; }
     // The task loaded by SetResumeInfo, while a resume is pending.
@@ -78,7 +86,10 @@ public:
     // resume checks first.
     bool ResumeMatchesFiles();
     // Drops a pending resume, so that the next Assemble() joins afresh.
-    void CancelResume() { resumePending_ = false; }
+    void CancelResume() {
+        resumePending_ = false;
+        resumeLock_.Release();
+    }
 
     // The headers of a formatted first piece (opened in slot 1 and closed again).
     struct Headers {
@@ -128,6 +139,8 @@ private:
     std::string decryptionKey_ = "Fennelrow Sealingwarrant";
     bool resumePending_ = false;
     AssemblerTaskRecord task_;
+    std::vector<int32_t> failedPieces_;
+    TaskLock resumeLock_;
     AssemblerListener* listener_ = nullptr;
 };
 

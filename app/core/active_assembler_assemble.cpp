@@ -64,10 +64,14 @@ bool StandsThere(const std::string& path) {
 }
 
 int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
+    // A resumed task is held until this run ends.
+    const TaskLock held = std::move(resumeLock_);
     Run r;
     r.finalDestDir = FinalDestDir;
+    failedPieces_.clear();
     try {
-        int16_t result = AssembleBody(r, FinalDestDir);
+        const int16_t result = AssembleBody(r, FinalDestDir);
+        failedPieces_ = r.failedPieces;
         return result;
     } catch (...) {
         // Whatever stopped the run, its files are not left open in their slots.
@@ -95,8 +99,9 @@ int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
         if (!JoinChunks(r)) return 1;
         // End of piece.
         CloseBF(kPieceSlot);
-        if (r.code == FragmentFormatCode::Format4)
-            CheckPieceRecord(r.Piece(*this, r.n), r.record, r.n, r.count, r.crc);
+        if (r.code == FragmentFormatCode::Format4 &&
+            !CheckPieceRecord(r.Piece(*this, r.n), r.record, r.n, r.count, r.crc))
+            r.failedPieces.push_back(r.n);
     }
     // Writes into a file whose folder was removed all succeed; only its missing name tells.
     if (platform::bigfileLinkCount(kOutSlot) == 0) {

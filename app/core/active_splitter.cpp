@@ -1,6 +1,7 @@
 #include "app/core/active_splitter.h"
 
 #include <limits>
+#include <vector>
 
 #include "app/core/active_assembler.h"
 #include "app/core/big_file.h"
@@ -97,6 +98,13 @@ int64_t ActiveSplitter::PieceDataSize(int32_t piece, int64_t count) const {
     return piece == 1 ? FragmentDataSizeAtStart() : FragmentDataSize();
 }
 
+int64_t ActiveSplitter::SavedPieceLength(int32_t piece, int64_t bytesLeft) const {
+    int64_t length = PieceDataSize(piece, CountPieces()) - bytesLeft;
+    if (fileFormat_ == aftTarnwolde)
+        length += kPieceRecordSize + (piece == 1 ? FirstPieceHeaderLength() : 0);
+    return length;
+}
+
 std::string ActiveSplitter::PiecePath(int32_t piece) const {
     std::string folder = destinationFolder_;
     return RemoveTrailingBackslash(folder, true) + "/" +
@@ -104,20 +112,22 @@ std::string ActiveSplitter::PiecePath(int32_t piece) const {
 }
 
 bool ActiveSplitter::ConfirmReplacingPieces() {
-    const int32_t first = FragUseRange ? FragFirst : 1;
-    const int32_t last = FragUseRange ? FragLast : FragsNeeded();
-    std::string named;
-    int32_t found = 0;
-    for (int32_t i = first; i <= last; ++i) {
-        const std::string path = PiecePath(i);
-        if (StandsThere(path) && found++ == 0) named = path;
+    return ConfirmReplacingPieces(FragUseRange ? FragFirst : 1, FragUseRange ? FragLast : FragsNeeded());
+}
+
+bool ActiveSplitter::ConfirmReplacingPieces(int32_t first, int32_t last) {
+    std::vector<std::string> there;
+    for (int32_t i = first; i <= last; ++i)
+        if (StandsThere(PiecePath(i))) there.push_back(PiecePath(i));
+    if (there.empty()) return true;
+    std::string text = there[0] + " already exists. Replace it with a fragment of this split?";
+    if (there.size() > 1) {
+        std::string folder = destinationFolder_;
+        text = std::to_string(there.size()) + " files named like the fragments of this split "
+               "already exist in " + RemoveTrailingBackslash(folder, true) + ":";
+        for (const std::string& path : there) text += "\r" + StripFolder(path);
+        text += "\r\rReplace them with the new fragments?";
     }
-    if (found == 0) return true;
-    const std::string text =
-        found == 1 ? named + " already exists. Replace it with a fragment of this split?"
-                   : std::to_string(found) + " files named like the fragments of this split "
-                     "already exist, the first of them " + named +
-                         ". Replace them with the new fragments?";
     return MsgBox(text, mb::YesNo | mb::Exclamation | mb::DefaultButton2, "Files already exist") ==
            Answer::Yes;
 }

@@ -10,9 +10,12 @@
 // Cancel and SaveStateFile arguments.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace kb {
+
+class TaskLock;
 
 // Piece formats a series can be written in.
 enum FragmentFileFormat : int32_t {
@@ -78,12 +81,21 @@ public:
     // only when the whole record was read and found sound; errors reach the caller (57 for a
     // file that cannot be opened, -1 when its source no longer exists). A file cut short, or
     // whose values do not fit each other or the source, is reported in a box, leaves nothing
-    // pending and raises 57. So is a piece the task had begun that is now missing or shorter
-    // than the task wrote; one found longer (a resume stopped without saving) is cut back.
-    // With disks that piece is on a disk not yet in the drive and is not looked at.
+    // pending and raises 57. So is a source that has changed since the task was saved (in the
+    // own format a length other than piece 1's header holds; bytes of the piece in progress
+    // that no longer give the saved CRC), and a piece the task had begun that is now missing,
+    // shorter than the task wrote or holding other data; one found longer (a run that ended
+    // without a word) is cut back. With disks that piece is on a disk not yet in the drive and
+    // is not looked at. A task that another resume holds raises TaskInUse after its box.
     void SetResumeInfo(const std::string& Filename);
-    void ClearResumeInfo() { resumePending_ = false; }
+    // Drops a pending resume and gives its task free.
+    void ClearResumeInfo();
     bool ResumePending() const { return resumePending_; }
+    // The task file that the pending or running resumed split continues ("" for none). It is
+    // locked from SetResumeInfo until that Split ends, and that Split removes it once the
+    // series is complete, or once the task has been saved under another name; stopped without
+    // saving, the Split returns the pieces to where the task left them and the task stays.
+    const std::string& ResumedTask() const { return resumeTask_; }
 
     // FragmentSize = free space or capacity of the destination's disk.
     void SetFragmentSizeToDiskSize();
@@ -127,7 +139,8 @@ public:
 
     // Asks once, in the box "Files already exist", before files already under the names of the
     // pieces to be written (the range, or the whole series) are replaced. True when there are
-    // none or the user answered Yes. A fresh Split asks this itself before its first piece.
+    // none or the user answered Yes. Split asks this itself before its first piece; a resumed
+    // Split asks it of the pieces after the one it continues.
     bool ConfirmReplacingPieces();
 
     // Writes the series; 1 when it ended without saving a task, -1 when a task file was written.
@@ -151,6 +164,15 @@ private:
     // The two headers at the start of piece 1 of the own format, as bytes.
     std::string FragmentHeaderBytes();
 
+    // The same for pieces first..last.
+    bool ConfirmReplacingPieces(int32_t first, int32_t last);
+    // The length of piece `piece`'s file once all but `bytesLeft` of its data are written.
+    int64_t SavedPieceLength(int32_t piece, int64_t bytesLeft) const;
+    // Whether the source, and the piece the task had begun, still hold what the task read and
+    // wrote; after a box when they do not.
+    bool SourceMatchesTask(int32_t piece, int64_t sourcePos, int64_t bytesLeft, uint32_t crc) const;
+    bool PieceInProgressMatchesTask(int32_t piece, int64_t bytesLeft, uint32_t crc) const;
+
     // Piece count without the 16-bit limit.
     int64_t CountPieces() const;
     // Full path of piece `piece`.
@@ -164,6 +186,8 @@ private:
     // reaches.
     bool PositionFitsSeries(int32_t piece, int64_t sourcePos, int64_t bytesLeft) const;
     [[noreturn]] void RefuseDamagedTask(const std::string& path);
+    // For a task whose files no longer match it, after the box that says why.
+    [[noreturn]] void RefuseMismatchedTask(const std::string& path);
     void SaveTask(const std::string& path, int32_t piece, int64_t sourcePos, int64_t bytesLeft,
                   uint32_t crc);
 
@@ -186,6 +210,9 @@ private:
     int64_t resumeSourcePos_ = 0;
     int64_t resumeBytesLeft_ = 0;
     uint32_t resumeCrc_ = 0;
+    std::string resumeTask_;
+    // Shared only with the copy SetResumeInfo tries a task on.
+    std::shared_ptr<TaskLock> resumeLock_;
 };
 
 }  // namespace kb

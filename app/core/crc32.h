@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace kb {
 
@@ -24,5 +25,9 @@ uint32_t AddCrc32(uint32_t chunkCrc, int64_t length, bool reset);
 
 // Sets the running value.
 void SetCrc32State(uint32_t value);
+
+// The CRC-32 of the `length` bytes of a file from `offset` on, as Crc32 of them alone (the
+// running value is left alone); false when the file cannot be read that far.
+bool Crc32OfFileSpan(const std::string& path, int64_t offset, int64_t length, uint32_t& crc);
 
 }  // namespace kb

@@ -77,27 +77,30 @@ bool IsUnfinishedRecord(const PieceRecord& record) {
            record.crc == static_cast<uint32_t>(word);
 }
 
-void CheckPieceRecord(const std::string& piece, const PieceRecord& record, int32_t number,
+bool CheckPieceRecord(const std::string& piece, const PieceRecord& record, int32_t number,
                       int32_t count, uint32_t crc) {
     if (IsUnfinishedRecord(record)) {
         MsgBox("The piece " + piece + " was never finished: its record still holds the "
                "placeholder written while the piece was being written. " + kMayNotMatch,
                mb::OKOnly | mb::Critical, "Validation error - piece out of place");
-        return;
+        return false;
     }
-    if (crc != record.crc) {
+    const bool crcMatches = crc == record.crc;
+    if (!crcMatches) {
         MsgBox("The CRC-32 values are incorrect for piece " + std::to_string(number) +
                    " indicating corruption. You may continue, but the assembled file(s) may not "
                    "match the original.",
                mb::OKOnly | mb::Critical, "Validation error - CRC32 Mismatch");
     }
-    if (record.pieceNumber != number || record.pieceCount != count) {
+    const bool inPlace = record.pieceNumber == number && record.pieceCount == count;
+    if (!inPlace) {
         MsgBox("The piece " + piece + " was joined as piece " + std::to_string(number) + " of " +
                    std::to_string(count) + ", but its record says it is piece " +
                    std::to_string(record.pieceNumber) + " of " + std::to_string(record.pieceCount) +
                    ": it may be out of place or belong to another series. " + kMayNotMatch,
                mb::OKOnly | mb::Critical, "Validation error - piece out of place");
     }
+    return crcMatches && inPlace;
 }
 
 void CheckJoinedLength(const std::string& output, int64_t length, int64_t expected) {

@@ -18,8 +18,8 @@ bool IsUnfinishedRecord(const PieceRecord& record);
 
 // After piece `number` of `count` has been joined from `piece`, with `crc` the CRC-32 of its
 // data: a record left unfinished, a CRC that differs and a record naming another place or
-// another count each show a critical box. Joining goes on.
-void CheckPieceRecord(const std::string& piece, const PieceRecord& record, int32_t number,
+// another count each show a critical box. Joining goes on; false when the piece failed.
+bool CheckPieceRecord(const std::string& piece, const PieceRecord& record, int32_t number,
                       int32_t count, uint32_t crc);
 
 // A joined file whose length differs from the header's shows a critical box.

@@ -1,5 +1,5 @@
 // One run of ActiveSplitter::Split: the piece loop, disk requests, the retry questions,
-// cancelling and the progress percentages.
+// cancelling and the progress percentages (split_run_task.cpp: what the run does with a task).
 
 #include <cmath>
 #include <cstdio>
@@ -14,16 +14,13 @@
 #include "app/core/kb_error.h"
 #include "app/core/paths.h"
 #include "app/core/prompter.h"
-#include "app/core/split_resume_source.h"
+#include "app/core/split_run.h"
 #include "app/core/system_queries.h"
 #include "app/core/text.h"
 
 namespace kb {
 
 namespace {
-
-constexpr int16_t kSourceSlot = 1;
-constexpr int16_t kPieceSlot = 2;
 
 const char* const kPleaseConfirm = "Are you absolutely sure? This will cancel the entire split operation!";
 
@@ -32,110 +29,14 @@ double RoundHalfEven(double v) { return std::nearbyint(v); }
 
 }  // namespace
 
-class SplitRun {
-public:
-    explicit SplitRun(ActiveSplitter& s) : s_(s) {}
-
-    int16_t Run() {
-        try {
-            return Body();
-        } catch (...) {
-            CloseSlots();
-            RemoveUnfinishedPiece();
-            FatalErrorBox("Split()", sector_);
-        }
-    }
-
-private:
-    // How a step of a piece ended: Stop ends the run (everything is closed and said),
-    // RestartPiece writes the piece again from its start on a new disk.
-    enum class Step { Done, Stop, RestartPiece };
-
-    int16_t Body();
-    // One piece from its disk request to its record; false when the run ends here.
-    bool WritePiece(int32_t last);
-    bool WaitForDisk();
-    bool CreatePiece(const std::string& path, bool continuing);
-    void ContinuePiece();
-    Step BeginPiece();
-    Step CopyChunks();
-    Step WriteRecord();
-    bool StopBeforePiece();
-    void WarnOfPieceAfterLast(int32_t last);
-    void StopInsidePiece();
-    bool ReplacesSource(const std::string& path);
-    bool MayUsePieceNames();
-    void ReadShort(int32_t got, int32_t wanted);
-    Step WriteWithRetry(const void* data, int32_t length);
-    template <class Attempt>
-    Step AskUntilDone(Attempt attempt, const char* text, const char* title, bool noRestartsPiece);
-    bool ConfirmStop();
-    void ResumeFromTask();
-
-    int64_t DataSizeOf(int32_t piece);
-    int64_t DataOffsetOf(int32_t piece);
-    std::string PiecePath(int32_t piece);
-    int32_t GetPercentDone(int32_t piece, int32_t piecePercent);
-    static int32_t PiecePercentDone(int64_t size, int64_t left);
-
-    void OpenSource() {
-        OpenBF(s_.BigFile(), kSourceSlot, "rb");
-        sourceOpen_ = true;
-    }
-    void CloseSource() {
-        sourceOpen_ = false;
-        CloseBF(kSourceSlot);
-    }
-    void ClosePiece() {
-        pieceOpen_ = false;
-        CloseBF(kPieceSlot);
-    }
-    // A piece this run began and did not finish would pass for a whole piece of a bare series;
-    // once a task is saved it is the task's to finish.
-    void RemoveUnfinishedPiece() {
-        if (!pieceUnfinished_) return;
-        pieceUnfinished_ = false;
-        try {
-            const std::string path = PiecePath(piece_);
-            std::error_code ec;
-            if (std::filesystem::is_regular_file(path, ec)) std::remove(path.c_str());
-        } catch (...) {
-        }
-    }
-    // After an unexpected error: close what this run opened, quietly.
-    void CloseSlots() {
-        if (pieceOpen_) platform::bigfileClose(kPieceSlot);
-        if (sourceOpen_) platform::bigfileClose(kSourceSlot);
-        pieceOpen_ = sourceOpen_ = false;
-    }
-
-    ActiveSplitter& s_;
-    ActiveSplitterEvents* ev() { return s_.listener_; }
-
-    int sector_ = 0;
-    bool cancel_ = false;
-    std::string saveStateFile_;
-    int16_t result_ = 1;
-    int32_t piece_ = 0;
-    int64_t sourcePos_ = 0;
-    int64_t bytesLeft_ = 0;
-    int32_t segment_ = 0;
-    uint32_t crc_ = 0;
-    bool sourceOpen_ = false;
-    bool pieceOpen_ = false;
-    bool pieceUnfinished_ = false;  // the current piece has been created and is not complete
-    bool fresh_ = false;            // no task is being resumed: the names are still to be checked
-    bool askToReplace_ = false;     // the user has not yet agreed to replace files under them
-};
-
 int16_t ActiveSplitter::Split() { return SplitRun(*this).Run(); }
 
 int16_t SplitRun::Body() {
     sector_ = 1;
     DebugLog("Split() called");
     s_.lastSplitCompleted_ = false;
-    fresh_ = !s_.resumePending_;
-    askToReplace_ = fresh_ && !s_.ReplaceExistingPieces;
+    resumed_ = s_.resumePending_;
+    askToReplace_ = !s_.ReplaceExistingPieces;
     s_.ReplaceExistingPieces = false;
     result_ = 1;
     cancel_ = false;
@@ -164,17 +65,26 @@ int16_t SplitRun::Body() {
     if (s_.SegmentSize < 1)
         throw KbError(err::InvalidArgument, "ActiveSplitter",
                       "The segment size must be at least one byte.");
-    // Without a number every piece would be written over the one before.
-    if (!TemplateNumbersPieces(s_.FragNamingTemplate))
+    // Without a number every piece would be written over the one before; with a "/" pieces
+    // would land outside the destination.
+    switch (NamingTemplateFault(s_.FragNamingTemplate)) {
+    case TemplateFault::None: break;
+    case TemplateFault::NoNumber:
         throw KbError(err::InvalidArgument, "ActiveSplitter",
                       "Invalid template: \"" + s_.FragNamingTemplate +
                           "\" holds neither %n nor %N, so every fragment would get the same name.");
+    case TemplateFault::Slash:
+        throw KbError(err::InvalidArgument, "ActiveSplitter",
+                      "Invalid template: \"" + s_.FragNamingTemplate +
+                          "\" holds a \"/\", so fragments would be written outside the destination folder.");
+    }
     OpenSource();
     sourcePos_ = 0;
     bytesLeft_ = 0;
 
     sector_ = 6;
     const int32_t last = s_.FragLast;
+    firstNew_ = s_.FragFirst;
     for (piece_ = s_.FragFirst; piece_ <= last; ++piece_) {
         if (!WritePiece(last)) return result_;
     }
@@ -182,6 +92,7 @@ int16_t SplitRun::Body() {
     sector_ = 7;
     CloseSource();
     s_.lastSplitCompleted_ = true;
+    if (resumed_) FinishTask();
     WarnOfPieceAfterLast(last);
     return result_;
 }
@@ -211,7 +122,7 @@ bool SplitRun::WritePiece(int32_t last) {
         if (bytesLeft_ == 0) sourcePos_ = DataOffsetOf(piece_);
         if (s_.SpanDisks && !WaitForDisk()) return StopBeforePiece();
 
-        if (fresh_ && !MayUsePieceNames()) return false;
+        if (!namesChecked_ && !MayUsePieceNames()) return false;
         const std::string path = PiecePath(piece_);
         if (ReplacesSource(path)) return false;
         const bool continuing = bytesLeft_ > 0;
@@ -271,6 +182,9 @@ bool SplitRun::CreatePiece(const std::string& path, bool continuing) {
             OpenBF(path, kPieceSlot, continuing ? "ab" : "wb");
             pieceOpen_ = true;
             pieceUnfinished_ = true;
+            continuing_ = continuing;
+            if (continuing) taskPieceOpened_ = true;
+            else lastCreated_ = piece_;
             return true;
         } catch (const KbError& e) {
             if (e.Number() != err::DeviceIO) throw;
@@ -349,47 +263,6 @@ SplitRun::Step SplitRun::WriteRecord() {
     return WriteWithRetry(record.data(), static_cast<int32_t>(record.size()));
 }
 
-void SplitRun::ResumeFromTask() {
-    TakeOverTemporarySource(s_.BigFile(), s_.FilenameToStore);
-    piece_ = s_.resumePiece_;
-    sourcePos_ = s_.resumeSourcePos_;
-    bytesLeft_ = s_.resumeBytesLeft_;
-    crc_ = s_.resumeCrc_;
-    SetCrc32State(crc_);
-    s_.resumePending_ = false;
-}
-
-bool SplitRun::StopBeforePiece() {
-    CloseSource();
-    if (!saveStateFile_.empty()) {
-        s_.SaveTask(saveStateFile_, piece_, sourcePos_, bytesLeft_, crc_);
-        result_ = -1;
-    }
-    return false;
-}
-
-void SplitRun::StopInsidePiece() {
-    ClosePiece();
-    CloseSource();
-    if (!saveStateFile_.empty()) {
-        s_.SaveTask(saveStateFile_, piece_, sourcePos_, bytesLeft_, crc_);
-        pieceUnfinished_ = false;
-        result_ = -1;
-        return;
-    }
-    if (s_.SpanDisks) {
-        // The finished pieces are on other disks; the unfinished one, on the disk in the
-        // drive, would pass for a whole piece of a bare series.
-        std::remove(PiecePath(piece_).c_str());
-        return;
-    }
-    if (ev()) ev()->RemoveFragStart(s_.FragLast - s_.FragFirst);
-    for (int32_t i = s_.FragFirst; i <= piece_; ++i) {
-        std::remove(PiecePath(i).c_str());
-        if (ev()) ev()->RemoveFragInterval(i - s_.FragFirst);
-    }
-}
-
 // A piece named like the source (a piece of an earlier series split again into its folder)
 // would empty the source when it is created.
 bool SplitRun::ReplacesSource(const std::string& path) {
@@ -403,14 +276,15 @@ bool SplitRun::ReplacesSource(const std::string& path) {
     return true;
 }
 
-// Once, before the first piece of a fresh split (with disks, once that piece's disk is in): no
-// piece may take the source's name, and what already stands under the pieces' names is
-// replaced only after a Yes.
+// Once, before the first piece a split writes (with disks, once that piece's disk is in): no
+// piece may take the source's name, and what already stands under the names of the pieces to
+// be created (for a resumed split, those after the piece it continues) is replaced only after
+// a Yes.
 bool SplitRun::MayUsePieceNames() {
-    fresh_ = false;
-    for (int32_t i = s_.FragFirst; i <= s_.FragLast; ++i)
+    namesChecked_ = true;
+    for (int32_t i = firstNew_; i <= s_.FragLast; ++i)
         if (ReplacesSource(PiecePath(i))) return false;
-    if (!askToReplace_ || s_.ConfirmReplacingPieces()) return true;
+    if (!askToReplace_ || s_.ConfirmReplacingPieces(firstNew_, s_.FragLast)) return true;
     CloseSource();
     result_ = 1;
     return false;
@@ -420,13 +294,18 @@ void SplitRun::ReadShort(int32_t got, int32_t wanted) {
     const std::string path = PiecePath(piece_);
     ClosePiece();
     CloseSource();
-    // The piece would claim bytes it never received: it goes.
-    std::remove(path.c_str());
+    // The piece would claim bytes it never received: it goes, or goes back to its task.
+    std::string done = "the incomplete fragment " + path + " removed.";
+    if (resumed_) {
+        ReturnToTask();
+        done = "the fragments returned to where the unfinished task left them.";
+    } else {
+        std::remove(path.c_str());
+    }
     MsgBox("Unable to read all of " + s_.BigFile() + " (" + std::to_string(got) + " of " +
                std::to_string(wanted) + " bytes at offset " + std::to_string(sourcePos_) +
                "). The file may have been changed, truncated or become unreadable since the "
-               "split was set up. The split has been stopped and the incomplete fragment " +
-               path + " removed.",
+               "split was set up. The split has been stopped and " + done,
            mb::OKOnly | mb::Critical, "Problem reading data");
     result_ = 1;
 }

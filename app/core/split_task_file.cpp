@@ -23,17 +23,24 @@
 //
 // 74 bytes plus the four texts.
 
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "app/core/active_assembler.h"
 #include "app/core/active_splitter.h"
 #include "app/core/big_file.h"
+#include "app/core/crc32.h"
 #include "app/core/fragment_format.h"
 #include "app/core/kb_error.h"
 #include "app/core/little_endian.h"
 #include "app/core/piece_limits.h"
 #include "app/core/prompter.h"
+#include "app/core/task_lock.h"
 #include "app/core/text.h"
 
 namespace kb {
@@ -144,11 +151,82 @@ bool ActiveSplitter::PositionFitsSeries(int32_t piece, int64_t sourcePos, int64_
 }
 
 void ActiveSplitter::RefuseDamagedTask(const std::string& path) {
-    resumePending_ = false;
+    ClearResumeInfo();
     MsgBox("The unfinished task " + path +
                " is damaged or does not match its source file, and cannot be resumed.",
            mb::OKOnly | mb::Critical, "Unable to resume - damaged task file");
     throw Damaged(path);
+}
+
+void ActiveSplitter::RefuseMismatchedTask(const std::string& path) {
+    ClearResumeInfo();
+    throw KbError(err::DeviceIO, "SetResumeInfo",
+                  "The unfinished task " + path + " no longer matches its files and has not been resumed.");
+}
+
+void ActiveSplitter::ClearResumeInfo() {
+    resumePending_ = false;
+    resumeTask_.clear();
+    resumeLock_.reset();
+}
+
+namespace {
+
+void ShowChanged(const std::string& path) {
+    MsgBox("The unfinished task no longer matches its files: " + path +
+               " has changed since the task was saved.",
+           mb::OKOnly | mb::Critical, "Unable to resume");
+}
+
+// The data length piece 1's header holds; -1 when the piece cannot be read as a first piece.
+int64_t LengthInFirstPiece(const std::string& piece) {
+    if (FileSizeBF(piece) < 0 || platform::bigfileOpen(piece, kTaskSlotRead, "rb") == 0) return -1;
+    int64_t length = -1;
+    try {
+        ReadCommonHeader(kTaskSlotRead);
+        length = ReadFormat4Header(kTaskSlotRead).sourceLength;
+    } catch (const KbError&) {
+    }
+    platform::bigfileClose(kTaskSlotRead);
+    return length;
+}
+
+}  // namespace
+
+// A source changed since the task was saved would give a series of two versions that joins
+// into neither: pieces written before the stop carry the old length in piece 1's header and
+// the old bytes in the piece in progress. Piece 1 is looked at only where the task wrote it
+// into the destination (not on another disk, not left to another range's split).
+bool ActiveSplitter::SourceMatchesTask(int32_t piece, int64_t sourcePos, int64_t bytesLeft,
+                                       uint32_t crc) const {
+    bool same = true;
+    if (fileFormat_ == aftTarnwolde && !SpanDisks && FragFirst == 1 && (piece > 1 || bytesLeft > 0)) {
+        const int64_t stored = LengthInFirstPiece(PiecePath(1));
+        same = stored < 0 || stored == bigFileLength_;
+    }
+    if (same && bytesLeft > 0) {
+        const int64_t from = PieceDataOffset(piece);
+        uint32_t now = 0;
+        same = Crc32OfFileSpan(bigFile_, from, sourcePos - from, now) && now == crc;
+    }
+    if (!same) ShowChanged(bigFile_);
+    return same;
+}
+
+// The piece the task had begun is continued at its end, so it must hold just what the task
+// wrote: as many bytes (one found longer, left by a run that ended without a word, is cut
+// back), and the data the saved CRC was taken over. On disks it is on a disk that is not in
+// the drive yet.
+bool ActiveSplitter::PieceInProgressMatchesTask(int32_t piece, int64_t bytesLeft, uint32_t crc) const {
+    if (bytesLeft == 0 || SpanDisks) return true;
+    const std::string path = PiecePath(piece);
+    const int64_t length = SavedPieceLength(piece, bytesLeft);
+    if (!ResumedFileMatchesTask(path, [length] { return length; })) return false;
+    const int64_t data = PieceDataSize(piece, CountPieces()) - bytesLeft;
+    uint32_t now = 0;
+    if (Crc32OfFileSpan(path, length - data, data, now) && now == crc) return true;
+    ShowChanged(path);
+    return false;
 }
 
 void ActiveSplitter::SaveTask(const std::string& path, int32_t piece, int64_t sourcePos,
@@ -170,21 +248,46 @@ void ActiveSplitter::SaveTask(const std::string& path, int32_t piece, int64_t so
     AppendLE<uint32_t>(middle, crc);
 
     const std::string texts[] = {bigFile_, destinationFolder_, FilenameToStore, FragNamingTemplate};
-    OpenBF(path, kTaskSlotWrite, "wb");
-    bool ok = bigfileWrite(head.data(), static_cast<int32_t>(head.size()), kTaskSlotWrite) ==
-              static_cast<int32_t>(head.size());
-    for (const std::string& t : texts) ok = ok && WriteStringBF(t, kTaskSlotWrite) == static_cast<int32_t>(t.size());
-    ok = ok && bigfileWrite(middle.data(), static_cast<int32_t>(middle.size()), kTaskSlotWrite) ==
-                   static_cast<int32_t>(middle.size());
-    CloseBF(kTaskSlotWrite);
+    // Written beside its place and renamed into it: a task saved again under its own name is
+    // the one a stop goes back to, and must not be lost to a write that fails half-way.
+    std::string temp = path + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) throw WriteFailed(path);
+    // The mode a file created in place would have had.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    close(fd);
+    bool ok = false;
+    try {
+        OpenBF(temp, kTaskSlotWrite, "wb");
+        ok = bigfileWrite(head.data(), static_cast<int32_t>(head.size()), kTaskSlotWrite) ==
+             static_cast<int32_t>(head.size());
+        for (const std::string& t : texts)
+            ok = ok && WriteStringBF(t, kTaskSlotWrite) == static_cast<int32_t>(t.size());
+        ok = ok && bigfileWrite(middle.data(), static_cast<int32_t>(middle.size()), kTaskSlotWrite) ==
+                       static_cast<int32_t>(middle.size());
+        CloseBF(kTaskSlotWrite);
+    } catch (...) {
+        platform::bigfileClose(kTaskSlotWrite);
+        std::remove(temp.c_str());
+        throw;
+    }
 
     // A task that was not saved whole must not be reported as saved.
     int64_t expected = kFixedRecordBytes;
     for (const std::string& t : texts) expected += static_cast<int64_t>(t.size());
-    if (!ok || FileSizeBF(path) != expected) throw WriteFailed(path);
+    if (!ok || FileSizeBF(temp) != expected || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        throw WriteFailed(path);
+    }
 }
 
 void ActiveSplitter::SetResumeInfo(const std::string& Filename) {
+    // Loading a task drops whatever was pending, and its lock with it.
+    ClearResumeInfo();
+    auto lock = std::make_shared<TaskLock>();
+    if (!lock->Take(Filename)) throw TaskInUse(Filename);
     OpenBF(Filename, kTaskSlotRead, "rb");
     LoadedTask t;
     try {
@@ -215,24 +318,16 @@ void ActiveSplitter::SetResumeInfo(const std::string& Filename) {
     // The stored bounds are always the real ones (1..N for a whole split).
     next.FragUseRange = true;
     if (!next.PositionFitsSeries(t.piece, t.sourcePos, t.bytesLeft)) RefuseDamagedTask(Filename);
-    // The piece the task had begun is continued at its end, so it must hold just what the task
-    // wrote. On disks it is on a disk that is not in the drive yet.
-    if (t.bytesLeft > 0 && !next.SpanDisks) {
-        int64_t written = next.PieceDataSize(t.piece, next.CountPieces()) - t.bytesLeft;
-        if (next.fileFormat_ == aftTarnwolde)
-            written += kPieceRecordSize + (t.piece == 1 ? next.FirstPieceHeaderLength() : 0);
-        if (!ResumedFileMatchesTask(next.PiecePath(t.piece), [written] { return written; })) {
-            resumePending_ = false;
-            throw KbError(err::DeviceIO, "SetResumeInfo",
-                          "The unfinished task " + Filename +
-                              " no longer matches its files and has not been resumed.");
-        }
-    }
+    if (!next.SourceMatchesTask(t.piece, t.sourcePos, t.bytesLeft, t.crc) ||
+        !next.PieceInProgressMatchesTask(t.piece, t.bytesLeft, t.crc))
+        RefuseMismatchedTask(Filename);
     next.resumePiece_ = t.piece;
     next.resumeSourcePos_ = t.sourcePos;
     next.resumeBytesLeft_ = t.bytesLeft;
     next.resumeCrc_ = t.crc;
     next.resumePending_ = true;
+    next.resumeTask_ = Filename;
+    next.resumeLock_ = std::move(lock);
     *this = next;
 }
 

@@ -22,8 +22,15 @@ std::string ExpandNamingTemplate(const std::string& fileName, int32_t number,
     return ReplaceAll(result, "%N", padded);
 }
 
+TemplateFault NamingTemplateFault(const std::string& tmpl) {
+    if (tmpl.find('/') != std::string::npos) return TemplateFault::Slash;
+    if (tmpl.find("%n") == std::string::npos && tmpl.find("%N") == std::string::npos)
+        return TemplateFault::NoNumber;
+    return TemplateFault::None;
+}
+
 bool TemplateNumbersPieces(const std::string& tmpl) {
-    return tmpl.find("%n") != std::string::npos || tmpl.find("%N") != std::string::npos;
+    return NamingTemplateFault(tmpl) == TemplateFault::None;
 }
 
 std::string ReplaceAll(const std::string& text, const std::string& find,

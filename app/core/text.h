@@ -16,7 +16,13 @@ namespace kb {
 std::string ExpandNamingTemplate(const std::string& fileName, int32_t number,
                                  const std::string& tmpl);
 
-// True when the template holds "%n" or "%N", so that every piece gets a name of its own.
+// What keeps a naming template from giving every piece a name of its own inside the
+// destination folder: no "%n" or "%N" (every piece the same name), or a "/" (pieces written into
+// another folder, "../x %n" outside the destination).
+enum class TemplateFault { None, NoNumber, Slash };
+TemplateFault NamingTemplateFault(const std::string& tmpl);
+
+// True when the template has none of those faults.
 bool TemplateNumbersPieces(const std::string& tmpl);
 
 // Every occurrence of `find` replaced, searching on after each inserted replacement (which is

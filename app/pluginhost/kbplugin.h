@@ -15,6 +15,7 @@
 
 namespace kb::kbplugin {
 
+// How many plug-ins can be loaded at once.
 inline constexpr int kSlotCount = 16;
 
 class SlotTable {

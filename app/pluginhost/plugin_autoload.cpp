@@ -79,17 +79,20 @@ void AddPluginToListView(PluginHost& host, bool fromManager, std::string& filena
 
 void AutoloadPlugins(PluginHost& host) {
     std::vector<int16_t> removals;
+    std::vector<std::string> moved;
     int16_t loaded = 0;
     if (!FileExists(PluginListPath())) return;
 
     for (const std::string& item : ReadPluginListFile()) {
         if (item[0] == '#' || item[0] == '~') continue;
         const bool enabled = item[0] == '1';
-        std::string path = item.substr(1);
+        const std::string listed = item.substr(1);
+        std::string path = PluginEntryLibrary(listed);
         bool result = false;
         AddPluginToListView(host, false, path, enabled, result);
         if (result) {
             ++loaded;
+            if (path != listed) moved.push_back(path);
         } else {
             removals.push_back(loaded);
         }
@@ -98,6 +101,9 @@ void AutoloadPlugins(PluginHost& host) {
     // Entries before a failed one were loaded or have been removed already, so each position
     // is the failed entry's number in the file at the moment it is removed.
     for (int16_t position : removals) RemovePluginFromList(host, position, false);
+    // The next start finds these where they were loaded from this time. Only after the
+    // removals, which count the entries as the file held them.
+    for (const std::string& path : moved) SetPluginListEntryPath(path);
 
     if (!removals.empty()) {
         MsgBox(std::to_string(removals.size()) +

@@ -25,7 +25,9 @@ void AddPluginToListView(PluginHost& host, bool fromManager, std::string& filena
 
 // Loads every entry of the list file in order; an entry whose plug-in cannot be loaded is
 // removed from the file, and when any failed the warning "Plugin Autoload Failure" says how
-// many. Nothing when there is no list file.
+// many. An entry loaded from this program's own plug-in folder in place of a path that is gone
+// (PluginEntryLibrary) is rewritten with the path that worked. Nothing when there is no list
+// file.
 void AutoloadPlugins(PluginHost& host);
 
 }  // namespace kb

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "app/core/paths.h"
@@ -87,6 +88,25 @@ void WriteOver(const std::string& text) {
            mb::OKOnly | mb::Exclamation);
 }
 
+// Rewrites the entry of the plug-in with path's file name as `rewrite` makes it of the old
+// entry (flag and path); items of 2 characters or fewer and markers are dropped.
+void RewriteEntry(const std::string& path,
+                  const std::function<std::string(const std::string&)>& rewrite) {
+    std::string text;
+    std::vector<std::string> items;
+    if (ReadItems(items)) {
+        for (const std::string& item : items) {
+            if (item.size() <= 2 || IsMarker(item)) continue;
+            const bool match = !IsComment(item) && SamePlugin(item.substr(1), path);
+            text += (match ? rewrite(item) : item) + kCrLf;
+        }
+    } else {
+        text = CommentLines();
+    }
+    text += std::string(kEndMarker) + kCrLf;
+    WriteOver(text);
+}
+
 }  // namespace
 
 std::vector<std::string> ReadPluginListFile() {
@@ -101,9 +121,17 @@ int32_t PluginResourceMask(PluginHost& host, int16_t slot) {
     return mask;
 }
 
-std::string PluginListPath() {
+std::string PluginFolder() {
     std::string folder = platform::ProgramFolder();
-    return RemoveTrailingBackslash(folder, true) + "/Plugins/Plugins.lst";
+    return RemoveTrailingBackslash(folder, true) + "/Plugins";
+}
+
+std::string PluginListPath() { return PluginFolder() + "/Plugins.lst"; }
+
+std::string PluginEntryLibrary(const std::string& listedPath) {
+    if (FileExists(listedPath)) return listedPath;
+    const std::string own = PluginFolder() + "/" + StripFolder(listedPath);
+    return FileExists(own) ? own : listedPath;
 }
 
 std::vector<std::string> ReadPluginListItems(const std::string& bytes) {
@@ -173,24 +201,14 @@ bool LoadAndRegisterPlugin(PluginHost& host, const std::string& path, int16_t& s
 }
 
 void SetPluginListFlag(const std::string& path, bool enabled) {
-    std::string text;
-    std::vector<std::string> items;
-    if (ReadItems(items)) {
-        for (const std::string& item : items) {
-            if (item.size() <= 2 || IsMarker(item)) continue;
-            if (!IsComment(item) && SamePlugin(item.substr(1), path)) {
-                text += enabled ? '1' : '0';
-                text.append(item, 1);
-                text += kCrLf;
-            } else {
-                text += item + kCrLf;
-            }
-        }
-    } else {
-        text = CommentLines();
-    }
-    text += std::string(kEndMarker) + kCrLf;
-    WriteOver(text);
+    RewriteEntry(path, [enabled](const std::string& item) {
+        return (enabled ? "1" : "0") + item.substr(1);
+    });
+}
+
+void SetPluginListEntryPath(const std::string& path) {
+    if (!ListCanHold(path)) return;
+    RewriteEntry(path, [&path](const std::string& item) { return item.substr(0, 1) + path; });
 }
 
 void RemovePluginFromList(PluginHost& host, int16_t index, bool unload) {

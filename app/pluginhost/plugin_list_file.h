@@ -27,8 +27,17 @@ namespace kb {
 
 class PluginHost;
 
+// The program folder & "/Plugins": this program's own plug-in folder.
+std::string PluginFolder();
+
 // The program folder & "/Plugins/Plugins.lst".
 std::string PluginListPath();
+
+// The library an entry's path stands for. The list holds full paths, so a program folder that
+// was copied or moved names the plug-ins of the folder it came from: a path that no longer
+// exists stands for the file of that name in this program's own plug-in folder, when there is
+// one. Any other path stands for itself.
+std::string PluginEntryLibrary(const std::string& listedPath);
 
 // The items of a list file's text, in order, up to and including "~end~".
 std::vector<std::string> ReadPluginListItems(const std::string& bytes);
@@ -53,6 +62,10 @@ bool LoadAndRegisterPlugin(PluginHost& host, const std::string& path, int16_t& s
 // Rewrites the entry of the plug-in with that file name with the new flag (creating the file
 // with its comment lines when there is none).
 void SetPluginListFlag(const std::string& path, bool enabled);
+
+// Rewrites the entry of the plug-in with that file name to name `path`, keeping its flag; a
+// path the file cannot hold as one entry is not written.
+void SetPluginListEntryPath(const std::string& path);
 
 // Drops entry `index` from the file and, with unload, unloads slot `index`.
 void RemovePluginFromList(PluginHost& host, int16_t index, bool unload);

@@ -55,7 +55,7 @@ void PluginHost::InitPluginSystem() {
 }
 
 int16_t PluginHost::LoadPluginSlot(const std::string& path) {
-    if (PluginCount >= kMaxPluginSlots) {
+    if (PluginCount >= kbplugin::kSlotCount) {
         MsgBox("Out of plugin sockets", mb::Critical | mb::OKOnly, "Plugin Error");
         return -1;
     }

@@ -24,8 +24,6 @@ namespace kb {
 class ActiveSplitter;   // the main window's splitter object
 class ProgressView;     // a wizard's progress panel
 
-inline constexpr int16_t kMaxPluginSlots = 16;
-
 class PluginHost {
 public:
     PluginHost();

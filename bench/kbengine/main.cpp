@@ -11,6 +11,7 @@
 #include "app/core/kb_error.h"
 #include "bench/kbengine/command_registry.h"
 #include "bench/kbengine/engine_output.h"
+#include "platform/file_size_limit.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ int Fail(int32_t number, const std::string& source, const std::string& descripti
 }  // namespace
 
 int main(int argc, char** argv) {
+    kb::platform::IgnoreFileSizeLimitSignal();
     if (argc < 2) {
         PrintUsage();
         return 2;

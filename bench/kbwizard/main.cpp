@@ -20,6 +20,7 @@
 #include "app/ui/common/blocking_call.h"
 #include "bench/default_answers.h"
 #include "platform/cab_archive.h"
+#include "platform/file_size_limit.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ int Unpack(kb::ucAssembler& w, const std::string& archive, const std::string& de
 }  // namespace
 
 int main(int argc, char** argv) {
+    kb::platform::IgnoreFileSizeLimitSignal();
     if (argc < 4) return Usage();
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);

@@ -35,6 +35,7 @@
 #include "app/ui/splitter/split_runner.h"
 #include "app/ui/splitter/split_wizard.h"
 #include "bench/default_answers.h"
+#include "platform/file_size_limit.h"
 
 namespace {
 
@@ -131,6 +132,7 @@ int Tea(const std::string& source) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    kb::platform::IgnoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     kb::bench::DefaultAnswers prompter;
     kb::ScopedPrompter scoped(prompter);

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "app/core/testing/fake_disks.h"
 #include "platform/disk_queries.h"
 #include "platform/os_version.h"
 #include "platform/user_dirs.h"
@@ -95,6 +99,34 @@ TEST(SystemDisks, AFolderStillToBeMadeIsOnTheDiskOfItsParent) {
     EXPECT_NE(Disks().KindOf(missing), DriveKind::Unknown);
     EXPECT_EQ(Disks().KindOf(""), DriveKind::NoRootDir);
     EXPECT_EQ(PlatformId(), kPlatformNT);
+}
+
+// Room for a file is what the free space gives and the file system grants: a file-size limit
+// refuses as a full disk does, and the probe leaves nothing behind.
+TEST(RoomForFile, FreeSpaceAndTheFileSystemBothDecide) {
+    Scratch s;
+    const std::string folder = s.dir.string();
+    EXPECT_TRUE(RoomForFile(folder, 1 << 20));
+    EXPECT_TRUE(RoomForFile(folder, 0));
+    {
+        kb::testing::FakeDisks disks;
+        disks.freeBytes = 4096;
+        EXPECT_FALSE(RoomForFile(folder, 4097));
+        EXPECT_TRUE(RoomForFile(folder, 4096));
+    }
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 65536;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool big = RoomForFile(folder, 1 << 20);
+    const bool within = RoomForFile(folder, 32768);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_FALSE(big);
+    EXPECT_TRUE(within);
+    EXPECT_TRUE(fs::is_empty(s.dir));
 }
 
 class EnvVar {

@@ -122,6 +122,54 @@ TEST(AssemblerIntegrity, APieceNeverFinishedIsSaidSoInsteadOfACrcBox) {
               "assembled file(s) may not match the original.");
 }
 
+// Each join tells which of its pieces failed the check against their records, and only its
+// own: the same object joining the mended set afterwards lists none.
+TEST(AssemblerIntegrity, EachJoinListsThePiecesThatFailedTheirCheck) {
+    const struct {
+        const char* what;
+        std::function<void(Join&)> damage;
+        std::vector<int32_t> failed;
+    } cases[] = {
+        {"a data byte of piece 3",
+         [](Join& j) {
+             std::string third = ReadAll(j.pieces[2]);
+             third.back() ^= 1;
+             j.src.Write("data.003", third);
+         },
+         {3}},
+        {"pieces 2 and 3 swapped",
+         [](Join& j) {
+             const std::string second = ReadAll(j.pieces[1]);
+             j.src.Write("data.002", ReadAll(j.pieces[2]));
+             j.src.Write("data.003", second);
+         },
+         {2, 3}},
+        {"piece 4 never finished",
+         [](Join& j) {
+             std::string fourth = ReadAll(j.pieces[3]);
+             fourth.replace(0, 12, "xxxxxxxxxxxx");
+             j.src.Write("data.004", fourth);
+         },
+         {4}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPrompter p;
+        p.AllowUnexpected();
+        Join j;
+        std::vector<std::string> intact;
+        for (const auto& piece : j.pieces) intact.push_back(ReadAll(piece));
+        c.damage(j);
+        EXPECT_EQ(j.Run(), 0);
+        EXPECT_EQ(j.a.FailedPieces(), c.failed);
+        for (size_t i = 0; i < intact.size(); ++i)
+            j.src.Write(std::filesystem::path(j.pieces[i]).filename().string(), intact[i]);
+        std::filesystem::remove(j.a.BigFile);
+        EXPECT_EQ(j.Run(), 0);
+        EXPECT_TRUE(j.a.FailedPieces().empty());
+    }
+}
+
 const char* const kDamagedHeader = "Unable to assemble - damaged header";
 
 // Flips `count` bytes of the format text (offsets 2 .. 37), spread over it.

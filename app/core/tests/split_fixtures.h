@@ -13,6 +13,8 @@
 #include "app/core/active_splitter.h"
 #include "app/core/big_file.h"
 #include "app/core/fragment_format.h"
+#include "app/core/kb_error.h"
+#include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/temp_folder.h"
 #include "app/core/text.h"
 
@@ -122,6 +124,24 @@ inline std::vector<ReadPiece> ReadSeries(const ActiveSplitter& s, int32_t first,
 }
 
 inline std::string Str(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+// Loading `task` is refused in the box "Unable to resume" with `text`, and nothing is pending.
+inline void ExpectResumeRefused(const std::string& task, const std::string& text) {
+    ScriptedPrompter p;
+    p.Answer(Answer::OK);
+    ActiveSplitter s;
+    try {
+        s.SetResumeInfo(task);
+        ADD_FAILURE() << "resumed";
+    } catch (const KbError& e) {
+        EXPECT_EQ(e.Number(), err::DeviceIO);
+    }
+    EXPECT_FALSE(s.ResumePending());
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Unable to resume");
+    EXPECT_EQ(p.boxes[0].style, mb::OKOnly | mb::Critical);
+    EXPECT_EQ(p.boxes[0].text, text);
+}
 
 // Every piece file in a folder, by name.
 inline std::vector<std::string> FilesIn(const std::string& folder) {

@@ -214,8 +214,9 @@ TEST_F(SplitIntegrityTest, FilesUnderThePieceNamesAreReplacedOnlyAfterOneYes) {
             EXPECT_EQ(p.boxes[0].style, mb::YesNo | mb::Exclamation | mb::DefaultButton2);
             EXPECT_EQ(p.boxes[0].text,
                       c.planted.size() == 2
-                          ? "2 files named like the fragments of this split already exist, the "
-                            "first of them " + named + ". Replace them with the new fragments?"
+                          ? "2 files named like the fragments of this split already exist in " +
+                                dir.File(c.what) + ":\rmovie.002\rmovie.004\r\rReplace them "
+                                "with the new fragments?"
                           : named + " already exists. Replace it with a fragment of this split?");
         }
         if (written) {
@@ -283,7 +284,9 @@ TEST_F(SplitIntegrityTest, AResumedSpanningTaskInsideAPieceAsksForThatDiskOnceMo
         s.SetListener(&r);
         ASSERT_EQ(s.Split(), -1);
     }
-    // Cancelled at that request, the same task is saved again.
+    // Cancelled at that request, the same task is saved again; under another name, it
+    // replaces the one resumed.
+    const std::string saved = ReadAll(task);
     ActiveSplitter s;
     Recorder r;
     s.SegmentSize = 4096;
@@ -294,7 +297,8 @@ TEST_F(SplitIntegrityTest, AResumedSpanningTaskInsideAPieceAsksForThatDiskOnceMo
     ASSERT_EQ(s.Split(), -1);
     EXPECT_EQ(r.Named("Disk"), (std::vector<SplitEvent>{{"Disk", 2}}));
     EXPECT_TRUE(r.Named("Interval").empty());
-    EXPECT_TRUE(ReadAll(again) == ReadAll(task));
+    EXPECT_TRUE(ReadAll(again) == saved);
+    EXPECT_FALSE(std::filesystem::exists(task));
 }
 
 }  // namespace

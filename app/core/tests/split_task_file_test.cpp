@@ -175,21 +175,9 @@ TEST_F(SplitTaskTest, APieceBegunByTheTaskIsCutBackWhenLongerAndRefusedWhenShort
         }
         if (c.change == Change::Shorter) std::filesystem::resize_file(piece, length - 1);
         else std::filesystem::remove(piece);
-        p.Answer(Answer::OK);
-        ActiveSplitter s;
-        try {
-            s.SetResumeInfo(task);
-            ADD_FAILURE() << "resumed";
-        } catch (const KbError& e) {
-            EXPECT_EQ(e.Number(), err::DeviceIO);
-        }
-        EXPECT_FALSE(s.ResumePending());
-        ASSERT_EQ(p.boxes.size(), 1u);
-        EXPECT_EQ(p.boxes[0].title, "Unable to resume");
-        EXPECT_EQ(p.boxes[0].style, mb::OKOnly | mb::Critical);
-        EXPECT_EQ(p.boxes[0].text, "The unfinished task no longer matches its files: " + piece +
-                                       (c.change == Change::Shorter ? " is shorter than the task expects."
-                                                                    : " is missing."));
+        testing::ExpectResumeRefused(task, "The unfinished task no longer matches its files: " + piece +
+                                               (c.change == Change::Shorter ? " is shorter than the task expects."
+                                                                            : " is missing."));
         // Nothing was resumed and the task is kept.
         EXPECT_EQ(ReadAll(task), saved);
         EXPECT_EQ(std::filesystem::exists(piece), c.change == Change::Shorter);
@@ -346,6 +334,10 @@ TEST_F(SplitTaskTest, AFileThatFailsToLoadLeavesTheObjectAsItWas) {
     std::string unnumbered = good;
     unnumbered[at + 4] = 'X';
     expectUnchanged(dir.Write("unnumbered.uft", unnumbered), err::DeviceIO);
+    // A template with a "/": the pieces would be written outside the destination.
+    std::string slashed = good;
+    slashed[at + 2] = '/';
+    expectUnchanged(dir.Write("slashed.uft", slashed), err::DeviceIO);
     // The source has gone since the task was saved.
     std::filesystem::rename(source, source + ".moved");
     expectUnchanged(r.saveTo, err::ObjectFailure, false);

@@ -493,14 +493,17 @@ TEST_F(SplitTest, ASegmentOfNoBytesIsRefused) {
     EXPECT_TRUE(FilesIn(s.DestinationFolder()).empty());
 }
 
-TEST_F(SplitTest, ATemplateWithoutAPieceNumberIsRefusedBeforeAnythingIsWritten) {
+// Without a number every piece would be written over the one before; with a "/" pieces would
+// land outside the destination.
+TEST_F(SplitTest, ATemplateWithoutAPieceNumberOrWithASlashIsRefusedBeforeAnythingIsWritten) {
     MakeSource(50000);
-    for (const char* tmpl : {"%f", "%f.%x", "%fn.%x", "part"}) {
+    int folder = 0;
+    for (const char* tmpl : {"%f", "%f.%x", "%fn.%x", "part", "../escaped %n.frg", "sub/%f.%N", "/%n"}) {
         SCOPED_TRACE(tmpl);
         ScriptedPrompter p;
         p.Answer(Answer::OK);
         ActiveSplitter s;
-        SetUp(s, tmpl, aftRaw, 20000, 0, 4096);
+        SetUp(s, "t" + std::to_string(++folder), aftRaw, 20000, 0, 4096);
         s.FragNamingTemplate = tmpl;
         try {
             s.Split();
@@ -512,6 +515,7 @@ TEST_F(SplitTest, ATemplateWithoutAPieceNumberIsRefusedBeforeAnythingIsWritten) 
         EXPECT_FALSE(s.LastSplitCompleted());
         EXPECT_EQ(p.boxes.at(0).title, "Fatal error");
         EXPECT_TRUE(FilesIn(s.DestinationFolder()).empty());
+        EXPECT_FALSE(std::filesystem::exists(dir.File("escaped 1.frg")));
     }
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -300,6 +301,42 @@ TEST_F(PluginListTest, AutoloadWithOneFailureAndWithoutAFile) {
     const std::string expected = kComments + "0" + Scripted(0) + "\r\n~end~\r\n";
     EXPECT_EQ(Head(expected), expected);
     EXPECT_EQ(host.PluginCount, 1);
+}
+
+TEST_F(PluginListTest, AMovedProgramFolderLoadsItsOwnCopyAndListsItsPath) {
+    // The list of a program folder copied from one that is gone since: its plug-ins' paths
+    // lie in that folder. A path that still exists is loaded from where it lies.
+    TempFolder gone;
+    const std::string old = gone.Path() + "/Plugins/";
+    std::filesystem::remove_all(gone.Path());
+    const std::string own = home.File("Plugins/scripted3.so");
+    std::filesystem::copy_file(Scripted(3), own);
+    std::filesystem::copy_file(Scripted(1), home.File("Plugins/scripted1.so"));
+    WriteList(kComments + "1\r\n0" + old + "scripted3.so\r\n1" + Scripted(1) + "\r\n1" + old +
+              "absent.so\r\n~end~\r\n");
+
+    prompter.Answer(Answer::OK);
+    AutoloadPlugins(host);
+
+    ASSERT_EQ(host.PluginList.Count(), 2);
+    EXPECT_EQ(host.PluginList.Row(1).tag, own);
+    EXPECT_FALSE(host.PluginList.Row(1).ticked);
+    EXPECT_EQ(host.PluginList.Row(2).tag, Scripted(1));
+    const std::string expected =
+        kComments + "0" + own + "\r\n1" + Scripted(1) + "\r\n~end~\r\n";
+    EXPECT_EQ(Head(expected), expected);
+    // The entries that named nothing loadable are gone, as before.
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].text.rfind("2 plugins failed to load.", 0), 0u);
+
+    // The next start loads the plug-in from the path now listed.
+    host.ShutdownAllPlugins();
+    host.InitPluginSystem();
+    host.PluginList.Clear();
+    AutoloadPlugins(host);
+    ASSERT_EQ(host.PluginList.Count(), 2);
+    EXPECT_EQ(host.PluginList.Row(1).tag, own);
+    EXPECT_EQ(Head(expected), expected);
 }
 
 TEST_F(PluginListTest, RemovingAnEntryRewritesOverTheOldBytesAndUnloadsItsSlot) {

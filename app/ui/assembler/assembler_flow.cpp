@@ -88,7 +88,7 @@ std::optional<AssemblerFlow::SourceDescription> AssemblerFlow::DescribeSource(
 }
 
 // Joins with the panel showing the join's two bars; the busy state covers the post-processing.
-int16_t AssemblerFlow::Join(std::string& dest, const char* caption, bool resetBars) {
+AssembleOutcome AssemblerFlow::Join(std::string& dest, const char* caption, bool resetBars) {
     panel_.SetVisible(true);
     panel_.SetCaption(caption);
     panel_.SetCancelVisible(true);
@@ -105,50 +105,62 @@ int16_t AssemblerFlow::Join(std::string& dest, const char* caption, bool resetBa
     assembler.SetDestinationFolder(dest);
     if (!assembler.ResumePending()) assembler.SegmentSize = segmentSize_;
     panel_.StartTimings();
-    int16_t r = 1;
+    stopSavingTo_.reset();
+    AssembleOutcome outcome;
     try {
-        r = assembler.Assemble(dest);
+        outcome.join = HowJoinEnded(assembler.Assemble(dest));
     } catch (const ProgramEnded&) {
         throw;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // The engine has shown its fatal box; the wizard stays usable.
-        r = 1;
+        outcome.join = AssembleOutcome::Join::Error;
+        outcome.reason = e.what();
     }
+    if (outcome.join == AssembleOutcome::Join::Joined) outcome.failedPieces = assembler.FailedPieces();
+    if (outcome.join == AssembleOutcome::Join::SavedAsTask)
+        outcome.task = RemoveExtension(StripFolder(*stopSavingTo_));
     panel_.StopTimings();
     FinishResave();
-    return r;
+    return outcome;
 }
 
-int16_t AssemblerFlow::Run(const std::string& dest) {
+// A join the user stopped is saved when the assembler has written the task file named.
+AssembleOutcome::Join AssemblerFlow::HowJoinEnded(int16_t result) const {
+    if (result == 0) return AssembleOutcome::Join::Joined;
+    if (!stopSavingTo_) return AssembleOutcome::Join::NotJoined;
+    return !stopSavingTo_->empty() && FileExists(*stopSavingTo_) ? AssembleOutcome::Join::SavedAsTask
+                                                                 : AssembleOutcome::Join::Stopped;
+}
+
+AssembleOutcome AssemblerFlow::Run(const std::string& dest) {
     busy_ = true;
     std::string d = dest;
-    const int16_t r = Join(d, "Assembling....", true);
-    if (r == 0) SafePostProcess(d);
+    AssembleOutcome outcome = Join(d, "Assembling....", true);
+    if (outcome.join == AssembleOutcome::Join::Joined) outcome.placement = SafePostProcess(d);
     busy_ = false;
     assembler.SegmentSize = segmentSize_;
-    return r;
+    return outcome;
 }
 
-AssemblerFlow::ResumeResult AssemblerFlow::Resume(const std::string& taskFile, std::string& dest,
-                                                  const std::function<void()>& beforeRun) {
+std::optional<AssembleOutcome> AssemblerFlow::Resume(const std::string& taskFile, std::string& dest,
+                                                     const std::function<void()>& beforeRun) {
     resumeTaskFile_ = taskFile;
     resavedUnderSameName_ = false;
-    ResumeResult result = ResumeResult::NotLoaded;
+    std::optional<AssembleOutcome> outcome;
     if (!RefuseTask(taskFile)) {
         busy_ = true;
         if (beforeRun) beforeRun();
         plugins_.BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_START);
-        const int16_t r = Join(dest, "Resuming assemble....", false);
+        outcome = Join(dest, "Resuming assemble....", false);
         plugins_.BroadcastPluginEvent(PLUGIN_EVT_ASSEMBLE_END);
-        if (r == 0) SafePostProcess(dest);
+        if (outcome->join == AssembleOutcome::Join::Joined) outcome->placement = SafePostProcess(dest);
         busy_ = false;
         assembler.SegmentSize = segmentSize_;
-        result = ResumeResult::Ran;
     }
     // A refused or stopped resume never leaves the next fresh join on the resume branch.
     assembler.CancelResume();
     resumeTaskFile_.clear();
-    return result;
+    return outcome;
 }
 
 // Loads the task; false when it can be resumed. A task that cannot is left on disk.
@@ -179,20 +191,24 @@ bool AssemblerFlow::RefuseTask(const std::string& taskFile) {
     return true;
 }
 
-// The cancel question, with what Yes (save, when a name is given) and No (stop, keeping
-// nothing) do; returns the answer, so that the caller settles Cancel (go on).
-Answer AssemblerFlow::AskCancelQuestion(bool& Cancel, std::string& SaveStateFile) {
-    const Answer a =
+int AssemblerFlow::AskCancelQuestion() {
+    return static_cast<int>(
         MsgBox("You cancelled the assemble operation. Do you wish to save your progress to continue "
                "the assemble later? Just click cancel to continue the assembling right now.",
-               mb::YesNoCancel | mb::Question | mb::DefaultButton3, "Assemble cancelled");
+               mb::YesNoCancel | mb::Question | mb::DefaultButton3, "Assemble cancelled"));
+}
+
+void AssemblerFlow::AnswerCancelQuestion(bool& Cancel, std::string& SaveStateFile) {
+    const auto a = static_cast<Answer>(AskCancelQuestion());
     if (a == Answer::Yes) {
         SaveAssembleProgress(Cancel, SaveStateFile);
     } else if (a == Answer::No) {
         Cancel = true;
         SaveStateFile.clear();
+    } else {
+        Cancel = false;
     }
-    return a;
+    if (Cancel) stopSavingTo_ = SaveStateFile;
 }
 
 void AssemblerFlow::AssembleInterval(int32_t PBCurrent, int32_t FragPercent, bool& Cancel,
@@ -201,21 +217,23 @@ void AssemblerFlow::AssembleInterval(int32_t PBCurrent, int32_t FragPercent, boo
     panel_.SetPB1Percent(static_cast<int16_t>(PBCurrent));
     panel_.SetPB2Percent(static_cast<int16_t>(FragPercent));
     if (!panel_.CancelClicked()) return;
-    if (AskCancelQuestion(Cancel, SaveStateFile) == Answer::Cancel) panel_.SetCancelVisible(true);
+    AnswerCancelQuestion(Cancel, SaveStateFile);
+    if (!Cancel) panel_.SetCancelVisible(true);
 }
 
 void AssemblerFlow::RequireNextDisk(int32_t& DiskNumber, bool& Cancel, std::string& SaveStateFile) {
-    do {
+    while (true) {
         Cancel = !windows_.RequestDisk(DiskNumber);
         if (!Cancel) return;
-        ConfirmStop(Cancel, SaveStateFile);
-    } while (!Cancel);
+        AnswerCancelQuestion(Cancel, SaveStateFile);
+        if (Cancel) return;
+    }
 }
 
-// A stop where the join cannot go on by itself: Cancel in the question goes on (the disk or
-// the piece is asked for again).
+// A stop where a piece cannot be found: Cancel in the question goes on (the piece is looked
+// for again).
 void AssemblerFlow::ConfirmStop(bool& Cancel, std::string& SaveStateFile) {
-    if (AskCancelQuestion(Cancel, SaveStateFile) == Answer::Cancel) Cancel = false;
+    AnswerCancelQuestion(Cancel, SaveStateFile);
 }
 
 void AssemblerFlow::RequirePassphrase(std::string& Passphrase, bool& Cancel, bool FirstRequest) {

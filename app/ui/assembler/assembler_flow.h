@@ -12,7 +12,7 @@
 
 #include "app/core/active_assembler.h"
 #include "app/core/assembler_listener.h"
-#include "app/core/prompter.h"
+#include "app/ui/assembler/assembler_flow_outcome.h"
 
 namespace kb {
 
@@ -41,14 +41,13 @@ public:
     // piece) are thrown to the caller.
     std::optional<SourceDescription> DescribeSource(const std::string& src);
 
-    // The join of page 3 into `dest`, then its post-processing; the result of Assemble.
-    int16_t Run(const std::string& dest);
+    // The join of page 3 into `dest`, then its post-processing; how they ended.
+    AssembleOutcome Run(const std::string& dest);
 
-    enum class ResumeResult { NotLoaded, Ran };
     // Loads an unfinished join and, when it can be resumed, calls beforeRun and runs it. `dest`
-    // becomes the task's own destination.
-    ResumeResult Resume(const std::string& taskFile, std::string& dest,
-                        const std::function<void()>& beforeRun = {});
+    // becomes the task's own destination. Nothing when the task was not loaded.
+    std::optional<AssembleOutcome> Resume(const std::string& taskFile, std::string& dest,
+                                          const std::function<void()>& beforeRun = {});
     bool ResavedUnderSameName() const { return resavedUnderSameName_; }
 
     // Bytes per read and write. A change while a join runs applies to the next one.
@@ -67,25 +66,34 @@ public:
     void ecExtractor_Progress(const std::string& FileName, int Percent);
 
 private:
-    int16_t Join(std::string& dest, const char* caption, bool resetBars);
+    AssembleOutcome Join(std::string& dest, const char* caption, bool resetBars);
+    AssembleOutcome::Join HowJoinEnded(int16_t result) const;
     bool RefuseTask(const std::string& taskFile);
-    Answer AskCancelQuestion(bool& Cancel, std::string& SaveStateFile);
+    // The cancel question; returns the answer.
+    int AskCancelQuestion();
+    // The cancel question and what its answer does to the join: Yes saves the progress, No
+    // stops, Cancel goes on.
+    void AnswerCancelQuestion(bool& Cancel, std::string& SaveStateFile);
     void SaveAssembleProgress(bool& Cancel, std::string& SaveStateFile);
     bool TemporaryFileWarning();
     void FinishResave();
 
-    // Post-processing (assembler_post_process.cpp).
-    void SafePostProcess(const std::string& dest);
-    void PostProcessAssembled(const std::string& dest);
-    bool Decrypt(const std::string& dest);
+    // Post-processing (assembler_post_process.cpp); each step says where the data went.
+    Placement SafePostProcess(const std::string& dest);
+    Placement PostProcessAssembled(const std::string& dest);
+    std::optional<Placement> Decrypt(const std::string& dest);
+    std::optional<Placement> AnswerRefusal(const std::string& dest, const std::string& encrypted);
+    bool RoomToDecrypt(const std::string& encrypted);
     int16_t FindDecryptor() const;
-    void Unpack(const std::string& dest);
-    bool MoveData(const std::string& to);
+    Placement Unpack(const std::string& dest);
+    Placement MoveData(const std::string& dest, const std::string& suffix, Placement arrived);
     bool ReplaceWithData(const std::string& to, std::string& error);
     bool Arrived(const std::string& to);
-    std::string FinalPath(const std::string& dest, const std::string& suffix);
+    std::string UsableStoredName() const;
     std::string KeyHolding(const std::string& path) const;
-    void KeepAfterFailure(const std::string& what, const std::string& path);
+    Placement KeepAfterFailure(const std::string& what, const std::string& dest,
+                               const std::string& name, const std::string& suffix,
+                               Placement kept);
 
     ProgressView& panel_;
     WizardWindows& windows_;
@@ -97,6 +105,9 @@ private:
     bool resavedUnderSameName_ = false;
     // The task file a resumed join is being saved into under its own name.
     std::string resavePath_;
+    // How the user answered the cancel question of the join now running, when the answer
+    // stops it: with the task file to save into, or "" for none. Each join starts without.
+    std::optional<std::string> stopSavingTo_;
 };
 
 }  // namespace kb

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 #include "app/core/active_assembler.h"
@@ -19,7 +20,9 @@
 #include "app/pluginhost/plugin_sys.h"
 #include "app/pluginhost/plugin_text.h"
 #include "app/ui/assembler/assembler_flow.h"
+#include "platform/disk_queries.h"
 #include "platform/move_file.h"
+#include "platform/numbered_name.h"
 
 namespace kb {
 namespace {
@@ -34,21 +37,38 @@ std::string RegisteredPath(const std::string& key) {
     }
 }
 
+// The destination without a trailing "/".
+std::string FolderOf(const std::string& dest) {
+    std::string folder = dest;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+// What the name of data kept still encrypted ends in: Report.doc with identifier 2 is kept as
+// Report.doc.eid2.enc.
+std::string EncryptedSuffix(int32_t encryptionId) {
+    return ".eid" + std::to_string(encryptionId) + ".enc";
+}
+
 }  // namespace
 
-// An error part way (no temporary file could be made, say) keeps the data where it is.
-void AssemblerFlow::SafePostProcess(const std::string& dest) {
+// An error part way (no temporary file could be made, say) keeps the data.
+Placement AssemblerFlow::SafePostProcess(const std::string& dest) {
     try {
-        PostProcessAssembled(dest);
+        return PostProcessAssembled(dest);
     } catch (const ProgramEnded&) {
         throw;
     } catch (const std::exception& e) {
-        KeepAfterFailure(std::string("The assembled data could not be processed: ") + e.what(),
-                         assembler.BigFile);
+        const bool encrypted =
+            assembler.EncryptionID > 0 && KeyHolding(assembler.BigFile) == "AssEncArchive";
+        return KeepAfterFailure(
+            std::string("The assembled data could not be processed: ") + e.what(), dest,
+            UsableStoredName(), encrypted ? EncryptedSuffix(assembler.EncryptionID) : "",
+            {Placement::Kind::NotProcessed, "", ""});
     }
 }
 
-void AssemblerFlow::PostProcessAssembled(const std::string& dest) {
+Placement AssemblerFlow::PostProcessAssembled(const std::string& dest) {
     // Which join just ran decides, not piece 1 read again: after a resume or a disk-spanned
     // join piece 1 may be elsewhere.
     const int32_t format = assembler.LastFileFormatUsed;
@@ -56,33 +76,36 @@ void AssemblerFlow::PostProcessAssembled(const std::string& dest) {
         assembler.EncryptionID = 0;
         assembler.CompressionID = 0;
     }
-    if (assembler.EncryptionID > 0 && !Decrypt(dest)) return;
+    if (assembler.EncryptionID > 0) {
+        if (std::optional<Placement> kept = Decrypt(dest)) return *kept;
+    }
+    Placement placed{Placement::Kind::InPlace, assembler.BigFile, ""};
     if (assembler.CompressionID > 0) {
         if (assembler.CompressionID > 2) {
             MsgBox("An unknown compressor has been used on these files. The archive will not be "
                    "decompressed.");
-            if (!MoveData(FinalPath(dest, ""))) return;
+            placed = MoveData(dest, "", {Placement::Kind::UnknownCompressor, "", ""});
         } else {
-            Unpack(dest);
+            placed = Unpack(dest);
         }
     } else if (format != FragmentFormatCode::Raw) {
-        if (!MoveData(FinalPath(dest, ""))) return;
+        placed = MoveData(dest, "", {Placement::Kind::InPlace, "", ""});
     }
     Temps().RemoveTempFile("AssEncArchive", true);
     Temps().RemoveTempFile("AssArchive", true);
+    return placed;
 }
 
-// False when post-processing ends here (the data stays encrypted, or was kept elsewhere).
-bool AssemblerFlow::Decrypt(const std::string& dest) {
+// Nothing once the data is decrypted; otherwise where it was kept, still encrypted.
+std::optional<Placement> AssemblerFlow::Decrypt(const std::string& dest) {
     const int16_t slot = FindDecryptor();
     if (slot < 0) {
         MsgBox("Unable to find appropriate decryption plug-in with ID:" +
                std::to_string(assembler.EncryptionID) + ". The file(s) will not be decrypted.");
-        if (MoveData(FinalPath(dest, ""))) {
-            Temps().RemoveTempFile("AssArchive", true);
-            Temps().RemoveTempFile("AssEncArchive", true);
-        }
-        return false;
+        const Placement placed = MoveData(dest, "", {Placement::Kind::NoDecryptor, "", ""});
+        Temps().RemoveTempFile("AssArchive", true);
+        Temps().RemoveTempFile("AssEncArchive", true);
+        return placed;
     }
     Temps().RemoveTempFile("AssArchive", true);
     std::string passphrase =
@@ -104,19 +127,7 @@ bool AssemblerFlow::Decrypt(const std::string& dest) {
         const int32_t r = plugins_.CallPluginMain(slot, PLUGIN_CMD_DECRYPT_FILE, a1.Var(), a2.Var(),
                                                    a3.Var(), &zero);
         if (r == 0) break;
-        if (MsgBox("Invalid passphrase. Click retry to try again, or cancel to leave the data "
-                   "encrypted.",
-                   mb::RetryCancel | mb::Critical, "Decryption passphrase rejected") != Answer::Retry) {
-            const std::string id = std::to_string(assembler.EncryptionID);
-            MsgBox("Since you are unable to provide the correct passphrase, the data shall remain as "
-                   "a single encrypted file with a special extension. Please do not remove the .eid" +
-                   id + ".enc extension if you wish to decrypt it later.");
-            if (MoveData(FinalPath(dest, ".eid" + id + ".enc"))) {
-                Temps().RemoveTempFile("AssArchive", true);
-                Temps().RemoveTempFile("AssEncArchive", true);
-            }
-            return false;
-        }
+        if (std::optional<Placement> kept = AnswerRefusal(dest, src)) return kept;
         panel_.StartTimings();
         passphrase = windows_.ConfirmPassword(
             "These file(s) are encrypted. Please supply the decryption passphrase.");
@@ -124,7 +135,45 @@ bool AssemblerFlow::Decrypt(const std::string& dest) {
     panel_.StopTimings();
     assembler.BigFile = Temps().GetTempFilePath("AssArchive");
     Temps().RemoveTempFile("AssEncArchive", true);
-    return true;
+    return std::nullopt;
+}
+
+// After the plug-in refused: nothing when the user tries again, otherwise where the data was
+// kept, still encrypted.
+std::optional<Placement> AssemblerFlow::AnswerRefusal(const std::string& dest,
+                                                      const std::string& encrypted) {
+    const bool room = RoomToDecrypt(encrypted);
+    const Answer again =
+        room ? MsgBox("Invalid passphrase. Click retry to try again, or cancel to leave the data "
+                      "encrypted.",
+                      mb::RetryCancel | mb::Critical, "Decryption passphrase rejected")
+             : MsgBox("The decrypted data could not be written: the temporary folder " +
+                          GetTempDir() + " has no room for it. Make room there and click Retry "
+                          "to try again, or click Cancel to leave the data encrypted.",
+                      mb::RetryCancel | mb::Critical, "Temporary folder full");
+    if (again == Answer::Retry) return std::nullopt;
+    const std::string suffix = EncryptedSuffix(assembler.EncryptionID);
+    if (room)
+        MsgBox("Since you are unable to provide the correct passphrase, the data shall remain as "
+               "a single encrypted file with a special extension. Please do not remove the " +
+               suffix + " extension if you wish to decrypt it later.");
+    const Placement placed =
+        MoveData(dest, suffix,
+                 room ? Placement{Placement::Kind::NotDecrypted, "", ""}
+                      : Placement{Placement::Kind::NoRoomToDecrypt, "", GetTempDir()});
+    Temps().RemoveTempFile("AssArchive", true);
+    Temps().RemoveTempFile("AssEncArchive", true);
+    return placed;
+}
+
+// A plug-in's refusal cannot tell a wrong passphrase from a full temporary folder. The
+// decrypted data is no longer than the encrypted data: without room for that much, the
+// refusal may well be the folder's.
+bool AssemblerFlow::RoomToDecrypt(const std::string& encrypted) {
+    Temps().RemoveTempFile("AssArchive", true);  // what the attempt left takes no room
+    std::error_code ec;
+    const auto length = std::filesystem::file_size(encrypted, ec);
+    return ec || platform::RoomForFile(GetTempDir(), length);
 }
 
 // The first loaded plug-in, enabled or not, that is an encryptor of the set's identifier.
@@ -138,7 +187,7 @@ int16_t AssemblerFlow::FindDecryptor() const {
     return -1;
 }
 
-void AssemblerFlow::Unpack(const std::string& dest) {
+Placement AssemblerFlow::Unpack(const std::string& dest) {
     const bool compressed = assembler.CompressionID == 2;
     panel_.SetBottomText("Initializing....");
     panel_.SetPB2Visible(false);
@@ -151,50 +200,54 @@ void AssemblerFlow::Unpack(const std::string& dest) {
             ecExtractor_Progress(name, percent);
         });
     } catch (const std::exception& e) {
-        KeepAfterFailure(std::string("The assembled archive could not be unpacked into ") + dest +
-                             ": " + e.what(),
-                         assembler.BigFile);
-        return;
+        return KeepAfterFailure(std::string("The assembled archive could not be unpacked into ") +
+                                    dest + ": " + e.what(),
+                                dest, UsableStoredName(), "", {Placement::Kind::NotUnpacked, "", ""});
     }
     panel_.SetPB1Visible(false);
     panel_.SetBottomText("Removing temporary files");
+    return {Placement::Kind::Unpacked, dest, ""};
 }
 
-// The joined data's name in the destination: the stored name cut to its file name.
-std::string AssemblerFlow::FinalPath(const std::string& dest, const std::string& suffix) {
-    std::string folder = dest;
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+// The stored name cut to its file name; "" when it cannot name a file in the destination.
+std::string AssemblerFlow::UsableStoredName() const {
     const std::string name = StoredFileName(assembler.OrigFile);
-    if (IsUsableFileName(name)) return folder + "/" + name + suffix;
-    const std::string safe = folder + "/" + StripFolder(assembler.BigFile) + suffix;
-    MsgBox("The file name \"" + assembler.OrigFile + "\" stored in this set cannot be used. The "
-           "assembled data will be kept as " + safe + ".",
-           mb::OKOnly | mb::Exclamation, "Unusable file name");
-    return safe;
+    return IsUsableFileName(name) ? name : "";
 }
 
-// Moves the joined data to `to`; on failure, or when the user keeps a file already there, it
-// stays where it is, no longer temporary.
-bool AssemblerFlow::MoveData(const std::string& to) {
+// Moves the joined data into the destination under its stored name and `suffix`; `arrived`
+// is where it is then. On failure, or when the user keeps a file already there, the data is
+// kept under a name of its own.
+Placement AssemblerFlow::MoveData(const std::string& dest, const std::string& suffix,
+                                  Placement arrived) {
+    const std::string folder = FolderOf(dest);
+    std::string name = UsableStoredName();
+    if (name.empty()) {
+        name = StripFolder(assembler.BigFile);
+        MsgBox("The file name \"" + assembler.OrigFile + "\" stored in this set cannot be used. "
+               "The assembled data will be kept as " + folder + "/" + name + suffix + ".",
+               mb::OKOnly | mb::Exclamation, "Unusable file name");
+    }
+    const std::string to = folder + "/" + name + suffix;
+    arrived.path = to;
     std::string error;
     std::error_code ec;
     // A set joined straight into the destination is there already.
-    if (std::filesystem::equivalent(assembler.BigFile, to, ec)) return true;
+    if (std::filesystem::equivalent(assembler.BigFile, to, ec)) return arrived;
     if (StandsThere(to)) {
         if (MsgBox(to + " already exists. Replace it with the joined file?",
                    mb::YesNo | mb::Exclamation | mb::DefaultButton2,
                    "File already exists") != Answer::Yes) {
-            KeepAfterFailure("The assembled data was not moved to " + to + ", which already exists.",
-                             assembler.BigFile);
-            return false;
+            return KeepAfterFailure("The assembled data was not moved to " + to +
+                                        ", which already exists.",
+                                    dest, name, suffix, {Placement::Kind::NotReplaced, "", to});
         }
-        if (ReplaceWithData(to, error)) return Arrived(to);
-    } else if (platform::MoveFileNoReplace(assembler.BigFile, to, error)) {
-        return Arrived(to);
+        if (ReplaceWithData(to, error) && Arrived(to)) return arrived;
+    } else if (platform::MoveFileNoReplace(assembler.BigFile, to, error) && Arrived(to)) {
+        return arrived;
     }
-    KeepAfterFailure("The assembled data could not be moved to " + to + ": " + error,
-                     assembler.BigFile);
-    return false;
+    return KeepAfterFailure("The assembled data could not be moved to " + to + ": " + error, dest,
+                            name, suffix, {Placement::Kind::NotMoved, "", to});
 }
 
 // The data came from a temporary file, made for the owner alone; in the destination it gets
@@ -230,14 +283,33 @@ std::string AssemblerFlow::KeyHolding(const std::string& path) const {
     return "";
 }
 
-// The data at `path` must survive the clean-up: its key is dropped, the file stays.
-void AssemblerFlow::KeepAfterFailure(const std::string& what, const std::string& path) {
-    const std::string key = KeyHolding(path);
-    if (!key.empty()) Temps().UnmarkTempFile(key);
+// The joined data must survive the clean-up. Kept in a temporary file, it would go with the
+// next clean-up of the system's temporary folder: it moves into the destination as `name`
+// and `suffix`, numbered when that is taken ("backup (2).cab"), and stays where it is only
+// when it cannot be moved. `kept` is told where it is.
+Placement AssemblerFlow::KeepAfterFailure(const std::string& what, const std::string& dest,
+                                          const std::string& name, const std::string& suffix,
+                                          Placement kept) {
+    kept.path = assembler.BigFile;
+    const std::string key = KeyHolding(kept.path);
+    if (!key.empty()) {
+        const std::string folder = FolderOf(dest);
+        const std::string free = platform::NumberedName(
+            name.empty() ? StripFolder(kept.path) : name, true,
+            [&](const std::string& n) { return StandsThere(folder + "/" + n + suffix); });
+        const std::string to = folder + "/" + free + suffix;
+        std::string error;
+        if (platform::MoveFileNoReplace(kept.path, to, error) && Arrived(to)) {
+            kept.path = to;
+            assembler.BigFile = to;
+        }
+        Temps().UnmarkTempFile(key);
+    }
     Temps().RemoveTempFile("AssEncArchive", true);
     Temps().RemoveTempFile("AssArchive", true);
-    MsgBox(what + "\r\rThe data has been kept as " + path + ".", mb::OKOnly | mb::Critical,
+    MsgBox(what + "\r\rThe data has been kept as " + kept.path + ".", mb::OKOnly | mb::Critical,
            "Assembled data kept");
+    return kept;
 }
 
 }  // namespace kb

@@ -152,9 +152,23 @@ void ucAssembler::BuildRunPage() {
     fProgpan_->setObjectName("fProgpan");
     grid->addWidget(fProgpan_, 0, 0);
     fFinished_ = Frame(stages_, "fFinished");
-    auto* finished = Heading(fFinished_, "lblFinished", "Finished!", 1.6);
-    finished->setAlignment(Qt::AlignCenter);
-    (new QVBoxLayout(fFinished_))->addWidget(finished);
+    lblFinished_ = Heading(fFinished_, "lblFinished", "Finished!", 1.6);
+    lblFinished_->setAlignment(Qt::AlignCenter);
+    // What happened, when the result is not whole; selectable, as it names files.
+    lblOutcome_ = Named<QLabel>(fFinished_, "lblOutcome");
+    lblOutcome_->setWordWrap(true);
+    lblOutcome_->setAlignment(Qt::AlignCenter);
+    lblOutcome_->setTextFormat(Qt::PlainText);
+    lblOutcome_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long file name wraps at its "/"; a name too long for a line never widens the window.
+    lblOutcome_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    auto* box = new QVBoxLayout(fFinished_);
+    box->setContentsMargins(Twips(120), Twips(120), Twips(120), 0);
+    box->addStretch(1);
+    box->addWidget(lblFinished_);
+    box->addSpacing(Twips(120));
+    box->addWidget(lblOutcome_);
+    box->addStretch(1);
     grid->addWidget(fFinished_, 0, 0);
 }
 

@@ -16,6 +16,7 @@ class QPushButton;
 namespace kb {
 
 class AssemblerFlow;
+struct AssembleOutcome;
 class DriveList;
 class FolderList;
 class PanelView;
@@ -64,6 +65,9 @@ public:
     QFrame* fWelcome() const { return fWelcome_; }
     QFrame* fSelectDest() const { return fSelectDest_; }
     QFrame* fFinished() const { return fFinished_; }
+    // The last page's heading ("Finished!" only for a whole result) and what it says below.
+    QLabel* lblFinished() const { return lblFinished_; }
+    QLabel* lblOutcome() const { return lblOutcome_; }
 
 private:
     void BuildWelcomePage();
@@ -72,7 +76,7 @@ private:
     void HideWizardPage();
     void ShowWizardPage();
     void RunPage();
-    void Finished();
+    void Finished(const AssembleOutcome& outcome);
     void cmdNext_Click();
     void cmdBack_Click();
     void cmdHelp_Click();
@@ -104,6 +108,8 @@ private:
     QPushButton* cmdAssDestMyDocs_ = nullptr;
     ucProgressPanel* fProgpan_ = nullptr;
     QFrame* fFinished_ = nullptr;
+    QLabel* lblFinished_ = nullptr;
+    QLabel* lblOutcome_ = nullptr;
     QPushButton* cmdNext_ = nullptr;
     QPushButton* cmdBack_ = nullptr;
     QPushButton* cmdReset_ = nullptr;

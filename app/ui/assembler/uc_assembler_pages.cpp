@@ -90,14 +90,19 @@ void ucAssembler::RunPage() {
     cmdNext_->setEnabled(false);
     cmdReset_->setEnabled(false);
     cmdBack_->setEnabled(false);
+    std::optional<AssembleOutcome> outcome;
     {
         BusyGuard busy(window(), onBusy);
-        flow_->Run(DestPath());
+        outcome = flow_->Run(DestPath());
     }
-    Finished();
+    Finished(*outcome);
 }
 
-void ucAssembler::Finished() {
+void ucAssembler::Finished(const AssembleOutcome& outcome) {
+    const LastPage page = LastPageOf(outcome);
+    lblFinished_->setText(QString::fromStdString(page.heading));
+    lblOutcome_->setText(QString::fromStdString(page.text));
+    lblOutcome_->setVisible(!page.text.empty());
     fProgpan_->hide();
     fFinished_->show();
     cmdReset_->setEnabled(true);
@@ -106,10 +111,10 @@ void ucAssembler::Finished() {
 
 bool ucAssembler::ResumeFrom(const std::string& TaskFile) {
     std::string dest = DestPath();
-    AssemblerFlow::ResumeResult r;
+    std::optional<AssembleOutcome> outcome;
     {
         BusyGuard busy(window(), onBusy);
-        r = flow_->Resume(TaskFile, dest, [this] {
+        outcome = flow_->Resume(TaskFile, dest, [this] {
             currentPage_ = 0;
             HideWizardPage();
             cmdNext_->setEnabled(false);
@@ -117,12 +122,12 @@ bool ucAssembler::ResumeFrom(const std::string& TaskFile) {
             cmdBack_->setEnabled(false);
         });
     }
-    if (r == AssemblerFlow::ResumeResult::NotLoaded) {
+    if (!outcome) {
         cmdReset_Click();
         return false;
     }
     SetDestPath(dest);
-    Finished();
+    Finished(*outcome);
     cmdNext_->setEnabled(false);
     return !flow_->ResavedUnderSameName();
 }
@@ -200,8 +205,9 @@ void ucAssembler::cmdAssDestMkdir_Click() {
                "New Folder");
         return;
     }
-    // The new folder is listed, not entered.
+    // The new folder is listed and selected, not entered.
     dirAssDest_->Refresh();
+    dirAssDest_->Select(path);
 }
 
 }  // namespace kb

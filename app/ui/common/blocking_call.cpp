@@ -2,14 +2,26 @@
 
 #include <QEventLoop>
 #include <QObject>
+#include <QTimer>
 
 #include <exception>
 #include <thread>
 
 namespace kb {
 
+namespace {
+
+constexpr std::chrono::milliseconds kDefaultPollInterval{200};
+std::chrono::milliseconds g_pollInterval = kDefaultPollInterval;
+
+}  // namespace
+
+void SetBlockingCallPollInterval(std::chrono::milliseconds interval) {
+    g_pollInterval = interval.count() > 0 ? interval : kDefaultPollInterval;
+}
+
 void RunBlockingCall(const std::function<void(const BlockingCallProgress& report)>& work,
-                     const BlockingCallProgress& onProgress) {
+                     const BlockingCallProgress& onProgress, const std::function<void()>& poll) {
     QEventLoop loop;
     // Reports and the end are queued to this object, which lives on the window's thread; the
     // end is queued after the last report, so every report arrives before the loop stops.
@@ -21,6 +33,11 @@ void RunBlockingCall(const std::function<void(const BlockingCallProgress& report
             &receiver, [&onProgress, name, percent] { if (onProgress) onProgress(name, percent); },
             Qt::QueuedConnection);
     };
+    QTimer polling;
+    if (poll) {
+        QObject::connect(&polling, &QTimer::timeout, poll);
+        polling.start(g_pollInterval);
+    }
     std::thread worker([&] {
         try {
             work(report);
@@ -30,8 +47,10 @@ void RunBlockingCall(const std::function<void(const BlockingCallProgress& report
         QMetaObject::invokeMethod(&receiver, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
     loop.exec();
+    polling.stop();
     worker.join();
     if (failure) std::rethrow_exception(failure);
+    if (poll) poll();
 }
 
 }  // namespace kb

@@ -8,6 +8,7 @@
 
 #include "app/core/debug_log.h"
 #include "app/ui/common/icons.h"
+#include "app/ui/common/widgets.h"
 #include "platform/program_folder.h"
 
 namespace kb {
@@ -31,6 +32,7 @@ QTextBrowser& EnsureWindow() {
         w->setSearchPaths({QString::fromStdString(HelpFolder())});
         w->document()->setDocumentMargin(14);
         w->resize(560, 480);
+        FitToScreen(*w);
     }
     return *w;
 }

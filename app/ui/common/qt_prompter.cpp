@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/core/box_lists.h"
 #include "app/ui/common/ui_text.h"
 
 namespace kb {
@@ -52,7 +53,11 @@ QMessageBox* QtPrompter::BuildMessageBox(const std::string& text, int style,
     box->setWindowTitle(QString::fromStdString(title));
     // As it stands: a file name in a message may look like markup.
     box->setTextFormat(Qt::PlainText);
-    box->setText(DisplayText(text));
+    // A box that lists many names would grow past the screen: it shows the start of each list,
+    // and the whole lists open below it.
+    const ShortenedText shown = ShortenLists(text);
+    box->setText(DisplayText(shown.text));
+    if (!shown.details.empty()) box->setDetailedText(DisplayText(shown.details));
     box->setIcon(IconOf(style));
     auto buttons = ButtonsOf(style);
     for (const auto& b : buttons) box->addButton(b.button);

@@ -4,7 +4,9 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kb {
@@ -18,6 +20,22 @@ constexpr double kTwipsPerPixel = 12.0;
 }  // namespace
 
 int Twips(int twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+
+void FitToScreen(QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (screen == nullptr) return;
+    // The frame's size is known once the window exists.
+    window.winId();
+    const QRect room = screen->availableGeometry();
+    const QSize frame = window.frameGeometry().size() - window.size();
+    window.resize(window.size().boundedTo(room.size() - frame));
+    QRect placed = window.frameGeometry();
+    placed.moveRight(std::min(placed.right(), room.right()));
+    placed.moveBottom(std::min(placed.bottom(), room.bottom()));
+    placed.moveLeft(std::max(placed.left(), room.left()));
+    placed.moveTop(std::max(placed.top(), room.top()));
+    window.move(placed.topLeft());
+}
 
 QFrame* Frame(QWidget* parent, const char* name) {
     auto* f = Named<QFrame>(parent, name);

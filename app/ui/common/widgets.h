@@ -29,6 +29,10 @@ W* Named(QWidget* parent, const char* name, Args&&... args) {
     return w;
 }
 
+// Makes a window no larger than the part of its screen that windows may use (the screen
+// without its panels), frame included, and moves it onto that part.
+void FitToScreen(QWidget& window);
+
 // A frame without a border, named as its control.
 QFrame* Frame(QWidget* parent, const char* name);
 

@@ -98,9 +98,11 @@ CommandLinePlan PlanCommandLine(const std::string& commandLine, const std::strin
         }
         if (line[0] == '-') break;
         // Only one item can be a piece to assemble; several items ending in a piece name would
-        // otherwise come back with "-assemble" as one more item to split.
-        const std::string lower = Lower(line);
-        const bool piece = EndsWith(lower, "frg") || EndsWith(lower, "001");
+        // otherwise come back with "-assemble" as one more item to split. The item, not the
+        // line, is looked at: a path with blanks arrives quoted, and the line then ends in the
+        // closing quote.
+        const std::string last = Lower(items.back());
+        const bool piece = EndsWith(last, "frg") || EndsWith(last, "001");
         line += piece && items.size() == 1 ? " -assemble" : " -split";
     }
     plan.kind = CommandLinePlan::Kind::Usage;

@@ -23,6 +23,7 @@
 #include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/common/plugin_host_callback.h"
 #include "app/ui/common/ui_text.h"
+#include "app/ui/common/widgets.h"
 #include "app/ui/options/general_options_flow.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
@@ -32,6 +33,7 @@
 #include "app/ui/shell/main_window_messages.h"
 #include "app/ui/shell/tip_of_the_day.h"
 #include "app/ui/shell/unattended_close.h"
+#include "app/ui/splitter/size_units.h"
 #include "app/ui/splitter/split_runner.h"
 #include "app/ui/splitter/split_stage_cmp_enc.h"
 #include "app/ui/splitter/split_stage_frag_size.h"
@@ -111,6 +113,7 @@ void frmMain::Form_Load() {
     FormLoading = true;
     BuildWindow();
     resize(Twips(10000), Twips(5790));
+    FitToScreen(*this);
     fWelcome_->lblVersion_->setText(QString::fromStdString("Version " + VersionText()));
     if (!tips_) tips_ = std::make_unique<TipOfTheDay>();
     lblTipContent_->setText(QString::fromStdString(tips_->NextTip()));
@@ -119,8 +122,8 @@ void frmMain::Form_Load() {
     helpFile_ += "/Kestrelbinder4.hlp";
     // The image lists are attached as each page is built; the tab images go on last.
     WelcomeTabs_Click();
-    for (const char* preset : {"720KB DSDD", "1.38MB DSHD", "1 Mb", "2 Mb", "100 Mb"})
-        fSplitPanel_->fSplitStageFragSize_->cmbPreset_->addItem(preset);
+    for (const SizePreset& preset : kSizePresets)
+        fSplitPanel_->fSplitStageFragSize_->cmbPreset_->addItem(preset.caption);
     cmdSplitWizReset_Click();
     fSplitPanel_->fSplitStageFragSize_->lblFragNamingHelp_->setText(DisplayText(
         "You may use the following special symbols...\r%f = Name of the file being split\r"

@@ -4,56 +4,19 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
 #include <utility>
 
 #include "app/core/active_splitter.h"
 #include "app/core/kb_error.h"
 #include "app/core/prompter.h"
 #include "app/core/task_folder.h"
+#include "app/core/task_lock.h"
 #include "app/ui/common/unfinished_tasks.h"
 #include "platform/program_folder.h"
 
 namespace kb {
 
-namespace fs = std::filesystem;
-
 namespace {
-
-// What a folder holds, by name: enough to tell whether a split wrote or removed anything.
-using FolderState = std::map<std::string, std::pair<uintmax_t, fs::file_time_type>>;
-
-FolderState StateOf(const std::string& folder) {
-    FolderState state;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code e1, e2;
-        const uintmax_t size = it->is_regular_file(e1) ? it->file_size(e1) : 0;
-        state[it->path().filename().string()] = {size, it->last_write_time(e2)};
-    }
-    return state;
-}
-
-std::vector<std::string> TaskPaths() {
-    std::vector<std::string> paths;
-    for (const FrontPageRow& row : FrontPageFlow::UnfinishedTaskRows()) paths.push_back(row.key);
-    return paths;
-}
-
-bool ReadBytes(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
-}
 
 // The window is locked for exactly as long as the resumed split runs, whatever way it ends.
 class LockedWindow {
@@ -166,6 +129,9 @@ bool FrontPageFlow::TakeSplitTask(const std::string& path, const ResumeFailureQu
         return true;
     } catch (const ProgramEnded&) {
         throw;
+    } catch (const TaskInUse&) {
+        // Its box has said so; the task is another resume's and stays as it is.
+        return false;
     } catch (const KbError& e) {
         description = e.Description();
     } catch (const std::exception& e) {
@@ -204,43 +170,23 @@ bool FrontPageFlow::ResumeSplit(const std::string& path) {
     }
 
     hooks_.selectTab("Splitter");
-    // The task file goes before the split starts, so that a task saved again under its own
-    // name is the one left; its bytes are kept in case the split fails before it changes
-    // anything.
-    std::string saved;
-    const bool haveCopy = ReadBytes(path, saved);
-    const FolderState piecesBefore = StateOf(splitter_.DestinationFolder());
-    std::vector<std::string> tasksBefore = TaskPaths();
-    std::erase(tasksBefore, path);
-    bool failed = false;
+    // The task file stays while the split runs: the split removes it once the series is
+    // complete or the task has been saved under another name, and goes back to it when it is
+    // stopped without saving.
     {
         LockedWindow locked(hooks_.lockForResumedSplit);
-        std::remove(path.c_str());
         try {
             hooks_.runResumedSplit(path);
         } catch (const ProgramEnded&) {
             throw;
         } catch (...) {
-            // The error has had its box where it arose; a split that stopped before it took
-            // the task over must not carry it into the next one.
-            failed = true;
-            splitter_.ClearResumeInfo();
+            // The error has had its box where it arose.
         }
     }
-    // A split that said it cannot resume the task has failed, however it returned.
-    if (question.Asked() && !failed) {
-        failed = true;
-        splitter_.ClearResumeInfo();
-    }
-    // The task file is gone already; after a Yes to removing it, it stays so.
-    if (!failed || question.RemoveTask()) return true;
-    const bool untouched = StateOf(splitter_.DestinationFolder()) == piecesBefore &&
-                           TaskPaths() == tasksBefore;
-    if (!(haveCopy && untouched && WriteBytes(path, saved)))
-        MsgBox("The unfinished task " + path +
-                   " could not be kept: the split had already changed its pieces or saved the "
-                   "task again when the error occurred.",
-               mb::OKOnly | mb::Exclamation, "Unfinished task not kept");
+    // A split that stopped before it took the task over must not carry it into the next one.
+    splitter_.ClearResumeInfo();
+    // A split that said it cannot resume the task asked whether to remove it.
+    RemoveIfAsked(path, question);
     return true;
 }
 

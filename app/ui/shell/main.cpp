@@ -11,8 +11,10 @@
 #include "app/ui/common/qt_prompter.h"
 #include "app/ui/shell/frm_main.h"
 #include "app/ui/shell/startup.h"
+#include "platform/file_size_limit.h"
 
 int main(int argc, char** argv) {
+    kb::platform::IgnoreFileSizeLimitSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestrelbinder");
     QApplication::setOrganizationName("Tarnwolde");

@@ -1,7 +1,8 @@
 #pragma once
-// The units a piece size is typed in. One table fills both unit lists of the piece-size stage,
-// in its order, and gives each unit its bytes; what the stage keeps is a position in a list, so
-// the order of the table is the meaning of what was chosen.
+// The units a piece size is typed in, and the preset sizes. One table fills both unit lists of
+// the piece-size stage, in its order, and gives each unit its bytes; another fills the preset
+// list and gives each preset its bytes. What the stage keeps is a position in a list, so the
+// order of a table is the meaning of what was chosen.
 
 #include <array>
 #include <cstdint>
@@ -36,6 +37,23 @@ constexpr std::optional<SizeUnit> UnitAt(int index) {
     if (index < 0 || index >= static_cast<int>(kSizeUnits.size())) return std::nullopt;
     return static_cast<SizeUnit>(index);
 }
+
+// The preset sizes, in list order: a preset's value is its position in the preset list.
+struct SizePreset {
+    const char* caption;
+    int64_t bytes;
+};
+
+inline constexpr std::array<SizePreset, 5> kSizePresets{{
+    {"720KB DSDD", 730112},
+    {"1.38MB DSHD", 1457664},
+    {"1 Mb", 1048576},
+    {"2 Mb", 2097152},
+    {"100 Mb", 104857600},
+}};
+
+// The preset a new or reset wizard shows: "1 Mb".
+inline constexpr int kDefaultPreset = 2;
 
 // The first piece's amount is either its size or how much smaller than a piece it is.
 enum class FirstPieceMeaning { Absolute, SmallerThanPiece };

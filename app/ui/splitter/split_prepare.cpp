@@ -1,6 +1,8 @@
 // Next on the third stage: turning the chosen source into the one file the splitter cuts (the
 // file itself, or an archive of the selection), encrypting it when asked, and fixing the
 // piece format and what the series header stores.
+#include <algorithm>
+#include <atomic>
 #include <exception>
 
 #include "app/core/active_splitter.h"
@@ -41,6 +43,12 @@ public:
     bool CancelVisible() const override { return false; }
 };
 
+// Whole percent of `total` that `done` is (100 for nothing to do; never past 100).
+int16_t PercentOf(uint64_t done, uint64_t total) {
+    if (total == 0) return 100;
+    return static_cast<int16_t>(std::min<uint64_t>(done, total) * 100 / total);
+}
+
 constexpr const char* kCabFailed =
     "A fatal error occurred during compression / gathering. One likely cause is that one or more "
     "files in the folders you selected are in-use or you don't have read permission. The process "
@@ -53,15 +61,14 @@ ProgressView& SplitWizardFlow::Panel() {
     return hooks_.panel != nullptr ? *hooks_.panel : none;
 }
 
-void SplitWizardFlow::RunBlocking(const std::function<void(const PercentReport&)>& work,
-                                  const PercentReport& onPercent) {
+void SplitWizardFlow::RunBlocking(const std::function<void()>& work,
+                                  const std::function<void()>& poll) {
     if (hooks_.runBlocking) {
-        hooks_.runBlocking(work, onPercent);
+        hooks_.runBlocking(work, poll);
         return;
     }
-    work([&](int percent) {
-        if (onPercent) onPercent(percent);
-    });
+    work();
+    if (poll) poll();
 }
 
 void SplitWizardFlow::LockButtons(bool locked) {
@@ -166,16 +173,14 @@ bool SplitWizardFlow::CollectSelection(std::vector<platform::CabEntry>& entries)
         splitter_.FilenameToStore = single.fileName;
         files.push_back(SingleSourcePath());
     }
-    uint64_t total = 0;
     try {
         // A large folder tree takes a while to read.
-        RunBlocking([&](const PercentReport&) { entries = platform::CollectCabEntries(files, folders); },
-                    {});
-        for (const platform::CabEntry& e : entries) total += e.size;
+        RunBlocking([&] { entries = platform::CollectCabEntries(files, folders); }, {});
     } catch (const platform::CabError& e) {
         CabFailed(e);
         return false;
     }
+    const uint64_t total = platform::TotalSize(entries);
     // An archive larger than that comes out broken without an error: refuse before writing.
     if (total > platform::kCabMaxTotalBytes) {
         MsgBox("The selection holds " + FormatByteSize(static_cast<int64_t>(total)) +
@@ -212,14 +217,18 @@ bool SplitWizardFlow::MakeArchive() {
     temp.RemoveTempFile("Archive", true);
     const std::string archive = temp.CreateTempFile("Archive", "kbt");
     plugins_.BroadcastPluginEvent(PLUGIN_EVT_COMPRESS_START);
+    // The bytes read so far, counted on the worker that builds the archive and read here: the
+    // bar follows the data, not the files, so one large file moves it too.
+    std::atomic<uint64_t> read{0};
+    const uint64_t total = platform::TotalSize(entries);
     try {
         RunBlocking(
-            [&](const PercentReport& report) {
+            [&] {
                 platform::BuildCab(archive, entries,
                                    compress ? platform::CabKind::MsZip : platform::CabKind::Stored,
-                                   [&](const std::string&, int percent) { report(percent); });
+                                   &read);
             },
-            [this](int percent) { ecCompressor_Progress(static_cast<int16_t>(percent)); });
+            [&] { ecCompressor_Progress(PercentOf(read.load(std::memory_order_relaxed), total)); });
     } catch (const std::exception& e) {
         CabFailed(e);
         return false;
@@ -265,6 +274,10 @@ bool SplitWizardFlow::EncryptSelection() {
         return false;
     }
     if (!MakeBigFile(out.path)) return false;
+    // The plain archive was only the encryptor's input: a readable copy of the whole selection
+    // must not lie in the temporary folder beside the encrypted pieces, nor stay there after a
+    // kill. A saved task keeps the encrypted copy, which is what the pieces are cut from.
+    TempManager::Instance().RemoveTempFile("Archive", true);
     splitter_.EncryptionID = out.encryptionId;
     return true;
 }

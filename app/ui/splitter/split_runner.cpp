@@ -229,7 +229,8 @@ void SplitRunner::NotEnoughDiskSpace(bool& Cancel, std::string& SaveStateFile) {
 void SplitRunner::AskSaveProgressName(bool& Cancel, std::string& SaveStateFile) {
     Cancel = true;
     const std::string folder = UnfinishedTasksFolder();
-    const TaskNameAnswer name = AskTaskName({folder, "Unnamed Split", ""});
+    // A resumed split may be saved again under its own task's name.
+    const TaskNameAnswer name = AskTaskName({folder, "Unnamed Split", splitter_.ResumedTask()});
     SaveStateFile = name.path;
     if (SaveStateFile.empty()) return;
     MakeFolders(folder);

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -16,23 +17,43 @@ namespace kb {
 
 namespace {
 
-// The spinner stands beside its text box and shows only its arrows.
-QSpinBox* Spinner(QWidget* parent, const char* name, const char* accessible) {
-    auto* s = Named<QSpinBox>(parent, name);
-    s->setAccessibleName(accessible);
-    s->setFixedWidth(Twips(300));
-    s->setStyleSheet("QSpinBox { color: transparent; selection-color: transparent; "
-                     "selection-background-color: transparent; }");
-    s->setRange(1, 1);
-    return s;
-}
+// A piece number's box and its arrows are one control: the box the number is typed into lies
+// in the spin box's own edit field, so that a typed text is checked as in every other box of
+// the wizard, while the arrows, the arrow keys and the wheel step the number.
+class PieceNumberBox : public QSpinBox {
+public:
+    PieceNumberBox(QWidget* parent, const char* name, const char* box, const char* accessible)
+        : QSpinBox(parent), box_(Named<QLineEdit>(this, box, "1")) {
+        setObjectName(name);
+        setAccessibleName(accessible);
+        box_->setAccessibleName(accessible);
+        box_->setFrame(lineEdit()->hasFrame());
+        lineEdit()->hide();
+        setFocusProxy(box_);
+        setRange(1, 1);
+        setFixedWidth(Twips(1200));
+    }
+    QLineEdit* Box() const { return box_; }
 
-QLineEdit* PieceBox(QWidget* parent, const char* name, const char* accessible) {
-    auto* e = Named<QLineEdit>(parent, name, "1");
-    e->setAccessibleName(accessible);
-    e->setFixedWidth(Twips(900));
-    return e;
-}
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QSpinBox::resizeEvent(event);
+        box_->setGeometry(lineEdit()->geometry());
+    }
+    // Only the keys that step reach the spin box from the box; Enter belongs to the box's check.
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown: QSpinBox::keyPressEvent(event); return;
+        default: event->ignore();
+        }
+    }
+
+private:
+    QLineEdit* box_;
+};
 
 void LoadSpinner(QLineEdit* text, QSpinBox* ud, const PieceSpinner& s, bool enabled) {
     if (text->text().toStdString() != s.text) text->setText(QString::fromStdString(s.text));
@@ -60,26 +81,28 @@ SplitStageFragRange::SplitStageFragRange(QWidget* parent) : QFrame(parent) {
         Named<QRadioButton>(settings, "optMakeSingleFragment", "Generate only one fragment:");
     optMakeRangeFragments_ = Named<QRadioButton>(settings, "optMakeRangeFragments", "Generate range:");
     optMakeAllFrags_->setChecked(true);
-    txtSingleFragToCreate_ = PieceBox(settings, "txtSingleFragToCreate", "Piece to make");
-    udSingleFragToCreate_ = Spinner(settings, "udSingleFragToCreate", "Piece to make");
-    txtFragRangeFrom_ = PieceBox(settings, "txtFragRangeFrom", "First piece to make");
-    udFragRangeFrom_ = Spinner(settings, "udFragRangeFrom", "First piece to make");
-    txtFragRangeTo_ = PieceBox(settings, "txtFragRangeTo", "Last piece to make");
-    udFragRangeTo_ = Spinner(settings, "udFragRangeTo", "Last piece to make");
+    auto* single = new PieceNumberBox(settings, "udSingleFragToCreate", "txtSingleFragToCreate",
+                                    "Piece to make");
+    auto* from = new PieceNumberBox(settings, "udFragRangeFrom", "txtFragRangeFrom",
+                                  "First piece to make");
+    auto* to = new PieceNumberBox(settings, "udFragRangeTo", "txtFragRangeTo", "Last piece to make");
+    udSingleFragToCreate_ = single;
+    txtSingleFragToCreate_ = single->Box();
+    udFragRangeFrom_ = from;
+    txtFragRangeFrom_ = from->Box();
+    udFragRangeTo_ = to;
+    txtFragRangeTo_ = to->Box();
     auto* toLabel = Named<QLabel>(settings, "lblFragRangeTo", "to");
     auto* grid = new QGridLayout(settings);
-    grid->addWidget(lblFragRangeIntro_, 0, 0, 1, 7);
-    grid->addWidget(optMakeAllFrags_, 1, 0, 1, 7);
+    grid->addWidget(lblFragRangeIntro_, 0, 0, 1, 5);
+    grid->addWidget(optMakeAllFrags_, 1, 0, 1, 5);
     grid->addWidget(optMakeSingleFragment_, 2, 0);
-    grid->addWidget(txtSingleFragToCreate_, 2, 1);
-    grid->addWidget(udSingleFragToCreate_, 2, 2);
+    grid->addWidget(single, 2, 1);
     grid->addWidget(optMakeRangeFragments_, 3, 0);
-    grid->addWidget(txtFragRangeFrom_, 3, 1);
-    grid->addWidget(udFragRangeFrom_, 3, 2);
-    grid->addWidget(toLabel, 3, 3);
-    grid->addWidget(txtFragRangeTo_, 3, 4);
-    grid->addWidget(udFragRangeTo_, 3, 5);
-    grid->setColumnStretch(6, 1);
+    grid->addWidget(from, 3, 1);
+    grid->addWidget(toLabel, 3, 2);
+    grid->addWidget(to, 3, 3);
+    grid->setColumnStretch(4, 1);
 
     QFrame* extra = Frame(this, "fSplitStageExtraOptsAutoAss");
     auto* extraTitle = Heading(extra, "lblExtraFiles", "Extra Files", 1.0);

@@ -33,13 +33,8 @@ namespace kb {
 namespace {
 
 // Blocking work runs on a worker thread while this one keeps the window alive.
-void RunInBackground(const std::function<void(const PercentReport&)>& work,
-                     const PercentReport& onPercent) {
-    RunBlockingCall(
-        [&](const BlockingCallProgress& report) { work([&](int percent) { report("", percent); }); },
-        [&](const std::string&, int percent) {
-            if (onPercent) onPercent(percent);
-        });
+void RunInBackground(const std::function<void()>& work, const std::function<void()>& poll) {
+    RunBlockingCall([&](const BlockingCallProgress&) { work(); }, {}, poll);
 }
 
 }  // namespace

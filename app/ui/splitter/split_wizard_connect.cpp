@@ -55,13 +55,17 @@ void SplitWizard::ConnectDestination() {
     SplitStageSelDest* d = fSplitStageSelDest_;
     connect(d->drvFragDest_, &DriveList::DriveChanged, this,
             [this, f] { Run([f] { f->drvFragDest_Change(); }); });
+    connect(d->dirFragDest_, &FolderList::PathChanged, this,
+            [this, f] { Run([f] { f->dirFragDest_Change(); }); });
     connect(d->cmdFragDestDesktop_, &QToolButton::clicked, this,
             [this, f] { Run([f] { f->cmdFragDestDesktop_Click(); }); });
     connect(d->cmdFragDestMyDocs_, &QToolButton::clicked, this,
             [this, f] { Run([f] { f->cmdFragDestMyDocs_Click(); }); });
     connect(d->cmdFragDestMkdir_, &QToolButton::clicked, this, [this, f, d] {
-        Run([f] { f->cmdFragDestMkdir_Click(); });
+        std::string made;
+        Run([f, &made] { made = f->cmdFragDestMkdir_Click(); });
         d->dirFragDest_->Refresh();
+        d->dirFragDest_->Select(made);
     });
     connect(d->optSplitToDisks_, &QRadioButton::clicked, this,
             [this, f] { Run([f] { f->optSplitToDisks_Click(); }); });

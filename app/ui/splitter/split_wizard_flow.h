@@ -23,12 +23,11 @@ class SplitMultiSource;
 class WizardWindows;
 
 // Runs work that blocks (reading a selection, building its archive) so that the window stays
-// alive meanwhile; the work reports whole percentages through its argument, which reach
-// onPercent on the caller's thread. Failures are thrown to the caller.
-using PercentReport = std::function<void(int)>;
+// alive meanwhile. The work keeps its progress in a counter that poll reads (an atomic, as the
+// work may run on another thread); poll runs on the caller's thread every few tenths of a
+// second while the work runs, and once after it has finished. Failures are thrown to the caller.
 using BlockingRunner =
-    std::function<void(const std::function<void(const PercentReport& report)>& work,
-                       const PercentReport& onPercent)>;
+    std::function<void(const std::function<void()>& work, const std::function<void()>& poll)>;
 
 // What the wizard needs of the window around it.
 struct SplitWizardHooks {
@@ -83,9 +82,12 @@ public:
 
     // ---- Destination ----
     void drvFragDest_Change();
+    // The user opened a folder in the folder list.
+    void dirFragDest_Change();
     void cmdFragDestDesktop_Click();
     void cmdFragDestMyDocs_Click();
-    void cmdFragDestMkdir_Click();
+    // The folder made, for the folder list to select; "" when none was made.
+    std::string cmdFragDestMkdir_Click();
     void optSplitToDisks_Click();
     void optSplitToFolder_Click();
     // The volume's format dialog; on this system every volume answers "not formattable".
@@ -151,8 +153,7 @@ private:
     void NextFromStage1();
     void NextFromStage3();
     ProgressView& Panel();
-    void RunBlocking(const std::function<void(const PercentReport&)>& work,
-                     const PercentReport& onPercent);
+    void RunBlocking(const std::function<void()>& work, const std::function<void()>& poll);
     bool MakeArchive();
     bool CollectSelection(std::vector<platform::CabEntry>& entries);
     void CabFailed(const std::exception& e);
@@ -178,6 +179,7 @@ private:
     void MoveSingleListsTo(const std::string& path);
     void MoveDestListsTo(const std::string& path);
     bool DestinationReadable() const;
+    void DescribeDestinationDrive();
 
     ActiveSplitter& splitter_;
     CommonDialogs& dialogs_;

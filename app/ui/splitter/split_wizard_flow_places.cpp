@@ -151,10 +151,27 @@ void SplitWizardFlow::drvFragDest_Change() {
         optSplitToDisks_Click();
     else
         optSplitToFolder_Click();
-    dest.driveInfo = std::string(dest.toDisksEnabled ? "Removable disk" : "Fixed disk") + "\r\r" +
-                     FormatByteSize(GetFreeDiskSpace(dest.drive)) + " free space\rof " +
-                     FormatByteSize(GetDiskCapacity(dest.drive)) + " total capacity.";
+    DescribeDestinationDrive();
     nav.nextEnabled = true;
+}
+
+void SplitWizardFlow::dirFragDest_Change() {
+    // A folder on a file system of its own is on another drive, as if chosen in the drive list.
+    const std::string volume = VolumeOf(dest.folder);
+    if (volume != dest.drive) {
+        dest.drive = volume;
+        drvFragDest_Change();
+        return;
+    }
+    DescribeDestinationDrive();
+}
+
+// The figures are those of the file system that holds the folder the pieces go to, which is
+// what the size stage measures too.
+void SplitWizardFlow::DescribeDestinationDrive() {
+    dest.driveInfo = std::string(dest.toDisksEnabled ? "Removable disk" : "Fixed disk") + "\r\r" +
+                     FormatByteSize(GetFreeDiskSpace(dest.folder)) + " free space\rof " +
+                     FormatByteSize(GetDiskCapacity(dest.folder)) + " total capacity.";
 }
 
 void SplitWizardFlow::MoveDestListsTo(const std::string& path) {
@@ -171,17 +188,17 @@ void SplitWizardFlow::cmdFragDestDesktop_Click() { MoveDestListsTo(GetDesktopFol
 
 void SplitWizardFlow::cmdFragDestMyDocs_Click() { MoveDestListsTo(GetMyDocumentsFolder()); }
 
-void SplitWizardFlow::cmdFragDestMkdir_Click() {
+std::string SplitWizardFlow::cmdFragDestMkdir_Click() {
     const std::string name = InputBox("Please give the name of the new folder to be created",
                                       "New Folder", "New Folder");
-    if (name.empty()) return;
+    if (name.empty()) return "";
     std::string parent = dest.folder;
+    const std::string path = RemoveTrailingBackslash(parent, true) + "/" + name;
     std::error_code ec;
-    const bool made =
-        fs::create_directory(RemoveTrailingBackslash(parent, true) + "/" + name, ec) && !ec;
-    if (!made)
-        MsgBox("An error occurred while creating the folder", mb::OKOnly | mb::Exclamation,
-               "New Folder");
+    if (fs::create_directory(path, ec) && !ec) return path;
+    MsgBox("An error occurred while creating the folder", mb::OKOnly | mb::Exclamation,
+           "New Folder");
+    return "";
 }
 
 void SplitWizardFlow::optSplitToDisks_Click() { dest.useFreespaceEnabled = true; }

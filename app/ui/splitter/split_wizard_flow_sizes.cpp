@@ -21,8 +21,6 @@ namespace kb {
 
 namespace {
 
-constexpr int64_t kPresetBytes[] = {730112, 1457664, 1048576, 2097152, 104857600};
-
 // Typed amounts far past any size still make a byte count; the splitter clamps it.
 int64_t Bytes(double amount) {
     constexpr double kLimit = 9.0e18;
@@ -61,8 +59,8 @@ void SplitWizardFlow::SetSizeFromOption() {
         break;
     }
     case SizeMode::Preset:
-        if (size.preset >= 0 && size.preset < std::ssize(kPresetBytes))
-            splitter_.SetFragmentSize(kPresetBytes[size.preset]);
+        if (size.preset >= 0 && size.preset < std::ssize(kSizePresets))
+            splitter_.SetFragmentSize(kSizePresets[static_cast<size_t>(size.preset)].bytes);
         else
             MsgBox("The size of the selected preset is unknown!", mb::OKOnly | mb::Critical,
                    "Unable to set fragment size");
@@ -121,9 +119,9 @@ void SplitWizardFlow::ShowSizeByDisplayRule(int64_t s) {
 // over on their way, and a default size must not fail for a source too large for it.
 void SplitWizardFlow::ResetPieceSize() {
     size.mode = SizeMode::Preset;
-    size.preset = 2;
+    size.preset = kDefaultPreset;
     UpdatePieceSizeControls();
-    ShowSizeByDisplayRule(kPresetBytes[2]);
+    ShowSizeByDisplayRule(kSizePresets[kDefaultPreset].bytes);
 }
 
 void SplitWizardFlow::UpdatePieceSizeControls() {
@@ -251,9 +249,18 @@ bool SplitWizardFlow::txtCustomSize_Validate() {
 }
 
 bool SplitWizardFlow::txtFragNamingTemplate_Validate() {
-    if (TemplateNumbersPieces(size.namingTemplate)) return true;
-    MsgBox("You must use either %n or %N somewhere in the template!", mb::OKOnly | mb::Critical,
-           "Invalid template");
+    switch (NamingTemplateFault(size.namingTemplate)) {
+    case TemplateFault::None: return true;
+    case TemplateFault::NoNumber:
+        MsgBox("You must use either %n or %N somewhere in the template!", mb::OKOnly | mb::Critical,
+               "Invalid template");
+        break;
+    case TemplateFault::Slash:
+        MsgBox("You may not include the '/' character in the template: the fragments are all "
+               "written into the destination folder.",
+               mb::OKOnly | mb::Critical, "Invalid template");
+        break;
+    }
     return false;
 }
 

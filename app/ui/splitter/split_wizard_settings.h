@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ui/splitter/size_units.h"
+
 namespace kb {
 
 // The stage frames, in the order the wizard passes them.
@@ -61,7 +63,7 @@ enum class SizeMode { None, Preset, Custom, FillDisk, NumPieces };
 
 struct SplitFragSizeSettings {
     SizeMode mode = SizeMode::Preset;
-    int preset = 2;
+    int preset = kDefaultPreset;
     std::string customSize = "100";
     int customUnit = -1;
     std::string fillDiskTag;

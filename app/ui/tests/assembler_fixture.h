@@ -109,6 +109,13 @@ protected:
         w.SetDestPath(dest);
         w.cmdNext()->click();
     }
+    // The path an "Assembled data kept" box names.
+    static std::string KeptPath(const RecordedBox& box) {
+        const std::string lead = "The data has been kept as ";
+        const size_t at = box.text.rfind(lead);
+        if (at == std::string::npos || box.text.back() != '.') return "";
+        return box.text.substr(at + lead.size(), box.text.size() - at - lead.size() - 1);
+    }
     std::vector<std::string> Listing(const std::string& folder) {
         std::vector<std::string> names;
         for (const auto& e : fs::recursive_directory_iterator(folder))

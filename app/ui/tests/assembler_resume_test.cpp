@@ -1,5 +1,6 @@
 // Stopping a join from the wizard's Cancel button, saving it as an unfinished task, resuming
 // it, and what the main window does while a join runs.
+#include <QLabel>
 #include <QTabBar>
 
 #include "app/ui/common/uc_progress_panel.h"
@@ -49,6 +50,8 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
         ASSERT_EQ(p.inputs.size(), 1u);
         EXPECT_EQ(p.inputs[0].defaultText, "Unnamed Assemble");
         EXPECT_TRUE(w.fFinished()->isVisibleTo(&w));
+        EXPECT_EQ(w.lblFinished()->text(), "Stopped");
+        EXPECT_EQ(w.lblOutcome()->text(), "The progress has been saved as the unfinished task \"job\".");
         ASSERT_TRUE(fs::exists(Task("job")));
     }
     {
@@ -65,6 +68,7 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
         ASSERT_TRUE(fs::exists(Task("job")));
         EXPECT_NE(ReadAll(Task("job")), before) << "the task holds the later state";
         EXPECT_EQ(w.DestPath(), work.File("out"));
+        EXPECT_EQ(w.lblOutcome()->text(), "The progress has been saved as the unfinished task \"job\".");
     }
     ScriptedPrompter p;
     const std::string plugin = LoadEnabledRecorder("rec.so");
@@ -74,6 +78,8 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
     EXPECT_EQ(Count(Record(plugin), PLUGIN_EVT_ASSEMBLE_END), 1);
     EXPECT_EQ(ReadAll(work.File("out/report.doc")), ReadAll(source));
     EXPECT_TRUE(w.fFinished()->isVisibleTo(&w));
+    EXPECT_EQ(w.lblFinished()->text(), "Finished!");
+    EXPECT_FALSE(w.lblOutcome()->isVisibleTo(&w));
     EXPECT_TRUE(w.cmdReset()->isEnabled());
     EXPECT_FALSE(w.cmdNext()->isEnabled());
 }

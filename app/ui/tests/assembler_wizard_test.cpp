@@ -227,9 +227,10 @@ TEST_F(AssemblerWizardTest, DataThatCannotBeDecryptedOrUnpackedIsKept) {
             if (run == 1) {
                 EXPECT_EQ(p.boxes[2].title, "File already exists");
                 EXPECT_EQ(p.boxes[3].title, "Assembled data kept");
-                const std::string kept = p.boxes[3].text.substr(p.boxes[3].text.rfind(' ') + 1);
-                EXPECT_EQ(ReadAll(kept.substr(0, kept.size() - 1)), ReadAll(enc));
-                fs::remove(kept.substr(0, kept.size() - 1));
+                // Beside the first one's file, under a name of its own.
+                EXPECT_EQ(KeptPath(p.boxes[3]), work.File("refused_out/plain (2).bin.eid2.enc"));
+                EXPECT_EQ(ReadAll(KeptPath(p.boxes[3])), ReadAll(enc));
+                fs::remove(KeptPath(p.boxes[3]));
             }
         }
         EXPECT_EQ(ReadAll(work.File("refused_out/plain.bin.eid2.enc")), ReadAll(enc));
@@ -291,9 +292,8 @@ TEST_F(AssemblerWizardTest, AMovedResultReplacesAFileOfTheSameNameOnlyAfterAYes)
             ASSERT_EQ(p.boxes.size(), 3u);
             EXPECT_EQ(p.boxes[2].title, "Assembled data kept");
             EXPECT_EQ(ReadAll(mine), "mine");
-            const std::string kept = p.boxes[2].text.substr(p.boxes[2].text.rfind(' ') + 1);
-            EXPECT_EQ(ReadAll(kept.substr(0, kept.size() - 1)), ReadAll(plain));
-            fs::remove(kept.substr(0, kept.size() - 1));
+            EXPECT_EQ(KeptPath(p.boxes[2]), dest + "/plain (2).bin");
+            EXPECT_EQ(ReadAll(KeptPath(p.boxes[2])), ReadAll(plain));
         }
     }
 }

@@ -13,130 +13,17 @@
 #include "app/ui/shell/frm_main.h"
 #include "app/ui/shell/front_page.h"
 #include "app/ui/splitter/split_wizard.h"
-#include "app/ui/tests/assembler_fixture.h"
+#include "app/ui/tests/front_page_fixture.h"
 
 namespace kb {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FrontPageTest;
 using testing::RandomBytes;
 using testing::ReadAll;
 using testing::ScriptedDialogs;
 using testing::ScriptedPrompter;
-
-// Stops a split at its second chunk and saves it as a task.
-class StopAndSave : public ActiveSplitterEvents {
-public:
-    explicit StopAndSave(std::string task) : task_(std::move(task)) {}
-    void SplitInterval(int32_t, int32_t, bool& cancel, std::string& save) override {
-        if (++chunks_ != 2) return;
-        cancel = true;
-        save = task_;
-    }
-
-private:
-    std::string task_;
-    int chunks_ = 0;
-};
-
-class FrontPageTest : public testing::AssemblerTest {
-protected:
-    void SetUp() override {
-        AssemblerTest::SetUp();
-        xdg_ = std::make_unique<testing::ScopedEnv>("XDG_DATA_HOME", userData.Path());
-    }
-    void TearDown() override {
-        window.reset();
-        xdg_.reset();
-        AssemblerTest::TearDown();
-    }
-    void Open() {
-        window = std::make_unique<frmMain>(&host);
-        window->show();
-    }
-    FrontPage& Page() { return window->Front(); }
-    // Clicks a tab of the task lists: 0 "New Task", 1 "Unfinished Tasks".
-    void ShowList(int tab) {
-        QTabBar* tabs = Page().WelcomeTabs_;
-        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
-        ASSERT_EQ(tabs->currentIndex(), tab);
-    }
-    // Text and image key of every row.
-    std::vector<std::string> Rows() {
-        std::vector<std::string> rows;
-        QListWidget* list = Page().lvStartupTasks_;
-        for (int i = 0; i < list->count(); ++i)
-            rows.push_back(list->item(i)->text().toStdString() + "|" +
-                           list->item(i)->data(Qt::UserRole + 1).toString().toStdString());
-        std::sort(rows.begin(), rows.end());
-        return rows;
-    }
-    void ChooseAndOK(const QString& text) {
-        QListWidget* list = Page().lvStartupTasks_;
-        const auto found = list->findItems(text, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1) << text.toStdString();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
-        ASSERT_EQ(list->currentItem(), found[0]);
-        ASSERT_TRUE(Page().cmdWelcomeOK_->isEnabled());
-        QTest::mouseClick(Page().cmdWelcomeOK_, Qt::LeftButton);
-    }
-    std::string Task(const std::string& name) { return home.File("Unfinished Tasks/" + name + ".uft"); }
-    // A split of 100000 bytes into pieces of 20000, stopped and saved as a task.
-    void MakeSplitTask(const std::string& name) {
-        source = work.Write("movie.bin", RandomBytes(100000, 5));
-        ActiveSplitter s;
-        StopAndSave stop(Task(name));
-        s.SetListener(&stop);
-        Configure(s, "pieces");
-        ASSERT_EQ(s.Split(), -1);
-        ASSERT_TRUE(fs::exists(Task(name)));
-    }
-    void Configure(ActiveSplitter& s, const std::string& folder) {
-        fs::create_directories(work.File(folder));
-        s.SetBigFile(source);
-        s.FilenameToStore = "movie.bin";
-        s.SetDestinationFolder(work.File(folder));
-        s.SetFragmentSize(int64_t{20000});
-        s.SegmentSize = 4096;
-    }
-    // The series a split of the same source in one go writes.
-    void ExpectSameAsOneGo() {
-        ActiveSplitter s;
-        Configure(s, "reference");
-        ASSERT_EQ(s.Split(), 1);
-        const std::vector<std::string> names = Listing(work.File("reference"));
-        ASSERT_EQ(Listing(work.File("pieces")), names);
-        for (const std::string& n : names)
-            EXPECT_EQ(ReadAll(work.File("pieces/" + n)), ReadAll(work.File("reference/" + n))) << n;
-    }
-    void ExpectUnlockedOnTheFrontPage() {
-        EXPECT_EQ(window->SelectedTabKey(), "Frontpage");
-        EXPECT_TRUE(window->findChild<QTabBar*>("Tabs")->isEnabled());
-        EXPECT_FALSE(window->SplitBusy);
-        EXPECT_TRUE(window->fSptProgPan()->isHidden());
-        EXPECT_FALSE(window->Splitter().ResumePending());
-    }
-
-    // Joins the set into dest, stops the join at its first chunk and saves it as the task name.
-    void StopJoinAndSaveTask(const std::string& first, const std::string& name,
-                             const std::string& dest) {
-        ScriptedPrompter p;
-        ucAssembler w(nullptr, &windows, host);
-        w.SetSegmentSize(16384);
-        p.OnDoEvents([&p, &w] {
-            if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();
-        });
-        p.Answer(Answer::Yes).Type(name);
-        Join(w, first, dest);
-    }
-
-    testing::TempFolder userData;
-    std::string source;
-    std::unique_ptr<frmMain> window;
-
-private:
-    std::unique_ptr<testing::ScopedEnv> xdg_;
-};
 
 TEST_F(FrontPageTest, ListsTasksOfBothKindsBelowTheProgramFolderAndTheUsersFolder) {
     Open();
@@ -242,14 +129,15 @@ TEST_F(FrontPageTest, ResumedSplitRunsToTheEndWithoutTimingsAndTheTaskIsGone) {
 // keeps the task listed (it may resume once its files are back), Yes removes its file and
 // nothing else.
 TEST_F(FrontPageTest, SplitTaskThatCannotBeTakenAsksWhetherToRemoveItAndNothingRuns) {
-    enum class Damage { SourceGone, TaskCutShort, PieceCutShort };
+    enum class Damage { SourceGone, TaskCutShort, PieceCutShort, SourceGrown };
     struct Case {
         Damage damage;
         const char* title;
     };
     const Case cases[] = {{Damage::SourceGone, "Unable to resume split operation"},
                           {Damage::TaskCutShort, "Unable to resume - damaged task file"},
-                          {Damage::PieceCutShort, "Unable to resume"}};
+                          {Damage::PieceCutShort, "Unable to resume"},
+                          {Damage::SourceGrown, "Unable to resume"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
         MakeSplitTask("split job");
@@ -258,6 +146,7 @@ TEST_F(FrontPageTest, SplitTaskThatCannotBeTakenAsksWhetherToRemoveItAndNothingR
         case Damage::SourceGone: fs::remove(source); break;
         case Damage::TaskCutShort: fs::resize_file(Task("split job"), 20); break;
         case Damage::PieceCutShort: fs::resize_file(piece, fs::file_size(piece) - 1); break;
+        case Damage::SourceGrown: fs::resize_file(source, 2'100'000); break;
         }
         const std::vector<std::string> pieces = Listing(work.File("pieces"));
         Open();
@@ -321,7 +210,7 @@ TEST_F(FrontPageTest, ResumedSplitThatSaysItCannotResumeAsksWhetherToRemoveTheTa
     }
 }
 
-TEST_F(FrontPageTest, ErrorOutOfAResumedSplitUnlocksTheWindowAndWritesTheTaskBack) {
+TEST_F(FrontPageTest, ErrorOutOfAResumedSplitUnlocksTheWindowAndKeepsTheTask) {
     MakeSplitTask("split job");
     const std::string saved = ReadAll(Task("split job"));
     Open();

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/core/active_splitter.h"
 #include "app/core/kb_error.h"
 #include "app/ui/shell/command_line.h"
 #include "app/ui/shell/frm_main.h"
@@ -40,8 +41,8 @@ protected:
 };
 
 TEST_F(HandleArgumentsTest, OneFileOpensTheSingleFileStageWithItSelected) {
-    // A piece name holding blanks arrives quoted, so it is offered for splitting.
-    for (const char* name : {"Report.DOC", "p - 1.frg"}) {
+    // A name holding blanks arrives quoted.
+    for (const char* name : {"Report.DOC", "my report.doc"}) {
         SCOPED_TRACE(name);
         const std::string path = work.Write(name, RandomBytes(5000));
         for (const std::vector<std::string>& args : {std::vector<std::string>{path},
@@ -101,6 +102,36 @@ TEST_F(HandleArgumentsTest, APieceOpensTheAssemblerWithItsSetLoaded) {
         EXPECT_EQ(window->SelectedTabKey(), "Assembler");
         EXPECT_NE(window->fAssPanel()->CurrentSetInfo().find("First of 3 total pieces"),
                   std::string::npos);
+        EXPECT_TRUE(window->fAssPanel()->cmdNext()->isEnabled());
+    }
+}
+
+TEST_F(HandleArgumentsTest, AQuotedFirstPieceOpensTheAssembler) {
+    // As a launcher passes a piece whose folder and name hold blanks: one argument, quoted on
+    // the rebuilt line, in either naming of the pieces.
+    const std::string source = work.Write("big", RandomBytes(50000, 4));
+    for (const char* naming : {"%f - %n.frg", "%f.%N"}) {
+        SCOPED_TRACE(naming);
+        const std::string folder = work.File("t1 pieces");
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        ActiveSplitter s;
+        s.SetBigFile(source);
+        s.FilenameToStore = "big";
+        s.FragNamingTemplate = naming;
+        s.SetDestinationFolder(folder);
+        s.SetFragmentSize(int64_t{20000});
+        s.SegmentSize = 4096;
+        ASSERT_EQ(s.Split(), 1);
+        const std::string first = folder + (naming[2] == ' ' ? "/big - 1.frg" : "/big.001");
+        ASSERT_TRUE(fs::exists(first));
+        ScriptedPrompter p;
+        Run({first});
+        EXPECT_TRUE(p.boxes.empty());
+        EXPECT_EQ(window->SelectedTabKey(), "Assembler");
+        EXPECT_NE(window->fAssPanel()->CurrentSetInfo().find("First of 3 total pieces"),
+                  std::string::npos)
+            << window->fAssPanel()->CurrentSetInfo();
         EXPECT_TRUE(window->fAssPanel()->cmdNext()->isEnabled());
     }
 }

@@ -1,6 +1,8 @@
 // The help window: topics by number from the program folder, and a clear page for a topic
 // that is not installed.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QGroupBox>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -8,6 +10,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <regex>
+#include <vector>
 
 #include "app/core/testing/scripted_prompter.h"
 #include "app/ui/common/help.h"
@@ -69,6 +74,59 @@ TEST(HelpPages, EveryTopicTheProgramOpensIsShipped) {
         EXPECT_TRUE(std::filesystem::is_regular_file(folder + std::to_string(topic) + ".html"))
             << topic;
     EXPECT_TRUE(std::filesystem::is_regular_file(folder + "index.html"));
+}
+
+// The steps of the splitter's topic as they read: each <li> without its markup, in lower case.
+std::vector<std::string> SplitterSteps() {
+    std::ifstream in(std::string(KB_UI_BINARY_DIR) + "/bin/Help/13.html");
+    const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> steps;
+    const std::regex item("<li>(.*?)</li>"), tag("<[^>]*>");
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), item);
+         it != std::sregex_iterator(); ++it)
+        steps.push_back(QString::fromStdString(std::regex_replace((*it)[1].str(), tag, ""))
+                            .toLower()
+                            .toStdString());
+    return steps;
+}
+
+// Each step of the splitter's topic names what its stage of the wizard asks, and the choice
+// of piece format is named at the stage that offers it.
+TEST_F(HelpTest, TheSplitterTopicNamesEachChoiceAtTheStageThatOffersIt) {
+    testing::ScriptedPrompter prompter;
+    frmMain window(&host);
+    const std::vector<std::string> steps = SplitterSteps();
+    ASSERT_EQ(steps.size(), 6u);
+    struct Case {
+        size_t stage;
+        const char* frame;    // the stage's frame in the wizard
+        const char* caption;  // a choice it offers
+        const char* named;    // how its step names it
+    } cases[] = {
+        {3, "fSplitStageCmpEnc", "Piece format", "piece format"},
+        {3, "fSplitStageCmpEnc", "Enable compression", "compression"},
+        {3, "fSplitStageCmpEnc", "Password-protect", "password"},
+        {4, "fSplitStageSelDest", "Save fragments across several different disks in the selected "
+                                  "drive", "removable disk"},
+        {5, "fSplitStageFragSize", "Piece size", "size of the pieces"},
+        {5, "fSplitStageFragSize", "Piece names", "named"},
+        {6, "fSplitStageFragRange", "Generate range:", "range"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        auto* frame = window.findChild<QWidget*>(c.frame);
+        ASSERT_NE(frame, nullptr);
+        bool offered = false;
+        for (auto* group : frame->findChildren<QGroupBox*>()) offered |= group->title() == c.caption;
+        for (auto* button : frame->findChildren<QAbstractButton*>())
+            offered |= button->text() == c.caption;
+        EXPECT_TRUE(offered);
+        EXPECT_NE(steps[c.stage - 1].find(c.named), std::string::npos) << steps[c.stage - 1];
+    }
+    for (size_t stage = 1; stage <= steps.size(); ++stage) {
+        if (stage == 3) continue;
+        EXPECT_EQ(steps[stage - 1].find("format"), std::string::npos) << steps[stage - 1];
+    }
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ TEST_F(RenderAssemblerTest, AssemblerPagesAndSmallWindows) {
                   "Holiday video.mkv", "pieces");
     testing::ScriptedPrompter p;
     frmMain main(&host);
-    main.resize(860, 560);
+    main.resize(790, 560);
     main.SelectTab("Assembler");
     ucAssembler& w = *main.fAssPanel();
     w.SetSrcToAssemble(first);
@@ -47,10 +47,27 @@ TEST_F(RenderAssemblerTest, AssemblerPagesAndSmallWindows) {
     panel->show();
     for (QPushButton* b : {w.cmdNext(), w.cmdBack(), w.cmdReset()}) b->setEnabled(false);
     SaveAndCheck(main, "assembler-3-joining");
-    w.cmdReset()->setEnabled(true);
     panel->hide();
-    w.fFinished()->show();
+
+    // The last page after real joins: a whole one, and one with a damaged piece.
+    auto joinInto = [&](const char* folder) {
+        w.cmdReset()->setEnabled(true);
+        w.cmdReset()->click();
+        w.SetSrcToAssemble(first);
+        w.cmdNext()->click();
+        std::filesystem::create_directories(work.File(folder));
+        w.SetDestPath(work.File(folder));
+        w.cmdNext()->click();
+    };
+    joinInto("whole");
     SaveAndCheck(main, "assembler-4-finished");
+    const std::string second = first.substr(0, first.size() - 1) + "2";
+    std::string damaged = testing::ReadAll(second);
+    damaged.back() ^= 1;
+    work.Write(std::filesystem::relative(second, work.Path()).string(), damaged);
+    p.Answer(Answer::OK);
+    joinInto("damaged");
+    SaveAndCheck(main, "assembler-4-not-whole");
     main.hide();
 
     frmPWconf& pw = frmPWconf::Instance(&main);

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyleOptionButton>
 #include <QTabBar>
 
@@ -118,10 +119,27 @@ void CollectControls(QWidget* w, const QWidget* window, std::vector<QWidget*>& o
     }
 }
 
+// Empty when the user can see the whole window: no larger than the part of its screen that
+// windows may use, and lying on it (its buttons within reach).
+std::string OffScreen(const QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (!window.isWindow() || screen == nullptr) return "";
+    const QRect room = screen->availableGeometry();
+    const QRect frame = window.frameGeometry();
+    if (frame.width() > room.width() || frame.height() > room.height())
+        return "larger than its screen: " + Describe(&window) + " " + Text(frame) + " on " +
+               Text(room);
+    if (!room.contains(frame))
+        return "off its screen: " + Describe(&window) + " " + Text(frame) + " on " + Text(room);
+    return "";
+}
+
 }  // namespace
 
 std::vector<std::string> LayoutFaults(QWidget& window) {
     std::vector<std::string> faults;
+    const std::string off = OffScreen(window);
+    if (!off.empty()) faults.push_back(off);
     std::vector<QWidget*> controls;
     CollectControls(&window, &window, controls);
     for (const QWidget* c : controls) {

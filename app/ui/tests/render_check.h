@@ -1,7 +1,8 @@
 #pragma once
 // The render tests save each window they draw into the build folder's "screenshots/" and check
-// what a user would see on it: no visible label, button or check box is too narrow for its text
-// (or, wrapped, too low), and no two visible controls overlap.
+// what a user would see on it: the window fits its screen and lies on it, no visible label,
+// button or check box is too narrow for its text (or, wrapped, too low), and no two visible
+// controls overlap.
 
 #include <QWidget>
 

@@ -19,7 +19,7 @@ TEST_F(RenderSplitRunTest, GeneratorListAndProgressPanels) {
     LoadTicked(KB_UI_TEST_PLUGIN_DIR "/ui_gen_extra.so");
     MakeFile(source.File("holiday-video.mkv"), 400'000);
     Open();
-    window->resize(900, 540);
+    window->resize(790, 540);
     ToOptions("holiday-video.mkv");
     ClickWidget(window->SplitterWizard().fSplitStageCmpEnc_->optFileFormatting_[1]);
     Click("chkUseCompression");

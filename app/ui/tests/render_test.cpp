@@ -10,6 +10,7 @@
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QProgressBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QSlider>
 
@@ -63,6 +64,7 @@ TEST(RenderCheck, FindsCutTextsAndOverlapsButNotAControlInItsGroup) {
     wrapped->setWordWrap(true);
     place(wrapped, "lowLabel", {10, 100, 80, 15});
     place(new QLabel("Fits", &window), "roomyLabel", {10, 130, 100, 20});
+    place(new QLabel("Edge", &window), "edgeLabel", {280, 170, 60, 20});
     auto* group = new QGroupBox("Group", &window);
     place(group, "group", {150, 10, 160, 100});
     place(new QPushButton("OK", group), "inside", {10, 30, 100, 30});
@@ -73,10 +75,42 @@ TEST(RenderCheck, FindsCutTextsAndOverlapsButNotAControlInItsGroup) {
     for (const std::string& f : testing::LayoutFaults(window)) all += f + "\n";
     for (const char* cut : {"narrowLabel", "narrowButton", "narrowCheck", "lowLabel"})
         EXPECT_NE(all.find(std::string("cut: ") + cut), std::string::npos) << cut << "\n" << all;
+    EXPECT_NE(all.find("cut: edgeLabel \"Edge\" lies partly outside its window"), std::string::npos)
+        << all;
     EXPECT_NE(all.find("overlap: group"), std::string::npos) << all;
     EXPECT_NE(all.find("overlap: inside \"OK\""), std::string::npos) << all;
-    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 6) << all;
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 7) << all;
     window.hide();
+}
+
+// A window must fit the room its screen gives windows, and lie on it.
+TEST(RenderCheck, FindsAWindowLargerThanItsScreenOrPartlyOffIt) {
+    QWidget window;
+    window.setObjectName("window");
+    const QRect room = window.screen()->availableGeometry();
+    struct Case {
+        const char* what;
+        QRect geometry;
+        const char* fault;  // nullptr: none
+    } cases[] = {
+        {"fits", {room.x() + 10, room.y() + 10, 300, 200}, nullptr},
+        {"too tall", {room.x(), room.y(), 300, room.height() + 50}, "larger than its screen: window"},
+        {"too wide", {room.x(), room.y(), room.width() + 1, 200}, "larger than its screen: window"},
+        {"below the screen's room", {room.x(), room.bottom() - 100, 300, 200}, "off its screen: window"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        window.setGeometry(c.geometry);
+        window.show();
+        QCoreApplication::processEvents();
+        const std::vector<std::string> faults = testing::LayoutFaults(window);
+        if (c.fault == nullptr) {
+            EXPECT_TRUE(faults.empty()) << faults.front();
+            continue;
+        }
+        ASSERT_EQ(faults.size(), 1u);
+        EXPECT_EQ(faults[0].substr(0, std::string(c.fault).size()), c.fault) << faults[0];
+    }
 }
 
 TEST_F(RenderTest, MainWindowPages) {

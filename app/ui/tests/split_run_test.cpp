@@ -10,8 +10,10 @@
 #include <cstring>
 #include <optional>
 
+#include "app/core/task_folder.h"
 #include "app/pluginhost/kbplugin.h"
 #include "app/pluginhost/plugin_text.h"
+#include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/splitter/split_stage_source_multi.h"
 #include "app/ui/tests/split_run_fixture.h"
 #include "platform/cab_archive.h"
@@ -296,6 +298,57 @@ TEST_F(SplitRunTest, EncryptedThroughTeaAfterAWrongConfirmationDecryptsBack) {
     ASSERT_EQ(host.CallPluginMain(tea, PLUGIN_CMD_DECRYPT_FILE, a1.Var(), a2.Var(), a3.Var(), &zero),
               0);
     EXPECT_EQ(testing::ReadAll(back), data);
+}
+
+// Compressed, then encrypted: once the encrypted copy is written the plain archive is gone from
+// the temporary folder, and a task saved meanwhile resumes from the encrypted copy alone.
+TEST_F(SplitRunTest, ACompressedAndEncryptedSplitKeepsOnlyTheEncryptedCopyAndResumesFromIt) {
+    const int16_t tea = LoadTicked(KB_TEA_PLUGIN);
+    const std::string data = MakeFile(source.File("notes.txt"), 200'000);
+    Open();
+    ToOptions("notes.txt");
+    Click("chkUseCompression");
+    Click("chkUseEnc");
+    Type("txtPassword", "pw");
+    windows.TypePassword("pw");
+    ToRange(50);
+    EXPECT_EQ(Splitter().CompressionID, 2);
+    EXPECT_EQ(Splitter().EncryptionID, 2);
+    const std::string encrypted = Splitter().BigFile();
+    EXPECT_EQ(encrypted, TempManager::Instance().GetTempFilePath("EncArchive"));
+    EXPECT_THROW(TempManager::Instance().GetTempFilePath("Archive"), KbError);
+    std::vector<std::string> temporary;
+    for (const auto& e : std::filesystem::directory_iterator(tmpFolder.Path()))
+        temporary.push_back(e.path().string());
+    EXPECT_EQ(temporary, std::vector<std::string>{encrypted}) << "the plain archive is gone";
+
+    prompter.OnDoEvents([this, n = 0]() mutable {
+        if (++n == 3) ClickWidget(window->fSptProgPan()->findChild<QWidget*>("cmdCancel"));
+    });
+    prompter.Answer(Answer::Yes).Type("Sealed").Answer(Answer::OK);
+    Click("cmdSplitWizNext");
+    ExpectUnlocked();
+    const std::string task = UnfinishedTasksFolder() + "/Sealed.uft";
+    ASSERT_TRUE(std::filesystem::exists(task));
+    ASSERT_TRUE(std::filesystem::exists(encrypted)) << "the saved task needs the encrypted copy";
+    prompter.OnDoEvents({});
+    ActiveSplitter resumed;
+    resumed.SegmentSize = 16384;
+    resumed.SetResumeInfo(task);
+    EXPECT_EQ(resumed.BigFile(), encrypted);
+    resumed.Split();
+
+    const std::string joined = Join(dest.File("notes.001"));
+    ASSERT_FALSE(joined.empty());
+    const std::string enc = tmpFolder.File("joined.enc"), cab = tmpFolder.File("joined.cab");
+    std::ofstream(enc, std::ios::binary) << joined;
+    PluginTextArg a1(enc), a2(cab), a3("pw");
+    int32_t zero = 0;
+    ASSERT_EQ(host.CallPluginMain(tea, PLUGIN_CMD_DECRYPT_FILE, a1.Var(), a2.Var(), a3.Var(), &zero),
+              0);
+    testing::TempFolder out;
+    platform::ExtractCab(cab, out.Path());
+    EXPECT_EQ(testing::ReadAll(out.File("notes.txt")), data);
 }
 
 TEST_F(SplitRunTest, AFailingEncryptorOrACancelledConfirmationGoesBackToTheOptions) {

@@ -2,11 +2,13 @@
 // box, Enter, the wizard buttons pressed again and again, and the piece numbers beside their
 // spinners; what lands in the destination shows whether a refused value got through.
 #include <QApplication>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
 
 #include "app/ui/splitter/split_stage_source_multi.h"
+#include "app/ui/tests/render_check.h"
 #include "app/ui/tests/split_run_fixture.h"
 
 namespace kb {
@@ -61,6 +63,15 @@ protected:
                                                           QStyle::SC_SpinBoxUp, spinner);
         QTest::mouseClick(spinner, Qt::LeftButton, {}, up.center());
     }
+    // The window on the size stage with a file of `bytes` as the source.
+    void ToSizes(size_t bytes) {
+        MakeFile(source.File("data.bin"), bytes);
+        Open();
+        ToOptions("data.bin");
+        Click("cmdSplitWizNext");
+        Click("cmdSplitWizNext");
+        ASSERT_EQ(Stage(), 5);
+    }
     void ExpectPieceNumber(const char* box, const char* spinner, int value) {
         EXPECT_EQ(Child<QLineEdit>(box)->text().toInt(), value) << box;
         EXPECT_EQ(Child<QSpinBox>(spinner)->value(), value) << spinner;
@@ -68,12 +79,7 @@ protected:
 };
 
 TEST_F(SplitTypedValuesTest, ARefusedValueHoldsNextAndBackUntilItPasses) {
-    MakeFile(source.File("data.bin"), 300'000);
-    Open();
-    ToOptions("data.bin");
-    Click("cmdSplitWizNext");
-    Click("cmdSplitWizNext");
-    ASSERT_EQ(Stage(), 5);
+    ToSizes(300'000);
     Click("optCustomSize");
     struct Case {
         const char* box;
@@ -85,6 +91,10 @@ TEST_F(SplitTypedValuesTest, ARefusedValueHoldsNextAndBackUntilItPasses) {
     const Case sizes[] = {
         {"txtFragNamingTemplate", "pieces.frg", false,
          "You must use either %n or %N somewhere in the template!", "%f.%N"},
+        {"txtFragNamingTemplate", "../escaped %n.frg", false,
+         "You may not include the '/' character in the template: the fragments are all written "
+         "into the destination folder.",
+         "%f.%N"},
         {"txtCustomSize", "x", true, "Please enter a numeric value", "100"},
         {"txtCustomSize", "0", false, "The minimum size supported is 10 kb", "100"},
     };
@@ -107,6 +117,26 @@ TEST_F(SplitTypedValuesTest, ARefusedValueHoldsNextAndBackUntilItPasses) {
     Type("txtFragRangeTo", "2");
     Click("cmdSplitWizNext");
     EXPECT_EQ(Written(), (std::vector<std::string>{"data.001", "data.002"}));
+}
+
+// A custom size refused as the focus leaves it for a preset: the preset is chosen all the
+// same, the custom box then holds no value the split uses, and the next Next goes on.
+TEST_F(SplitTypedValuesTest, ARefusedCustomSizeGivesWayToAPreset) {
+    ToSizes(3'000'000);
+    Type("txtFragNamingTemplate", "%f.%N");
+    Click("optCustomSize");
+    TypeRefused("txtCustomSize", "0", false, "");
+    prompter.Answer(Answer::OK);
+    Click("optPresetSize");
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].text, "The minimum size supported is 10 kb");
+    EXPECT_TRUE(Child<QRadioButton>("optPresetSize")->isChecked());
+    Click("cmdSplitWizNext");
+    EXPECT_EQ(prompter.boxes.size(), 1u) << prompter.boxes.back().text;
+    ASSERT_EQ(Stage(), 6);
+    EXPECT_EQ(Splitter().FragmentSize(), 1048576);
+    Click("cmdSplitWizNext");
+    EXPECT_EQ(Written(), (std::vector<std::string>{"data.001", "data.002", "data.003"}));
 }
 
 TEST_F(SplitTypedValuesTest, ARefusedSeriesNameHoldsTheSourceStage) {
@@ -146,6 +176,44 @@ TEST_F(SplitTypedValuesTest, APieceNumberAndItsSpinnerShowTheSameValue) {
     ExpectPieceNumber("txtFragRangeTo", "udFragRangeTo", 2);
     Click("cmdSplitWizNext");
     EXPECT_EQ(Written(), (std::vector<std::string>{"data.002"}));
+}
+
+// Each piece number is typed into a box that lies in the edit field of its spin box: one
+// frame around the number and its arrows, one height; Tab reaches the box, and the arrow keys
+// in it step the number.
+TEST_F(SplitTypedValuesTest, APieceNumberAndItsArrowsAreOneControl) {
+    MakeFile(source.File("data.bin"), 300'000);
+    Open();
+    ToOptions("data.bin");
+    ToRange(100);
+    Click("optMakeRangeFragments");
+    testing::SaveAndCheck(*window, "split-stage-6-range");
+    for (auto [box, spinner] : {std::pair{"txtSingleFragToCreate", "udSingleFragToCreate"},
+                                {"txtFragRangeFrom", "udFragRangeFrom"},
+                                {"txtFragRangeTo", "udFragRangeTo"}}) {
+        SCOPED_TRACE(box);
+        auto* text = Child<QLineEdit>(box);
+        auto* arrows = Child<QSpinBox>(spinner);
+        ASSERT_TRUE(arrows->isAncestorOf(text));
+        QStyleOptionSpinBox opt;
+        opt.initFrom(arrows);
+        opt.subControls = QStyle::SC_All;
+        opt.frame = arrows->hasFrame();
+        auto part = [&](QStyle::SubControl sc) {
+            return arrows->style()->subControlRect(QStyle::CC_SpinBox, &opt, sc, arrows);
+        };
+        EXPECT_EQ(text->geometry(), part(QStyle::SC_SpinBoxEditField));
+        EXPECT_GE(part(QStyle::SC_SpinBoxUp).left(), text->geometry().right());
+        EXPECT_EQ(arrows->focusProxy(), text);
+    }
+    Click("optMakeSingleFragment");
+    auto* single = Child<QLineEdit>("txtSingleFragToCreate");
+    single->setFocus();
+    QTest::keyClick(single, Qt::Key_Up);
+    ExpectPieceNumber("txtSingleFragToCreate", "udSingleFragToCreate", 2);
+    Type("txtSingleFragToCreate", "3");
+    QTest::keyClick(single, Qt::Key_Down);
+    ExpectPieceNumber("txtSingleFragToCreate", "udSingleFragToCreate", 2);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The driver's joining commands: info, assemble, and resume-assemble after a saved stop.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -98,7 +100,7 @@ TEST(KbEngineAssemble, ABareSeriesNumberedFromZeroIsCountedAndJoinedWhole) {
     EXPECT_TRUE(ReadAll(out.File("big.bin")) == data);
 }
 
-TEST(KbEngineAssemble, StopsSavesAndResumes) {
+TEST(KbEngineAssemble, StopsSavesAndResumesUnlessAnotherResumeHoldsTheTask) {
     TempFolder src, out, tasks;
     const std::string data = Random(50000);
     kb::testing::Format4Options o;
@@ -112,6 +114,19 @@ TEST(KbEngineAssemble, StopsSavesAndResumes) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(Member(r.lastLine, "result"), "1");
     EXPECT_EQ(Member(r.lastLine, "output"), "\"" + out.File("data.bin.part") + "\"");  // unfinished
+
+    // While another resume holds the task (here this process), it is left as it is.
+    const std::string part = ReadAll(out.File("data.bin.part")), saved = ReadAll(task);
+    const int held = open(task.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    r = Engine("resume-assemble " + Quote(task), tasks);
+    close(held);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.errors.find("box: Unfinished task in use: This unfinished task is already being resumed."),
+              std::string::npos) << r.errors;
+    EXPECT_EQ(ReadAll(out.File("data.bin.part")), part);
+    EXPECT_EQ(ReadAll(task), saved);
+
     r = Engine("resume-assemble " + Quote(task), tasks);
     EXPECT_EQ(r.status, 0) << r.errors;
     EXPECT_EQ(Member(r.lastLine, "result"), "0");

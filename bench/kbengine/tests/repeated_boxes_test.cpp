@@ -1,8 +1,13 @@
 // The drivers answer boxes nobody sees: a box that keeps asking to retry is given up on after a
 // few times, and printed once with its count, so a full disk or a refused name ends the run.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <vector>
 
@@ -90,6 +95,33 @@ protected:
                         " QT_QPA_PLATFORM=offscreen timeout 20 " + ShellQuote(program) + " " +
                         arguments + " 2>" + ShellQuote(dir.File("stderr.txt")));
     }
+    // Runs a driver as a child whose files may grow to `limit` bytes, with SIGXFSZ at its
+    // default as a shell leaves it (so the driver itself must ignore it); its error stream goes
+    // to stderr.txt. The wait status.
+    int RunWithFileSizeLimit(const std::vector<std::string>& argv, rlim_t limit) {
+        const std::string errors = dir.File("stderr.txt");
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const rlimit l{limit, limit};
+            std::signal(SIGXFSZ, SIG_DFL);
+            const int fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int null = open("/dev/null", O_WRONLY);
+            if (fd < 0 || null < 0 || dup2(fd, 2) < 0 || dup2(null, 1) < 0 ||
+                setrlimit(RLIMIT_FSIZE, &l) != 0)
+                _exit(120);
+            setenv("KESTRELBINDER_HOME", dir.Path().c_str(), 1);
+            setenv("KESTRELBINDER_REGISTRY", dir.Path().c_str(), 1);
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            std::vector<char*> args;
+            for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+            args.push_back(nullptr);
+            execv(args[0], args.data());
+            _exit(121);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return status;
+    }
     void ExpectOneReportedBox() {
         const std::string errors = ReadAll(dir.File("stderr.txt"));
         EXPECT_EQ(Count(errors, "box: Problem creating file: An error occurred"), 1u) << errors.substr(0, 2000);
@@ -135,6 +167,29 @@ TEST_F(RetryingDrivers, WizardAssembleOfASetMissingAPieceEnds) {
         << errors.substr(0, 2000);
     EXPECT_NE(errors.find("which goes round without end"), std::string::npos) << errors.substr(0, 2000);
     EXPECT_FALSE(std::filesystem::exists(dir.File("out/data.bin")));
+}
+
+// A write that crosses a file-size limit fails like any failed write: the driver lives to report
+// it, the split stops unfinished, and no partial piece is left behind.
+TEST_F(RetryingDrivers, SplitsUnderAFileSizeLimitReportTheWriteProblemAndEnd) {
+    const std::string out = dir.File("out");
+    const std::vector<std::string> drivers[] = {
+        {KBENGINE_PATH, "split", source, out, "--size", "70000", "--segment", "8192"},
+        {KB_WIZARD_SPLIT, "split", source, out, "70000", "8192"},
+    };
+    for (const std::vector<std::string>& argv : drivers) {
+        SCOPED_TRACE(argv[0]);
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directories(out);
+        const int status = RunWithFileSizeLimit(argv, 50000);
+        EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 1);
+        const std::string errors = ReadAll(dir.File("stderr.txt"));
+        EXPECT_NE(errors.find("box: Problem writing data: An error occurred while writing"),
+                  std::string::npos)
+            << errors;
+        EXPECT_TRUE(std::filesystem::is_empty(out));
+    }
 }
 
 TEST_F(RetryingDrivers, WizardSplitToAMissingFolderEnds) {

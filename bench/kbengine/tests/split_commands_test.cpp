@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -69,10 +72,13 @@ TEST_F(KbEngineSplit, SplitsCancelsSavesAndResumesToTheSamePieces) {
 
 TEST_F(KbEngineSplit, RefusesATemplateWithoutANumberAndAsksBeforeReplacingPieces) {
     const std::string into = Folder("named");
-    EngineRun flat = Engine("split " + ShellQuote(source) + " " + ShellQuote(into) + " --template '%f'");
-    EXPECT_EQ(flat.status, 1);
-    EXPECT_EQ(Member(flat.lastLine, "error"), "5") << flat.lastLine;
-    EXPECT_TRUE(std::filesystem::is_empty(into));
+    for (const char* bad : {"'%f'", "'../escaped %n.frg'"}) {
+        EngineRun flat = Engine("split " + ShellQuote(source) + " " + ShellQuote(into) + " --template " + bad);
+        EXPECT_EQ(flat.status, 1);
+        EXPECT_EQ(Member(flat.lastLine, "error"), "5") << flat.lastLine;
+        EXPECT_TRUE(std::filesystem::is_empty(into));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("escaped 1.frg")));
 
     // The pieces of a first split are there: the default answer keeps them, Yes splits again.
     const std::string split = "split " + ShellQuote(source) + " " + ShellQuote(into) + " --size 70000";
@@ -84,6 +90,63 @@ TEST_F(KbEngineSplit, RefusesATemplateWithoutANumberAndAsksBeforeReplacingPieces
     EXPECT_EQ(std::filesystem::file_size(dir.File("named/in.002")), 10u);
     EXPECT_EQ(Engine(split + " --answer Yes").status, 0);
     EXPECT_EQ(std::filesystem::file_size(dir.File("named/in.002")), 70000u);
+}
+
+// A resume refuses a task whose source has changed or that another resume holds, asks before
+// replacing files under the names still to come, and a resume stopped without saving goes back
+// to its task; only the resume that completes the series removes the task.
+TEST_F(KbEngineSplit, AResumeLooksAtItsTaskAndItsFilesFirst) {
+    const std::string task = dir.File("t.uft"), folder = Folder("cut");
+    const std::string whole = "split " + ShellQuote(source) + " " + ShellQuote(Folder("whole")) +
+                              " --size 70000 --segment 8192";
+    ASSERT_EQ(Engine(whole).status, 0);
+    Engine("split " + ShellQuote(source) + " " + ShellQuote(folder) +
+           " --size 70000 --segment 8192 --cancel-after 12 --save " + ShellQuote(task));
+    const auto saved = Pieces(folder);
+    const std::string savedTask = ReadAll(task);
+    ASSERT_EQ(saved.size(), 2u);
+    const std::string resume = "resume-split " + ShellQuote(task) + " --segment 8192";
+    auto untouched = [&] {
+        EXPECT_TRUE(Pieces(folder) == saved);
+        EXPECT_EQ(ReadAll(task), savedTask);
+    };
+
+    // Stopped without saving, twice.
+    for (const char* at : {"3", "20"}) {
+        EngineRun stopped = Engine(resume + " --cancel-after " + at);
+        EXPECT_EQ(stopped.status, 1) << at;
+        EXPECT_EQ(Member(stopped.lastLine, "completed"), "false");
+        untouched();
+    }
+    // A file under the name of piece 4: the default answer keeps it.
+    const std::string mine = dir.Write("cut/in.004", "mine");
+    EngineRun asked = Engine(resume);
+    EXPECT_EQ(asked.status, 1);
+    EXPECT_EQ(ReadAll(mine), "mine");
+    std::filesystem::remove(mine);
+    untouched();
+    // The source grown since.
+    const std::string data = ReadAll(source);
+    dir.Write("in.dat", data + "more");
+    EngineRun changed = Engine(resume);
+    EXPECT_EQ(changed.status, 1);
+    EXPECT_EQ(Member(changed.lastLine, "error"), "57") << changed.lastLine;
+    dir.Write("in.dat", data);
+    untouched();
+    // Held by another resume.
+    const int held = open(task.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    EngineRun busy = Engine(resume);
+    close(held);
+    EXPECT_EQ(busy.status, 1);
+    EXPECT_EQ(Member(busy.lastLine, "error"), "55") << busy.lastLine;
+    EXPECT_NE(Member(busy.lastLine, "description").find("already being resumed"), std::string::npos);
+    untouched();
+
+    EngineRun done = Engine(resume);
+    EXPECT_EQ(done.status, 0) << done.lastLine;
+    EXPECT_TRUE(Pieces(folder) == Pieces(dir.File("whole")));
+    EXPECT_FALSE(std::filesystem::exists(task));
 }
 
 TEST_F(KbEngineSplit, OptionsReachTheSplitter) {

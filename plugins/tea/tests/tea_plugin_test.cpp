@@ -148,7 +148,8 @@ TEST_F(TeaPlugin, TextsAreCutAtTheirFirstNul) {
     const std::string src = dir.Write("src", std::string(20, 'q')), enc = dir.File("enc");
     const std::string dec = dir.File("dec");
     ASSERT_EQ(File(PLUGIN_CMD_ENCRYPT_FILE, src, enc, std::string("pw\0tail", 7)), 0);
-    EXPECT_EQ(File(PLUGIN_CMD_DECRYPT_FILE, enc, dec, "pw"), 0);
+    ASSERT_EQ(File(PLUGIN_CMD_DECRYPT_FILE, enc, dec, "pw"), 0);
+    EXPECT_EQ(ReadAll(dec), ReadAll(src));
 }
 
 TEST_F(TeaPlugin, NoExceptionLeavesPluginMain) {

@@ -3,10 +3,13 @@
 // through the wizard as a user would. Once the split is under way it writes "splitting" on its
 // standard output and slows down, so that the test can send its signal meanwhile. With a third
 // argument "cancel" it then clicks the progress panel's Cancel too, and writes "asking" once
-// the question that follows is open.
+// the question that follows is open. With the arguments "resume" and a task's name it resumes
+// that unfinished task from the front page instead.
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 
@@ -26,6 +29,7 @@
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
 #include "app/ui/shell/frm_main.h"
+#include "app/ui/shell/front_page.h"
 #include "app/ui/shell/startup.h"
 
 namespace {
@@ -107,10 +111,23 @@ void StartSplit(QWidget& w, const QString& file) {
     Click(w, "cmdSplitWizNext");  // the split runs inside this click
 }
 
+// Chooses the task on the front page's list of unfinished tasks and clicks OK.
+void ResumeTask(kb::frmMain& w, const QString& name) {
+    w.SelectTab("Frontpage");
+    kb::FrontPage& page = w.Front();
+    QTabBar* tabs = page.WelcomeTabs_;
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    const auto found = page.lvStartupTasks_->findItems(name, Qt::MatchExactly);
+    if (found.size() != 1) std::exit(4);
+    page.lvStartupTasks_->setCurrentItem(found[0]);
+    QTest::mouseClick(page.cmdWelcomeOK_, Qt::LeftButton);  // the split runs inside this click
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    const bool resume = argc == 3 && std::string(argv[1]) == "resume";
     if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "cancel")) return 2;
     const std::filesystem::path source = argv[1];
     kb::QtPrompter real;
@@ -124,13 +141,18 @@ int main(int argc, char** argv) {
     shown = window.get();
     window->Splitter().SegmentSize = 16384;
     kb::OptGenFrame* gen = window->Options().fOptGen_;
-    gen->txtOptGenDirSource_->setText(QString::fromStdString(source.parent_path().string()));
-    gen->txtOptGenDirDest_->setText(QString::fromLocal8Bit(argv[2]));
-    window->SelectTab("Splitter");
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window.get())) return 5;
-    const QString file = QString::fromStdString(source.filename().string());
-    QTimer::singleShot(0, window.get(), [&window, file] { StartSplit(*window, file); });
+    if (resume) {
+        const QString task = QString::fromLocal8Bit(argv[2]);
+        QTimer::singleShot(0, window.get(), [&window, task] { ResumeTask(*window, task); });
+    } else {
+        gen->txtOptGenDirSource_->setText(QString::fromStdString(source.parent_path().string()));
+        gen->txtOptGenDirDest_->setText(QString::fromLocal8Bit(argv[2]));
+        window->SelectTab("Splitter");
+        const QString file = QString::fromStdString(source.filename().string());
+        QTimer::singleShot(0, window.get(), [&window, file] { StartSplit(*window, file); });
+    }
     const int result = QApplication::exec();
     window.reset();
     kb::SetDialogs(nullptr);

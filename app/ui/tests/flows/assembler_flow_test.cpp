@@ -148,7 +148,7 @@ TEST_F(AssemblerFlowTest, ABareSeriesNumberedFromZeroIsDescribedAndJoinedFromPie
         EXPECT_EQ(flow.assembler.FragmentCount(), 3);
     }
     ScriptedPrompter p;
-    ASSERT_EQ(flow.Run(dest.Path()), 0);
+    ASSERT_EQ(flow.Run(dest.Path()).join, AssembleOutcome::Join::Joined);
     const std::string joined = ReadAll(dest.File("big.bin"));
     EXPECT_EQ(joined.size(), data.size());
     EXPECT_TRUE(joined == data);
@@ -174,7 +174,9 @@ TEST_F(AssemblerFlowTest, AJoinStoppedAtAMissingPieceIsSavedAndResumesOnceThePie
         ScriptedPrompter p;
         p.Answer(Answer::Cancel).Answer(Answer::Yes).Type("missing");
         ASSERT_TRUE(flow.DescribeSource(src.File("report.001")));
-        EXPECT_EQ(flow.Run(dest.Path()), 1);
+        const AssembleOutcome stopped = flow.Run(dest.Path());
+        EXPECT_EQ(stopped.join, AssembleOutcome::Join::SavedAsTask);
+        EXPECT_EQ(stopped.task, "missing");
         ASSERT_EQ(p.boxes.size(), 2u);
         EXPECT_EQ(p.boxes[0].title, "Missing piece");
         EXPECT_EQ(p.boxes[0].text, "Piece 3 of 4 (" + src.File("report.003") + ") cannot be "
@@ -185,8 +187,9 @@ TEST_F(AssemblerFlowTest, AJoinStoppedAtAMissingPieceIsSavedAndResumesOnceThePie
     src.Write("report.003", third);
     ScriptedPrompter p;
     std::string d;
-    EXPECT_EQ(flow.Resume(home.File("Unfinished Tasks/missing.uft"), d),
-              AssemblerFlow::ResumeResult::Ran);
+    const auto resumed = flow.Resume(home.File("Unfinished Tasks/missing.uft"), d);
+    ASSERT_TRUE(resumed);
+    EXPECT_TRUE(resumed->Whole());
     EXPECT_EQ(d, dest.Path());
     const std::string joined = ReadAll(dest.File("report.doc"));
     EXPECT_EQ(joined.size(), data.size());
@@ -235,7 +238,7 @@ TEST_F(AssemblerFlowTest, ATaskWritingIntoAUsersFileIsRefusedAndKept) {
     ScriptedPrompter p;
     p.Answer(Answer::OK);
     std::string d;
-    EXPECT_EQ(flow.Resume(task, d), AssemblerFlow::ResumeResult::NotLoaded);
+    EXPECT_FALSE(flow.Resume(task, d));
     ASSERT_EQ(p.boxes.size(), 1u);
     EXPECT_EQ(p.boxes[0].title, "Unable to resume");
     EXPECT_EQ(p.boxes[0].text, "The unfinished task no longer matches its files: " + thesis +
@@ -244,6 +247,35 @@ TEST_F(AssemblerFlowTest, ATaskWritingIntoAUsersFileIsRefusedAndKept) {
     EXPECT_EQ(ReadAll(thesis), std::string(90000, 't'));
     EXPECT_EQ(ReadAll(task), saved);
     EXPECT_FALSE(flow.assembler.ResumePending());
+}
+
+// The page names the pieces that failed their check, but never more than ten of them.
+TEST(AssemblerLastPage, NamesAtMostTenFailedPieces) {
+    AssembleOutcome o;
+    o.join = AssembleOutcome::Join::Joined;
+    o.placement = {Placement::Kind::InPlace, "/d/f", ""};
+    const struct {
+        std::vector<int32_t> pieces;
+        const char* text;
+    } cases[] = {
+        {{}, ""},
+        {{3}, "Piece 3 failed its CRC-32 check, so the file \"/d/f\" does not match the original."},
+        {{2, 3}, "Pieces 2 and 3 failed their CRC-32 checks, so the file \"/d/f\" does not match "
+                 "the original."},
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+         "Pieces 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 2 more failed their CRC-32 checks, so the file "
+         "\"/d/f\" does not match the original."},
+    };
+    for (const auto& c : cases) {
+        o.failedPieces = c.pieces;
+        const LastPage page = LastPageOf(o);
+        EXPECT_EQ(page.heading, c.pieces.empty() ? "Finished!" : "Not completed");
+        EXPECT_EQ(page.text, c.text);
+    }
+    o.placement = {Placement::Kind::NotReplaced, "/d/f (2)", "/d/f"};
+    EXPECT_EQ(LastPageOf(o).text, "Pieces 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 and 2 more failed their "
+                                  "CRC-32 checks, so the data does not match the original.\n"
+                                  "\"/d/f\" was not replaced: the data is kept as \"/d/f (2)\".");
 }
 
 }  // namespace

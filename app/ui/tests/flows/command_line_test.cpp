@@ -29,7 +29,11 @@ TEST(CommandLine, PlansEachFormOfLine) {
         {"rel/file.bin -split", Kind::Split, {"/work/here/rel/file.bin"}, ""},
         {"/d/s.frg", Kind::AssemblerTab, {}, "/d/s.frg"},
         {"/d/Piece.001 -Assemble", Kind::AssemblerTab, {}, "/d/Piece.001"},
-        {"\"/d/p - 1.frg\"", Kind::Split, {"/d/p - 1.frg"}, ""},
+        // A piece whose path holds blanks arrives quoted; its name, not the quote, decides.
+        {"\"/d/t1 pieces/p - 1.frg\"", Kind::AssemblerTab, {}, "/d/t1 pieces/p - 1.frg"},
+        {"\"/d/t1 pieces/Big.001\"", Kind::AssemblerTab, {}, "/d/t1 pieces/Big.001"},
+        {"\"/d/p - 1.frg\" -split", Kind::Split, {"/d/p - 1.frg"}, ""},
+        {"\"/d/my file.frg.txt\"", Kind::Split, {"/d/my file.frg.txt"}, ""},
         {"/d/a /d/b", Kind::AssemblerTab, {}, ""},
         {"-assemble /d/s.frg", Kind::AssemblerTab, {}, ""},
         {"/d/a.frg /d/b.frg /d/c.frg", Kind::Split, {"/d/a.frg", "/d/b.frg", "/d/c.frg"}, ""},

@@ -153,14 +153,14 @@ TEST_F(SplitWizardFlowTest, AnUnreadableDriveAsksUntilCancelGoesBack) {
 TEST_F(SplitWizardFlowTest, NewFolderIsMadeOnceUnderTheSelectedFolder) {
     flow.dest.folder = files.Path();
     prompter.Type("Pieces");
-    flow.cmdFragDestMkdir_Click();
+    EXPECT_EQ(flow.cmdFragDestMkdir_Click(), files.File("Pieces"));
     EXPECT_TRUE(std::filesystem::is_directory(files.File("Pieces")));
     ASSERT_EQ(prompter.inputs.size(), 1u);
     EXPECT_EQ(prompter.inputs[0].title, "New Folder");
     EXPECT_EQ(prompter.inputs[0].defaultText, "New Folder");
     EXPECT_EQ(flow.dest.folder, files.Path());
     prompter.Type("Pieces").Answer(Answer::OK);
-    flow.cmdFragDestMkdir_Click();
+    EXPECT_EQ(flow.cmdFragDestMkdir_Click(), "");
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].text, "An error occurred while creating the folder");
     EXPECT_EQ(prompter.boxes[0].title, "New Folder");

@@ -202,12 +202,18 @@ TEST_F(SplitWizardFlowTest, TypedSizesThatAreRefusedKeepTheirBox) {
         flow.size.namingTemplate = t;
         EXPECT_TRUE(flow.txtFragNamingTemplate_Validate()) << t;
     }
-    prompter.Answer(Answer::OK);
-    flow.size.namingTemplate = "%f.frg";
-    EXPECT_FALSE(flow.txtFragNamingTemplate_Validate());
-    ASSERT_EQ(prompter.boxes.size(), ++shown);
-    EXPECT_EQ(prompter.boxes.back().text, "You must use either %n or %N somewhere in the template!");
-    EXPECT_EQ(prompter.boxes.back().Icon(), mb::Critical);
+    for (const auto& [t, told] :
+         {std::pair{"%f.frg", "You must use either %n or %N somewhere in the template!"},
+          std::pair{"../escaped %n.frg", "You may not include the '/' character in the template: "
+                                         "the fragments are all written into the destination folder."}}) {
+        prompter.Answer(Answer::OK);
+        flow.size.namingTemplate = t;
+        EXPECT_FALSE(flow.txtFragNamingTemplate_Validate()) << t;
+        ASSERT_EQ(prompter.boxes.size(), ++shown);
+        EXPECT_EQ(prompter.boxes.back().text, told);
+        EXPECT_EQ(prompter.boxes.back().title, "Invalid template");
+        EXPECT_EQ(prompter.boxes.back().Icon(), mb::Critical);
+    }
     prompter.Answer(Answer::OK);
     EXPECT_FALSE(flow.txtSeriesName_Validate("my.series"));
     ASSERT_EQ(prompter.boxes.size(), ++shown);

@@ -1,0 +1,40 @@
+#pragma once
+// A task being resumed is held with an exclusive lock on its file (flock) from the moment it is
+// loaded until its resumed run ends, so that a second resume of the same task, from another
+// window, another process or the same one, can never write into the same pieces or output at
+// the same time. The lock goes with the last close of the file, so a process that dies never
+// leaves a task locked.
+
+#include <string>
+
+#include "app/core/kb_error.h"
+
+namespace kb {
+
+class TaskLock {
+public:
+    TaskLock() = default;
+    ~TaskLock() { Release(); }
+    TaskLock(TaskLock&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    TaskLock& operator=(TaskLock&& other) noexcept;
+    TaskLock(const TaskLock&) = delete;
+    TaskLock& operator=(const TaskLock&) = delete;
+
+    // Locks the task file `path`, giving up a lock held before. False, after the box that says
+    // so, when another resume holds it. A file that cannot be opened is not locked and gives
+    // true: the task's reader then says why it cannot be read.
+    bool Take(const std::string& path);
+    void Release();
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// Raised by a task's loader when TaskLock::Take found the task held (its box has been shown).
+class TaskInUse : public KbError {
+public:
+    explicit TaskInUse(const std::string& path);
+};
+
+}  // namespace kb

@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/core/box_lists.h"
+
+namespace kb {
+namespace {
+
+// "name <first>", ... "name <last>", the lines broken by `end`.
+std::string Names(int first, int last, const std::string& end) {
+    std::string lines;
+    for (int n = first; n <= last; ++n) lines += "name " + std::to_string(n) + (n < last ? end : "");
+    return lines;
+}
+
+TEST(BoxLists, ALongListShowsItsFirstTenAndCountsTheRest) {
+    struct Case {
+        const char* what;
+        std::string text, shown, details;
+    } cases[] = {
+        {"ten items stay", "Kept:\r" + Names(1, 10, "\r"), "Kept:\r" + Names(1, 10, "\r"), ""},
+        {"a line without a colon is no list", "Kept\r" + Names(1, 12, "\r"),
+         "Kept\r" + Names(1, 12, "\r"), ""},
+        {"eleven", "Kept:\n" + Names(1, 11, "\n"), "Kept:\n" + Names(1, 10, "\n") + "\nand 1 more",
+         "Kept:\n" + Names(1, 11, "\n")},
+        {"two hundred, text after the list",
+         "Not written:\r\n" + Names(1, 200, "\r\n") + "\r\n\r\nThe data has been kept.",
+         "Not written:\r\n" + Names(1, 10, "\r\n") + "\r\nand 190 more\r\n\r\nThe data has been kept.",
+         "Not written:\n" + Names(1, 200, "\n")},
+        {"two lists, one cut",
+         "A:\n" + Names(1, 3, "\n") + "\n\nB:\n" + Names(1, 12, "\n") + "\n",
+         "A:\n" + Names(1, 3, "\n") + "\n\nB:\n" + Names(1, 10, "\n") + "\nand 2 more\n",
+         "B:\n" + Names(1, 12, "\n")},
+        {"an item ending in a colon is an item",
+         "Files:\r" + Names(1, 5, "\r") + "\rodd:\r" + Names(6, 12, "\r"),
+         "Files:\r" + Names(1, 5, "\r") + "\rodd:\r" + Names(6, 9, "\r") + "\rand 3 more",
+         "Files:\n" + Names(1, 5, "\n") + "\nodd:\n" + Names(6, 12, "\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ShortenedText s = ShortenLists(c.text);
+        EXPECT_EQ(s.text, c.shown);
+        EXPECT_EQ(s.details, c.details);
+    }
+}
+
+}  // namespace
+}  // namespace kb
