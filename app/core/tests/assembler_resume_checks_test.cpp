@@ -34,6 +34,23 @@ std::string Random(size_t n, uint32_t seed) {
     return std::string(v.begin(), v.end());
 }
 
+// Joins `first` into `dest`, stopped in progress event `cancelAt` and saved as `task`; returns
+// the output.
+std::string JoinAndStop(const std::string& first, const std::string& dest, const std::string& task,
+                        int32_t segment, int cancelAt) {
+    ScriptedAssemblerListener ev;
+    ev.cancelAtInterval = cancelAt;
+    ev.saveAs = task;
+    ActiveAssembler a;
+    a.SetListener(&ev);
+    a.SetFileToAssemble(first);
+    a.SetDestinationFolder(dest);
+    a.SegmentSize = segment;
+    std::string d = dest;
+    EXPECT_EQ(a.Assemble(d), 1);
+    return a.BigFile;
+}
+
 enum class Kind { Own, Bare, Packed };
 
 // A join of three pieces (1500, 2500 and 3000 data bytes; bare: 2500 each), stopped and saved
@@ -53,17 +70,7 @@ struct StoppedJoin {
         pieces = kind == Kind::Bare
                      ? testing::WriteRawSeries(src, data, 2500, testing::Dotted3("clip.bin"))
                      : testing::WriteFormat4Series(src, data, o, testing::Dotted3("data"));
-        ScriptedAssemblerListener ev;
-        ev.cancelAtInterval = 5;
-        ev.saveAs = Task();
-        ActiveAssembler a;
-        a.SetListener(&ev);
-        a.SetFileToAssemble(pieces[0]);
-        a.SetDestinationFolder(dest.Path());
-        a.SegmentSize = 700;
-        std::string d = dest.Path();
-        EXPECT_EQ(a.Assemble(d), 1);
-        out = a.BigFile;
+        out = JoinAndStop(pieces[0], dest.Path(), Task(), 700, 5);
         // As after a restart of the program: nothing is registered until the task is resumed.
         if (kind == Kind::Packed) TempManager::Instance().UnmarkTempFile("AssEncArchive");
     }
@@ -221,21 +228,13 @@ TEST(AssemblerResumeChecks, OutputsThatAreTheTasksOwnResumeByteForByte) {
     auto pieces = testing::WriteFormat4Series(src, data, o, testing::Dotted3("data"));
     FlipByte(pieces[0], -10);
     data[990] = static_cast<char>(data[990] ^ 0x40);
-    ScriptedAssemblerListener ev;
-    ev.cancelAtInterval = 4;
-    ev.saveAs = tasks.File("job.uft");
-    ActiveAssembler a;
-    a.SetListener(&ev);
-    a.SetFileToAssemble(pieces[0]);
-    a.SetDestinationFolder(dest.Path());
-    a.SegmentSize = 400;
-    std::string d = dest.Path();
     p.Answer(Answer::OK);
-    ASSERT_EQ(a.Assemble(d), 1);
+    JoinAndStop(pieces[0], dest.Path(), tasks.File("job.uft"), 400, 4);
     ASSERT_EQ(p.boxes.size(), 1u);
     EXPECT_EQ(p.boxes[0].title, "Validation error - CRC32 Mismatch");
     ActiveAssembler again;
-    ASSERT_TRUE(again.SetResumeInfo(ev.saveAs));
+    ASSERT_TRUE(again.SetResumeInfo(tasks.File("job.uft")));
+    std::string d;
     ASSERT_EQ(again.Assemble(d), 0);
     EXPECT_TRUE(ReadAll(again.BigFile) == data);
     EXPECT_EQ(p.boxes.size(), 1u);
