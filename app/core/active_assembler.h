@@ -126,6 +126,7 @@ private:
     bool AskForDisk(Run& r);
     bool FindPiece(Run& r);
     bool OpenOutput(Run& r);
+    bool CreateUnfinished(const std::string& part);
     void PositionInPiece(Run& r, bool pending);
     bool OutputIsAPiece(const Run& r, const std::string& out) const;
     bool JoinChunks(Run& r);

@@ -222,22 +222,37 @@ bool ActiveAssembler::OpenOutput(Run& r) {
             return false;
         }
         // Only the user replaces a file of theirs; the name comes from whoever made the series.
-        // A ".part" left over from an earlier run is theirs too.
-        const std::string part = out + kUnfinishedSuffix;
         r.replaceFinal = StandsThere(out);
-        if ((r.replaceFinal && !ConfirmReplace(out)) || (StandsThere(part) && !ConfirmReplace(part))) {
+        if (r.replaceFinal && !ConfirmReplace(out)) {
             CloseBF(kPieceSlot);
             return false;
         }
-        std::error_code ec;
-        std::filesystem::remove(part, ec);  // a link goes itself; its target stays
         r.finalOutput = out;
-        out = part;
+        out += kUnfinishedSuffix;
+    }
+    DebugLog("Opening " + out + " for output");
+    if (r.finalOutput.empty()) {
+        OpenBF(out, kOutSlot, "wb");
+    } else if (!CreateUnfinished(out)) {
+        CloseBF(kPieceSlot);
+        return false;
     }
     BigFile = out;
-    DebugLog("Opening " + out + " for output");
-    OpenBF(out, kOutSlot, "wb");
     r.outputOpened = true;
+    return true;
+}
+
+// The unfinished file is made new, so that two joins into one folder never share one: a
+// ".part" already there (left over from an earlier run, or another join's) goes only after
+// the user's Yes.
+bool ActiveAssembler::CreateUnfinished(const std::string& part) {
+    if (platform::bigfileOpen(part, kOutSlot, "wbx") != 0) return true;
+    if (StandsThere(part)) {
+        if (!ConfirmReplace(part)) return false;
+        std::error_code ec;
+        std::filesystem::remove(part, ec);  // a link goes itself; its target stays
+    }
+    OpenBF(part, kOutSlot, "wbx");  // what stops it now is an error
     return true;
 }
 

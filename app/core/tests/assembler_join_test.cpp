@@ -14,6 +14,7 @@
 #include "app/core/temp_manager.h"
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/faulty_io.h"
+#include "app/core/testing/open_hook.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/temp_folder.h"
 #include "app/core/tests/assembler_listener_fake.h"
@@ -470,6 +471,26 @@ TEST(AssemblerJoin, TheOutputIsUnfinishedByNameUntilEveryPieceIsIn) {
     EXPECT_EQ(ReadAll(j.dest.File("data.bin")), data);
     EXPECT_EQ(std::filesystem::file_size(j.dest.Path() + "/data.bin"), data.size());
     EXPECT_FALSE(std::filesystem::exists(j.dest.File("data.bin.part")));
+}
+
+// Another join of the set into the folder (in another window, say) makes its ".part" just
+// after this one looked for one and just before it makes its own: this one finds it there and
+// asks, and the other's unfinished file stays as the other join wrote it.
+TEST(AssemblerJoin, TwoJoinsIntoOneFolderNeverShareOneUnfinishedFile) {
+    ScriptedPrompter p;
+    Join j;
+    const std::string data = Random(3000, 8);
+    auto pieces = testing::WriteFormat4Series(j.src, data, {}, testing::Dotted3("data"));
+    const std::string part = j.dest.File("data.bin.part");
+    testing::OpenHook other("/data.bin.part", [&] { j.dest.Write("data.bin.part", data.substr(0, 512)); });
+    p.Answer(Answer::No);
+    EXPECT_EQ(j.Run(pieces[0], 1024), 1);
+    EXPECT_TRUE(testing::OpenHook::Ran());
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "File already exists");
+    EXPECT_EQ(p.boxes[0].text.rfind(part + " already exists.", 0), 0u) << p.boxes[0].text;
+    EXPECT_EQ(ReadAll(part), data.substr(0, 512));
+    EXPECT_FALSE(std::filesystem::exists(j.dest.File("data.bin")));
 }
 
 // Writes into a file whose folder is gone all succeed; the join must not report success.
