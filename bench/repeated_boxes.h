@@ -4,8 +4,13 @@
 // box has had kRetries unscripted Retry answers in a row, it is given up on (Cancel or Abort)
 // instead. Each box is printed on standard error once, as "box: <title>: <text>"; a box that
 // came several times in a row is followed by one line with the count and the last answer.
+// Boxes can also go round with others between them (a "Missing piece" box given up on, then a
+// stop question whose default goes on, and the missing piece again): a box shown kMostShows
+// times in one run tells the driver that it goes round without end (GoingRound), and the
+// driver ends the run.
 
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include "app/core/prompter.h"
@@ -15,6 +20,7 @@ namespace kb::bench {
 class RepeatedBoxes {
 public:
     static constexpr int kRetries = 3;
+    static constexpr int kMostShows = 50;
 
     RepeatedBoxes() = default;
     RepeatedBoxes(const RepeatedBoxes&) = delete;
@@ -38,8 +44,16 @@ public:
         }
         if (answer == Answer::Retry && !scripted && ++retries_ > kRetries) answer = GiveUpAnswer(style);
         last_ = answer;
+        if (!scripted && ++shows_[title + '\n' + text] == kMostShows) {
+            goingRound_ = true;
+            std::fprintf(stderr, "box: %s: shown %d times in this run, which goes round without end\n",
+                         title.c_str(), kMostShows);
+        }
         return answer;
     }
+
+    // True once an unscripted box has come kMostShows times in this run.
+    bool GoingRound() const { return goingRound_; }
 
 private:
     static std::string OneLine(std::string s) {
@@ -60,6 +74,8 @@ private:
     int shown_ = 0;
     int retries_ = 0;
     Answer last_ = Answer::OK;
+    std::map<std::string, int> shows_;  // unscripted shows of each box in the whole run
+    bool goingRound_ = false;
 };
 
 }  // namespace kb::bench

@@ -67,6 +67,7 @@ int32_t bigfileOpen(const std::string& path, int16_t slot, const std::string& mo
     int flags;
     if (mode == "rb") flags = O_RDONLY;
     else if (mode == "wb") flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
+    else if (mode == "wbx") flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
     else if (mode == "ab") flags = O_WRONLY | O_NOFOLLOW;  // never O_APPEND: SetPos moves writes
     else return 0;
     // O_NOFOLLOW: a link planted under an output's or a piece's name would have us write into

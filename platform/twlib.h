@@ -22,6 +22,7 @@ int64_t getFilesize(const std::string& path);
 // Opens a file in a slot; non-zero on success, 0 on failure. Modes:
 //   "rb"  an existing file, for reading, from offset 0;
 //   "wb"  created or emptied, for writing, from offset 0 (new files get mode 0666 less umask);
+//   "wbx" as "wb", but only a file made by this call: anything already there is refused;
 //   "ab"  an existing file, for writing, positioned at its end.
 // The writing modes never follow a link in the last part of the path: a link there is refused.
 // A folder, a FIFO or a socket is refused at once (never waited on). A slot that already

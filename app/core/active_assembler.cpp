@@ -106,8 +106,23 @@ std::string ActiveAssembler::PiecePath(const std::string& name, int32_t i, const
     // expanding it as it is would split its last extension off again ("Movie.001"). With a
     // final "." the whole base is "%f", so piece 1 is the first piece again.
     std::string file = GetFileNameFromPath(name);
-    if (nameIsBase) file += ".";
-    return GetFolderFromPath(fileToAssemble_) + ExpandNamingTemplate(file, i, tmpl);
+    if (!nameIsBase) return GetFolderFromPath(fileToAssemble_) + ExpandNamingTemplate(file, i, tmpl);
+    file += ".";
+    return GetFolderFromPath(fileToAssemble_) +
+           ExpandNamingTemplate(file, i - 1 + FirstNumber(file, tmpl), tmpl);
+}
+
+// The program numbers pieces from 1; coreutils' split numbers them from 0 ("big.bin.000"). A
+// series guessed from a first piece that carries the number 0 counts on from there.
+int32_t ActiveAssembler::FirstNumber(const std::string& base, const std::string& tmpl) const {
+    return GetFileNameFromPath(fileToAssemble_) == ExpandNamingTemplate(base, 0, tmpl) ? 0 : 1;
+}
+
+std::string ActiveAssembler::SeriesStart(const std::string& tmpl) const {
+    const std::string base = GetFileNameFromPath(mstrRawFilenameComponentInTemplate) + ".";
+    const std::string folder = GetFolderFromPath(fileToAssemble_);
+    const std::string zero = folder + ExpandNamingTemplate(base, 0, tmpl);
+    return FileExists(zero) ? zero : folder + ExpandNamingTemplate(base, 1, tmpl);
 }
 
 // Piece i of a bare series, named as the first piece's name is guessed; "" when it fits no
@@ -260,14 +275,8 @@ std::string FinalNameOf(const std::string& working, const std::string& stored) {
     return GetFileNameFromPath(final) == GetFileNameFromPath(StoredFileName(stored)) ? final : "";
 }
 
-// A resume appends at the end of the output, so the output must hold exactly what the task
-// had written: a resume stopped without saving leaves it longer (cut back here), and one that
-// is shorter or gone cannot be continued at all.
-bool ActiveAssembler::ResumeMatchesFiles() {
-    return ResumedFileMatchesTask(task_.OutputPath, [this] { return ExpectedOutputLength(); });
-}
-
-bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength) {
+bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength,
+                            const std::function<std::string(int64_t)>& notItsOwn) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::file_status st = fs::symlink_status(path, ec);
@@ -280,59 +289,21 @@ bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t
     } else {
         have = static_cast<int64_t>(fs::file_size(path, ec));
         const int64_t expected = expectedLength();
-        if (expected >= 0 && have > expected) {
-            DebugLog("Cutting " + path + " back to " + std::to_string(expected) + " bytes");
-            fs::resize_file(path, static_cast<uintmax_t>(expected), ec);
-            if (ec) problem = " could not be cut back to " + std::to_string(expected) + " bytes.";
-        } else if (expected >= 0 && have < expected) {
+        if (expected >= 0 && have < expected) {
             problem = " is shorter than the task expects.";
+        } else {
+            if (notItsOwn) problem = notItsOwn(expected);
+            if (problem.empty() && expected >= 0 && have > expected) {
+                DebugLog("Cutting " + path + " back to " + std::to_string(expected) + " bytes");
+                fs::resize_file(path, static_cast<uintmax_t>(expected), ec);
+                if (ec) problem = " could not be cut back to " + std::to_string(expected) + " bytes.";
+            }
         }
     }
     if (problem.empty()) return true;
     MsgBox("The unfinished task no longer matches its files: " + path + problem,
            mb::OKOnly | mb::Critical, "Unable to resume");
     return false;
-}
-
-// How many bytes the output held when the task was saved; -1 when that cannot be worked out
-// here (pieces on other disks, or no longer at hand).
-int64_t ActiveAssembler::ExpectedOutputLength() {
-    const AssemblerTaskRecord& t = task_;
-    if (t.AskDisk) return -1;
-    const bool own = t.FormatCode == FragmentFormatCode::Format4;
-    if (!own && t.FormatCode != FragmentFormatCode::Raw) return -1;
-    std::string name, tmpl;
-    if (own) {
-        name = StoredFileName(t.Header.storedName);
-        tmpl = t.Header.namingTemplate;
-    } else {
-        tmpl = GuessFragnameTemplate();
-        name = mstrRawFilenameComponentInTemplate;
-    }
-    const int64_t record = own ? kPieceRecordSize : 0;
-    int64_t header = 0;
-    if (own) {
-        if (FileSizeBF(t.FirstPiece) < 0) return -1;
-        OpenBF(t.FirstPiece, 1, "rb");
-        try {
-            ReadCommonHeader(1);
-            ReadFormat4Header(1);
-            header = GetPosBF(1);
-        } catch (...) {
-            platform::bigfileClose(1);
-            return -1;
-        }
-        CloseBF(1);
-    }
-    int64_t total = 0;
-    for (int32_t i = 1; i < t.PieceNumber; ++i) {
-        const int64_t len = FileSizeBF(PiecePath(name, i, tmpl, !own));
-        if (len < 0) return -1;
-        total += len - record - (i == 1 ? header : 0);
-    }
-    if (t.Position > 0)
-        total += t.PieceLength - record - (t.PieceNumber == 1 ? header : 0) - t.BytesLeft;
-    return total;
 }
 
 int32_t GetPercentDone(int32_t n, int32_t count, int64_t done, int64_t length) {

@@ -79,10 +79,11 @@ public:
     bool ResumePending() const { return resumePending_; }
     // The task loaded by SetResumeInfo, while a resume is pending.
     const AssemblerTaskRecord& ResumeTask() const { return task_; }
-    // Whether the pending task's output still holds what the task wrote: an output found
-    // longer (a resume stopped without saving) is cut back; one that is shorter or gone is
-    // refused with a box. Assemble() checks this too; a caller that keeps the task file of a
-    // refused resume checks first.
+    // Whether the pending task's output is the file the task implies and still holds what the
+    // task wrote, the series' own data up to the saved position: an output found longer (a
+    // resume stopped without saving) is cut back; any other is refused with a box, and nothing
+    // is changed. Assemble() checks this too; a caller that keeps the task file of a refused
+    // resume checks first.
     bool ResumeMatchesFiles();
     // Drops a pending resume, so that the next Assemble() joins afresh.
     void CancelResume() {
@@ -103,6 +104,9 @@ public:
     // bare series is expanded).
     std::string PiecePath(const std::string& name, int32_t i, const std::string& tmpl,
                           bool nameIsBase) const;
+    // The first piece of the bare series guessed with `tmpl`: its number 0 when that file is
+    // there, else its number 1 (the chosen piece may be a later one).
+    std::string SeriesStart(const std::string& tmpl) const;
 
 private:
     struct Run;  // the working state of one Assemble() call
@@ -111,6 +115,7 @@ private:
     bool PrepareFresh(Run& r);
     bool MeasureFirstPiece(Run& r);
     std::string RawPiecePath(int32_t i);
+    int32_t FirstNumber(const std::string& base, const std::string& tmpl) const;
     void ReadFirstHeaders(Run& r);
     bool AcceptFirstPiece(Run& r);
     bool PrepareResume(Run& r, std::string& FinalDestDir);
@@ -118,13 +123,15 @@ private:
     void SetPieceNaming(Run& r);
     bool RefuseUnsafeNames(const std::string& name, const std::string* tmpl);
     bool OpenPiece(Run& r);
+    bool AskForDisk(Run& r);
+    bool FindPiece(Run& r);
     bool OpenOutput(Run& r);
+    bool CreateUnfinished(const std::string& part);
     void PositionInPiece(Run& r, bool pending);
     bool OutputIsAPiece(const Run& r, const std::string& out) const;
     bool JoinChunks(Run& r);
     bool ReportChunk(Run& r);
     bool GiveFinalName(Run& r);
-    int64_t ExpectedOutputLength();
     void SaveState(Run& r);
 
     std::string fileToAssemble_;
@@ -148,8 +155,10 @@ bool StandsThere(const std::string& path);
 // Whether the unfinished file a resume continues at its end still holds what its task wrote
 // (expectedLength() bytes, asked only of a plain file; -1 when that cannot be told): one found
 // longer (a resume stopped without saving) is cut back; one shorter, missing or not a plain
-// file is refused in the box "Unable to resume".
-bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength);
+// file is refused in the box "Unable to resume", and so is one of which notItsOwn (asked of a
+// plain file not shorter than expected, before anything is cut) tells what is wrong.
+bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength,
+                            const std::function<std::string(int64_t)>& notItsOwn = {});
 
 // The file-name part of a name stored in a header (what follows its last "/").
 std::string StoredFileName(const std::string& stored);

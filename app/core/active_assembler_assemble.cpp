@@ -152,17 +152,10 @@ AssemblerListener& ActiveAssembler::Events() {
 bool ActiveAssembler::OpenPiece(Run& r) {
     const bool pending = resumePending_;
     if (r.n > 1 || pending) {
-        // Only a disk request stops the join here. A cancel given on the last chunk of the
-        // piece before takes effect after this piece's first chunk (or not at all, when that
-        // chunk ends the set).
-        bool asked = false;
-        while (r.askDisk) {
-            asked = true;
-            int32_t disk = r.n;
-            Events().RequireNextDisk(disk, r.cancel, r.saveStateFile);
-            if (r.cancel || FileExists(r.Piece(*this, r.n))) break;
-        }
-        if (asked && r.cancel) {
+        // Only a disk request or a missing piece stops the join here. A cancel given on the
+        // last chunk of the piece before takes effect after this piece's first chunk (or not
+        // at all, when that chunk ends the set).
+        if (!(r.askDisk ? AskForDisk(r) : FindPiece(r))) {
             if (!pending) {
                 r.position = 0;
                 CloseBF(kOutSlot);
@@ -175,6 +168,40 @@ bool ActiveAssembler::OpenPiece(Run& r) {
     }
     if (!r.resumed && r.n == 1 && !OpenOutput(r)) return false;
     PositionInPiece(r, pending);
+    return true;
+}
+
+// False when the user stops at the request.
+bool ActiveAssembler::AskForDisk(Run& r) {
+    while (true) {
+        int32_t disk = r.n;
+        Events().RequireNextDisk(disk, r.cancel, r.saveStateFile);
+        if (r.cancel) return false;
+        if (FileExists(r.Piece(*this, r.n))) return true;
+    }
+}
+
+// A piece that is not there, with no disk to ask for, is asked for until it is there or the
+// user stops; stopping is then the listener's question (whether to save the progress). False
+// when the join stops.
+bool ActiveAssembler::FindPiece(Run& r) {
+    const std::string piece = r.Piece(*this, r.n);
+    while (!FileExists(piece)) {
+        if (r.cancel) return false;  // the user has already chosen to stop
+        if (MsgBox("Piece " + std::to_string(r.n) + " of " + std::to_string(r.count) + " (" +
+                       piece + ") cannot be found. Put it in the folder and click Retry, or "
+                       "click Cancel to stop.",
+                   mb::RetryCancel | mb::Exclamation, "Missing piece") == Answer::Retry)
+            continue;
+        // No task of the older format can be resumed: there is no progress to save.
+        if (r.code == FragmentFormatCode::Legacy) {
+            r.saveStateFile.clear();
+            return false;
+        }
+        r.cancel = true;
+        Events().ConfirmStop(r.cancel, r.saveStateFile);
+        if (r.cancel) return false;
+    }
     return true;
 }
 
@@ -195,22 +222,37 @@ bool ActiveAssembler::OpenOutput(Run& r) {
             return false;
         }
         // Only the user replaces a file of theirs; the name comes from whoever made the series.
-        // A ".part" left over from an earlier run is theirs too.
-        const std::string part = out + kUnfinishedSuffix;
         r.replaceFinal = StandsThere(out);
-        if ((r.replaceFinal && !ConfirmReplace(out)) || (StandsThere(part) && !ConfirmReplace(part))) {
+        if (r.replaceFinal && !ConfirmReplace(out)) {
             CloseBF(kPieceSlot);
             return false;
         }
-        std::error_code ec;
-        std::filesystem::remove(part, ec);  // a link goes itself; its target stays
         r.finalOutput = out;
-        out = part;
+        out += kUnfinishedSuffix;
+    }
+    DebugLog("Opening " + out + " for output");
+    if (r.finalOutput.empty()) {
+        OpenBF(out, kOutSlot, "wb");
+    } else if (!CreateUnfinished(out)) {
+        CloseBF(kPieceSlot);
+        return false;
     }
     BigFile = out;
-    DebugLog("Opening " + out + " for output");
-    OpenBF(out, kOutSlot, "wb");
     r.outputOpened = true;
+    return true;
+}
+
+// The unfinished file is made new, so that two joins into one folder never share one: a
+// ".part" already there (left over from an earlier run, or another join's) goes only after
+// the user's Yes.
+bool ActiveAssembler::CreateUnfinished(const std::string& part) {
+    if (platform::bigfileOpen(part, kOutSlot, "wbx") != 0) return true;
+    if (StandsThere(part)) {
+        if (!ConfirmReplace(part)) return false;
+        std::error_code ec;
+        std::filesystem::remove(part, ec);  // a link goes itself; its target stays
+    }
+    OpenBF(part, kOutSlot, "wbx");  // what stops it now is an error
     return true;
 }
 

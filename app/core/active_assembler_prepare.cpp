@@ -142,7 +142,6 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
     r.bytesLeft = t.BytesLeft;
     SegmentSize = t.SegmentSize;
     r.lastChunk = t.LastChunkSize;
-    BigFile = t.OutputPath;
     r.crc = t.RunningCrc;
     SetCrc32State(t.RunningCrc);
     r.position = t.Position;
@@ -158,10 +157,7 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
             resumePending_ = false;  // else every later join of the object would refuse again
             return false;
         }
-        if (CompressionID > 0 || EncryptionID > 0)
-            TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
-        else
-            r.finalOutput = FinalNameOf(BigFile, OrigFile);
+        if (CompressionID == 0 && EncryptionID == 0) r.finalOutput = FinalNameOf(t.OutputPath, OrigFile);
     } else {
         // A bare set is found under the same names as on a fresh start, and its output is
         // never the temporary archive of an earlier join of the object.
@@ -169,12 +165,17 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         OrigFile = mstrRawFilenameComponentInTemplate;
         CompressionID = 0;
         EncryptionID = 0;
-        r.finalOutput = FinalNameOf(BigFile, OrigFile);
+        r.finalOutput = FinalNameOf(t.OutputPath, OrigFile);
     }
     if (!ResumeMatchesFiles()) {
         resumePending_ = false;
         return false;
     }
+    // Only the task's own output is taken up, and only its own archive registered, to be
+    // removed with the other temporary files.
+    BigFile = t.OutputPath;
+    if (r.code == FragmentFormatCode::Format4 && (CompressionID > 0 || EncryptionID > 0))
+        TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
     SetPieceNaming(r);
     return true;
 }

@@ -32,6 +32,15 @@ public:
         Cancel = true;
     }
 
+    // The user chose to stop where a piece cannot be found: Cancel comes in true; the handler
+    // decides whether to save the progress (SaveStateFile names the task file, "" keeps none)
+    // or to go on after all (Cancel false: the piece is looked for again). Nobody listening:
+    // stop, keeping nothing.
+    virtual void ConfirmStop(bool& Cancel, std::string& SaveStateFile) {
+        (void)Cancel;
+        (void)SaveStateFile;
+    }
+
     // An enciphered set of the older format, before any data is read: first with
     // FirstRequest true, then with false after every refused passphrase. Nobody listening
     // means nobody can type one: cancel, rather than ask forever.

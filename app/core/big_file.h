@@ -22,7 +22,7 @@ using platform::bigfileWrite;
 // The file's length in bytes (-1 when it cannot be examined). Raises nothing.
 int64_t FileSizeBF(const std::string& path);
 
-// Opens the file in the slot, mode "rb", "wb" or "ab" (see platform/twlib.h).
+// Opens the file in the slot, mode "rb", "wb", "wbx" or "ab" (see platform/twlib.h).
 // Raises 57, "OpenBF", "Unable to open file: <path>".
 void OpenBF(const std::string& path, int16_t slot, const std::string& mode);
 

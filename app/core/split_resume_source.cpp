@@ -7,10 +7,7 @@
 namespace kb {
 
 bool IsTemporaryArchiveOfSplit(const std::string& source, const std::string& filenameToStore) {
-    const std::string name = StripFolder(source);
-    if (filenameToStore == name || name.rfind("kbt", 0) != 0) return false;
-    std::string folder = source.substr(0, source.size() - name.size());
-    return RemoveTrailingBackslash(folder, true) == GetTempDir();
+    return filenameToStore != StripFolder(source) && IsTempFileName(source, "kbt");
 }
 
 void TakeOverTemporarySource(const std::string& source, const std::string& filenameToStore) {

@@ -21,6 +21,13 @@ void Warn(const std::string& text) { MsgBox(text, mb::OKOnly | mb::Exclamation, 
 
 }  // namespace
 
+bool IsTempFileName(const std::string& path, const std::string& prefix) {
+    const std::string name = StripFolder(path);
+    if (name.rfind(prefix, 0) != 0) return false;
+    std::string folder = path.substr(0, path.size() - name.size());
+    return RemoveTrailingBackslash(folder, true) == GetTempDir();
+}
+
 TempManager& TempManager::Instance() {
     static TempManager instance;
     return instance;

@@ -51,4 +51,8 @@ private:
     std::vector<Entry> files_;
 };
 
+// Whether `path` is a name CreateTempFile gives with `prefix`: a file in GetTempDir() whose name
+// begins with the prefix. A user's own file never is.
+bool IsTempFileName(const std::string& path, const std::string& prefix);
+
 }  // namespace kb

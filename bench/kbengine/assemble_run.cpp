@@ -36,6 +36,11 @@ void CommandLineAnswers::RequireNextDisk(int32_t& DiskNumber, bool& Cancel,
     lastDisk_ = DiskNumber;
 }
 
+void CommandLineAnswers::ConfirmStop(bool& Cancel, std::string& SaveStateFile) {
+    Cancel = true;
+    SaveStateFile = save_;
+}
+
 void CommandLineAnswers::RequirePassphrase(std::string& Passphrase, bool& Cancel,
                                            bool FirstRequest) {
     if (FirstRequest && havePassphrase_) {

@@ -14,7 +14,7 @@ namespace kb::engine {
 // --cancel-after K cancels in the K-th progress event, --save TASKFILE then names the task
 // file (without it the partial output is deleted). A disk request is answered once by
 // carrying on (the piece may be there by now); asked again for the same piece, it cancels
-// like --cancel-after.
+// like --cancel-after, and so does a stop at a missing piece.
 class CommandLineAnswers : public AssemblerListener {
 public:
     explicit CommandLineAnswers(Args& args);
@@ -23,6 +23,7 @@ public:
                           std::string& SaveStateFile) override;
     void RequireNextDisk(int32_t& DiskNumber, bool& Cancel, std::string& SaveStateFile) override;
     void RequirePassphrase(std::string& Passphrase, bool& Cancel, bool FirstRequest) override;
+    void ConfirmStop(bool& Cancel, std::string& SaveStateFile) override;
 
 private:
     std::string passphrase_;

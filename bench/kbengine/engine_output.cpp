@@ -49,7 +49,11 @@ BoxPrinter::~BoxPrinter() { SetPrompter(previous_); }
 
 Answer BoxPrinter::MsgBox(const std::string& text, int style, const std::string& title) {
     ++boxesShown;
-    if (answers_.empty()) return repeats_.Show(text, style, title, DefaultAnswer(style), false);
+    if (answers_.empty()) {
+        const Answer a = repeats_.Show(text, style, title, DefaultAnswer(style), false);
+        if (repeats_.GoingRound()) EndProgram();
+        return a;
+    }
     const Answer a = answers_.front();
     answers_.pop_front();
     return repeats_.Show(text, style, title, a, true);

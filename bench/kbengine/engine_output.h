@@ -19,8 +19,8 @@ namespace kb::engine {
 // "input: <title>: <prompt>"), the console prompter's way, and answers with the answers
 // given as "--answer NAME" (OK, Cancel, Abort, Retry, Ignore, Yes, No) and "--type TEXT", in
 // order; once they run out, with the box's default button or default text, except that a box
-// repeated in a row is given up on after a few Retry answers and printed once with its count
-// (bench/repeated_boxes.h). Installs itself for its lifetime. Ending the program throws
+// repeated in a row is given up on after a few Retry answers and printed once with its count,
+// and boxes that go round without end end the program (bench/repeated_boxes.h). Installs itself for its lifetime. Ending the program throws
 // kb::ProgramEnded, which main() reports.
 class BoxPrinter : public Prompter {
 public:

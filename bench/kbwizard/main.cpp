@@ -4,7 +4,9 @@
 // kbwizard unpack ARCHIVE DESTFOLDER
 //   unpacks a CAB archive as the wizard's post-processing does: on a worker thread, with the
 //   wizard's progress panel following every entry.
-// Boxes are answered with their default button and printed on standard error.
+// Boxes are answered with their default button and printed on standard error (a box repeated
+// in a row is given up on after a few Retry answers, and a run whose boxes go round without
+// end is ended: bench/default_answers.h).
 #include <QApplication>
 #include <QPushButton>
 
@@ -16,6 +18,7 @@
 #include "app/ui/assembler/assembler_flow.h"
 #include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/common/blocking_call.h"
+#include "bench/default_answers.h"
 #include "platform/cab_archive.h"
 #include "platform/file_size_limit.h"
 
@@ -62,6 +65,8 @@ int main(int argc, char** argv) {
     if (argc < 4) return Usage();
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    kb::bench::DefaultAnswers prompter;
+    kb::ScopedPrompter scoped(prompter);
     kb::PluginHost plugins;
     kb::ucAssembler w(nullptr, nullptr, plugins);
     const std::string command = argv[1];

@@ -31,32 +31,15 @@
 #include "app/pluginhost/plugin_rows.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/pluginhost/plugin_text.h"
-#include "app/ui/common/qt_prompter.h"
 #include "app/ui/shell/frm_main.h"
 #include "app/ui/splitter/split_runner.h"
 #include "app/ui/splitter/split_wizard.h"
-#include "bench/repeated_boxes.h"
+#include "bench/default_answers.h"
 #include "platform/file_size_limit.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The program's own event handling, with every box answered by its default button; a box that
-// keeps asking to retry is given up on after a few times.
-class DefaultAnswers : public kb::Prompter {
-public:
-    kb::Answer MsgBox(const std::string& text, int style, const std::string& title) override {
-        return repeats_.Show(text, style, title, kb::DefaultAnswer(style), false);
-    }
-    std::string InputBox(const std::string&, const std::string&, const std::string& d) override { return d; }
-    void DoEvents() override { events_.DoEvents(); }
-    [[noreturn]] void EndProgram() override { events_.EndProgram(); }
-
-private:
-    kb::QtPrompter events_;
-    kb::bench::RepeatedBoxes repeats_;
-};
 
 class TypedPassword : public kb::WizardWindows {
 public:
@@ -151,7 +134,7 @@ int Tea(const std::string& source) {
 int main(int argc, char** argv) {
     kb::platform::IgnoreFileSizeLimitSignal();
     QApplication app(argc, argv);
-    DefaultAnswers prompter;
+    kb::bench::DefaultAnswers prompter;
     kb::ScopedPrompter scoped(prompter);
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "split" && argc == 6)

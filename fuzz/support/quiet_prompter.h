@@ -1,6 +1,7 @@
 #pragma once
 // A prompter for fuzz targets: every box is answered with its default button, silently, and
-// the console is left alone.
+// the console is left alone; a box offering Retry is given up on instead (nothing changes
+// between two tries of one input, so Retry would only bring the box back for ever).
 
 #include <cstdint>
 #include <cstdio>
@@ -14,7 +15,8 @@ namespace kb::fuzz {
 class QuietPrompter : public Prompter {
 public:
     Answer MsgBox(const std::string&, int style, const std::string&) override {
-        return DefaultAnswer(style);
+        const Answer a = DefaultAnswer(style);
+        return a == Answer::Retry ? GiveUpAnswer(style) : a;
     }
     std::string InputBox(const std::string&, const std::string&, const std::string&) override {
         return "";

@@ -357,5 +357,104 @@ TEST(AssemblerIntegrity, AResumedJoinThatFailsKeepsItsOutputForItsTask) {
     EXPECT_EQ(std::filesystem::file_size(out), 1500u);
 }
 
+// Answers as scripted, and runs `then` once box number `after` (from 1) has been answered.
+struct PromptThen : ScriptedPrompter {
+    size_t after = 0;
+    std::function<void()> then;
+    kb::Answer MsgBox(const std::string& text, int style, const std::string& title) override {
+        const kb::Answer a = ScriptedPrompter::MsgBox(text, style, title);
+        if (boxes.size() == after && then) then();
+        return a;
+    }
+};
+
+// A piece that cannot be found is asked for (Retry looks again); Cancel asks the listener
+// whether to save, and the listener may also go on after all.
+TEST(AssemblerIntegrity, AMissingPieceIsAskedForUntilItIsThereOrTheUserStops) {
+    const struct {
+        const char* what;
+        std::vector<Answer> answers;  // after the last one the piece is back, when joined
+        bool goOnAtStop;              // the listener's answer to the first stop
+        int16_t result;
+        int stops;
+    } cases[] = {
+        {"Retry until it is back", {Answer::Retry, Answer::Retry}, false, 0, 0},
+        {"Cancel, then on after all", {Answer::Cancel, Answer::Retry}, true, 0, 1},
+        {"Cancel, nothing saved", {Answer::Cancel}, false, 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PromptThen p;
+        Join j;
+        const std::string third = ReadAll(j.pieces[2]);
+        std::filesystem::remove(j.pieces[2]);
+        for (Answer a : c.answers) p.Answer(a);
+        if (c.result == 0) {
+            p.after = c.answers.size();
+            p.then = [&] { j.src.Write("data.003", third); };
+        }
+        j.events.onStop = [&](bool& cancel, std::string&) {
+            if (c.goOnAtStop && j.events.stops == 1) cancel = false;
+        };
+        EXPECT_EQ(j.Run(), c.result);
+        EXPECT_EQ(j.events.stops, c.stops);
+        ASSERT_EQ(p.boxes.size(), c.answers.size());
+        for (const auto& box : p.boxes) {
+            EXPECT_EQ(box.title, "Missing piece");
+            EXPECT_EQ(box.text, "Piece 3 of 4 (" + j.pieces[2] + ") cannot be found. Put it in the "
+                                "folder and click Retry, or click Cancel to stop.");
+            EXPECT_EQ(box.style, mb::RetryCancel | mb::Exclamation | mb::DefaultButton1);
+        }
+        if (c.result == 0)
+            EXPECT_TRUE(ReadAll(j.dest.File("data.bin")) == j.data);
+        else
+            EXPECT_TRUE(std::filesystem::is_empty(j.dest.Path()));
+    }
+}
+
+// Stopped and saved at a missing piece, the join resumes once the piece is back; the resume
+// asks for it again while it is not.
+TEST(AssemblerIntegrity, AJoinStoppedAtAMissingPieceResumesOnceThePieceIsThere) {
+    PromptThen p;
+    Join j;
+    const std::string third = ReadAll(j.pieces[2]);
+    std::filesystem::remove(j.pieces[2]);
+    j.events.saveAs = j.other.File("job.uft");
+    p.Answer(Answer::Cancel);
+    ASSERT_EQ(j.Run(), 1);
+    ASSERT_TRUE(std::filesystem::exists(j.events.saveAs));
+    EXPECT_EQ(std::filesystem::file_size(j.dest.File("data.bin.part")), 2000u);
+
+    ActiveAssembler again;
+    ASSERT_TRUE(again.SetResumeInfo(j.events.saveAs));
+    p.Answer(Answer::Retry);
+    p.after = 2;
+    p.then = [&] { j.src.Write("data.003", third); };
+    std::string d;
+    ASSERT_EQ(again.Assemble(d), 0);
+    ASSERT_EQ(p.boxes.size(), 2u);
+    EXPECT_EQ(p.boxes[1].title, "Missing piece");
+    EXPECT_TRUE(ReadAll(j.dest.File("data.bin")) == j.data);
+}
+
+// An older set cannot be saved as a task: Cancel at a missing piece stops without asking.
+TEST(AssemblerIntegrity, AMissingPieceOfAnOlderSetStopsWithoutAskingToSave) {
+    PromptThen p;
+    Join j;
+    auto old = testing::WriteLegacySeries(j.other, j.data, {}, testing::Dotted3("old"));
+    std::filesystem::remove(old[1]);
+    p.Answer(Answer::Cancel);
+    j.events.saveAs = j.other.File("job.uft");
+    j.a.SetFileToAssemble(old[0]);
+    j.a.SetDestinationFolder(j.dest.Path());
+    std::string d = j.dest.Path();
+    EXPECT_EQ(j.a.Assemble(d), 1);
+    ASSERT_EQ(Titles(p), std::vector<std::string>{"Missing piece"});
+    EXPECT_EQ(p.boxes[0].text.rfind("Piece 2 of 4 (" + old[1] + ") cannot be found.", 0), 0u);
+    EXPECT_EQ(j.events.stops, 0);
+    EXPECT_FALSE(std::filesystem::exists(j.events.saveAs));
+    EXPECT_TRUE(std::filesystem::is_empty(j.dest.Path()));
+}
+
 }  // namespace
 }  // namespace kb

@@ -14,6 +14,7 @@
 #include "app/core/temp_manager.h"
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/faulty_io.h"
+#include "app/core/testing/open_hook.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/temp_folder.h"
 #include "app/core/tests/assembler_listener_fake.h"
@@ -101,6 +102,65 @@ TEST(AssemblerJoin, BareSeriesOfOtherProgramsKeepTheirNamesAndCase) {
     ASSERT_EQ(k.Run(k.src.File("Clip - 1.frg"), 999), 0);
     EXPECT_EQ(ReadAll(k.dest.File("Clip")), data);
     EXPECT_TRUE(p.boxes.empty());
+}
+
+// coreutils' split numbers from 0 unless told otherwise: such a series is counted, joined,
+// checked for a missing piece and resumed from its piece 0.
+TEST(AssemblerJoin, ABareSeriesNumberedFromZeroJoinsWhole) {
+    const std::string data = Random(10000, 5);
+    const auto cut = [&](const TempFolder& dir) {
+        dir.Write("big.bin", data);
+        const std::string cmd = "cd '" + dir.Path() +
+                                "' && split -b 3000 -d -a 3 big.bin big.bin. && rm big.bin";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        ASSERT_TRUE(std::filesystem::exists(dir.File("big.bin.003")));
+    };
+    {
+        ScriptedPrompter p;
+        Join j;
+        cut(j.src);
+        j.a.SetFileToAssemble(j.src.File("big.bin.000"));
+        EXPECT_EQ(j.a.FragmentCount(), 4);
+        ASSERT_EQ(j.Run(j.src.File("big.bin.000"), 1024), 0);
+        EXPECT_EQ(j.a.BigFile, j.dest.File("big.bin"));
+        EXPECT_TRUE(ReadAll(j.a.BigFile) == data);
+        EXPECT_TRUE(p.boxes.empty());
+    }
+    {
+        SCOPED_TRACE("a missing piece with a later one beside it");
+        ScriptedPrompter p;
+        Join j;
+        cut(j.src);
+        std::filesystem::remove(j.src.File("big.bin.001"));
+        p.Answer(Answer::Cancel);
+        EXPECT_EQ(j.Run(j.src.File("big.bin.000"), 1024), 1);
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Missing piece");
+        EXPECT_EQ(p.boxes[0].text.rfind("Piece 2 of this series, " + j.src.File("big.bin.001") +
+                                            ", is missing, but a later piece, " +
+                                            j.src.File("big.bin.002") + ", is there. Only pieces "
+                                            "1 to 1 can be joined",
+                                        0),
+                  0u)
+            << p.boxes[0].text;
+        EXPECT_TRUE(std::filesystem::is_empty(j.dest.Path()));
+    }
+    {
+        SCOPED_TRACE("stopped and resumed");
+        ScriptedPrompter p;
+        Join j;
+        TempFolder tasks;
+        cut(j.src);
+        j.events.cancelAtInterval = 5;
+        j.events.saveAs = tasks.File("job.uft");
+        ASSERT_EQ(j.Run(j.src.File("big.bin.000"), 1000), 1);
+        ActiveAssembler b;
+        ASSERT_TRUE(b.SetResumeInfo(tasks.File("job.uft")));
+        std::string d;
+        ASSERT_EQ(b.Assemble(d), 0);
+        EXPECT_TRUE(ReadAll(j.dest.File("big.bin")) == data);
+        EXPECT_TRUE(p.boxes.empty());
+    }
 }
 
 TEST(AssemblerJoin, ACorruptedByteShowsTheCrcBoxForThatPieceOnly) {
@@ -411,6 +471,26 @@ TEST(AssemblerJoin, TheOutputIsUnfinishedByNameUntilEveryPieceIsIn) {
     EXPECT_EQ(ReadAll(j.dest.File("data.bin")), data);
     EXPECT_EQ(std::filesystem::file_size(j.dest.Path() + "/data.bin"), data.size());
     EXPECT_FALSE(std::filesystem::exists(j.dest.File("data.bin.part")));
+}
+
+// Another join of the set into the folder (in another window, say) makes its ".part" just
+// after this one looked for one and just before it makes its own: this one finds it there and
+// asks, and the other's unfinished file stays as the other join wrote it.
+TEST(AssemblerJoin, TwoJoinsIntoOneFolderNeverShareOneUnfinishedFile) {
+    ScriptedPrompter p;
+    Join j;
+    const std::string data = Random(3000, 8);
+    auto pieces = testing::WriteFormat4Series(j.src, data, {}, testing::Dotted3("data"));
+    const std::string part = j.dest.File("data.bin.part");
+    testing::OpenHook other("/data.bin.part", [&] { j.dest.Write("data.bin.part", data.substr(0, 512)); });
+    p.Answer(Answer::No);
+    EXPECT_EQ(j.Run(pieces[0], 1024), 1);
+    EXPECT_TRUE(testing::OpenHook::Ran());
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "File already exists");
+    EXPECT_EQ(p.boxes[0].text.rfind(part + " already exists.", 0), 0u) << p.boxes[0].text;
+    EXPECT_EQ(ReadAll(part), data.substr(0, 512));
+    EXPECT_FALSE(std::filesystem::exists(j.dest.File("data.bin")));
 }
 
 // Writes into a file whose folder is gone all succeed; the join must not report success.

@@ -21,6 +21,9 @@ struct ScriptedAssemblerListener : AssemblerListener {
     // Answers to disk requests; by default the piece is simply expected to be there now.
     std::function<void(int32_t, bool&, std::string&)> onDisk;
     std::function<void(int)> onInterval;
+    // Answers to a stop at a missing piece; by default the stop stands, saved under saveAs.
+    std::function<void(bool&, std::string&)> onStop;
+    int stops = 0;
     std::vector<std::string> passphrases;  // typed one after the other; then cancel
 
     void AssembleStart(int16_t PBMax) override {
@@ -39,6 +42,13 @@ struct ScriptedAssemblerListener : AssemblerListener {
     void RequireNextDisk(int32_t& DiskNumber, bool& Cancel, std::string& SaveStateFile) override {
         disks.push_back(DiskNumber);
         if (onDisk) onDisk(DiskNumber, Cancel, SaveStateFile);
+    }
+    void ConfirmStop(bool& Cancel, std::string& SaveStateFile) override {
+        ++stops;
+        if (onStop)
+            onStop(Cancel, SaveStateFile);
+        else
+            SaveStateFile = saveAs;
     }
     void RequirePassphrase(std::string& Passphrase, bool& Cancel, bool FirstRequest) override {
         firstRequests.push_back(FirstRequest);

@@ -69,11 +69,22 @@ TEST_F(BigFileTest, WritingModesRefuseALinkAndLeaveItsTarget) {
     const std::string target = dir.Write("target", "keep me");
     const std::string link = dir.File("link");
     ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
-    for (const char* mode : {"wb", "ab"})
+    for (const char* mode : {"wb", "wbx", "ab"})
         ExpectError([&] { OpenBF(link, 1, mode); }, 57, "OpenBF", "Unable to open file: " + link);
     EXPECT_EQ(ReadAll(target), "keep me");
     OpenBF(link, 1, "rb");  // reading through a link is harmless
     CloseBF(1);
+}
+
+// "wbx" makes a new file, and only a new one.
+TEST_F(BigFileTest, ExclusiveModeMakesANewFileOnly) {
+    const std::string there = dir.Write("there", "keep me");
+    ExpectError([&] { OpenBF(there, 1, "wbx"); }, 57, "OpenBF", "Unable to open file: " + there);
+    EXPECT_EQ(ReadAll(there), "keep me");
+    OpenBF(dir.File("new"), 1, "wbx");
+    EXPECT_EQ(bigfileWrite("data", 4, 1), 4);
+    CloseBF(1);
+    EXPECT_EQ(ReadAll(dir.File("new")), "data");
 }
 
 TEST_F(BigFileTest, AppendModeStartsAtTheEndButSetPosMovesTheNextWrite) {

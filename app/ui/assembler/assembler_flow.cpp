@@ -66,8 +66,7 @@ std::optional<AssemblerFlow::SourceDescription> AssemblerFlow::DescribeSource(
         } else {
             d.text += "Detected naming convention: " + tmpl + kCrLf;
             d.text += "First of " + std::to_string(assembler.FragmentCount()) + " total pieces" + kCrLf;
-            const std::string first =
-                assembler.PiecePath(assembler.mstrRawFilenameComponentInTemplate, 1, tmpl, true);
+            const std::string first = assembler.SeriesStart(tmpl);
             if (Lower(GetFileNameFromPath(src)) != Lower(GetFileNameFromPath(first)) &&
                 FileExists(first))
                 return DescribeSource(first);
@@ -229,6 +228,12 @@ void AssemblerFlow::RequireNextDisk(int32_t& DiskNumber, bool& Cancel, std::stri
         AnswerCancelQuestion(Cancel, SaveStateFile);
         if (Cancel) return;
     }
+}
+
+// A stop where a piece cannot be found: Cancel in the question goes on (the piece is looked
+// for again).
+void AssemblerFlow::ConfirmStop(bool& Cancel, std::string& SaveStateFile) {
+    AnswerCancelQuestion(Cancel, SaveStateFile);
 }
 
 void AssemblerFlow::RequirePassphrase(std::string& Passphrase, bool& Cancel, bool FirstRequest) {

@@ -60,6 +60,7 @@ public:
                           std::string& SaveStateFile) override;
     void RequireNextDisk(int32_t& DiskNumber, bool& Cancel, std::string& SaveStateFile) override;
     void RequirePassphrase(std::string& Passphrase, bool& Cancel, bool FirstRequest) override;
+    void ConfirmStop(bool& Cancel, std::string& SaveStateFile) override;
 
     // The extraction's progress for one entry.
     void ecExtractor_Progress(const std::string& FileName, int Percent);

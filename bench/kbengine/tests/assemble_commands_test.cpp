@@ -12,6 +12,7 @@
 #include <thread>
 
 #include <cstdio>
+#include <cstdlib>
 #include <regex>
 
 #include "app/core/testing/temp_folder.h"
@@ -80,6 +81,23 @@ TEST(KbEngineAssemble, InfoDescribesBareAndFormattedSets) {
     EXPECT_EQ(Member(r.lastLine, "count"), "3");
     EXPECT_EQ(Member(r.lastLine, "template"), "\"%f.%N\"");
     EXPECT_EQ(Member(r.lastLine, "name"), "\"Movie.avi.unk\"");
+}
+
+// coreutils' split numbers from 0 unless told otherwise.
+TEST(KbEngineAssemble, ABareSeriesNumberedFromZeroIsCountedAndJoinedWhole) {
+    TempFolder src, out;
+    const std::string data = Random(50000);
+    src.Write("big.bin", data);
+    ASSERT_EQ(std::system(("cd " + Quote(src.Path()) +
+                           " && split -b 20000 -d -a 3 big.bin big.bin. && rm big.bin")
+                              .c_str()),
+              0);
+    Result r = Engine("info " + Quote(src.File("big.bin.000")), src);
+    EXPECT_EQ(Member(r.lastLine, "count"), "3");
+    r = Engine("assemble " + Quote(src.File("big.bin.000")) + " " + Quote(out.Path()), src);
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(Member(r.lastLine, "bytes"), "50000");
+    EXPECT_TRUE(ReadAll(out.File("big.bin")) == data);
 }
 
 TEST(KbEngineAssemble, StopsSavesAndResumesUnlessAnotherResumeHoldsTheTask) {
@@ -172,6 +190,33 @@ TEST(KbEngineAssemble, ADamagedFirstPieceOrAMissingPieceStopsTheJoin) {
             EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
         }
     }
+}
+
+// The "Missing piece" box offers Retry as its default: the driver gives up on it after a few
+// tries, and the stop then saves the task that --save names, which resumes once the piece is
+// back.
+TEST(KbEngineAssemble, AMissingPieceIsRetriedAFewTimesThenTheJoinStopsAndResumesLater) {
+    TempFolder src, out, tasks;
+    const std::string data = Random(5000);
+    auto pieces = kb::testing::WriteFormat4Series(src, data, {}, kb::testing::Dotted3("data"));
+    const std::string third = ReadAll(pieces[2]);
+    std::filesystem::remove(pieces[2]);
+    const std::string task = tasks.File("job.uft");
+    Result r = Engine("assemble " + Quote(pieces[0]) + " " + Quote(out.Path()) + " --save " +
+                          Quote(task),
+                      tasks);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.errors.find("box: Missing piece: Piece 3 of 5 (" + pieces[2] + ") cannot be "
+                            "found. Put it in the folder and click Retry, or click Cancel to "
+                            "stop.\nbox: Missing piece: shown 4 times in a row, the last "
+                            "answered Cancel"),
+              std::string::npos)
+        << r.errors;
+    ASSERT_TRUE(std::filesystem::exists(task));
+    src.Write("data.003", third);
+    r = Engine("resume-assemble " + Quote(task), tasks);
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_TRUE(ReadAll(out.File("data.bin")) == data);
 }
 
 // A join killed part way leaves only its unfinished name: nothing under the final name can

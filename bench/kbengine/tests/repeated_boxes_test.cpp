@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/core/testing/temp_folder.h"
+#include "app/core/tests/series_fixtures.h"
 #include "bench/kbengine/tests/engine_run.h"
 #include "bench/repeated_boxes.h"
 
@@ -65,6 +66,20 @@ TEST(RepeatedBoxes, GivesUpOnTheSameRetryBoxAfterAFewAndPrintsItOnce) {
         boxes.Show("other\nline", mb::OKOnly, "U", Answer::OK, false);
     }
     EXPECT_EQ(Count(::testing::internal::GetCapturedStderr(), "box: U: other line\n"), 2u);
+
+    // Two boxes taking turns are never in a row, but they go round all the same.
+    ::testing::internal::CaptureStderr();
+    RepeatedBoxes turns;
+    for (int i = 1; i <= RepeatedBoxes::kMostShows; ++i) {
+        EXPECT_FALSE(turns.GoingRound()) << i;
+        turns.Show("Piece 3 cannot be found.", mb::RetryCancel, "Missing piece", Answer::Cancel, false);
+        turns.Show("Save?", mb::YesNoCancel | mb::DefaultButton3, "Assemble cancelled", Answer::Cancel, false);
+    }
+    EXPECT_TRUE(turns.GoingRound());
+    EXPECT_EQ(Count(::testing::internal::GetCapturedStderr(),
+                    "box: Missing piece: shown " + std::to_string(RepeatedBoxes::kMostShows) +
+                        " times in this run, which goes round without end\n"),
+              1u);
 }
 
 class RetryingDrivers : public ::testing::Test {
@@ -132,6 +147,26 @@ TEST_F(RetryingDrivers, EngineSplitToAFolderItCannotWriteEnds) {
         EXPECT_EQ(Member(r.lastLine, "completed"), "false") << destination;
         ExpectOneReportedBox();
     }
+}
+
+// The "Missing piece" box offers Retry as its default, and the wizard's stop question that its
+// Cancel brings goes on by default: the wizard driver's run ends all the same.
+TEST_F(RetryingDrivers, WizardAssembleOfASetMissingAPieceEnds) {
+    const std::string data = ReadAll(source).substr(0, 5000);
+    kb::testing::TempFolder set;
+    auto pieces = kb::testing::WriteFormat4Series(set, data, {}, kb::testing::Dotted3("data"));
+    std::filesystem::remove(pieces[2]);
+    std::filesystem::create_directories(dir.File("out"));
+    const EngineRun r = Run(KB_WIZARD, "assemble " + ShellQuote(pieces[0]) + " " +
+                                           ShellQuote(dir.File("out")));
+    EXPECT_EQ(r.status, 1);
+    const std::string errors = ReadAll(dir.File("stderr.txt"));
+    EXPECT_NE(errors.find("box: Missing piece: shown 4 times in a row, the last answered Cancel\n"
+                          "box: Assemble cancelled: "),
+              std::string::npos)
+        << errors.substr(0, 2000);
+    EXPECT_NE(errors.find("which goes round without end"), std::string::npos) << errors.substr(0, 2000);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/data.bin")));
 }
 
 // A write that crosses a file-size limit fails like any failed write: the driver lives to report

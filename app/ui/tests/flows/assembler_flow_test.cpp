@@ -1,18 +1,26 @@
 // The assembler flow's event handlers on their own: the disk request and its cancel question,
-// the older format's passphrase, and the extraction's progress text.
+// the older format's passphrase, and the extraction's progress text; and the description of a
+// chosen bare series, and a stop at a missing piece.
+#include <cstdlib>
 #include <filesystem>
 
+#include "app/core/active_splitter.h"
+#include "app/core/assembler_task_record.h"
+#include "app/core/big_file.h"
 #include "app/core/progress_view.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/scripted_windows.h"
+#include "app/core/tests/assembler_listener_fake.h"
 #include "app/ui/assembler/assembler_flow.h"
 #include "app/ui/tests/ui_fixture.h"
 
 namespace kb {
 namespace {
 
+using testing::ReadAll;
 using testing::ScriptedPrompter;
 using testing::ScriptedWindows;
+using testing::TempFolder;
 using testing::UiTest;
 
 struct RecordingPanel : ProgressView {
@@ -113,6 +121,132 @@ TEST_F(AssemblerFlowTest, PassphraseRequestsAndExtractionProgress) {
     flow.ecExtractor_Progress("tree\\sub\\data.bin", 37);
     EXPECT_EQ(panel.pb1, 37);
     EXPECT_EQ(panel.bottom, "Working: data.bin");
+}
+
+// coreutils' split numbers from 0: the set is described, counted and joined from its piece 0,
+// also when a later piece is chosen.
+TEST_F(AssemblerFlowTest, ABareSeriesNumberedFromZeroIsDescribedAndJoinedFromPieceZero) {
+    TempFolder src, dest;
+    const auto bytes = testing::RandomBytes(50000, 8);
+    const std::string data(bytes.begin(), bytes.end());
+    src.Write("big.bin", data);
+    ASSERT_EQ(std::system(("cd '" + src.Path() +
+                           "' && split -b 20000 -d -a 3 big.bin big.bin. && rm big.bin")
+                              .c_str()),
+              0);
+    const std::string expected =
+        "big.bin.000\r\nUnrecognized format or raw data\r\nDetected naming convention: "
+        "%f.%N\r\nFirst of 3 total pieces\r\n";
+    for (const char* chosen : {"big.bin.000", "big.bin.001", "big.bin.002"}) {
+        SCOPED_TRACE(chosen);
+        ScriptedPrompter p;
+        const auto d = flow.DescribeSource(src.File(chosen));
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->text, expected);
+        EXPECT_EQ(d->next, AssemblerFlow::SourceDescription::Next::Enable);
+        EXPECT_EQ(flow.assembler.FileToAssemble(), src.File("big.bin.000"));
+        EXPECT_EQ(flow.assembler.FragmentCount(), 3);
+    }
+    ScriptedPrompter p;
+    ASSERT_EQ(flow.Run(dest.Path()).join, AssembleOutcome::Join::Joined);
+    const std::string joined = ReadAll(dest.File("big.bin"));
+    EXPECT_EQ(joined.size(), data.size());
+    EXPECT_TRUE(joined == data);
+}
+
+// Cancel in the "Missing piece" box asks the cancel question; saved, the join resumes once the
+// piece is back.
+TEST_F(AssemblerFlowTest, AJoinStoppedAtAMissingPieceIsSavedAndResumesOnceThePieceIsBack) {
+    TempFolder src, dest;
+    const auto bytes = testing::RandomBytes(70000, 9);
+    const std::string data(bytes.begin(), bytes.end());
+    ActiveSplitter split;
+    split.SetFileFormat(aftTarnwolde);
+    split.SetBigFile(src.Write("report.doc", data));
+    split.FilenameToStore = "report.doc";
+    split.SetDestinationFolder(src.Path());
+    split.SetFragmentSize(int64_t{20000});
+    split.SegmentSize = 4096;
+    ASSERT_EQ(split.Split(), 1);
+    const std::string third = ReadAll(src.File("report.003"));
+    std::filesystem::remove(src.File("report.003"));
+    {
+        ScriptedPrompter p;
+        p.Answer(Answer::Cancel).Answer(Answer::Yes).Type("missing");
+        ASSERT_TRUE(flow.DescribeSource(src.File("report.001")));
+        const AssembleOutcome stopped = flow.Run(dest.Path());
+        EXPECT_EQ(stopped.join, AssembleOutcome::Join::SavedAsTask);
+        EXPECT_EQ(stopped.task, "missing");
+        ASSERT_EQ(p.boxes.size(), 2u);
+        EXPECT_EQ(p.boxes[0].title, "Missing piece");
+        EXPECT_EQ(p.boxes[0].text, "Piece 3 of 4 (" + src.File("report.003") + ") cannot be "
+                                   "found. Put it in the folder and click Retry, or click Cancel "
+                                   "to stop.");
+        EXPECT_EQ(p.boxes[1].title, "Assemble cancelled");
+    }
+    src.Write("report.003", third);
+    ScriptedPrompter p;
+    std::string d;
+    const auto resumed = flow.Resume(home.File("Unfinished Tasks/missing.uft"), d);
+    ASSERT_TRUE(resumed);
+    EXPECT_TRUE(resumed->Whole());
+    EXPECT_EQ(d, dest.Path());
+    const std::string joined = ReadAll(dest.File("report.doc"));
+    EXPECT_EQ(joined.size(), data.size());
+    EXPECT_TRUE(joined == data);
+}
+
+// A task whose output names a file that is not the join's is refused before anything is
+// touched, and kept.
+TEST_F(AssemblerFlowTest, ATaskWritingIntoAUsersFileIsRefusedAndKept) {
+    TempFolder src, dest, elsewhere;
+    const auto bytes = testing::RandomBytes(70000, 10);
+    ActiveSplitter split;
+    split.SetFileFormat(aftTarnwolde);
+    split.SetBigFile(src.Write("report.doc", std::string(bytes.begin(), bytes.end())));
+    split.FilenameToStore = "report.doc";
+    split.SetDestinationFolder(src.Path());
+    split.SetFragmentSize(int64_t{20000});
+    split.SegmentSize = 4096;
+    ASSERT_EQ(split.Split(), 1);
+    const std::string task = home.File("Unfinished Tasks/job.uft");
+    {
+        ScriptedPrompter p;
+        testing::ScriptedAssemblerListener stop;
+        stop.cancelAtInterval = 3;
+        stop.saveAs = task;
+        ActiveAssembler a;
+        a.SetListener(&stop);
+        a.SetFileToAssemble(src.File("report.001"));
+        a.SetDestinationFolder(dest.Path());
+        a.SegmentSize = 16384;
+        std::string d = dest.Path();
+        ASSERT_EQ(a.Assemble(d), 1);
+    }
+    AssemblerTaskRecord t;
+    OpenBF(task, 1, "rb");
+    ReadAssemblerTaskHead(1, t);
+    ReadAssemblerTaskTail(1, t);
+    CloseBF(1);
+    const std::string thesis = elsewhere.Write("thesis.odt", std::string(90000, 't'));
+    t.OutputPath = thesis;
+    OpenBF(task, 1, "wb");
+    WriteAssemblerTaskRecord(1, t);
+    CloseBF(1);
+    const std::string saved = ReadAll(task);
+
+    ScriptedPrompter p;
+    p.Answer(Answer::OK);
+    std::string d;
+    EXPECT_FALSE(flow.Resume(task, d));
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Unable to resume");
+    EXPECT_EQ(p.boxes[0].text, "The unfinished task no longer matches its files: " + thesis +
+                                   " is not the file this task joins into, which is " +
+                                   dest.File("report.doc.part") + ".");
+    EXPECT_EQ(ReadAll(thesis), std::string(90000, 't'));
+    EXPECT_EQ(ReadAll(task), saved);
+    EXPECT_FALSE(flow.assembler.ResumePending());
 }
 
 // The page names the pieces that failed their check, but never more than ten of them.
