@@ -104,9 +104,13 @@ public:
     // bare series is expanded).
     std::string PiecePath(const std::string& name, int32_t i, const std::string& tmpl,
                           bool nameIsBase) const;
-    // The first piece of the bare series guessed with `tmpl`: its number 0 when that file is
-    // there, else its number 1 (the chosen piece may be a later one).
+    // The first piece of the bare series guessed with `tmpl` that is there: its number 0, else
+    // its number 1, else the chosen piece itself (a series without its first piece counts none).
     std::string SeriesStart(const std::string& tmpl) const;
+    // Takes a piece that reads as bare data from the first piece of its series (SeriesStart),
+    // whichever piece was chosen; true when that is another file, whose format is then to be
+    // told again (an own-format piece 1 for a chosen later piece).
+    bool ChooseSeriesStart();
 
 private:
     struct Run;  // the working state of one Assemble() call

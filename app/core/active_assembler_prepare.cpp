@@ -33,6 +33,8 @@ bool ActiveAssembler::RefuseUnsafeNames(const std::string& name, const std::stri
 
 bool ActiveAssembler::PrepareFresh(Run& r) {
     LastFileFormatUsed = FileFormat();
+    // Joined from a later piece, a series would lack its first pieces.
+    if (LastFileFormatUsed == aftRaw && ChooseSeriesStart()) LastFileFormatUsed = FileFormat();
     if (LastFileFormatUsed == aftRaw && RefuseDamagedHeader(fileToAssemble_, RawPiecePath(2)))
         return false;
     if (!MeasureFirstPiece(r)) return false;

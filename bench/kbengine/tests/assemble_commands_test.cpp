@@ -100,6 +100,28 @@ TEST(KbEngineAssemble, ABareSeriesNumberedFromZeroIsCountedAndJoinedWhole) {
     EXPECT_TRUE(ReadAll(out.File("big.bin")) == data);
 }
 
+// A later piece chosen is described and joined from the first piece of its series, which is
+// numbered 0 in coreutils' way and 1 otherwise.
+TEST(KbEngineAssemble, ALaterPieceIsJoinedFromTheFirstPieceOfItsSeries) {
+    const std::string data = Random(70000);
+    for (const char* numbering : {"-d", "--numeric-suffixes=1"}) {
+        SCOPED_TRACE(numbering);
+        TempFolder src, out;
+        src.Write("big.bin", data);
+        ASSERT_EQ(std::system(("cd " + Quote(src.Path()) + " && split -b 20000 " + numbering +
+                               " -a 3 big.bin big.bin. && rm big.bin")
+                                  .c_str()),
+                  0);
+        const std::string chosen = src.File("big.bin.003");
+        Result r = Engine("info " + Quote(chosen), src);
+        EXPECT_EQ(Member(r.lastLine, "count"), "4");
+        r = Engine("assemble " + Quote(chosen) + " " + Quote(out.Path()), src);
+        EXPECT_EQ(r.status, 0) << r.errors;
+        EXPECT_EQ(Member(r.lastLine, "bytes"), "70000");
+        EXPECT_TRUE(ReadAll(out.File("big.bin")) == data);
+    }
+}
+
 TEST(KbEngineAssemble, StopsSavesAndResumesUnlessAnotherResumeHoldsTheTask) {
     TempFolder src, out, tasks;
     const std::string data = Random(50000);
