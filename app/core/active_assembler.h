@@ -13,6 +13,7 @@
 #include "app/core/assembler_listener.h"
 #include "app/core/assembler_task_record.h"
 #include "app/core/fragment_format.h"
+#include "app/core/join_flaws.h"
 #include "app/core/legacy_header.h"
 #include "app/core/task_lock.h"
 
@@ -65,11 +66,14 @@ public:
     // Joins the set; 0 when every piece was written, 1 otherwise. A resumed run sets
     // FinalDestDir to the destination stored in the task.
     int16_t Assemble(std::string& FinalDestDir);
+    // What the last Assemble() call found wrong with what it joined (none for a whole
+    // result). Each call starts afresh: pieces a resumed join took over from an earlier
+    // session are not among them.
+    const JoinFlaws& Flaws() const { return flaws_; }
     // The pieces the last Assemble() call joined whose data, number or count did not match
     // their CRC-32 record, in the order joined; empty when every one matched or the set has
-    // no records. Each call starts afresh: pieces a resumed join took over from an earlier
-    // session are not among them.
-    const std::vector<int32_t>& FailedPieces() const { return failedPieces_; }
+    // no records.
+    const std::vector<int32_t>& FailedPieces() const { return flaws_.failedPieces; }
 
     // Loads an assemble task file; the next Assemble() continues it. False (after a box) for
     // a set that cannot be resumed or a task that another resume holds; errors for a file that
@@ -144,7 +148,7 @@ private:
     std::string decryptionKey_ = "Fennelrow Sealingwarrant";
     bool resumePending_ = false;
     AssemblerTaskRecord task_;
-    std::vector<int32_t> failedPieces_;
+    JoinFlaws flaws_;
     TaskLock resumeLock_;
     AssemblerListener* listener_ = nullptr;
 };

@@ -68,10 +68,10 @@ int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
     const TaskLock held = std::move(resumeLock_);
     Run r;
     r.finalDestDir = FinalDestDir;
-    failedPieces_.clear();
+    flaws_ = {};
     try {
         const int16_t result = AssembleBody(r, FinalDestDir);
-        failedPieces_ = r.failedPieces;
+        flaws_ = r.flaws;
         return result;
     } catch (...) {
         // Whatever stopped the run, its files are not left open in their slots.
@@ -101,7 +101,7 @@ int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
         CloseBF(kPieceSlot);
         if (r.code == FragmentFormatCode::Format4 &&
             !CheckPieceRecord(r.Piece(*this, r.n), r.record, r.n, r.count, r.crc))
-            r.failedPieces.push_back(r.n);
+            r.flaws.failedPieces.push_back(r.n);
     }
     // Writes into a file whose folder was removed all succeed; only its missing name tells.
     if (platform::bigfileLinkCount(kOutSlot) == 0) {
@@ -112,9 +112,13 @@ int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
         return 1;
     }
     CloseBF(kOutSlot);
-    if (r.code == FragmentFormatCode::Format4)
-        CheckJoinedLength(r.finalOutput.empty() ? BigFile : r.finalOutput, FileSizeBF(BigFile),
-                          r.h.Format4.sourceLength);
+    const int64_t joined = FileSizeBF(BigFile);
+    if (r.code == FragmentFormatCode::Format4 &&
+        !CheckJoinedLength(r.finalOutput.empty() ? BigFile : r.finalOutput, joined,
+                           r.h.Format4.sourceLength)) {
+        r.flaws.joinedLength = joined;
+        r.flaws.headerLength = r.h.Format4.sourceLength;
+    }
     if (!GiveFinalName(r)) return 1;
     LastFileFormatUsed = r.code;
     return 0;
@@ -319,11 +323,18 @@ bool ActiveAssembler::JoinChunks(Run& r) {
         const int32_t k = ChunkLength(SegmentSize, r.bytesLeft, GetPosBF(kOutSlot));
         uint8_t* chunk = nullptr;
         uint32_t chunkCrc = 0;
+        const int64_t from = GetPosBF(kPieceSlot);
         const int32_t got = bigfileReadChunk(kPieceSlot, k, chunk, checked ? &chunkCrc : nullptr);
         r.lastChunk = k;
-        if (got < k && !FillUnreadable(chunk, got, k, unread)) {
-            r.RemovePartialOutput(BigFile);
-            return false;
+        if (got < k) {
+            if (!FillUnreadable(chunk, got, k, unread)) {
+                r.RemovePartialOutput(BigFile);
+                return false;
+            }
+            std::vector<int32_t>& unreadPieces = r.flaws.unreadPieces;
+            if (unreadPieces.empty() || unreadPieces.back() != r.n) unreadPieces.push_back(r.n);
+            // The next chunk is read from its own place, not from where this one failed.
+            SetPosBF(kPieceSlot, from + k);
         }
         if (enciphered) platform::xcrypt(chunk, r.passphrase, k);
         if (bigfileWrite(chunk, k, kOutSlot) != k) {

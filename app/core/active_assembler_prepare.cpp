@@ -39,7 +39,8 @@ bool ActiveAssembler::PrepareFresh(Run& r) {
         return false;
     if (!MeasureFirstPiece(r)) return false;
     if (LastFileFormatUsed == aftRaw &&
-        StopAtMissingPiece(r.count, [this](int32_t i) { return RawPiecePath(i); }))
+        StopAtMissingPiece(r.count, [this](int32_t i) { return RawPiecePath(i); },
+                           r.flaws.missingPiece))
         return false;
     Events().AssembleStart(100);
     OpenBF(fileToAssemble_, kPieceSlot, "rb");
@@ -179,6 +180,11 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
     if (r.code == FragmentFormatCode::Format4 && (CompressionID > 0 || EncryptionID > 0))
         TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
     SetPieceNaming(r);
+    // The count of a bare series was fixed when its join began, also when the user then chose
+    // to join the pieces before a gap: the result lacks the pieces after it.
+    if (r.code == FragmentFormatCode::Raw &&
+        PiecesAfter(r.count, [&](int32_t i) { return r.Piece(*this, i); }))
+        r.flaws.missingPiece = r.count + 1;
     return true;
 }
 

@@ -45,8 +45,8 @@ struct ActiveAssembler::Run {
     // agreed to replace what stands under it.
     std::string finalOutput;
     bool replaceFinal = false;
-    // The pieces joined in this call that failed the check against their record.
-    std::vector<int32_t> failedPieces;
+    // What this call found wrong with what it joined.
+    JoinFlaws flaws;
 
     std::string Piece(const ActiveAssembler& a, int32_t i) const {
         return a.PiecePath(pieceName, i, tmpl, pieceNameIsBase);

@@ -116,7 +116,7 @@ AssembleOutcome AssemblerFlow::Join(std::string& dest, const char* caption, bool
         outcome.join = AssembleOutcome::Join::Error;
         outcome.reason = e.what();
     }
-    if (outcome.join == AssembleOutcome::Join::Joined) outcome.failedPieces = assembler.FailedPieces();
+    if (outcome.join == AssembleOutcome::Join::Joined) outcome.flaws = assembler.Flaws();
     if (outcome.join == AssembleOutcome::Join::SavedAsTask)
         outcome.task = RemoveExtension(StripFolder(*stopSavingTo_));
     panel_.StopTimings();

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
+
+#include "app/core/join_flaws.h"
 
 namespace kb {
 
@@ -39,12 +40,12 @@ struct AssembleOutcome {
     Join join = Join::NotJoined;
     std::string task;
     std::string reason;
-    // Joined: the pieces whose check against their CRC-32 record failed.
-    std::vector<int32_t> failedPieces;
+    // Joined: what the join found wrong with its result.
+    JoinFlaws flaws;
     Placement placement;
 
     bool Whole() const {
-        return join == Join::Joined && failedPieces.empty() &&
+        return join == Join::Joined && flaws.None() &&
                (placement.kind == Placement::Kind::InPlace ||
                 placement.kind == Placement::Kind::Unpacked);
     }
