@@ -277,6 +277,7 @@ bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
         EncryptionID = t.Header.encryptionId;
     }
     task_ = t;
+    resumeTaskFile_ = Filename;
     resumePending_ = true;
     resumeLock_ = std::move(lock);
     return true;

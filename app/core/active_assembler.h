@@ -78,7 +78,10 @@ public:
     // Loads an assemble task file; the next Assemble() continues it. False (after a box) for
     // a set that cannot be resumed or a task that another resume holds; errors for a file that
     // cannot be read or is damaged. The task stays locked until that Assemble() ends or the
-    // resume is dropped.
+    // resume is dropped. The task file stays until the resumed join has joined every piece
+    // (then Assemble() removes it) or is saved again under another name (then the new task
+    // replaces it); stopped without saving, or by an error, the join goes back to the task as
+    // it was, its output kept (longer now, to be cut back when the task is resumed again).
     bool SetResumeInfo(const std::string& Filename);
     bool ResumePending() const { return resumePending_; }
     // The task loaded by SetResumeInfo, while a resume is pending.
@@ -92,6 +95,7 @@ public:
     // Drops a pending resume, so that the next Assemble() joins afresh.
     void CancelResume() {
         resumePending_ = false;
+        resumeTaskFile_.clear();
         resumeLock_.Release();
     }
 
@@ -141,6 +145,7 @@ private:
     bool ReportChunk(Run& r);
     bool GiveFinalName(Run& r);
     void SaveState(Run& r);
+    void FinishTask(const Run& r);
 
     std::string fileToAssemble_;
     std::string destinationFolder_;
@@ -148,6 +153,7 @@ private:
     std::string decryptionKey_ = "Fennelrow Sealingwarrant";
     bool resumePending_ = false;
     AssemblerTaskRecord task_;
+    std::string resumeTaskFile_;  // the file task_ was loaded from
     JoinFlaws flaws_;
     TaskLock resumeLock_;
     AssemblerListener* listener_ = nullptr;

@@ -85,6 +85,7 @@ int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
 int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
     r.resumed = resumePending_;
     if (r.resumed) {
+        r.taskFile = resumeTaskFile_;
         if (!PrepareResume(r, FinalDestDir)) return 1;
     } else {
         if (!PrepareFresh(r)) return 1;
@@ -112,6 +113,7 @@ int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
         return 1;
     }
     CloseBF(kOutSlot);
+    FinishTask(r);
     const int64_t joined = FileSizeBF(BigFile);
     if (r.code == FragmentFormatCode::Format4 &&
         !CheckJoinedLength(r.finalOutput.empty() ? BigFile : r.finalOutput, joined,
@@ -376,9 +378,22 @@ bool ActiveAssembler::ReportChunk(Run& r) {
     return true;
 }
 
+// Every piece is in: a resumed task is done, and its file goes while the task is still held,
+// so that no other resume can take it up meanwhile. A temporary archive it was joining into is
+// the program's again, to be removed with the other temporary files once it is unpacked.
+void ActiveAssembler::FinishTask(const Run& r) {
+    if (!r.resumed) return;
+    if (r.code == FragmentFormatCode::Format4 && (CompressionID > 0 || EncryptionID > 0))
+        TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
+    DebugLog("Removing the finished task " + r.taskFile);
+    std::remove(r.taskFile.c_str());
+}
+
 void ActiveAssembler::SaveState(Run& r) {
     if (r.saveStateFile.empty()) {
-        std::remove(BigFile.c_str());
+        // Stopped without saving, a resumed join goes back to its task, which stays: its
+        // output, now longer than the task says, is cut back when the task is resumed again.
+        if (!r.resumed) std::remove(BigFile.c_str());
         return;
     }
     AssemblerTaskRecord t;
@@ -401,6 +416,12 @@ void ActiveAssembler::SaveState(Run& r) {
     OpenBF(r.saveStateFile, kOutSlot, "wb");
     WriteAssemblerTaskRecord(kOutSlot, t);
     CloseBF(kOutSlot);
+    // Saved again under another name, the new task replaces the one this run resumed.
+    std::error_code ec;
+    if (r.resumed && !std::filesystem::equivalent(r.taskFile, r.saveStateFile, ec)) {
+        DebugLog("Removing the task " + r.taskFile + ", saved again as " + r.saveStateFile);
+        std::remove(r.taskFile.c_str());
+    }
 }
 
 }  // namespace kb

@@ -12,7 +12,6 @@
 #include "app/core/prompter.h"
 #include "app/core/series_checks.h"
 #include "app/core/system_queries.h"
-#include "app/core/temp_manager.h"
 #include "app/core/text.h"
 
 namespace kb {
@@ -174,11 +173,9 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         resumePending_ = false;
         return false;
     }
-    // Only the task's own output is taken up, and only its own archive registered, to be
-    // removed with the other temporary files.
+    // Only the task's own output is taken up; a temporary archive stays the task's until the
+    // join is done (FinishTask).
     BigFile = t.OutputPath;
-    if (r.code == FragmentFormatCode::Format4 && (CompressionID > 0 || EncryptionID > 0))
-        TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
     SetPieceNaming(r);
     // The count of a bare series was fixed when its join began, also when the user then chose
     // to join the pieces before a gap: the result lacks the pieces after it.

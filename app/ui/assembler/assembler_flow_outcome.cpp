@@ -111,6 +111,9 @@ LastPage LastPageOf(const AssembleOutcome& o) {
     case J::SavedAsTask:
         return {"Stopped", "The progress has been saved as the unfinished task " + Quoted(o.task) + "."};
     case J::Stopped: return {"Stopped", "The assemble was stopped, and nothing has been kept."};
+    case J::BackToTask:
+        return {"Stopped", "The assemble was stopped: the unfinished task " + Quoted(o.task) +
+                               " is kept as it was, to be resumed later."};
     case J::Error: return {"Stopped", "An error stopped the assemble: " + Sentence(o.reason)};
     case J::NotJoined:
         return {"Stopped", "The assemble did not complete: the message shown before this one says why."};

@@ -34,6 +34,7 @@ struct AssembleOutcome {
         Joined,       // every piece was joined; `placement` says where the data went
         SavedAsTask,  // stopped by the user and saved as the unfinished task `task`
         Stopped,      // stopped by the user without saving: nothing is kept
+        BackToTask,   // a resumed join stopped without saving: its task `task` is kept as it was
         Error,        // stopped by an error, `reason`
         NotJoined,    // the join stopped after a message of its own (a refusal, a No)
     };
