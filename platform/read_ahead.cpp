@@ -31,8 +31,10 @@ int32_t ReadAhead::Next(int fd, int64_t position, int32_t length, uint8_t*& data
         // Only advice: a file that cannot take it is read all the same.
         (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
+    // A block cut short (an error part way) never stands for the bytes it did not get: they
+    // are read again, so a chunk after an unreadable one still gets what can be read.
     const bool served = blockLength_ > 0 && position == next_ && length <= chunkLength_ &&
-                        position + length <= blockPosition_ + blockLength_;
+                        position + length <= blockPosition_ + blockGot_;
     if (!served) ReadBlock(position, length);
     next_ = position + length;
     data = buffer_.PlacedFor(blockPosition_) + (position - blockPosition_);

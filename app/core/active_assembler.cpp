@@ -121,8 +121,24 @@ int32_t ActiveAssembler::FirstNumber(const std::string& base, const std::string&
 std::string ActiveAssembler::SeriesStart(const std::string& tmpl) const {
     const std::string base = GetFileNameFromPath(mstrRawFilenameComponentInTemplate) + ".";
     const std::string folder = GetFolderFromPath(fileToAssemble_);
-    const std::string zero = folder + ExpandNamingTemplate(base, 0, tmpl);
-    return FileExists(zero) ? zero : folder + ExpandNamingTemplate(base, 1, tmpl);
+    for (int32_t first : {0, 1}) {
+        const std::string piece = folder + ExpandNamingTemplate(base, first, tmpl);
+        if (FileExists(piece)) return piece;
+    }
+    return fileToAssemble_;
+}
+
+bool ActiveAssembler::ChooseSeriesStart() {
+    std::string start;
+    try {
+        start = SeriesStart(GuessFragnameTemplate());
+    } catch (const KbError&) {
+        return false;  // a name that fits no template names no series
+    }
+    if (start == fileToAssemble_) return false;
+    DebugLog("Taking the series of " + fileToAssemble_ + " from its first piece, " + start);
+    fileToAssemble_ = start;
+    return true;
 }
 
 // Piece i of a bare series, named as the first piece's name is guessed; "" when it fits no
@@ -261,6 +277,7 @@ bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
         EncryptionID = t.Header.encryptionId;
     }
     task_ = t;
+    resumeTaskFile_ = Filename;
     resumePending_ = true;
     resumeLock_ = std::move(lock);
     return true;

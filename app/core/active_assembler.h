@@ -13,6 +13,7 @@
 #include "app/core/assembler_listener.h"
 #include "app/core/assembler_task_record.h"
 #include "app/core/fragment_format.h"
+#include "app/core/join_flaws.h"
 #include "app/core/legacy_header.h"
 #include "app/core/task_lock.h"
 
@@ -65,16 +66,22 @@ public:
     // Joins the set; 0 when every piece was written, 1 otherwise. A resumed run sets
     // FinalDestDir to the destination stored in the task.
     int16_t Assemble(std::string& FinalDestDir);
+    // What the last Assemble() call found wrong with what it joined (none for a whole
+    // result). Each call starts afresh: pieces a resumed join took over from an earlier
+    // session are not among them.
+    const JoinFlaws& Flaws() const { return flaws_; }
     // The pieces the last Assemble() call joined whose data, number or count did not match
     // their CRC-32 record, in the order joined; empty when every one matched or the set has
-    // no records. Each call starts afresh: pieces a resumed join took over from an earlier
-    // session are not among them.
-    const std::vector<int32_t>& FailedPieces() const { return failedPieces_; }
+    // no records.
+    const std::vector<int32_t>& FailedPieces() const { return flaws_.failedPieces; }
 
     // Loads an assemble task file; the next Assemble() continues it. False (after a box) for
     // a set that cannot be resumed or a task that another resume holds; errors for a file that
     // cannot be read or is damaged. The task stays locked until that Assemble() ends or the
-    // resume is dropped.
+    // resume is dropped. The task file stays until the resumed join has joined every piece
+    // (then Assemble() removes it) or is saved again under another name (then the new task
+    // replaces it); stopped without saving, or by an error, the join goes back to the task as
+    // it was, its output kept (longer now, to be cut back when the task is resumed again).
     bool SetResumeInfo(const std::string& Filename);
     bool ResumePending() const { return resumePending_; }
     // The task loaded by SetResumeInfo, while a resume is pending.
@@ -88,6 +95,7 @@ public:
     // Drops a pending resume, so that the next Assemble() joins afresh.
     void CancelResume() {
         resumePending_ = false;
+        resumeTaskFile_.clear();
         resumeLock_.Release();
     }
 
@@ -104,9 +112,13 @@ public:
     // bare series is expanded).
     std::string PiecePath(const std::string& name, int32_t i, const std::string& tmpl,
                           bool nameIsBase) const;
-    // The first piece of the bare series guessed with `tmpl`: its number 0 when that file is
-    // there, else its number 1 (the chosen piece may be a later one).
+    // The first piece of the bare series guessed with `tmpl` that is there: its number 0, else
+    // its number 1, else the chosen piece itself (a series without its first piece counts none).
     std::string SeriesStart(const std::string& tmpl) const;
+    // Takes a piece that reads as bare data from the first piece of its series (SeriesStart),
+    // whichever piece was chosen; true when that is another file, whose format is then to be
+    // told again (an own-format piece 1 for a chosen later piece).
+    bool ChooseSeriesStart();
 
 private:
     struct Run;  // the working state of one Assemble() call
@@ -133,6 +145,7 @@ private:
     bool ReportChunk(Run& r);
     bool GiveFinalName(Run& r);
     void SaveState(Run& r);
+    void FinishTask(const Run& r);
 
     std::string fileToAssemble_;
     std::string destinationFolder_;
@@ -140,7 +153,8 @@ private:
     std::string decryptionKey_ = "Fennelrow Sealingwarrant";
     bool resumePending_ = false;
     AssemblerTaskRecord task_;
-    std::vector<int32_t> failedPieces_;
+    std::string resumeTaskFile_;  // the file task_ was loaded from
+    JoinFlaws flaws_;
     TaskLock resumeLock_;
     AssemblerListener* listener_ = nullptr;
 };

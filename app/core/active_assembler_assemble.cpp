@@ -68,10 +68,10 @@ int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
     const TaskLock held = std::move(resumeLock_);
     Run r;
     r.finalDestDir = FinalDestDir;
-    failedPieces_.clear();
+    flaws_ = {};
     try {
         const int16_t result = AssembleBody(r, FinalDestDir);
-        failedPieces_ = r.failedPieces;
+        flaws_ = r.flaws;
         return result;
     } catch (...) {
         // Whatever stopped the run, its files are not left open in their slots.
@@ -85,6 +85,7 @@ int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
 int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
     r.resumed = resumePending_;
     if (r.resumed) {
+        r.taskFile = resumeTaskFile_;
         if (!PrepareResume(r, FinalDestDir)) return 1;
     } else {
         if (!PrepareFresh(r)) return 1;
@@ -101,7 +102,7 @@ int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
         CloseBF(kPieceSlot);
         if (r.code == FragmentFormatCode::Format4 &&
             !CheckPieceRecord(r.Piece(*this, r.n), r.record, r.n, r.count, r.crc))
-            r.failedPieces.push_back(r.n);
+            r.flaws.failedPieces.push_back(r.n);
     }
     // Writes into a file whose folder was removed all succeed; only its missing name tells.
     if (platform::bigfileLinkCount(kOutSlot) == 0) {
@@ -112,9 +113,14 @@ int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
         return 1;
     }
     CloseBF(kOutSlot);
-    if (r.code == FragmentFormatCode::Format4)
-        CheckJoinedLength(r.finalOutput.empty() ? BigFile : r.finalOutput, FileSizeBF(BigFile),
-                          r.h.Format4.sourceLength);
+    FinishTask(r);
+    const int64_t joined = FileSizeBF(BigFile);
+    if (r.code == FragmentFormatCode::Format4 &&
+        !CheckJoinedLength(r.finalOutput.empty() ? BigFile : r.finalOutput, joined,
+                           r.h.Format4.sourceLength)) {
+        r.flaws.joinedLength = joined;
+        r.flaws.headerLength = r.h.Format4.sourceLength;
+    }
     if (!GiveFinalName(r)) return 1;
     LastFileFormatUsed = r.code;
     return 0;
@@ -319,11 +325,18 @@ bool ActiveAssembler::JoinChunks(Run& r) {
         const int32_t k = ChunkLength(SegmentSize, r.bytesLeft, GetPosBF(kOutSlot));
         uint8_t* chunk = nullptr;
         uint32_t chunkCrc = 0;
+        const int64_t from = GetPosBF(kPieceSlot);
         const int32_t got = bigfileReadChunk(kPieceSlot, k, chunk, checked ? &chunkCrc : nullptr);
         r.lastChunk = k;
-        if (got < k && !FillUnreadable(chunk, got, k, unread)) {
-            r.RemovePartialOutput(BigFile);
-            return false;
+        if (got < k) {
+            if (!FillUnreadable(chunk, got, k, unread)) {
+                r.RemovePartialOutput(BigFile);
+                return false;
+            }
+            std::vector<int32_t>& unreadPieces = r.flaws.unreadPieces;
+            if (unreadPieces.empty() || unreadPieces.back() != r.n) unreadPieces.push_back(r.n);
+            // The next chunk is read from its own place, not from where this one failed.
+            SetPosBF(kPieceSlot, from + k);
         }
         if (enciphered) platform::xcrypt(chunk, r.passphrase, k);
         if (bigfileWrite(chunk, k, kOutSlot) != k) {
@@ -365,9 +378,22 @@ bool ActiveAssembler::ReportChunk(Run& r) {
     return true;
 }
 
+// Every piece is in: a resumed task is done, and its file goes while the task is still held,
+// so that no other resume can take it up meanwhile. A temporary archive it was joining into is
+// the program's again, to be removed with the other temporary files once it is unpacked.
+void ActiveAssembler::FinishTask(const Run& r) {
+    if (!r.resumed) return;
+    if (r.code == FragmentFormatCode::Format4 && (CompressionID > 0 || EncryptionID > 0))
+        TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
+    DebugLog("Removing the finished task " + r.taskFile);
+    std::remove(r.taskFile.c_str());
+}
+
 void ActiveAssembler::SaveState(Run& r) {
     if (r.saveStateFile.empty()) {
-        std::remove(BigFile.c_str());
+        // Stopped without saving, a resumed join goes back to its task, which stays: its
+        // output, now longer than the task says, is cut back when the task is resumed again.
+        if (!r.resumed) std::remove(BigFile.c_str());
         return;
     }
     AssemblerTaskRecord t;
@@ -390,6 +416,12 @@ void ActiveAssembler::SaveState(Run& r) {
     OpenBF(r.saveStateFile, kOutSlot, "wb");
     WriteAssemblerTaskRecord(kOutSlot, t);
     CloseBF(kOutSlot);
+    // Saved again under another name, the new task replaces the one this run resumed.
+    std::error_code ec;
+    if (r.resumed && !std::filesystem::equivalent(r.taskFile, r.saveStateFile, ec)) {
+        DebugLog("Removing the task " + r.taskFile + ", saved again as " + r.saveStateFile);
+        std::remove(r.taskFile.c_str());
+    }
 }
 
 }  // namespace kb

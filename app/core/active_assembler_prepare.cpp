@@ -12,7 +12,6 @@
 #include "app/core/prompter.h"
 #include "app/core/series_checks.h"
 #include "app/core/system_queries.h"
-#include "app/core/temp_manager.h"
 #include "app/core/text.h"
 
 namespace kb {
@@ -33,11 +32,14 @@ bool ActiveAssembler::RefuseUnsafeNames(const std::string& name, const std::stri
 
 bool ActiveAssembler::PrepareFresh(Run& r) {
     LastFileFormatUsed = FileFormat();
+    // Joined from a later piece, a series would lack its first pieces.
+    if (LastFileFormatUsed == aftRaw && ChooseSeriesStart()) LastFileFormatUsed = FileFormat();
     if (LastFileFormatUsed == aftRaw && RefuseDamagedHeader(fileToAssemble_, RawPiecePath(2)))
         return false;
     if (!MeasureFirstPiece(r)) return false;
     if (LastFileFormatUsed == aftRaw &&
-        StopAtMissingPiece(r.count, [this](int32_t i) { return RawPiecePath(i); }))
+        StopAtMissingPiece(r.count, [this](int32_t i) { return RawPiecePath(i); },
+                           r.flaws.missingPiece))
         return false;
     Events().AssembleStart(100);
     OpenBF(fileToAssemble_, kPieceSlot, "rb");
@@ -171,12 +173,15 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         resumePending_ = false;
         return false;
     }
-    // Only the task's own output is taken up, and only its own archive registered, to be
-    // removed with the other temporary files.
+    // Only the task's own output is taken up; a temporary archive stays the task's until the
+    // join is done (FinishTask).
     BigFile = t.OutputPath;
-    if (r.code == FragmentFormatCode::Format4 && (CompressionID > 0 || EncryptionID > 0))
-        TempManager::Instance().MarkTempFile("AssEncArchive", BigFile);
     SetPieceNaming(r);
+    // The count of a bare series was fixed when its join began, also when the user then chose
+    // to join the pieces before a gap: the result lacks the pieces after it.
+    if (r.code == FragmentFormatCode::Raw &&
+        PiecesAfter(r.count, [&](int32_t i) { return r.Piece(*this, i); }))
+        r.flaws.missingPiece = r.count + 1;
     return true;
 }
 

@@ -18,6 +18,7 @@ inline constexpr int16_t kPieceSlot = 2;
 
 struct ActiveAssembler::Run {
     bool resumed = false;  // the call began with a pending resume
+    std::string taskFile;  // then the file of the task it continues
     bool outputOpened = false;  // this call created the output
     int32_t code = 0;
     int32_t count = 0;
@@ -45,14 +46,14 @@ struct ActiveAssembler::Run {
     // agreed to replace what stands under it.
     std::string finalOutput;
     bool replaceFinal = false;
-    // The pieces joined in this call that failed the check against their record.
-    std::vector<int32_t> failedPieces;
+    // What this call found wrong with what it joined.
+    JoinFlaws flaws;
 
     std::string Piece(const ActiveAssembler& a, int32_t i) const {
         return a.PiecePath(pieceName, i, tmpl, pieceNameIsBase);
     }
     // A fresh join that stops short would leave a shorter file under the original's name; a
-    // resumed join's output stays, as its task still refers to it.
+    // resumed join's output stays, as its task, which stays too, still refers to it.
     void RemovePartialOutput(const std::string& output) const {
         if (outputOpened && !resumed) std::remove(output.c_str());
     }

@@ -103,13 +103,14 @@ bool CheckPieceRecord(const std::string& piece, const PieceRecord& record, int32
     return crcMatches && inPlace;
 }
 
-void CheckJoinedLength(const std::string& output, int64_t length, int64_t expected) {
-    if (length == expected) return;
+bool CheckJoinedLength(const std::string& output, int64_t length, int64_t expected) {
+    if (length == expected) return true;
     MsgBox("The assembled file " + output + " holds " + std::to_string(length) +
                " bytes, but the series' header gives its length as " + std::to_string(expected) +
                " bytes: pieces may be missing, out of place or from another series. The "
                "assembled file(s) may not match the original.",
            mb::OKOnly | mb::Critical, "Validation error - length mismatch");
+    return false;
 }
 
 bool RefuseDamagedHeader(const std::string& firstPiece, const std::string& secondPiece) {
@@ -127,11 +128,13 @@ bool RefuseDamagedHeader(const std::string& firstPiece, const std::string& secon
     return true;
 }
 
-bool StopAtMissingPiece(int32_t count, const std::function<std::string(int32_t)>& piece) {
-    const int32_t missing = count + 1;
-    for (int32_t i = missing + 1; i <= missing + kPiecesLookedAhead; ++i) {
+bool StopAtMissingPiece(int32_t count, const std::function<std::string(int32_t)>& piece,
+                        int32_t& missing) {
+    missing = 0;
+    for (int32_t i = count + 2; i <= count + 1 + kPiecesLookedAhead; ++i) {
         const std::string later = piece(i);
         if (!FileExists(later)) continue;
+        missing = count + 1;
         return MsgBox("Piece " + std::to_string(missing) + " of this series, " + piece(missing) +
                           ", is missing, but a later piece, " + later + ", is there. Only "
                           "pieces 1 to " + std::to_string(count) + " can be joined, and the "
@@ -140,6 +143,12 @@ bool StopAtMissingPiece(int32_t count, const std::function<std::string(int32_t)>
                       mb::OKCancel | mb::Exclamation | mb::DefaultButton2,
                       "Missing piece") != Answer::OK;
     }
+    return false;
+}
+
+bool PiecesAfter(int32_t count, const std::function<std::string(int32_t)>& piece) {
+    for (int32_t i = count + 1; i <= count + 1 + kPiecesLookedAhead; ++i)
+        if (FileExists(piece(i))) return true;
     return false;
 }
 

@@ -22,8 +22,8 @@ bool IsUnfinishedRecord(const PieceRecord& record);
 bool CheckPieceRecord(const std::string& piece, const PieceRecord& record, int32_t number,
                       int32_t count, uint32_t crc);
 
-// A joined file whose length differs from the header's shows a critical box.
-void CheckJoinedLength(const std::string& output, int64_t length, int64_t expected);
+// A joined file whose length differs from the header's shows a critical box; false then.
+bool CheckJoinedLength(const std::string& output, int64_t length, int64_t expected);
 
 // True, after a box saying so, when `firstPiece`, which does not read as the program's own
 // first piece, is one with a damaged header, which would be joined as bare data with its
@@ -36,6 +36,12 @@ bool RefuseDamagedHeader(const std::string& firstPiece, const std::string& secon
 // A bare series is counted up to the first missing name. When piece `count` + 1 is missing
 // but one of the next few numbers of the same names exists (`piece` names piece i), a box
 // names the missing piece; true when the user stops there rather than join the `count` pieces.
-bool StopAtMissingPiece(int32_t count, const std::function<std::string(int32_t)>& piece);
+// `missing` becomes the number of that piece, 0 when no later piece is there.
+bool StopAtMissingPiece(int32_t count, const std::function<std::string(int32_t)>& piece,
+                        int32_t& missing);
+
+// Whether one of the few pieces numbered after `count` (`piece` names piece i) is there: a
+// resumed bare series whose count was fixed with such a gap lacks them.
+bool PiecesAfter(int32_t count, const std::function<std::string(int32_t)>& piece);
 
 }  // namespace kb

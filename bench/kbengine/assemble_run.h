@@ -12,7 +12,8 @@ namespace kb::engine {
 
 // --passphrase TEXT answers the first passphrase request (a refused one cancels);
 // --cancel-after K cancels in the K-th progress event, --save TASKFILE then names the task
-// file (without it the partial output is deleted). A disk request is answered once by
+// file (without it a fresh join's partial output is deleted, and a resumed join goes back to
+// its task). A disk request is answered once by
 // carrying on (the piece may be there by now); asked again for the same piece, it cancels
 // like --cancel-after, and so does a stop at a missing piece.
 class CommandLineAnswers : public AssemblerListener {

@@ -13,7 +13,9 @@ int RunInfo(kb::engine::Args& args) {
     const std::string first = args.Finish(1)[0];
     kb::ActiveAssembler a;
     a.SetFileToAssemble(first);
-    const int32_t format = a.FileFormat();
+    int32_t format = a.FileFormat();
+    // Described as it is joined: from the first piece of its series.
+    if (format == kb::aftRaw && a.ChooseSeriesStart()) format = a.FileFormat();
     const int32_t count = a.FragmentCount();
     std::string tmpl;
     int32_t compression = 0;

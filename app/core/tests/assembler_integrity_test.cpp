@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "app/core/active_assembler.h"
 #include "app/core/kb_error.h"
@@ -168,6 +169,106 @@ TEST(AssemblerIntegrity, EachJoinListsThePiecesThatFailedTheirCheck) {
         EXPECT_EQ(j.Run(), 0);
         EXPECT_TRUE(j.a.FailedPieces().empty());
     }
+}
+
+// Each join tells what its result lacks though it ran to its end, worked out in that run: a
+// length other than the header's, a bare series joined without a piece after the user's OK
+// (also when resumed later), and bytes that could not be read, for which zeros stand while
+// the chunks after them are read from their own place. The same object joining a whole set
+// afterwards tells of none.
+TEST(AssemblerIntegrity, EachJoinTellsWhatItsResultLacks) {
+    auto bare = [](Join& j, std::initializer_list<int> numbers) {
+        for (int i : numbers)
+            j.other.Write("bare.bin.00" + std::to_string(i),
+                          j.data.substr(static_cast<size_t>(i - 1) * 1000, 1000));
+        return j.other.File("bare.bin.001");
+    };
+    std::unique_ptr<testing::FaultyIo> fault;
+    const struct {
+        const char* what;
+        std::function<std::string(Join&)> prepare;  // the first piece
+        int answers;                                 // boxes answered OK
+        std::vector<int32_t> failed, unread;
+        int32_t missing;
+        int64_t joined, header;  // -1: the same
+    } cases[] = {
+        {"a header length of 4001",
+         [](Join& j) {
+             std::string first = ReadAll(j.pieces[0]);
+             const size_t at = first.size() - 1000 - 12 - 8;  // the length, before the record
+             EXPECT_EQ(first[at], '\xa0');                    // 4000 = 0x0fa0
+             first[at] = '\xa1';
+             j.src.Write("data.001", first);
+             return j.pieces[0];
+         },
+         1, {}, {}, 0, 4000, 4001},
+        {"piece 3 of a bare series missing, joined without it",
+         [&](Join& j) { return bare(j, {1, 2, 4}); }, 1, {}, {}, 3, -1, -1},
+        {"bytes of a bare piece unreadable",
+         [&](Join& j) {
+             fault = std::make_unique<testing::FaultyIo>(testing::FaultyIo::Kind::Read,
+                                                         j.other.File("bare.bin.002"), 100, 200);
+             return bare(j, {1, 2, 3, 4});
+         },
+         1, {}, {2}, 0, -1, -1},
+        {"bytes of an own-format piece unreadable",
+         [&](Join& j) {
+             fault = std::make_unique<testing::FaultyIo>(testing::FaultyIo::Kind::Read,
+                                                         j.pieces[1], 100, 200);
+             return j.pieces[0];
+         },
+         2, {2}, {2}, 0, -1, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedPrompter p;
+        Join j;
+        j.pieces[0] = c.prepare(j);
+        for (int i = 0; i < c.answers; ++i) p.Answer(Answer::OK);
+        const int16_t result = j.Run();
+        fault.reset();
+        EXPECT_EQ(result, 0);
+        const JoinFlaws& f = j.a.Flaws();
+        EXPECT_EQ(f.failedPieces, c.failed);
+        EXPECT_EQ(f.unreadPieces, c.unread);
+        EXPECT_EQ(f.missingPiece, c.missing);
+        EXPECT_EQ(f.joinedLength, c.joined);
+        EXPECT_EQ(f.headerLength, c.header);
+        if (!c.unread.empty()) {
+            // Piece 2's bytes before the fault and from the chunk after it on are its own.
+            const std::string out = ReadAll(j.a.BigFile);
+            ASSERT_EQ(out.size(), j.data.size());
+            EXPECT_TRUE(out.substr(0, 1050) == j.data.substr(0, 1050));
+            EXPECT_TRUE(out.substr(1600) == j.data.substr(1600));
+            EXPECT_NE(out.substr(1050, 550), j.data.substr(1050, 550));
+        }
+        ScriptedPrompter whole;
+        std::filesystem::remove_all(j.dest.Path());
+        std::filesystem::create_directories(j.dest.Path());
+        j.pieces = testing::WriteFormat4Series(j.src, j.data, {}, testing::Dotted3("data"));
+        EXPECT_EQ(j.Run(), 0);
+        EXPECT_TRUE(j.a.Flaws().None());
+    }
+}
+
+// A bare series joined without its missing piece and stopped is still told short once resumed.
+TEST(AssemblerIntegrity, AResumedJoinOfASeriesWithAGapTellsOfTheMissingPiece) {
+    ScriptedPrompter p;
+    Join j;
+    for (int i : {1, 2, 4})
+        j.other.Write("bare.bin.00" + std::to_string(i),
+                      j.data.substr(static_cast<size_t>(i - 1) * 1000, 1000));
+    p.Answer(Answer::OK);
+    j.events.cancelAtInterval = 2;
+    j.events.saveAs = j.other.File("job.uft");
+    j.pieces[0] = j.other.File("bare.bin.001");
+    ASSERT_EQ(j.Run(), 1);
+    ActiveAssembler b;
+    ASSERT_TRUE(b.SetResumeInfo(j.other.File("job.uft")));
+    std::string d;
+    ASSERT_EQ(b.Assemble(d), 0);
+    EXPECT_EQ(b.Flaws().missingPiece, 3);
+    EXPECT_TRUE(ReadAll(j.dest.File("bare.bin")) == j.data.substr(0, 2000));
 }
 
 const char* const kDamagedHeader = "Unable to assemble - damaged header";

@@ -163,6 +163,52 @@ TEST(AssemblerJoin, ABareSeriesNumberedFromZeroJoinsWhole) {
     }
 }
 
+// A later piece chosen stands for its whole series: the join starts on the series' first piece
+// (number 0 of a coreutils set, else number 1, an own-format piece 1 too), as the wizard
+// restarts there, and never joins a piece twice. Without its first piece a series counts none.
+TEST(AssemblerJoin, AChosenLaterPieceJoinsItsSeriesFromTheFirstPiece) {
+    const std::string data = Random(10000, 8);
+    struct Case {
+        const char* what;
+        const char* split;  // coreutils' split options; nullptr: an own-format series
+        const char* chosen;
+        const char* removed;  // a piece taken away first, or nullptr
+    };
+    for (const Case& c : {Case{"numbered from 0", "-d -a 3", "big.bin.002", nullptr},
+                          Case{"numbered from 1", "--numeric-suffixes=1 -a 3", "big.bin.003", nullptr},
+                          Case{"own format", nullptr, "big.003", nullptr},
+                          Case{"its first piece gone", "--numeric-suffixes=1 -a 3", "big.bin.002",
+                               "big.bin.001"}}) {
+        SCOPED_TRACE(c.what);
+        ScriptedPrompter p;
+        Join j;
+        if (c.split != nullptr) {
+            j.src.Write("big.bin", data);
+            const std::string cmd = "cd '" + j.src.Path() + "' && split -b 3000 " + c.split +
+                                    " big.bin big.bin. && rm big.bin";
+            ASSERT_EQ(std::system(cmd.c_str()), 0);
+        } else {
+            testing::Format4Options o;
+            o.name = "big.bin";
+            o.firstData = o.data = 3000;
+            testing::WriteFormat4Series(j.src, data, o, testing::Dotted3("big"));
+        }
+        if (c.removed != nullptr) {
+            std::filesystem::remove(j.src.File(c.removed));
+            p.Answer(Answer::OK);
+            EXPECT_EQ(j.Run(j.src.File(c.chosen), 1024), 1);
+            ASSERT_EQ(p.boxes.size(), 1u);
+            EXPECT_EQ(p.boxes[0].text.rfind("An unknown problem occurred in FragmentCount()", 0), 0u);
+            EXPECT_TRUE(std::filesystem::is_empty(j.dest.Path()));
+            continue;
+        }
+        ASSERT_EQ(j.Run(j.src.File(c.chosen), 1024), 0);
+        EXPECT_EQ(j.a.BigFile, j.dest.File("big.bin"));
+        EXPECT_TRUE(ReadAll(j.a.BigFile) == data);
+        EXPECT_TRUE(p.boxes.empty()) << p.boxes[0].text;
+    }
+}
+
 TEST(AssemblerJoin, ACorruptedByteShowsTheCrcBoxForThatPieceOnly) {
     ScriptedPrompter p;
     Join j;

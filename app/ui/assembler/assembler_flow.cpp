@@ -116,20 +116,23 @@ AssembleOutcome AssemblerFlow::Join(std::string& dest, const char* caption, bool
         outcome.join = AssembleOutcome::Join::Error;
         outcome.reason = e.what();
     }
-    if (outcome.join == AssembleOutcome::Join::Joined) outcome.failedPieces = assembler.FailedPieces();
+    if (outcome.join == AssembleOutcome::Join::Joined) outcome.flaws = assembler.Flaws();
     if (outcome.join == AssembleOutcome::Join::SavedAsTask)
         outcome.task = RemoveExtension(StripFolder(*stopSavingTo_));
+    if (outcome.join == AssembleOutcome::Join::BackToTask)
+        outcome.task = RemoveExtension(StripFolder(resumeTaskFile_));
     panel_.StopTimings();
-    FinishResave();
     return outcome;
 }
 
-// A join the user stopped is saved when the assembler has written the task file named.
+// A join the user stopped is saved when the assembler has written the task file named; a
+// resumed one stopped without saving goes back to its task.
 AssembleOutcome::Join AssemblerFlow::HowJoinEnded(int16_t result) const {
-    if (result == 0) return AssembleOutcome::Join::Joined;
-    if (!stopSavingTo_) return AssembleOutcome::Join::NotJoined;
-    return !stopSavingTo_->empty() && FileExists(*stopSavingTo_) ? AssembleOutcome::Join::SavedAsTask
-                                                                 : AssembleOutcome::Join::Stopped;
+    using J = AssembleOutcome::Join;
+    if (result == 0) return J::Joined;
+    if (!stopSavingTo_) return J::NotJoined;
+    if (!stopSavingTo_->empty() && FileExists(*stopSavingTo_)) return J::SavedAsTask;
+    return resumeTaskFile_.empty() ? J::Stopped : J::BackToTask;
 }
 
 AssembleOutcome AssemblerFlow::Run(const std::string& dest) {
@@ -145,7 +148,6 @@ AssembleOutcome AssemblerFlow::Run(const std::string& dest) {
 std::optional<AssembleOutcome> AssemblerFlow::Resume(const std::string& taskFile, std::string& dest,
                                                      const std::function<void()>& beforeRun) {
     resumeTaskFile_ = taskFile;
-    resavedUnderSameName_ = false;
     std::optional<AssembleOutcome> outcome;
     if (!RefuseTask(taskFile)) {
         busy_ = true;
@@ -255,10 +257,7 @@ void AssemblerFlow::SaveAssembleProgress(bool& Cancel, std::string& SaveStateFil
     if ((assembler.CompressionID > 0 || assembler.EncryptionID > 0) && !TemporaryFileWarning()) {
         Cancel = false;
         panel_.SetCancelVisible(true);
-        return;
     }
-    // The old task file goes only once the new one has been written (after the event).
-    if (name.sameAsOwnName) resavePath_ = SaveStateFile;
 }
 
 // The warning that a saved task keeps its temporary file; true on OK.
@@ -276,17 +275,13 @@ bool AssemblerFlow::TemporaryFileWarning() {
         assembler.BigFile;
     if (MsgBox(text, mb::OKCancel | mb::Exclamation, "Warning: Temporary files") != Answer::OK)
         return false;
+    // A resumed join's archive is its task's already.
+    if (KeyHolding(assembler.BigFile) != "AssEncArchive") return true;
     try {
         TempManager::Instance().UnmarkTempFile("AssEncArchive");
     } catch (...) {
     }
     return true;
-}
-
-void AssemblerFlow::FinishResave() {
-    if (resavePath_.empty()) return;
-    if (FileExists(resavePath_)) resavedUnderSameName_ = true;
-    resavePath_.clear();
 }
 
 void AssemblerFlow::ecExtractor_Progress(const std::string& FileName, int Percent) {

@@ -45,10 +45,10 @@ public:
     AssembleOutcome Run(const std::string& dest);
 
     // Loads an unfinished join and, when it can be resumed, calls beforeRun and runs it. `dest`
-    // becomes the task's own destination. Nothing when the task was not loaded.
+    // becomes the task's own destination. Nothing when the task was not loaded. The task file
+    // is the engine's to keep or remove.
     std::optional<AssembleOutcome> Resume(const std::string& taskFile, std::string& dest,
                                           const std::function<void()>& beforeRun = {});
-    bool ResavedUnderSameName() const { return resavedUnderSameName_; }
 
     // Bytes per read and write. A change while a join runs applies to the next one.
     int32_t SegmentSize() const { return segmentSize_; }
@@ -76,7 +76,6 @@ private:
     void AnswerCancelQuestion(bool& Cancel, std::string& SaveStateFile);
     void SaveAssembleProgress(bool& Cancel, std::string& SaveStateFile);
     bool TemporaryFileWarning();
-    void FinishResave();
 
     // Post-processing (assembler_post_process.cpp); each step says where the data went.
     Placement SafePostProcess(const std::string& dest);
@@ -101,10 +100,8 @@ private:
     Unpacker unpack_;
     int32_t segmentSize_;
     bool busy_ = false;
+    // The task file of the join being resumed, "" for a fresh join.
     std::string resumeTaskFile_;
-    bool resavedUnderSameName_ = false;
-    // The task file a resumed join is being saved into under its own name.
-    std::string resavePath_;
     // How the user answered the cancel question of the join now running, when the answer
     // stops it: with the task file to save into, or "" for none. Each join starts without.
     std::optional<std::string> stopSavingTo_;

@@ -1,6 +1,7 @@
 #include "app/ui/assembler/assembler_flow_outcome.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace kb {
 namespace {
@@ -10,9 +11,11 @@ constexpr size_t kPiecesNamed = 10;
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
-// "Piece 3 failed its CRC-32 check", "Pieces 2, 3 and 5 failed their CRC-32 checks".
-std::string FailedPiecesSentence(const std::vector<int32_t>& pieces) {
-    if (pieces.size() == 1) return "Piece " + std::to_string(pieces[0]) + " failed its CRC-32 check";
+// "Piece 3 failed its CRC-32 check", "Pieces 2, 3 and 5 failed their CRC-32 checks": the
+// pieces and what is said of one piece or of several.
+std::string PiecesSentence(const std::vector<int32_t>& pieces, const std::string& one,
+                           const std::string& several) {
+    if (pieces.size() == 1) return "Piece " + std::to_string(pieces[0]) + " " + one;
     const size_t named = std::min(pieces.size(), kPiecesNamed);
     std::string list;
     for (size_t i = 0; i < named; ++i) {
@@ -20,7 +23,31 @@ std::string FailedPiecesSentence(const std::vector<int32_t>& pieces) {
         list += std::to_string(pieces[i]);
     }
     if (named < pieces.size()) list += " and " + std::to_string(pieces.size() - named) + " more";
-    return "Pieces " + list + " failed their CRC-32 checks";
+    return "Pieces " + list + " " + several;
+}
+
+// What is wrong with a joined result, one sentence without its full stop for each flaw, in
+// the order a join meets them.
+std::vector<std::string> FlawSentences(const JoinFlaws& f) {
+    std::vector<std::string> said;
+    if (!f.unreadPieces.empty())
+        said.push_back(PiecesSentence(f.unreadPieces, "could not be read in full",
+                                      "could not be read in full") +
+                       ", and zeros stand in for what could not be read");
+    if (!f.failedPieces.empty())
+        said.push_back(
+            PiecesSentence(f.failedPieces, "failed its CRC-32 check", "failed their CRC-32 checks"));
+    if (f.joinedLength != f.headerLength)
+        said.push_back("The joined data holds " + std::to_string(f.joinedLength) +
+                       " bytes, but the series' header gives " + std::to_string(f.headerLength) +
+                       " bytes");
+    if (f.missingPiece > 0) said.push_back("Piece " + std::to_string(f.missingPiece) + " is missing");
+    return said;
+}
+
+// What the joined file holds of a series joined without the pieces from `missing` on.
+std::string PiecesHeld(int32_t missing) {
+    return missing == 2 ? "piece 1" : "pieces 1 to " + std::to_string(missing - 1);
 }
 
 // What became of data that did not reach its place; "" for data that did.
@@ -52,14 +79,21 @@ std::string KeptSentence(const Placement& p) {
 std::string JoinedText(const AssembleOutcome& o) {
     const Placement& p = o.placement;
     const std::string kept = KeptSentence(p);
-    if (o.failedPieces.empty()) return kept;
-    const std::string failed = FailedPiecesSentence(o.failedPieces);
+    const std::vector<std::string> flaws = FlawSentences(o.flaws);
+    if (flaws.empty()) return kept;
+    std::string said;
+    for (size_t i = 0; i + 1 < flaws.size(); ++i) said += flaws[i] + ". ";
+    said += flaws.back();
+    const bool onlyMissing = flaws.size() == 1 && o.flaws.missingPiece > 0;
+    if (p.kind == Placement::Kind::InPlace && onlyMissing)
+        return said + ", so the file " + Quoted(p.path) + " holds only " +
+               PiecesHeld(o.flaws.missingPiece) + ".";
     if (p.kind == Placement::Kind::InPlace)
-        return failed + ", so the file " + Quoted(p.path) + " does not match the original.";
+        return said + ", so the file " + Quoted(p.path) + " does not match the original.";
     if (p.kind == Placement::Kind::Unpacked)
-        return failed + ", so the files unpacked into " + Quoted(p.path) +
+        return said + ", so the files unpacked into " + Quoted(p.path) +
                " may not match the original.";
-    return failed + ", so the data does not match the original.\n" + kept;
+    return said + ", so the data does not match the original.\n" + kept;
 }
 
 std::string Sentence(std::string s) {
@@ -77,6 +111,9 @@ LastPage LastPageOf(const AssembleOutcome& o) {
     case J::SavedAsTask:
         return {"Stopped", "The progress has been saved as the unfinished task " + Quoted(o.task) + "."};
     case J::Stopped: return {"Stopped", "The assemble was stopped, and nothing has been kept."};
+    case J::BackToTask:
+        return {"Stopped", "The assemble was stopped: the unfinished task " + Quoted(o.task) +
+                               " is kept as it was, to be resumed later."};
     case J::Error: return {"Stopped", "An error stopped the assemble: " + Sentence(o.reason)};
     case J::NotJoined:
         return {"Stopped", "The assemble did not complete: the message shown before this one says why."};

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
+
+#include "app/core/join_flaws.h"
 
 namespace kb {
 
@@ -33,18 +34,19 @@ struct AssembleOutcome {
         Joined,       // every piece was joined; `placement` says where the data went
         SavedAsTask,  // stopped by the user and saved as the unfinished task `task`
         Stopped,      // stopped by the user without saving: nothing is kept
+        BackToTask,   // a resumed join stopped without saving: its task `task` is kept as it was
         Error,        // stopped by an error, `reason`
         NotJoined,    // the join stopped after a message of its own (a refusal, a No)
     };
     Join join = Join::NotJoined;
     std::string task;
     std::string reason;
-    // Joined: the pieces whose check against their CRC-32 record failed.
-    std::vector<int32_t> failedPieces;
+    // Joined: what the join found wrong with its result.
+    JoinFlaws flaws;
     Placement placement;
 
     bool Whole() const {
-        return join == Join::Joined && failedPieces.empty() &&
+        return join == Join::Joined && flaws.None() &&
                (placement.kind == Placement::Kind::InPlace ||
                 placement.kind == Placement::Kind::Unpacked);
     }

@@ -34,8 +34,8 @@ public:
     ucAssembler(QWidget* parent, WizardWindows* windows, PluginHost& plugins);
     ~ucAssembler() override;
 
-    // Resumes an unfinished join; false when the task file must be kept (it was saved again
-    // under its own name, or it could not be resumed).
+    // Resumes an unfinished join; false when the task could not be taken up. The join itself
+    // keeps or removes its task file.
     bool ResumeFrom(const std::string& TaskFile);
     void cmdReset_Click();
     void SetSrcToAssemble(const std::string& Src);

@@ -130,7 +130,7 @@ bool ucAssembler::ResumeFrom(const std::string& TaskFile) {
     SetDestPath(dest);
     Finished(*outcome);
     cmdNext_->setEnabled(false);
-    return !flow_->ResavedUnderSameName();
+    return true;
 }
 
 void ucAssembler::cmdNext_Click() {

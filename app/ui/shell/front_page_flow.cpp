@@ -199,10 +199,10 @@ bool FrontPageFlow::ResumeAssemble(const std::string& path) {
         return false;
     hooks_.selectTab("Assembler");
     ResumeFailureQuestion question;
-    if (hooks_.resumeAssemble(path))
-        std::remove(path.c_str());
-    else
-        RemoveIfAsked(path, question);
+    // The join removes its task file once it is done or saved under another name, and keeps
+    // it when it is stopped without saving or by an error, as a resumed split does.
+    hooks_.resumeAssemble(path);
+    RemoveIfAsked(path, question);
     return true;
 }
 

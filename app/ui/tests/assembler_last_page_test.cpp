@@ -44,6 +44,14 @@ TEST_F(AssemblerLastPageTest, EachWayAJoinEndsIsToldOnTheLastPage) {
     const int16_t tea = LoadTea();
     const std::string enc = TeaEncrypt(tea, plain, "secret");
     std::unique_ptr<testing::FaultyIo> fault;
+    // Pieces 1, 2 and 4 of a bare set of pieces of 20000 bytes, in a folder of its own.
+    auto gap = [&](const std::string& folder) {
+        const std::string data = ReadAll(report);
+        for (int i : {1, 2, 4})
+            work.Write(folder + "/movie.avi.00" + std::to_string(i),
+                       data.substr(static_cast<size_t>(i - 1) * 20000, 20000));
+        return work.File(folder + "/movie.avi.001");
+    };
     int n = 0;
     // Each case makes its set in a folder of its own and may put files into the destination.
     auto own = [&](const std::string& source, const std::string& name, int32_t compression = 0,
@@ -94,16 +102,38 @@ TEST_F(AssemblerLastPageTest, EachWayAJoinEndsIsToldOnTheLastPage) {
          },
          {Answer::No}, nullptr, 0, "Stopped",
          "The assemble did not complete: the message shown before this one says why."},
-        {"a missing piece",
-         [&](const std::string&) {
-             const std::string data = ReadAll(report);
-             for (int i : {1, 2, 4})
-                 work.Write("gap/movie.avi.00" + std::to_string(i),
-                            data.substr(static_cast<size_t>(i - 1) * 20000, 20000));
-             return work.File("gap/movie.avi.001");
-         },
-         {Answer::Cancel}, nullptr, 0, "Stopped",
+        {"a missing piece", [&](const std::string&) { return gap("gap"); }, {Answer::Cancel},
+         nullptr, 0, "Stopped",
          "The assemble did not complete: the message shown before this one says why."},
+        {"a missing piece, the pieces before it joined",
+         [&](const std::string&) { return gap("gap and OK"); }, {Answer::OK}, nullptr, 0,
+         "Not completed", "Piece 3 is missing, so the file \"@/movie.avi\" holds only pieces 1 to 2."},
+        {"a length other than the header's",
+         [&](const std::string&) {
+             const std::string first = own(report, "report.doc");
+             std::string bytes = ReadAll(first);
+             const std::string length("\x70\x11\x01\0\0\0\0\0", 8);  // 70000
+             const size_t at = bytes.find(length);
+             EXPECT_LT(at, 200u);
+             bytes[at] = '\x71';
+             work.Write(fs::relative(first, work.Path()).string(), bytes);
+             return first;
+         },
+         {Answer::OK}, nullptr, 0, "Not completed",
+         "The joined data holds 70000 bytes, but the series' header gives 70001 bytes, so the "
+         "file \"@/report.doc\" does not match the original."},
+        {"a piece that could not be read in full",
+         [&](const std::string&) {
+             const std::string first = gap("unread");
+             work.Write("unread/movie.avi.003", ReadAll(report).substr(40000, 20000));
+             fs::remove(work.File("unread/movie.avi.004"));
+             fault = std::make_unique<testing::FaultyIo>(testing::FaultyIo::Kind::Read,
+                                                         work.File("unread/movie.avi.002"), 100, 200);
+             return first;
+         },
+         {Answer::OK}, nullptr, 0, "Not completed",
+         "Piece 2 could not be read in full, and zeros stand in for what could not be read, so "
+         "the file \"@/movie.avi\" does not match the original."},
         {"no decryptor", [&](const std::string&) { return own(plain, "plain.bin", 0, 7); },
          {Answer::OK}, nullptr, 0, "Not completed",
          "No plug-in could decrypt the data: it is kept, still encrypted, as \"@/plain.bin\"."},

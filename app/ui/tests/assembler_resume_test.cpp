@@ -62,7 +62,7 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
         w.SetDestPath(work.Path());
         CancelAt(p, w, 1);
         p.Answer(Answer::Yes).Type("job");
-        EXPECT_FALSE(w.ResumeFrom(Task("job")));
+        EXPECT_TRUE(w.ResumeFrom(Task("job")));
         ASSERT_EQ(p.inputs.size(), 1u);
         EXPECT_EQ(p.inputs[0].defaultText, "job");
         ASSERT_TRUE(fs::exists(Task("job")));
@@ -74,6 +74,7 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
     const std::string plugin = LoadEnabledRecorder("rec.so");
     ucAssembler w(nullptr, &windows, host);
     EXPECT_TRUE(w.ResumeFrom(Task("job")));
+    EXPECT_FALSE(fs::exists(Task("job"))) << "the join is done, and so is its task";
     EXPECT_EQ(Count(Record(plugin), PLUGIN_EVT_ASSEMBLE_START), 1);
     EXPECT_EQ(Count(Record(plugin), PLUGIN_EVT_ASSEMBLE_END), 1);
     EXPECT_EQ(ReadAll(work.File("out/report.doc")), ReadAll(source));
@@ -149,6 +150,33 @@ TEST_F(AssemblerResumeTest, SavedJoinOfAPackedSetKeepsItsArchiveAndUnpacksWhenRe
         ASSERT_EQ(p.boxes.size(), 2u);
         EXPECT_EQ(p.boxes.back().title, "Warning: Temporary files");
         EXPECT_FALSE(fs::is_empty(tmp.Path()));  // the archive so far stays for the task
+    }
+    {
+        SCOPED_TRACE("resumed and stopped without saving");
+        const std::string task = ReadAll(Task("packed"));
+        ScriptedPrompter p;
+        ucAssembler w(nullptr, &windows, host);
+        CancelAt(p, w, 1);
+        p.Answer(Answer::No);
+        EXPECT_TRUE(w.ResumeFrom(Task("packed")));
+        EXPECT_EQ(ReadAll(Task("packed")), task);
+        EXPECT_FALSE(fs::is_empty(tmp.Path())) << "the archive is still the task's";
+        TempManager::Instance().RemoveAllTempFiles();
+        EXPECT_FALSE(fs::is_empty(tmp.Path()));
+    }
+    {
+        SCOPED_TRACE("resumed and saved again under its own name");
+        const std::string task = ReadAll(Task("packed"));
+        ScriptedPrompter p;
+        ucAssembler w(nullptr, &windows, host);
+        CancelAt(p, w, 1);
+        p.Answer(Answer::Yes).Type("packed").Answer(Answer::OK);
+        EXPECT_TRUE(w.ResumeFrom(Task("packed")));
+        ASSERT_EQ(p.boxes.size(), 2u);
+        EXPECT_EQ(p.boxes.back().title, "Warning: Temporary files");
+        EXPECT_NE(ReadAll(Task("packed")), task);
+        TempManager::Instance().RemoveAllTempFiles();
+        EXPECT_FALSE(fs::is_empty(tmp.Path()));
     }
     ScriptedPrompter p;
     ucAssembler w(nullptr, &windows, host);

@@ -37,7 +37,38 @@ std::vector<std::string> TaskFilesBelow(const std::string& folder) {
     return found;
 }
 
-class UnattendedCloseTest : public testing::SplitRunTest {};
+class UnattendedCloseTest : public testing::SplitRunTest {
+protected:
+    // Starts the child program with the home, registry and temporary folder of the test, and a
+    // user's data folder when one is named.
+    void Start(QProcess& child, const QStringList& arguments, const std::string& userData = "") {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("KESTRELBINDER_HOME", QString::fromStdString(home.Path()));
+        env.insert("KESTRELBINDER_REGISTRY", QString::fromStdString(registryFolder.Path()));
+        if (!userData.empty()) env.insert("XDG_DATA_HOME", QString::fromStdString(userData));
+        env.insert("TMPDIR", QString::fromStdString(tmpFolder.Path()));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(KB_UI_SIGNAL_CHILD, arguments);
+        ASSERT_TRUE(child.waitForStarted());
+    }
+    // Waits for the child to say `wanted`.
+    static void WaitFor(QProcess& child, const QByteArray& wanted) {
+        QByteArray said;
+        while (!said.contains(wanted) && child.waitForReadyRead(20000)) said += child.readAll();
+        ASSERT_TRUE(said.contains(wanted)) << said.toStdString();
+    }
+    // Sends the signal and waits for the child to end of it.
+    static void EndWith(QProcess& child, int sig) {
+        ::kill(static_cast<pid_t>(child.processId()), sig);
+        const bool ended = child.waitForFinished(15000);
+        if (!ended) child.kill();
+        ASSERT_TRUE(ended) << "the program waits for someone to answer";
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(child.exitCode(), 0);
+    }
+};
 
 TEST_F(UnattendedCloseTest, ASignalDuringASplitStopsItUnsavedAndEndsTheProgram) {
     struct Case {
@@ -49,30 +80,13 @@ TEST_F(UnattendedCloseTest, ASignalDuringASplitStopsItUnsavedAndEndsTheProgram) 
         SCOPED_TRACE(std::string(strsignal(c.sig)) + (c.boxOpen ? ", a box open" : ""));
         const std::string data = MakeFile(source.File("data.bin"), 2 << 20);
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("KESTRELBINDER_HOME", QString::fromStdString(home.Path()));
-        env.insert("KESTRELBINDER_REGISTRY", QString::fromStdString(registryFolder.Path()));
-        env.insert("TMPDIR", QString::fromStdString(tmpFolder.Path()));
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QStringList arguments = {QString::fromStdString(source.File("data.bin")),
                                  QString::fromStdString(dest.Path())};
         if (c.boxOpen) arguments << "cancel";
-        child.start(KB_UI_SIGNAL_CHILD, arguments);
-        ASSERT_TRUE(child.waitForStarted());
-        const QByteArray wanted = c.boxOpen ? "asking" : "splitting";
-        QByteArray said;
-        while (!said.contains(wanted) && child.waitForReadyRead(20000)) said += child.readAll();
-        ASSERT_TRUE(said.contains(wanted)) << said.toStdString();
+        ASSERT_NO_FATAL_FAILURE(Start(child, arguments));
+        ASSERT_NO_FATAL_FAILURE(WaitFor(child, c.boxOpen ? "asking" : "splitting"));
         EXPECT_TRUE(fs::exists(dest.File("data.001"))) << "pieces are being written";
-
-        ::kill(static_cast<pid_t>(child.processId()), c.sig);
-        const bool ended = child.waitForFinished(15000);
-        if (!ended) child.kill();
-        ASSERT_TRUE(ended) << "the program waits for someone to answer";
-        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(child.exitCode(), 0);
+        ASSERT_NO_FATAL_FAILURE(EndWith(child, c.sig));
         // Stopped without saving: no piece stays, whole or not, and no task was written.
         EXPECT_TRUE(fs::is_empty(dest.Path()));
         EXPECT_TRUE(TaskFilesBelow(home.Path()).empty());
@@ -88,17 +102,24 @@ std::map<std::string, std::string> BytesIn(const std::string& folder) {
     return all;
 }
 
-// Stops a split at a given chunk and saves it as a task.
-class StopAndSaveAt : public ActiveSplitterEvents {
+// Stops a split or a join at a given chunk and saves it as a task.
+class StopAndSaveAt : public ActiveSplitterEvents, public AssemblerListener {
 public:
     StopAndSaveAt(int at, std::string task) : at_(at), task_(std::move(task)) {}
     void SplitInterval(int32_t, int32_t, bool& cancel, std::string& save) override {
+        Stop(cancel, save);
+    }
+    void AssembleInterval(int32_t, int32_t, bool& cancel, std::string& save) override {
+        Stop(cancel, save);
+    }
+
+private:
+    void Stop(bool& cancel, std::string& save) {
         if (++chunks_ != at_) return;
         cancel = true;
         save = task_;
     }
 
-private:
     int at_;
     std::string task_;
     int chunks_ = 0;
@@ -128,29 +149,55 @@ TEST_F(UnattendedCloseTest, ASignalDuringAResumedSplitGoesBackToItsTask) {
 
     testing::TempFolder userData;
     QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("KESTRELBINDER_HOME", QString::fromStdString(home.Path()));
-    env.insert("KESTRELBINDER_REGISTRY", QString::fromStdString(registryFolder.Path()));
-    env.insert("XDG_DATA_HOME", QString::fromStdString(userData.Path()));
-    env.insert("TMPDIR", QString::fromStdString(tmpFolder.Path()));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(KB_UI_SIGNAL_CHILD, {"resume", "resumed job"});
-    ASSERT_TRUE(child.waitForStarted());
-    QByteArray said;
-    while (!said.contains("splitting") && child.waitForReadyRead(20000)) said += child.readAll();
-    ASSERT_TRUE(said.contains("splitting")) << said.toStdString();
+    ASSERT_NO_FATAL_FAILURE(Start(child, {"resume", "resumed job"}, userData.Path()));
+    ASSERT_NO_FATAL_FAILURE(WaitFor(child, "splitting"));
     // Piece 2 is finished and piece 3 begun.
     EXPECT_TRUE(fs::exists(dest.File("data.003")));
-
-    ::kill(static_cast<pid_t>(child.processId()), SIGTERM);
-    const bool ended = child.waitForFinished(15000);
-    if (!ended) child.kill();
-    ASSERT_TRUE(ended) << "the program waits for someone to answer";
-    EXPECT_EQ(child.exitCode(), 0);
+    ASSERT_NO_FATAL_FAILURE(EndWith(child, SIGTERM));
     EXPECT_TRUE(BytesIn(dest.Path()) == saved);
     EXPECT_EQ(ReadAll(task), savedTask);
+}
+
+// A join resumed from the front page whose cancel question is open when the session ends is
+// answered No, which for a resumed join means going back to its task: the task stays as it
+// was, and so does what its join wrote so far.
+TEST_F(UnattendedCloseTest, ASignalWhileAResumedJoinAsksGoesBackToItsTask) {
+    MakeFile(source.File("data.bin"), 2 << 20);
+    const std::string task = home.File("Unfinished Tasks/resumed join.uft");
+    fs::create_directories(home.File("Unfinished Tasks"));
+    testing::TempFolder joined;
+    {
+        ActiveSplitter s;
+        s.SetBigFile(source.File("data.bin"));
+        s.FilenameToStore = "data.bin";
+        s.SetDestinationFolder(dest.Path());
+        s.SetFragmentSize(int64_t{256 << 10});
+        s.SegmentSize = 65536;
+        ASSERT_EQ(s.Split(), 1);
+        // Chunks of 16 kb: saved inside piece 2.
+        ActiveAssembler a;
+        StopAndSaveAt stop(20, task);
+        a.SetListener(&stop);
+        a.SetFileToAssemble(dest.File("data.001"));
+        a.SetDestinationFolder(joined.Path());
+        a.SegmentSize = 16384;
+        std::string d = joined.Path();
+        ASSERT_EQ(a.Assemble(d), 1);
+    }
+    const std::string part = joined.File("data.bin.part");
+    const std::string savedTask = ReadAll(task), savedPart = ReadAll(part);
+    ASSERT_FALSE(savedPart.empty());
+
+    testing::TempFolder userData;
+    QProcess child;
+    ASSERT_NO_FATAL_FAILURE(Start(child, {"resume", "resumed join", "cancel"}, userData.Path()));
+    ASSERT_NO_FATAL_FAILURE(WaitFor(child, "asking"));
+    ASSERT_NO_FATAL_FAILURE(EndWith(child, SIGTERM));
+    EXPECT_EQ(ReadAll(task), savedTask);
+    const std::string kept = ReadAll(part);
+    EXPECT_GT(kept.size(), savedPart.size());
+    EXPECT_TRUE(kept.substr(0, savedPart.size()) == savedPart);
+    EXPECT_FALSE(fs::exists(joined.File("data.bin")));
 }
 
 // Inside the program: the close arrives while a box is open, and more come after.

@@ -70,6 +70,76 @@ TEST_F(FrontPageTest, ResumedSplitStoppedWithoutSavingGoesBackToItsTask) {
     }
 }
 
+// Stopped without saving (Cancel then No, a missing piece not brought back, an error part
+// way), a resumed join goes back to its task as a resumed split does: the task stays listed as
+// it was, and what the join wrote stays in its unfinished file, to be cut back when the task is
+// resumed again; resumed once more it runs to the end, and the task is done.
+TEST_F(FrontPageTest, ResumedJoinStoppedWithoutSavingGoesBackToItsTask) {
+    source = work.Write("report.doc", RandomBytes(70000, 11));
+    const std::string first = SplitInto(source, "report.doc", "set");
+    const std::string third = first.substr(0, first.size() - 3) + "003";
+    ASSERT_TRUE(fs::exists(third)) << third;
+    const std::string part = work.File("out/report.doc.part");
+    enum class Stop { CancelThenNo, MissingPiece, Error };
+    for (Stop stop : {Stop::CancelThenNo, Stop::MissingPiece, Stop::Error}) {
+        SCOPED_TRACE(static_cast<int>(stop));
+        StopJoinAndSaveTask(first, "join job", work.File("out"));
+        const std::string savedTask = ReadAll(Task("join job"));
+        const std::string savedPart = ReadAll(part);
+        const std::string pieceThree = ReadAll(third);
+        Open();
+        ShowList(1);
+        {
+            ScriptedPrompter p;
+            std::unique_ptr<testing::FaultyIo> fault;
+            std::vector<std::string> titles;
+            if (stop == Stop::CancelThenNo) {
+                ucAssembler& w = *window->fAssPanel();
+                p.OnDoEvents([&p, &w] {
+                    if (p.doEventsCount == 1) w.fProgpan()->findChild<QPushButton*>("cmdCancel")->click();
+                });
+                p.Answer(Answer::No);
+                titles = {"Assemble cancelled"};
+            } else if (stop == Stop::MissingPiece) {
+                fs::remove(third);
+                p.Answer(Answer::Cancel).Answer(Answer::No);
+                titles = {"Missing piece", "Assemble cancelled"};
+            } else {
+                fault = std::make_unique<testing::FaultyIo>(testing::FaultyIo::Kind::Write, part,
+                                                            savedPart.size() + 20000);
+                p.Answer(Answer::OK);
+                titles = {"Fatal error"};
+            }
+            ChooseAndOK("join job");
+            ASSERT_EQ(p.boxes.size(), titles.size());
+            for (size_t i = 0; i < titles.size(); ++i) EXPECT_EQ(p.boxes[i].title, titles[i]);
+        }
+        work.Write(fs::relative(third, work.Path()).string(), pieceThree);
+        EXPECT_EQ(ReadAll(Task("join job")), savedTask);
+        const std::string kept = ReadAll(part);
+        EXPECT_GT(kept.size(), savedPart.size());
+        EXPECT_TRUE(kept.substr(0, savedPart.size()) == savedPart);
+        EXPECT_FALSE(fs::exists(work.File("out/report.doc")));
+        if (stop != Stop::Error) {
+            EXPECT_EQ(window->fAssPanel()->lblOutcome()->text(),
+                      "The assemble was stopped: the unfinished task \"join job\" is kept as it "
+                      "was, to be resumed later.");
+        }
+        window->SelectTab("Frontpage");
+        EXPECT_EQ(Rows(), std::vector<std::string>{"join job|AssembleDoc"});
+        ScriptedPrompter p;
+        ChooseAndOK("join job");
+        EXPECT_TRUE(p.boxes.empty()) << p.boxes[0].text;
+        EXPECT_EQ(window->fAssPanel()->lblFinished()->text(), "Finished!");
+        EXPECT_TRUE(ReadAll(work.File("out/report.doc")) == ReadAll(source));
+        EXPECT_FALSE(fs::exists(Task("join job")));
+        window->SelectTab("Frontpage");
+        EXPECT_TRUE(Rows().empty());
+        window.reset();
+        fs::remove_all(work.File("out"));
+    }
+}
+
 // Saved again, the resumed split leaves one task: under its own name (offered first) the task
 // file is written over, under another name the old one goes.
 TEST_F(FrontPageTest, ResumedSplitSavedAgainLeavesOneTask) {

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "app/core/testing/faulty_io.h"
 #include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/dialogs/frm_disk_dialog.h"
 #include "app/ui/dialogs/frm_pw_conf.h"
@@ -68,6 +69,13 @@ TEST_F(RenderAssemblerTest, AssemblerPagesAndSmallWindows) {
     p.Answer(Answer::OK);
     joinInto("damaged");
     SaveAndCheck(main, "assembler-4-not-whole");
+    // The longest account: bytes of a piece that could not be read, which then fails its check.
+    {
+        testing::FaultyIo unreadable(testing::FaultyIo::Kind::Read, second, 100, 200);
+        p.Answer(Answer::OK).Answer(Answer::OK);
+        joinInto("unread");
+    }
+    SaveAndCheck(main, "assembler-4-unread");
     main.hide();
 
     frmPWconf& pw = frmPWconf::Instance(&main);

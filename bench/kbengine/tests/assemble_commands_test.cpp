@@ -100,6 +100,28 @@ TEST(KbEngineAssemble, ABareSeriesNumberedFromZeroIsCountedAndJoinedWhole) {
     EXPECT_TRUE(ReadAll(out.File("big.bin")) == data);
 }
 
+// A later piece chosen is described and joined from the first piece of its series, which is
+// numbered 0 in coreutils' way and 1 otherwise.
+TEST(KbEngineAssemble, ALaterPieceIsJoinedFromTheFirstPieceOfItsSeries) {
+    const std::string data = Random(70000);
+    for (const char* numbering : {"-d", "--numeric-suffixes=1"}) {
+        SCOPED_TRACE(numbering);
+        TempFolder src, out;
+        src.Write("big.bin", data);
+        ASSERT_EQ(std::system(("cd " + Quote(src.Path()) + " && split -b 20000 " + numbering +
+                               " -a 3 big.bin big.bin. && rm big.bin")
+                                  .c_str()),
+                  0);
+        const std::string chosen = src.File("big.bin.003");
+        Result r = Engine("info " + Quote(chosen), src);
+        EXPECT_EQ(Member(r.lastLine, "count"), "4");
+        r = Engine("assemble " + Quote(chosen) + " " + Quote(out.Path()), src);
+        EXPECT_EQ(r.status, 0) << r.errors;
+        EXPECT_EQ(Member(r.lastLine, "bytes"), "70000");
+        EXPECT_TRUE(ReadAll(out.File("big.bin")) == data);
+    }
+}
+
 TEST(KbEngineAssemble, StopsSavesAndResumesUnlessAnotherResumeHoldsTheTask) {
     TempFolder src, out, tasks;
     const std::string data = Random(50000);
@@ -132,6 +154,40 @@ TEST(KbEngineAssemble, StopsSavesAndResumesUnlessAnotherResumeHoldsTheTask) {
     EXPECT_EQ(Member(r.lastLine, "result"), "0");
     EXPECT_EQ(Member(r.lastLine, "bytes"), "50000");
     EXPECT_EQ(ReadAll(out.File("data.bin")), data);
+}
+
+// A resumed join keeps its task file until it is done or saved again: stopped without saving
+// it goes back to the task (its output kept, cut back on the next resume), saved under another
+// name the new task replaces it, and joined to its end the task is gone.
+TEST(KbEngineAssemble, AResumedJoinKeepsItsTaskUntilItIsDoneOrSavedAgain) {
+    TempFolder src, out, tasks;
+    const std::string data = Random(50000);
+    auto pieces = kb::testing::WriteFormat4Series(src, data, {}, kb::testing::Dotted3("data"));
+    const std::string task = tasks.File("job.uft"), later = tasks.File("later.uft");
+    const std::string part = out.File("data.bin.part");
+    Result r = Engine("assemble " + Quote(pieces[0]) + " " + Quote(out.Path()) +
+                          " --segment 256 --cancel-after 3 --save " + Quote(task),
+                      tasks);
+    ASSERT_EQ(r.status, 1) << r.errors;
+    const std::string savedTask = ReadAll(task), savedPart = ReadAll(part);
+
+    r = Engine("resume-assemble " + Quote(task) + " --cancel-after 5", tasks);
+    EXPECT_EQ(r.status, 1) << r.errors;
+    EXPECT_EQ(ReadAll(task), savedTask);
+    const std::string kept = ReadAll(part);
+    EXPECT_GT(kept.size(), savedPart.size());
+    EXPECT_TRUE(kept.substr(0, savedPart.size()) == savedPart);
+
+    r = Engine("resume-assemble " + Quote(task) + " --cancel-after 5 --save " + Quote(later), tasks);
+    EXPECT_EQ(r.status, 1) << r.errors;
+    EXPECT_FALSE(std::filesystem::exists(task));
+    ASSERT_TRUE(std::filesystem::exists(later));
+
+    r = Engine("resume-assemble " + Quote(later), tasks);
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_TRUE(ReadAll(out.File("data.bin")) == data);
+    EXPECT_FALSE(std::filesystem::exists(later));
+    EXPECT_FALSE(std::filesystem::exists(part));
 }
 
 TEST(KbEngineAssemble, BoxesGoToStandardErrorAndAPassphraseIsTaken) {

@@ -4,7 +4,8 @@
 // standard output and slows down, so that the test can send its signal meanwhile. With a third
 // argument "cancel" it then clicks the progress panel's Cancel too, and writes "asking" once
 // the question that follows is open. With the arguments "resume" and a task's name it resumes
-// that unfinished task from the front page instead.
+// that unfinished task, a split or a join, from the front page instead, writing "splitting" or
+// "joining" once it is under way; "cancel" after them clicks Cancel there too.
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,6 +26,7 @@
 #include "app/core/prompter.h"
 #include "app/ui/common/qt_dialogs.h"
 #include "app/ui/common/qt_prompter.h"
+#include "app/ui/assembler/uc_assembler.h"
 #include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/options/opt_gen_frame.h"
 #include "app/ui/options/options_page.h"
@@ -53,12 +55,13 @@ public:
         return inner_.InputBox(prompt, title, defaultText);
     }
     void DoEvents() override {
-        if (window_ != nullptr && window_->SplitBusy && ++during_ == kSignalAt) {
-            std::puts("splitting");
+        const bool splitting = window_ != nullptr && window_->SplitBusy;
+        if ((splitting || (window_ != nullptr && window_->AssembleBusy)) && ++during_ == kSignalAt) {
+            std::puts(splitting ? "splitting" : "joining");
             std::fflush(stdout);
-            if (cancel_)
-                QTest::mouseClick(window_->fSptProgPan()->findChild<QWidget*>("cmdCancel"),
-                                  Qt::LeftButton);
+            kb::ucProgressPanel* panel =
+                splitting ? window_->fSptProgPan() : window_->fAssPanel()->fProgpan();
+            if (cancel_) QTest::mouseClick(panel->findChild<QWidget*>("cmdCancel"), Qt::LeftButton);
         }
         if (during_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(during_ < kSignalAt ? 2 : 20));
         inner_.DoEvents();
@@ -120,15 +123,15 @@ void ResumeTask(kb::frmMain& w, const QString& name) {
     const auto found = page.lvStartupTasks_->findItems(name, Qt::MatchExactly);
     if (found.size() != 1) std::exit(4);
     page.lvStartupTasks_->setCurrentItem(found[0]);
-    QTest::mouseClick(page.cmdWelcomeOK_, Qt::LeftButton);  // the split runs inside this click
+    QTest::mouseClick(page.cmdWelcomeOK_, Qt::LeftButton);  // the work runs inside this click
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    const bool resume = argc == 3 && std::string(argv[1]) == "resume";
     if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "cancel")) return 2;
+    const bool resume = std::string(argv[1]) == "resume";
     const std::filesystem::path source = argv[1];
     kb::QtPrompter real;
     kb::frmMain* shown = nullptr;

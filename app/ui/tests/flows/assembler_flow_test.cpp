@@ -267,7 +267,7 @@ TEST(AssemblerLastPage, NamesAtMostTenFailedPieces) {
          "\"/d/f\" does not match the original."},
     };
     for (const auto& c : cases) {
-        o.failedPieces = c.pieces;
+        o.flaws.failedPieces = c.pieces;
         const LastPage page = LastPageOf(o);
         EXPECT_EQ(page.heading, c.pieces.empty() ? "Finished!" : "Not completed");
         EXPECT_EQ(page.text, c.text);
