@@ -166,6 +166,9 @@ inline constexpr const char* kUnfinishedSuffix = ".part";
 std::string FinalNameOf(const std::string& working, const std::string& stored);
 // True when anything at all, a dangling link too, has this name.
 bool StandsThere(const std::string& path);
+// Asks before joined data replaces what stands at `path` (No the default); true on Yes. Both
+// the join and the wizard's move of the joined data into the destination ask it.
+bool ConfirmReplace(const std::string& path);
 // Whether the unfinished file a resume continues at its end still holds what its task wrote
 // (expectedLength() bytes, asked only of a plain file; -1 when that cannot be told): one found
 // longer (a resume stopped without saving) is cut back; one shorter, missing or not a plain

@@ -49,18 +49,18 @@ bool FillUnreadable(uint8_t*& chunk, int32_t got, int32_t k, std::vector<uint8_t
     return false;
 }
 
-bool ConfirmReplace(const std::string& path) {
-    return MsgBox(path + " already exists. Replace it with the joined file?",
-                  mb::YesNo | mb::Exclamation | mb::DefaultButton2,
-                  "File already exists") == Answer::Yes;
-}
-
 }  // namespace
 
 bool StandsThere(const std::string& path) {
     std::error_code ec;
     return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found &&
            !ec;
+}
+
+bool ConfirmReplace(const std::string& path) {
+    return MsgBox(path + " already exists. Replace it with the joined file?",
+                  mb::YesNo | mb::Exclamation | mb::DefaultButton2,
+                  "File already exists") == Answer::Yes;
 }
 
 int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {

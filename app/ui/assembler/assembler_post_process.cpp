@@ -235,9 +235,7 @@ Placement AssemblerFlow::MoveData(const std::string& dest, const std::string& su
     // A set joined straight into the destination is there already.
     if (std::filesystem::equivalent(assembler.BigFile, to, ec)) return arrived;
     if (StandsThere(to)) {
-        if (MsgBox(to + " already exists. Replace it with the joined file?",
-                   mb::YesNo | mb::Exclamation | mb::DefaultButton2,
-                   "File already exists") != Answer::Yes) {
+        if (!ConfirmReplace(to)) {
             return KeepAfterFailure("The assembled data was not moved to " + to +
                                         ", which already exists.",
                                     dest, name, suffix, {Placement::Kind::NotReplaced, "", to});
