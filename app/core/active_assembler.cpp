@@ -318,9 +318,13 @@ bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t
         }
     }
     if (problem.empty()) return true;
+    ShowTaskNoLongerMatches(path, problem);
+    return false;
+}
+
+void ShowTaskNoLongerMatches(const std::string& path, const std::string& problem) {
     MsgBox("The unfinished task no longer matches its files: " + path + problem,
            mb::OKOnly | mb::Critical, "Unable to resume");
-    return false;
 }
 
 int32_t GetPercentDone(int32_t n, int32_t count, int64_t done, int64_t length) {

@@ -176,6 +176,9 @@ bool ConfirmReplace(const std::string& path);
 // plain file not shorter than expected, before anything is cut) tells what is wrong.
 bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength,
                             const std::function<std::string(int64_t)>& notItsOwn = {});
+// The box "Unable to resume" that says what is wrong with `path` (" is missing.") for the
+// resumed task, of a split or a join, whose files no longer hold what the task made.
+void ShowTaskNoLongerMatches(const std::string& path, const std::string& problem);
 
 // The file-name part of a name stored in a header (what follows its last "/").
 std::string StoredFileName(const std::string& stored);

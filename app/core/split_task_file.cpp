@@ -173,9 +173,7 @@ void ActiveSplitter::ClearResumeInfo() {
 namespace {
 
 void ShowChanged(const std::string& path) {
-    MsgBox("The unfinished task no longer matches its files: " + path +
-               " has changed since the task was saved.",
-           mb::OKOnly | mb::Critical, "Unable to resume");
+    ShowTaskNoLongerMatches(path, " has changed since the task was saved.");
 }
 
 // The data length piece 1's header holds; -1 when the piece cannot be read as a first piece.
