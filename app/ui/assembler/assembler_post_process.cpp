@@ -37,6 +37,9 @@ std::string RegisteredPath(const std::string& key) {
     }
 }
 
+constexpr const char* kAskPassphrase =
+    "These file(s) are encrypted. Please supply the decryption passphrase.";
+
 // The destination without a trailing "/".
 std::string FolderOf(const std::string& dest) {
     std::string folder = dest;
@@ -108,8 +111,7 @@ std::optional<Placement> AssemblerFlow::Decrypt(const std::string& dest) {
         return placed;
     }
     Temps().RemoveTempFile("AssArchive", true);
-    std::string passphrase =
-        windows_.ConfirmPassword("These file(s) are encrypted. Please supply the decryption passphrase.");
+    std::string passphrase = windows_.ConfirmPassword(kAskPassphrase);
     panel_.SetCaption("Decrypting....");
     panel_.SetCancelVisible(false);
     panel_.SetPB1Caption("Decrypting:");
@@ -129,8 +131,7 @@ std::optional<Placement> AssemblerFlow::Decrypt(const std::string& dest) {
         if (r == 0) break;
         if (std::optional<Placement> kept = AnswerRefusal(dest, src)) return kept;
         panel_.StartTimings();
-        passphrase = windows_.ConfirmPassword(
-            "These file(s) are encrypted. Please supply the decryption passphrase.");
+        passphrase = windows_.ConfirmPassword(kAskPassphrase);
     }
     panel_.StopTimings();
     assembler.BigFile = Temps().GetTempFilePath("AssArchive");
