@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "app/core/assembler_task_record.h"
 #include "app/core/fragment_format.h"
 #include "app/core/join_flaws.h"
+#include "app/core/kb_error.h"
 #include "app/core/legacy_header.h"
 #include "app/core/task_lock.h"
 
@@ -35,6 +37,9 @@ public:
     int32_t SegmentSize = 262144;
     std::string BigFile;
     std::string OrigFile;
+    // The base that the pieces of a bare series are named from (the first piece's path without
+    // its ending: "/d/Movie.avi" of "/d/Movie.avi.001"), guessed with the template whenever the
+    // first piece is set; "" when no template fits its name.
     std::string mstrRawFilenameComponentInTemplate;
     int32_t CompressionID = 0;
     int32_t EncryptionID = 0;
@@ -58,7 +63,9 @@ public:
 
     int32_t FragmentCount();
     std::string AssembledFilename();
-    std::string GuessFragnameTemplate();
+    // The naming template of a bare series that the first piece's name fits ("%f.%N" for
+    // "Movie.avi.001"), guessed when the first piece was set; raises 0x80040200 when none fits.
+    std::string GuessFragnameTemplate() const;
 
     const std::string& DecryptionKey() const { return decryptionKey_; }
     void SetDecryptionKey(const std::string& k) { decryptionKey_ = k; }
@@ -122,6 +129,9 @@ public:
 
 private:
     struct Run;  // the working state of one Assemble() call
+    // Sets the first piece and works out what its name tells: the template and base of a
+    // bare series it would belong to.
+    void TakeFirstPiece(const std::string& path);
     AssemblerListener& Events();
     int16_t AssembleBody(Run& r, std::string& FinalDestDir);
     bool PrepareFresh(Run& r);
@@ -148,6 +158,9 @@ private:
     void FinishTask(const Run& r);
 
     std::string fileToAssemble_;
+    // The template guessed from fileToAssemble_'s name, or why none fits.
+    std::string guessedTemplate_;
+    std::optional<KbError> guessFailure_;
     std::string destinationFolder_;
     int32_t formatForUnknowns_ = 1;
     std::string decryptionKey_ = "Fennelrow Sealingwarrant";
