@@ -270,6 +270,7 @@ bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
     // branch, nor leave the object half-loaded.
     AssemblerTaskRecord t;
     resumeLock_.Release();
+    resumeChecked_ = false;  // a verdict on an earlier task says nothing of this one
     TaskLock lock;
     if (!lock.Take(Filename)) {
         resumePending_ = false;
@@ -346,6 +347,12 @@ bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t
 
 void ShowTaskNoLongerMatches(const std::string& path, const std::string& problem) {
     MsgBox("The unfinished task no longer matches its files: " + path + problem,
+           mb::OKOnly | mb::Critical, "Unable to resume");
+}
+
+void ShowTaskKept(const std::string& taskFile, const std::string& problem) {
+    MsgBox("The unfinished task " + taskFile + " cannot be resumed: " + problem +
+               " The task file has been kept.",
            mb::OKOnly | mb::Critical, "Unable to resume");
 }
 

@@ -93,15 +93,22 @@ public:
     bool ResumePending() const { return resumePending_; }
     // The task loaded by SetResumeInfo, while a resume is pending.
     const AssemblerTaskRecord& ResumeTask() const { return task_; }
-    // Whether the pending task's output is the file the task implies and still holds what the
-    // task wrote, the series' own data up to the saved position: an output found longer (a
-    // resume stopped without saving) is cut back; any other is refused with a box, and nothing
-    // is changed. Assemble() checks this too; a caller that keeps the task file of a refused
-    // resume checks first.
-    bool ResumeMatchesFiles();
+    // May the pending resume start? Its checks, in the order their boxes can appear:
+    //   1. the names the own format's header stores are usable ("Unable to assemble");
+    //   2. the output is the file the task implies and still holds what the task wrote, the
+    //      series' own data up to the saved position ("Unable to resume"; an output found
+    //      longer, left by a resume stopped without saving, is cut back);
+    //   3. the task's segment size lies within `segments`, and its output can be read (both
+    //      "Unable to resume": the task "cannot be resumed").
+    // False after the box of the first that fails: the resume is dropped, its task file and
+    // output are as they were. A caller that wants the refusal before it starts the join (the
+    // wizard, which keeps the task file then) asks this between SetResumeInfo and Assemble();
+    // otherwise Assemble() asks it, with the engine's range. Either way it runs once a resume.
+    bool MayResume(SegmentRange segments = kEngineSegments);
     // Drops a pending resume, so that the next Assemble() joins afresh.
     void CancelResume() {
         resumePending_ = false;
+        resumeChecked_ = false;
         resumeTaskFile_.clear();
         resumeLock_.Release();
     }
@@ -140,7 +147,8 @@ private:
     int32_t FirstNumber(const std::string& base, const std::string& tmpl) const;
     void ReadFirstHeaders(Run& r);
     bool AcceptFirstPiece(Run& r);
-    bool PrepareResume(Run& r, std::string& FinalDestDir);
+    bool PrepareResume(Run& r, std::string& FinalDestDir, bool checked);
+    bool ResumeMatchesFiles();
     bool AskPassphrase(Run& r);
     void SetPieceNaming(Run& r);
     bool RefuseUnsafeNames(const std::string& name, const std::string* tmpl);
@@ -165,6 +173,9 @@ private:
     int32_t formatForUnknowns_ = 1;
     std::string decryptionKey_ = "Fennelrow Sealingwarrant";
     bool resumePending_ = false;
+    // The pending resume has passed MayResume (since it was loaded; the next Assemble() then
+    // takes it up without asking again).
+    bool resumeChecked_ = false;
     AssemblerTaskRecord task_;
     std::string resumeTaskFile_;  // the file task_ was loaded from
     JoinFlaws flaws_;
@@ -192,6 +203,9 @@ bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t
 // The box "Unable to resume" that says what is wrong with `path` (" is missing.") for the
 // resumed task, of a split or a join, whose files no longer hold what the task made.
 void ShowTaskNoLongerMatches(const std::string& path, const std::string& problem);
+// The box "Unable to resume" that says why the join's task `taskFile` "cannot be resumed"
+// (`problem`, a sentence) and that the task file has been kept.
+void ShowTaskKept(const std::string& taskFile, const std::string& problem);
 
 // The file-name part of a name stored in a header (what follows its last "/").
 std::string StoredFileName(const std::string& stored);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <utility>
 
 #include "app/core/active_assembler.h"
 #include "app/core/active_assembler_run.h"
@@ -84,9 +85,12 @@ int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
 
 int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
     r.resumed = resumePending_;
+    // A verdict holds for one run: a resume that stops before it takes anything up is asked
+    // again when it is started again.
+    const bool checked = std::exchange(resumeChecked_, false);
     if (r.resumed) {
         r.taskFile = resumeTaskFile_;
-        if (!PrepareResume(r, FinalDestDir)) return 1;
+        if (!PrepareResume(r, FinalDestDir, checked)) return 1;
     } else {
         if (!PrepareFresh(r)) return 1;
     }

@@ -135,7 +135,9 @@ bool ActiveAssembler::AskPassphrase(Run& r) {
     return !r.cancel;
 }
 
-bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
+// Takes up the task; false when it may not start (MayResume, unless `checked` says the caller
+// has asked it already).
+bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir, bool checked) {
     const AssemblerTaskRecord& t = task_;
     r.code = t.FormatCode;
     r.count = t.PieceCount;
@@ -156,10 +158,6 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         r.h.Format4 = t.Header;
         OrigFile = StoredFileName(t.Header.storedName);
         r.tmpl = t.Header.namingTemplate;
-        if (RefuseUnsafeNames(GetFileNameFromPath(OrigFile), &r.tmpl)) {
-            resumePending_ = false;  // else every later join of the object would refuse again
-            return false;
-        }
         CompressionID = t.Header.compressionId;
         EncryptionID = t.Header.encryptionId;
         if (CompressionID == 0 && EncryptionID == 0) r.finalOutput = FinalNameOf(t.OutputPath, OrigFile);
@@ -172,10 +170,7 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         EncryptionID = 0;
         r.finalOutput = FinalNameOf(t.OutputPath, OrigFile);
     }
-    if (!ResumeMatchesFiles()) {
-        resumePending_ = false;
-        return false;
-    }
+    if (!checked && !MayResume(kEngineSegments)) return false;
     // Only the task's own output is taken up; a temporary archive stays the task's until the
     // join is done (FinishTask).
     BigFile = t.OutputPath;
