@@ -17,6 +17,7 @@
 #include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/core/series_checks.h"
+#include "app/core/task_save.h"
 #include "app/core/temp_manager.h"
 #include "platform/move_file.h"
 
@@ -417,9 +418,12 @@ void ActiveAssembler::SaveState(Run& r) {
     t.Position = r.position;
     t.Destination = r.finalDestDir;
     t.AskDisk = r.askDisk;
-    OpenBF(r.saveStateFile, kOutSlot, "wb");
-    WriteAssemblerTaskRecord(kOutSlot, t);
-    CloseBF(kOutSlot);
+    // A task saved again under its own name is the one a stop goes back to, kept should
+    // this save fail.
+    SaveTaskFile(r.saveStateFile, kOutSlot, [&] {
+        WriteAssemblerTaskRecord(kOutSlot, t);
+        return GetPosBF(kOutSlot);
+    }, KbError(err::DeviceIO, "ActiveAssembler", "Unable to write the task file: " + r.saveStateFile));
     // Saved again under another name, the new task replaces the one this run resumed.
     std::error_code ec;
     if (r.resumed && !std::filesystem::equivalent(r.taskFile, r.saveStateFile, ec)) {
