@@ -48,6 +48,12 @@ struct Join {
         std::string d = dest.Path();
         return a.Assemble(d);
     }
+    // Stopped in the second progress event and saved as other/job.uft.
+    void StopAndSave() {
+        events.cancelAtInterval = 2;
+        events.saveAs = other.File("job.uft");
+        ASSERT_EQ(Run(), 1);
+    }
 };
 
 const char* const kOutOfPlace = "Validation error - piece out of place";
@@ -443,9 +449,7 @@ TEST(AssemblerIntegrity, ATaskFileThatCannotBeWrittenIsFatalAndTheOutputGoes) {
 TEST(AssemblerIntegrity, AResumedJoinThatFailsKeepsItsOutputForItsTask) {
     ScriptedPrompter p;
     Join j;
-    j.events.cancelAtInterval = 2;
-    j.events.saveAs = j.other.File("job.uft");
-    ASSERT_EQ(j.Run(), 1);
+    ASSERT_NO_FATAL_FAILURE(j.StopAndSave());
     const std::string out = j.dest.File("data.bin.part");
     ASSERT_TRUE(std::filesystem::exists(out));
 
@@ -463,9 +467,7 @@ TEST(AssemblerIntegrity, AResumedJoinThatFailsKeepsItsOutputForItsTask) {
 TEST(AssemblerIntegrity, AFailedSaveUnderTheTasksOwnNameLeavesTheTask) {
     ScriptedPrompter p;
     Join j;
-    j.events.cancelAtInterval = 2;
-    j.events.saveAs = j.other.File("job.uft");
-    ASSERT_EQ(j.Run(), 1);
+    ASSERT_NO_FATAL_FAILURE(j.StopAndSave());
     const std::string task = ReadAll(j.events.saveAs);
     {
         ActiveAssembler again;

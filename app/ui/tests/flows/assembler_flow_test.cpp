@@ -78,6 +78,21 @@ protected:
         EXPECT_EQ(a.Assemble(d), 1);
         return task;
     }
+    // Resumes `task` in the wizard and expects the one box "Unable to resume" saying `text`, the
+    // task file as it was and nothing pending.
+    void ExpectRefusedAndKept(const std::string& task, const std::string& text) {
+        const std::string saved = ReadAll(task);
+        ScriptedPrompter p;
+        p.Answer(Answer::OK);
+        std::string d;
+        EXPECT_FALSE(flow.Resume(task, d));
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Unable to resume");
+        EXPECT_EQ(p.boxes[0].style, mb::OKOnly | mb::Critical);
+        EXPECT_EQ(p.boxes[0].text, text);
+        EXPECT_EQ(ReadAll(task), saved);
+        EXPECT_FALSE(flow.assembler.ResumePending());
+    }
     ScriptedWindows windows;
     RecordingPanel panel;
     AssemblerFlow flow{panel, windows, host, nullptr};
@@ -238,20 +253,11 @@ TEST_F(AssemblerFlowTest, ATaskWritingIntoAUsersFileIsRefusedAndKept) {
     OpenBF(task, 1, "wb");
     WriteAssemblerTaskRecord(1, t);
     CloseBF(1);
-    const std::string saved = ReadAll(task);
 
-    ScriptedPrompter p;
-    p.Answer(Answer::OK);
-    std::string d;
-    EXPECT_FALSE(flow.Resume(task, d));
-    ASSERT_EQ(p.boxes.size(), 1u);
-    EXPECT_EQ(p.boxes[0].title, "Unable to resume");
-    EXPECT_EQ(p.boxes[0].text, "The unfinished task no longer matches its files: " + thesis +
+    ExpectRefusedAndKept(task, "The unfinished task no longer matches its files: " + thesis +
                                    " is not the file this task joins into, which is " +
                                    dest.File("report.doc.part") + ".");
     EXPECT_EQ(ReadAll(thesis), std::string(90000, 't'));
-    EXPECT_EQ(ReadAll(task), saved);
-    EXPECT_FALSE(flow.assembler.ResumePending());
 }
 
 // The wizard resumes only a task whose segment its slider can show; the engine by itself joins
@@ -260,24 +266,12 @@ TEST_F(AssemblerFlowTest, ATaskWithASegmentOutsideTheSlidersIsRefusedByTheWizard
     TempFolder src, dest;
     const std::string task = StopJoinIntoTask(src, dest, 4096);
     ASSERT_FALSE(HasFailure());
-    const std::string saved = ReadAll(task);
     const std::string output = dest.File("report.doc.part");
     const std::string joined = ReadAll(output);
-    {
-        ScriptedPrompter p;
-        p.Answer(Answer::OK);
-        std::string d;
-        EXPECT_FALSE(flow.Resume(task, d));
-        ASSERT_EQ(p.boxes.size(), 1u);
-        EXPECT_EQ(p.boxes[0].title, "Unable to resume");
-        EXPECT_EQ(p.boxes[0].style, mb::OKOnly | mb::Critical);
-        EXPECT_EQ(p.boxes[0].text, "The unfinished task " + task + " cannot be resumed: its segment "
-                                   "size of 4096 bytes lies outside 16384 to 2097152 bytes. The "
-                                   "task file has been kept.");
-        EXPECT_EQ(ReadAll(task), saved);
-        EXPECT_EQ(ReadAll(output), joined);
-        EXPECT_FALSE(flow.assembler.ResumePending());
-    }
+    ExpectRefusedAndKept(task, "The unfinished task " + task + " cannot be resumed: its segment "
+                               "size of 4096 bytes lies outside 16384 to 2097152 bytes. The task "
+                               "file has been kept.");
+    EXPECT_EQ(ReadAll(output), joined);
     ScriptedPrompter p;
     ActiveAssembler a;
     ASSERT_TRUE(a.SetResumeInfo(task));
