@@ -43,9 +43,65 @@ std::string Mid(const std::string& s, int64_t start, int64_t len) {
     return s.substr(static_cast<size_t>(start - 1), static_cast<size_t>(len));
 }
 
+// The template a bare series' piece `s` is named with and the base it expands ("" when none
+// fits: then `failure` says why).
+struct NamingGuess {
+    std::string tmpl;
+    std::string base;
+    std::optional<KbError> failure;
+};
+
+NamingGuess GuessNaming(const std::string& s) {
+    // The path keeps its own case: on a case-sensitive file system a lower-cased base would
+    // name pieces that do not exist. Only the "frg" ending is compared without case.
+    const int64_t n = static_cast<int64_t>(s.size());
+    NamingGuess g;
+    try {
+        if (n >= 4 && IsNumeric(s.substr(n - 3)) && s[n - 4] == '.') {
+            g.tmpl = "%f.%N";
+            g.base = s.substr(0, n - 4);
+        } else if (n >= 2 && IsNumeric(s.substr(n - 1)) && s[n - 2] == '.') {
+            g.tmpl = "%f.%n";
+            g.base = s.substr(0, n - 2);
+        } else if (size_t dot = s.find('.'); dot != std::string::npos) {
+            const int64_t d = static_cast<int64_t>(dot) + 1;  // 1-based, as the tests count
+            const bool frg = EndsWithNoCase(s, "frg");
+            // Both halves of the three-digit test are taken before either is judged.
+            std::string digits3 = Mid(s, d - 3, 3);
+            std::string sep3 = Mid(s, d - 6, 3);
+            if (IsNumeric(digits3) && digits3.size() == 3 && sep3 == " - " && frg) {
+                g.tmpl = "%f - %N.frg";
+                g.base = s.substr(0, d - 7);
+            } else {
+                std::string digit1 = Mid(s, d - 1, 1);
+                std::string sep1 = Mid(s, d - 4, 3);
+                if (IsNumeric(digit1) && sep1 == " - " && frg) {
+                    g.tmpl = "%f - %n.frg";
+                    g.base = s.substr(0, d - 5);
+                }
+            }
+        }
+    } catch (const KbError& e) {
+        return {"", "", e};
+    }
+    if (g.tmpl.empty())
+        return {"", "",
+                KbError(err::UnableToDetermineTemplate, kSource,
+                        "Unable to determine fragment naming template.")};
+    return g;
+}
+
 }  // namespace
 
 ActiveAssembler::ActiveAssembler() = default;
+
+void ActiveAssembler::TakeFirstPiece(const std::string& path) {
+    fileToAssemble_ = path;
+    NamingGuess g = GuessNaming(path);
+    guessedTemplate_ = g.tmpl;
+    guessFailure_ = std::move(g.failure);
+    mstrRawFilenameComponentInTemplate = g.base;
+}
 
 void ActiveAssembler::SetFileToAssemble(const std::string& path) {
     if (!FileExists(path)) {
@@ -56,7 +112,7 @@ void ActiveAssembler::SetFileToAssemble(const std::string& path) {
         throw KbError(err::InvalidFileFormat, kSource,
                       path + " is zero-length! It cannot be assembled.");
     }
-    fileToAssemble_ = path;
+    TakeFirstPiece(path);
 }
 
 void ActiveAssembler::SetDestinationFolder(const std::string& folder) {
@@ -137,7 +193,7 @@ bool ActiveAssembler::ChooseSeriesStart() {
     }
     if (start == fileToAssemble_) return false;
     DebugLog("Taking the series of " + fileToAssemble_ + " from its first piece, " + start);
-    fileToAssemble_ = start;
+    TakeFirstPiece(start);
     return true;
 }
 
@@ -169,43 +225,9 @@ std::string ActiveAssembler::AssembledFilename() {
     return StoredFileName(h.Common.version > 3 ? h.Format4.storedName : h.Legacy.OrigFilename);
 }
 
-std::string ActiveAssembler::GuessFragnameTemplate() {
-    // The path keeps its own case: on a case-sensitive file system a lower-cased base would
-    // name pieces that do not exist. Only the "frg" ending is compared without case.
-    const std::string& s = fileToAssemble_;
-    const int64_t n = static_cast<int64_t>(s.size());
-    std::string result;
-    std::string base;
-    if (n >= 4 && IsNumeric(s.substr(n - 3)) && s[n - 4] == '.') {
-        result = "%f.%N";
-        base = s.substr(0, n - 4);
-    } else if (n >= 2 && IsNumeric(s.substr(n - 1)) && s[n - 2] == '.') {
-        result = "%f.%n";
-        base = s.substr(0, n - 2);
-    } else if (size_t dot = s.find('.'); dot != std::string::npos) {
-        const int64_t d = static_cast<int64_t>(dot) + 1;  // 1-based, as the tests count
-        const bool frg = EndsWithNoCase(s, "frg");
-        // Both halves of the three-digit test are taken before either is judged.
-        std::string digits3 = Mid(s, d - 3, 3);
-        std::string sep3 = Mid(s, d - 6, 3);
-        if (IsNumeric(digits3) && digits3.size() == 3 && sep3 == " - " && frg) {
-            result = "%f - %N.frg";
-            base = s.substr(0, d - 7);
-        } else {
-            std::string digit1 = Mid(s, d - 1, 1);
-            std::string sep1 = Mid(s, d - 4, 3);
-            if (IsNumeric(digit1) && sep1 == " - " && frg) {
-                result = "%f - %n.frg";
-                base = s.substr(0, d - 5);
-            }
-        }
-    }
-    if (result.empty()) {
-        throw KbError(err::UnableToDetermineTemplate, kSource,
-                      "Unable to determine fragment naming template.");
-    }
-    mstrRawFilenameComponentInTemplate = base;
-    return result;
+std::string ActiveAssembler::GuessFragnameTemplate() const {
+    if (guessFailure_) throw *guessFailure_;
+    return guessedTemplate_;
 }
 
 }  // namespace kb
@@ -248,6 +270,7 @@ bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
     // branch, nor leave the object half-loaded.
     AssemblerTaskRecord t;
     resumeLock_.Release();
+    resumeChecked_ = false;  // a verdict on an earlier task says nothing of this one
     TaskLock lock;
     if (!lock.Take(Filename)) {
         resumePending_ = false;
@@ -257,7 +280,7 @@ bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
     try {
         const bool known = ReadAssemblerTaskHead(1, t);
         if (!known) {
-            fileToAssemble_ = t.FirstPiece;
+            TakeFirstPiece(t.FirstPiece);
             MsgBox("Error loading unfinished task - invalid format codes", mb::OKOnly | mb::Critical,
                    "Unable to resume");
             resumePending_ = false;
@@ -271,7 +294,7 @@ bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
         throw;
     }
     CloseBF(1);
-    fileToAssemble_ = t.FirstPiece;
+    TakeFirstPiece(t.FirstPiece);
     if (t.FormatCode == FragmentFormatCode::Format4) {
         CompressionID = t.Header.compressionId;
         EncryptionID = t.Header.encryptionId;
@@ -318,9 +341,19 @@ bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t
         }
     }
     if (problem.empty()) return true;
+    ShowTaskNoLongerMatches(path, problem);
+    return false;
+}
+
+void ShowTaskNoLongerMatches(const std::string& path, const std::string& problem) {
     MsgBox("The unfinished task no longer matches its files: " + path + problem,
            mb::OKOnly | mb::Critical, "Unable to resume");
-    return false;
+}
+
+void ShowTaskKept(const std::string& taskFile, const std::string& problem) {
+    MsgBox("The unfinished task " + taskFile + " cannot be resumed: " + problem +
+               " The task file has been kept.",
+           mb::OKOnly | mb::Critical, "Unable to resume");
 }
 
 int32_t GetPercentDone(int32_t n, int32_t count, int64_t done, int64_t length) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "app/core/assembler_task_record.h"
 #include "app/core/fragment_format.h"
 #include "app/core/join_flaws.h"
+#include "app/core/kb_error.h"
 #include "app/core/legacy_header.h"
 #include "app/core/task_lock.h"
 
@@ -35,6 +37,9 @@ public:
     int32_t SegmentSize = 262144;
     std::string BigFile;
     std::string OrigFile;
+    // The base that the pieces of a bare series are named from (the first piece's path without
+    // its ending: "/d/Movie.avi" of "/d/Movie.avi.001"), guessed with the template whenever the
+    // first piece is set; "" when no template fits its name.
     std::string mstrRawFilenameComponentInTemplate;
     int32_t CompressionID = 0;
     int32_t EncryptionID = 0;
@@ -58,7 +63,9 @@ public:
 
     int32_t FragmentCount();
     std::string AssembledFilename();
-    std::string GuessFragnameTemplate();
+    // The naming template of a bare series that the first piece's name fits ("%f.%N" for
+    // "Movie.avi.001"), guessed when the first piece was set; raises 0x80040200 when none fits.
+    std::string GuessFragnameTemplate() const;
 
     const std::string& DecryptionKey() const { return decryptionKey_; }
     void SetDecryptionKey(const std::string& k) { decryptionKey_ = k; }
@@ -86,15 +93,22 @@ public:
     bool ResumePending() const { return resumePending_; }
     // The task loaded by SetResumeInfo, while a resume is pending.
     const AssemblerTaskRecord& ResumeTask() const { return task_; }
-    // Whether the pending task's output is the file the task implies and still holds what the
-    // task wrote, the series' own data up to the saved position: an output found longer (a
-    // resume stopped without saving) is cut back; any other is refused with a box, and nothing
-    // is changed. Assemble() checks this too; a caller that keeps the task file of a refused
-    // resume checks first.
-    bool ResumeMatchesFiles();
+    // May the pending resume start? Its checks, in the order their boxes can appear:
+    //   1. the names the own format's header stores are usable ("Unable to assemble");
+    //   2. the output is the file the task implies and still holds what the task wrote, the
+    //      series' own data up to the saved position ("Unable to resume"; an output found
+    //      longer, left by a resume stopped without saving, is cut back);
+    //   3. the task's segment size lies within `segments`, and its output can be read (both
+    //      "Unable to resume": the task "cannot be resumed").
+    // False after the box of the first that fails: the resume is dropped, its task file and
+    // output are as they were. A caller that wants the refusal before it starts the join (the
+    // wizard, which keeps the task file then) asks this between SetResumeInfo and Assemble();
+    // otherwise Assemble() asks it, with the engine's range. Either way it runs once a resume.
+    bool MayResume(SegmentRange segments = kEngineSegments);
     // Drops a pending resume, so that the next Assemble() joins afresh.
     void CancelResume() {
         resumePending_ = false;
+        resumeChecked_ = false;
         resumeTaskFile_.clear();
         resumeLock_.Release();
     }
@@ -122,6 +136,9 @@ public:
 
 private:
     struct Run;  // the working state of one Assemble() call
+    // Sets the first piece and works out what its name tells: the template and base of a
+    // bare series it would belong to.
+    void TakeFirstPiece(const std::string& path);
     AssemblerListener& Events();
     int16_t AssembleBody(Run& r, std::string& FinalDestDir);
     bool PrepareFresh(Run& r);
@@ -130,7 +147,8 @@ private:
     int32_t FirstNumber(const std::string& base, const std::string& tmpl) const;
     void ReadFirstHeaders(Run& r);
     bool AcceptFirstPiece(Run& r);
-    bool PrepareResume(Run& r, std::string& FinalDestDir);
+    bool PrepareResume(Run& r, std::string& FinalDestDir, bool checked);
+    bool ResumeMatchesFiles();
     bool AskPassphrase(Run& r);
     void SetPieceNaming(Run& r);
     bool RefuseUnsafeNames(const std::string& name, const std::string* tmpl);
@@ -148,10 +166,16 @@ private:
     void FinishTask(const Run& r);
 
     std::string fileToAssemble_;
+    // The template guessed from fileToAssemble_'s name, or why none fits.
+    std::string guessedTemplate_;
+    std::optional<KbError> guessFailure_;
     std::string destinationFolder_;
     int32_t formatForUnknowns_ = 1;
     std::string decryptionKey_ = "Fennelrow Sealingwarrant";
     bool resumePending_ = false;
+    // The pending resume has passed MayResume (since it was loaded; the next Assemble() then
+    // takes it up without asking again).
+    bool resumeChecked_ = false;
     AssemblerTaskRecord task_;
     std::string resumeTaskFile_;  // the file task_ was loaded from
     JoinFlaws flaws_;
@@ -166,6 +190,9 @@ inline constexpr const char* kUnfinishedSuffix = ".part";
 std::string FinalNameOf(const std::string& working, const std::string& stored);
 // True when anything at all, a dangling link too, has this name.
 bool StandsThere(const std::string& path);
+// Asks before joined data replaces what stands at `path` (No the default); true on Yes. Both
+// the join and the wizard's move of the joined data into the destination ask it.
+bool ConfirmReplace(const std::string& path);
 // Whether the unfinished file a resume continues at its end still holds what its task wrote
 // (expectedLength() bytes, asked only of a plain file; -1 when that cannot be told): one found
 // longer (a resume stopped without saving) is cut back; one shorter, missing or not a plain
@@ -173,6 +200,12 @@ bool StandsThere(const std::string& path);
 // plain file not shorter than expected, before anything is cut) tells what is wrong.
 bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength,
                             const std::function<std::string(int64_t)>& notItsOwn = {});
+// The box "Unable to resume" that says what is wrong with `path` (" is missing.") for the
+// resumed task, of a split or a join, whose files no longer hold what the task made.
+void ShowTaskNoLongerMatches(const std::string& path, const std::string& problem);
+// The box "Unable to resume" that says why the join's task `taskFile` "cannot be resumed"
+// (`problem`, a sentence) and that the task file has been kept.
+void ShowTaskKept(const std::string& taskFile, const std::string& problem);
 
 // The file-name part of a name stored in a header (what follows its last "/").
 std::string StoredFileName(const std::string& stored);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <utility>
 
 #include "app/core/active_assembler.h"
 #include "app/core/active_assembler_run.h"
@@ -16,6 +17,7 @@
 #include "app/core/paths.h"
 #include "app/core/prompter.h"
 #include "app/core/series_checks.h"
+#include "app/core/task_save.h"
 #include "app/core/temp_manager.h"
 #include "platform/move_file.h"
 
@@ -49,18 +51,18 @@ bool FillUnreadable(uint8_t*& chunk, int32_t got, int32_t k, std::vector<uint8_t
     return false;
 }
 
-bool ConfirmReplace(const std::string& path) {
-    return MsgBox(path + " already exists. Replace it with the joined file?",
-                  mb::YesNo | mb::Exclamation | mb::DefaultButton2,
-                  "File already exists") == Answer::Yes;
-}
-
 }  // namespace
 
 bool StandsThere(const std::string& path) {
     std::error_code ec;
     return std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found &&
            !ec;
+}
+
+bool ConfirmReplace(const std::string& path) {
+    return MsgBox(path + " already exists. Replace it with the joined file?",
+                  mb::YesNo | mb::Exclamation | mb::DefaultButton2,
+                  "File already exists") == Answer::Yes;
 }
 
 int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
@@ -84,9 +86,12 @@ int16_t ActiveAssembler::Assemble(std::string& FinalDestDir) {
 
 int16_t ActiveAssembler::AssembleBody(Run& r, std::string& FinalDestDir) {
     r.resumed = resumePending_;
+    // A verdict holds for one run: a resume that stops before it takes anything up is asked
+    // again when it is started again.
+    const bool checked = std::exchange(resumeChecked_, false);
     if (r.resumed) {
         r.taskFile = resumeTaskFile_;
-        if (!PrepareResume(r, FinalDestDir)) return 1;
+        if (!PrepareResume(r, FinalDestDir, checked)) return 1;
     } else {
         if (!PrepareFresh(r)) return 1;
     }
@@ -413,9 +418,12 @@ void ActiveAssembler::SaveState(Run& r) {
     t.Position = r.position;
     t.Destination = r.finalDestDir;
     t.AskDisk = r.askDisk;
-    OpenBF(r.saveStateFile, kOutSlot, "wb");
-    WriteAssemblerTaskRecord(kOutSlot, t);
-    CloseBF(kOutSlot);
+    // A task saved again under its own name is the one a stop goes back to, kept should
+    // this save fail.
+    SaveTaskFile(r.saveStateFile, kOutSlot, [&] {
+        WriteAssemblerTaskRecord(kOutSlot, t);
+        return GetPosBF(kOutSlot);
+    }, KbError(err::DeviceIO, "ActiveAssembler", "Unable to write the task file: " + r.saveStateFile));
     // Saved again under another name, the new task replaces the one this run resumed.
     std::error_code ec;
     if (r.resumed && !std::filesystem::equivalent(r.taskFile, r.saveStateFile, ec)) {

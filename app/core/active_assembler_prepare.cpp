@@ -31,13 +31,14 @@ bool ActiveAssembler::RefuseUnsafeNames(const std::string& name, const std::stri
 }
 
 bool ActiveAssembler::PrepareFresh(Run& r) {
-    LastFileFormatUsed = FileFormat();
+    r.format = FileFormat();
     // Joined from a later piece, a series would lack its first pieces.
-    if (LastFileFormatUsed == aftRaw && ChooseSeriesStart()) LastFileFormatUsed = FileFormat();
-    if (LastFileFormatUsed == aftRaw && RefuseDamagedHeader(fileToAssemble_, RawPiecePath(2)))
+    if (r.format == aftRaw && ChooseSeriesStart()) r.format = FileFormat();
+    LastFileFormatUsed = r.format;
+    if (r.format == aftRaw && RefuseDamagedHeader(fileToAssemble_, RawPiecePath(2)))
         return false;
     if (!MeasureFirstPiece(r)) return false;
-    if (LastFileFormatUsed == aftRaw &&
+    if (r.format == aftRaw &&
         StopAtMissingPiece(r.count, [this](int32_t i) { return RawPiecePath(i); },
                            r.flaws.missingPiece))
         return false;
@@ -76,7 +77,7 @@ bool ActiveAssembler::MeasureFirstPiece(Run& r) {
 
 // Reads the first piece's headers, which leaves its slot at the first data byte.
 void ActiveAssembler::ReadFirstHeaders(Run& r) {
-    if (LastFileFormatUsed == aftRaw) {
+    if (r.format == aftRaw) {
         r.code = FragmentFormatCode::Raw;
         OrigFile = mstrRawFilenameComponentInTemplate;
         r.tmpl = GuessFragnameTemplate();
@@ -134,7 +135,9 @@ bool ActiveAssembler::AskPassphrase(Run& r) {
     return !r.cancel;
 }
 
-bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
+// Takes up the task; false when it may not start (MayResume, unless `checked` says the caller
+// has asked it already).
+bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir, bool checked) {
     const AssemblerTaskRecord& t = task_;
     r.code = t.FormatCode;
     r.count = t.PieceCount;
@@ -155,10 +158,8 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         r.h.Format4 = t.Header;
         OrigFile = StoredFileName(t.Header.storedName);
         r.tmpl = t.Header.namingTemplate;
-        if (RefuseUnsafeNames(GetFileNameFromPath(OrigFile), &r.tmpl)) {
-            resumePending_ = false;  // else every later join of the object would refuse again
-            return false;
-        }
+        CompressionID = t.Header.compressionId;
+        EncryptionID = t.Header.encryptionId;
         if (CompressionID == 0 && EncryptionID == 0) r.finalOutput = FinalNameOf(t.OutputPath, OrigFile);
     } else {
         // A bare set is found under the same names as on a fresh start, and its output is
@@ -169,10 +170,7 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir) {
         EncryptionID = 0;
         r.finalOutput = FinalNameOf(t.OutputPath, OrigFile);
     }
-    if (!ResumeMatchesFiles()) {
-        resumePending_ = false;
-        return false;
-    }
+    if (!checked && !MayResume(kEngineSegments)) return false;
     // Only the task's own output is taken up; a temporary archive stays the task's until the
     // join is done (FinishTask).
     BigFile = t.OutputPath;

@@ -201,6 +201,32 @@ std::string NotTheTasksOutput(const AssemblerTaskRecord& t, const std::string& s
 
 }  // namespace
 
+bool ActiveAssembler::MayResume(SegmentRange segments) {
+    const AssemblerTaskRecord& t = task_;
+    bool may = true;
+    if (t.FormatCode == FragmentFormatCode::Format4) {
+        // Checked first, so that the check of the files never follows a template that leaves
+        // the pieces' folder.
+        const std::string& tmpl = t.Header.namingTemplate;
+        may = !RefuseUnsafeNames(GetFileNameFromPath(StoredFileName(t.Header.storedName)), &tmpl);
+    }
+    may = may && ResumeMatchesFiles();
+    if (may) {
+        std::string problem;
+        if (!segments.Holds(t.SegmentSize))
+            problem = "its segment size of " + std::to_string(t.SegmentSize) +
+                      " bytes lies outside " + std::to_string(segments.min) + " to " +
+                      std::to_string(segments.max) + " bytes.";
+        else if (!FileExists(t.OutputPath))
+            problem = "the file it was writing, " + t.OutputPath + ", no longer exists.";
+        if (!problem.empty()) ShowTaskKept(resumeTaskFile_, problem);
+        may = problem.empty();
+    }
+    if (!may) CancelResume();  // else every later join of the object would refuse again
+    resumeChecked_ = may;
+    return may;
+}
+
 bool ActiveAssembler::ResumeMatchesFiles() {
     const AssemblerTaskRecord& t = task_;
     const bool own = t.FormatCode == FragmentFormatCode::Format4;

@@ -20,6 +20,7 @@ struct ActiveAssembler::Run {
     bool resumed = false;  // the call began with a pending resume
     std::string taskFile;  // then the file of the task it continues
     bool outputOpened = false;  // this call created the output
+    int32_t format = aftRaw;  // a fresh join's first piece as FileFormat() tells it
     int32_t code = 0;
     int32_t count = 0;
     int32_t n = 1;

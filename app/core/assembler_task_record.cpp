@@ -9,8 +9,6 @@ namespace kb {
 namespace {
 
 constexpr int64_t kScale = 10000;
-// Largest chunk a stored task may ask for; the program itself uses at most a few MiB.
-constexpr int32_t kMaxSegmentSize = 64 * 1024 * 1024;
 
 void WriteText(int16_t slot, const std::string& text) {
     if (WriteStringBF(text, slot) != static_cast<int32_t>(text.size()))
@@ -91,7 +89,7 @@ void CheckAssemblerTaskRecord(const AssemblerTaskRecord& t, const std::string& p
         texts = texts && text->find('\0') == std::string::npos;
     const bool sane = texts && t.PieceCount >= 1 && t.PieceNumber >= 1 && t.PieceNumber <= t.PieceCount &&
                       t.ChunkCounter >= 0 && t.BytesLeft <= t.PieceLength &&
-                      t.SegmentSize >= 1 && t.SegmentSize <= kMaxSegmentSize &&
+                      kEngineSegments.Holds(t.SegmentSize) &&
                       !t.OutputPath.empty();
     if (!sane)
         throw KbError(err::InvalidFileFormat, "SetResumeInfo",

@@ -34,6 +34,21 @@ namespace kb {
 
 inline constexpr int16_t kAssembleTaskKind = 2;
 
+// The bytes a join reads and writes at a time (its segment), from `min` to `max`.
+struct SegmentRange {
+    int32_t min;
+    int32_t max;
+    constexpr bool Holds(int32_t bytes) const { return bytes >= min && bytes <= max; }
+};
+// What the engine joins with: any segment it can allocate (the program itself uses at most a
+// few MiB). A stored task outside it is damaged.
+inline constexpr SegmentRange kEngineSegments{1, 64 * 1024 * 1024};
+// What the wizard resumes with: the range of the options page's slider (16 kb to 2048 kb),
+// in which every task the program saved was joined. A task with another segment (made by the
+// command-line tool, or by hand) would run with a size the user can neither see nor set, so
+// the wizard refuses it, although the engine could join it.
+inline constexpr SegmentRange kWizardSegments{16384, 2097152};
+
 struct AssemblerTaskRecord {
     int16_t TaskKind = kAssembleTaskKind;
     std::string FirstPiece;

@@ -23,10 +23,6 @@
 //
 // 74 bytes plus the four texts.
 
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -41,6 +37,7 @@
 #include "app/core/piece_limits.h"
 #include "app/core/prompter.h"
 #include "app/core/task_lock.h"
+#include "app/core/task_save.h"
 #include "app/core/text.h"
 
 namespace kb {
@@ -173,9 +170,7 @@ void ActiveSplitter::ClearResumeInfo() {
 namespace {
 
 void ShowChanged(const std::string& path) {
-    MsgBox("The unfinished task no longer matches its files: " + path +
-               " has changed since the task was saved.",
-           mb::OKOnly | mb::Critical, "Unable to resume");
+    ShowTaskNoLongerMatches(path, " has changed since the task was saved.");
 }
 
 // The data length piece 1's header holds; -1 when the piece cannot be read as a first piece.
@@ -248,39 +243,17 @@ void ActiveSplitter::SaveTask(const std::string& path, int32_t piece, int64_t so
     AppendLE<uint32_t>(middle, crc);
 
     const std::string texts[] = {bigFile_, destinationFolder_, FilenameToStore, FragNamingTemplate};
-    // Written beside its place and renamed into it: a task saved again under its own name is
-    // the one a stop goes back to, and must not be lost to a write that fails half-way.
-    std::string temp = path + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) throw WriteFailed(path);
-    // The mode a file created in place would have had.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    close(fd);
-    bool ok = false;
-    try {
-        OpenBF(temp, kTaskSlotWrite, "wb");
-        ok = bigfileWrite(head.data(), static_cast<int32_t>(head.size()), kTaskSlotWrite) ==
-             static_cast<int32_t>(head.size());
+    SaveTaskFile(path, kTaskSlotWrite, [&]() -> int64_t {
+        bool ok = bigfileWrite(head.data(), static_cast<int32_t>(head.size()), kTaskSlotWrite) ==
+                  static_cast<int32_t>(head.size());
         for (const std::string& t : texts)
             ok = ok && WriteStringBF(t, kTaskSlotWrite) == static_cast<int32_t>(t.size());
         ok = ok && bigfileWrite(middle.data(), static_cast<int32_t>(middle.size()), kTaskSlotWrite) ==
                        static_cast<int32_t>(middle.size());
-        CloseBF(kTaskSlotWrite);
-    } catch (...) {
-        platform::bigfileClose(kTaskSlotWrite);
-        std::remove(temp.c_str());
-        throw;
-    }
-
-    // A task that was not saved whole must not be reported as saved.
-    int64_t expected = kFixedRecordBytes;
-    for (const std::string& t : texts) expected += static_cast<int64_t>(t.size());
-    if (!ok || FileSizeBF(temp) != expected || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        throw WriteFailed(path);
-    }
+        int64_t length = kFixedRecordBytes;
+        for (const std::string& t : texts) length += static_cast<int64_t>(t.size());
+        return ok ? length : -1;
+    }, WriteFailed(path));
 }
 
 void ActiveSplitter::SetResumeInfo(const std::string& Filename) {

@@ -48,6 +48,12 @@ struct Join {
         std::string d = dest.Path();
         return a.Assemble(d);
     }
+    // Stopped in the second progress event and saved as other/job.uft.
+    void StopAndSave() {
+        events.cancelAtInterval = 2;
+        events.saveAs = other.File("job.uft");
+        ASSERT_EQ(Run(), 1);
+    }
 };
 
 const char* const kOutOfPlace = "Validation error - piece out of place";
@@ -443,9 +449,7 @@ TEST(AssemblerIntegrity, ATaskFileThatCannotBeWrittenIsFatalAndTheOutputGoes) {
 TEST(AssemblerIntegrity, AResumedJoinThatFailsKeepsItsOutputForItsTask) {
     ScriptedPrompter p;
     Join j;
-    j.events.cancelAtInterval = 2;
-    j.events.saveAs = j.other.File("job.uft");
-    ASSERT_EQ(j.Run(), 1);
+    ASSERT_NO_FATAL_FAILURE(j.StopAndSave());
     const std::string out = j.dest.File("data.bin.part");
     ASSERT_TRUE(std::filesystem::exists(out));
 
@@ -456,6 +460,36 @@ TEST(AssemblerIntegrity, AResumedJoinThatFailsKeepsItsOutputForItsTask) {
     std::string d;
     EXPECT_THROW(again.Assemble(d), KbError);
     EXPECT_EQ(std::filesystem::file_size(out), 1500u);
+}
+
+// Saved again under its own name, a resumed join replaces its task only once the new one is
+// written whole: a save that fails leaves the task it resumed, which resumes as before.
+TEST(AssemblerIntegrity, AFailedSaveUnderTheTasksOwnNameLeavesTheTask) {
+    ScriptedPrompter p;
+    Join j;
+    ASSERT_NO_FATAL_FAILURE(j.StopAndSave());
+    const std::string task = ReadAll(j.events.saveAs);
+    {
+        ActiveAssembler again;
+        again.SetListener(&j.events);
+        j.events.totals.clear();
+        ASSERT_TRUE(again.SetResumeInfo(j.events.saveAs));
+        testing::FaultyIo full(testing::FaultyIo::Kind::Write, j.events.saveAs, 20);
+        p.Answer(Answer::OK);  // the fatal error's box
+        std::string d;
+        EXPECT_THROW(again.Assemble(d), KbError);
+        EXPECT_GE(testing::FaultyIo::Failures(), 1);
+    }
+    ASSERT_EQ(Titles(p), (std::vector<std::string>{"Fatal error"}));
+    EXPECT_EQ(ReadAll(j.events.saveAs), task);
+    for (const auto& e : std::filesystem::directory_iterator(j.other.Path()))
+        EXPECT_EQ(e.path().filename(), "job.uft");  // nothing is left beside the task
+    ActiveAssembler last;
+    ASSERT_TRUE(last.SetResumeInfo(j.events.saveAs));
+    std::string d;
+    ASSERT_EQ(last.Assemble(d), 0);
+    EXPECT_TRUE(ReadAll(j.dest.File("data.bin")) == j.data);
+    EXPECT_FALSE(std::filesystem::exists(j.events.saveAs));
 }
 
 // Answers as scripted, and runs `then` once box number `after` (from 1) has been answered.

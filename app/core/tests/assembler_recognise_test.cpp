@@ -143,6 +143,22 @@ TEST(AssemblerTemplate, GuessesAndFailuresOfTheFourTests) {
     }
 }
 
+// The base and the first piece of a series are those of the piece last set, whether or not
+// anything asked for the template since.
+TEST(AssemblerTemplate, TheBaseFollowsTheFirstPieceSet) {
+    TempFolder dir;
+    for (const char* name : {"a.bin.001", "a.bin.002", "b.bin.001", "b.bin.002"}) dir.Write(name, "x");
+    ActiveAssembler a;
+    a.SetFileToAssemble(dir.File("a.bin.002"));
+    EXPECT_EQ(a.mstrRawFilenameComponentInTemplate, dir.File("a.bin"));
+    EXPECT_EQ(a.SeriesStart("%f.%N"), dir.File("a.bin.001"));
+    a.SetFileToAssemble(dir.File("b.bin.002"));
+    EXPECT_EQ(a.SeriesStart("%f.%N"), dir.File("b.bin.001"));
+    EXPECT_EQ(a.mstrRawFilenameComponentInTemplate, dir.File("b.bin"));
+    a.SetFileToAssemble(dir.Write("c.txt", "x"));
+    EXPECT_EQ(a.mstrRawFilenameComponentInTemplate, "");
+}
+
 TEST(AssemblerTemplate, AFirstDotNearTheStartOfThePathIsAnInvalidArgument) {
     TempFolder dir;
     dir.Write("x.frg", "data");

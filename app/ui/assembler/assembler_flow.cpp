@@ -19,8 +19,6 @@ namespace kb {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-constexpr int32_t kMinSegment = 16384;
-constexpr int32_t kMaxSegment = 2097152;
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
@@ -165,32 +163,18 @@ std::optional<AssembleOutcome> AssemblerFlow::Resume(const std::string& taskFile
     return outcome;
 }
 
-// Loads the task; false when it can be resumed. A task that cannot is left on disk.
+// Loads the task and asks the engine whether it may start, before the join's panel shows;
+// false when it may. A task that may not is left on disk, after the box that says why.
 bool AssemblerFlow::RefuseTask(const std::string& taskFile) {
-    std::string problem;
     try {
-        if (!assembler.SetResumeInfo(taskFile)) return true;  // it has shown its own box
-        if (!assembler.ResumeMatchesFiles()) {  // so has this; the task stays for a look
-            assembler.CancelResume();
-            return true;
-        }
-        const AssemblerTaskRecord& t = assembler.ResumeTask();
-        if (t.SegmentSize < kMinSegment || t.SegmentSize > kMaxSegment)
-            problem = "its segment size of " + std::to_string(t.SegmentSize) +
-                      " bytes lies outside 16384 to 2097152 bytes.";
-        else if (!FileExists(t.OutputPath))
-            problem = "the file it was writing, " + t.OutputPath + ", no longer exists.";
+        return !assembler.SetResumeInfo(taskFile) || !assembler.MayResume(kWizardSegments);
     } catch (const ProgramEnded&) {
         throw;
     } catch (const std::exception& e) {
-        problem = std::string("it could not be loaded: ") + e.what();
+        assembler.CancelResume();
+        ShowTaskKept(taskFile, std::string("it could not be loaded: ") + e.what());
+        return true;
     }
-    if (problem.empty()) return false;
-    assembler.CancelResume();
-    MsgBox("The unfinished task " + taskFile + " cannot be resumed: " + problem +
-               " The task file has been kept.",
-           mb::OKOnly | mb::Critical, "Unable to resume");
-    return true;
 }
 
 int AssemblerFlow::AskCancelQuestion() {

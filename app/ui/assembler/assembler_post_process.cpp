@@ -37,6 +37,9 @@ std::string RegisteredPath(const std::string& key) {
     }
 }
 
+constexpr const char* kAskPassphrase =
+    "These file(s) are encrypted. Please supply the decryption passphrase.";
+
 // The destination without a trailing "/".
 std::string FolderOf(const std::string& dest) {
     std::string folder = dest;
@@ -108,8 +111,7 @@ std::optional<Placement> AssemblerFlow::Decrypt(const std::string& dest) {
         return placed;
     }
     Temps().RemoveTempFile("AssArchive", true);
-    std::string passphrase =
-        windows_.ConfirmPassword("These file(s) are encrypted. Please supply the decryption passphrase.");
+    std::string passphrase = windows_.ConfirmPassword(kAskPassphrase);
     panel_.SetCaption("Decrypting....");
     panel_.SetCancelVisible(false);
     panel_.SetPB1Caption("Decrypting:");
@@ -129,8 +131,7 @@ std::optional<Placement> AssemblerFlow::Decrypt(const std::string& dest) {
         if (r == 0) break;
         if (std::optional<Placement> kept = AnswerRefusal(dest, src)) return kept;
         panel_.StartTimings();
-        passphrase = windows_.ConfirmPassword(
-            "These file(s) are encrypted. Please supply the decryption passphrase.");
+        passphrase = windows_.ConfirmPassword(kAskPassphrase);
     }
     panel_.StopTimings();
     assembler.BigFile = Temps().GetTempFilePath("AssArchive");
@@ -235,9 +236,7 @@ Placement AssemblerFlow::MoveData(const std::string& dest, const std::string& su
     // A set joined straight into the destination is there already.
     if (std::filesystem::equivalent(assembler.BigFile, to, ec)) return arrived;
     if (StandsThere(to)) {
-        if (MsgBox(to + " already exists. Replace it with the joined file?",
-                   mb::YesNo | mb::Exclamation | mb::DefaultButton2,
-                   "File already exists") != Answer::Yes) {
+        if (!ConfirmReplace(to)) {
             return KeepAfterFailure("The assembled data was not moved to " + to +
                                         ", which already exists.",
                                     dest, name, suffix, {Placement::Kind::NotReplaced, "", to});

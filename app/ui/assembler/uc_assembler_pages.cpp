@@ -1,5 +1,4 @@
 // The assembler wizard's navigation, its first two pages' handlers and the run of page 3.
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -17,6 +16,7 @@
 #include "app/ui/common/drive_list.h"
 #include "app/ui/common/folder_list.h"
 #include "app/ui/common/help.h"
+#include "app/ui/common/new_folder.h"
 #include "app/ui/common/uc_progress_panel.h"
 
 namespace kb {
@@ -196,17 +196,8 @@ void ucAssembler::cmdAssDestDesktop_Click() { MoveDestTo(GetDesktopFolder()); }
 void ucAssembler::cmdAssDestMyDocs_Click() { MoveDestTo(GetMyDocumentsFolder()); }
 
 void ucAssembler::cmdAssDestMkdir_Click() {
-    const std::string name =
-        InputBox("Please give the name of the new folder to be created", "New Folder", "New Folder");
-    if (name.empty()) return;
-    std::string base = dirAssDest_->Path();
-    const std::string path = RemoveTrailingBackslash(base, true) + "/" + name;
-    // A name holding "/" or ".." would make a folder elsewhere than in the open one.
-    if (!IsUsableFileName(name) || !QDir().mkdir(QString::fromStdString(path))) {
-        MsgBox("An error occurred while creating the folder", mb::OKOnly | mb::Exclamation,
-               "New Folder");
-        return;
-    }
+    const std::string path = MakeNewFolder(dirAssDest_->Path());
+    if (path.empty()) return;
     // The new folder is listed and chosen, not entered.
     dirAssDest_->Select(path);
     dirAssDest_Change();

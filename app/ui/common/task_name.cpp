@@ -58,7 +58,6 @@ TaskNameAnswer AskTaskName(const TaskNameRequest& request) {
         const bool own = well && resumed && SamePath(TaskPath(request.folder, name), request.ownFile);
         if (well && (own || !Taken(request.folder, name))) {
             answer.path = own ? request.ownFile : TaskPath(request.folder, name);
-            answer.sameAsOwnName = own;
             return answer;
         }
         name = InputBox(

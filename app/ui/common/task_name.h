@@ -18,11 +18,9 @@ struct TaskNameRequest {
 };
 
 struct TaskNameAnswer {
-    // "<folder>/<name>.uft", or "" when the user gave no name (the task is not saved).
+    // "<folder>/<name>.uft", or "" when the user gave no name (the task is not saved). The
+    // resumed task's own file when the answer names it: its old contents are to be replaced.
     std::string path;
-    // The answer names the resumed task's own file (then `path` is that file): its old
-    // contents are to be replaced.
-    bool sameAsOwnName = false;
 };
 
 // The first of "<base>", "<base> 2", "<base> 3", ... whose task file does not exist.

@@ -152,8 +152,7 @@ bool SplitWizardFlow::MakeBigFile(const std::string& path) {
         splitter_.SetBigFile(path);
         return true;
     } catch (const KbError& e) {
-        MsgBox("Unable to select file '" + path + "' because of error: " + e.Description(),
-               mb::OKOnly | mb::Critical, "Problem accessing file");
+        ShowUnusableSource(path, e);
     }
     PreparationFailed(1);
     return false;

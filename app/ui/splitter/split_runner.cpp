@@ -24,9 +24,12 @@ namespace kb {
 
 namespace {
 
-constexpr const char* kNotEnoughSpace =
-    "There is not enough disk space on the destination drive. Would you like to format this "
-    "disk now?";
+// The question when the disk in the drive has too little room; true on OK.
+bool AskToFormat() {
+    return MsgBox("There is not enough disk space on the destination drive. Would you like to "
+                  "format this disk now?",
+                  mb::OKCancel | mb::Exclamation, "Not enough disk space") == Answer::OK;
+}
 
 }  // namespace
 
@@ -102,8 +105,7 @@ bool SplitRunner::AskForFirstDisk() {
     do {
         MsgBox("Please insert the first disk and click OK");
         if (GetFreeDiskSpace(dest) >= splitter_.FragmentSizeAtStart()) continue;
-        if (MsgBox(kNotEnoughSpace, mb::OKCancel | mb::Exclamation, "Not enough disk space") ==
-            Answer::OK) {
+        if (AskToFormat()) {
             if (hooks_.formatDrive) hooks_.formatDrive(dest);
             splitter_.DontAskForFirstDisk = true;
         } else if (MsgBox("The disk is still not formatted. Click retry to try again or cancel to "
@@ -210,7 +212,7 @@ void SplitRunner::RequireNextDisk(int32_t& DiskNumber, bool& Cancel, std::string
 
 void SplitRunner::NotEnoughDiskSpace(bool& Cancel, std::string& SaveStateFile) {
     if (StopForClose(Cancel, SaveStateFile)) return;
-    if (MsgBox(kNotEnoughSpace, mb::OKCancel | mb::Exclamation, "Not enough disk space") == Answer::OK) {
+    if (AskToFormat()) {
         if (hooks_.formatDrive) hooks_.formatDrive(splitter_.DestinationFolder());
         Cancel = false;
         return;

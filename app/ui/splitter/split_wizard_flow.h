@@ -17,6 +17,7 @@ namespace kb {
 
 class ActiveSplitter;
 class CommonDialogs;
+class KbError;
 class PluginHost;
 class ProgressView;
 class SplitMultiSource;
@@ -186,6 +187,9 @@ private:
     PluginHost& plugins_;
     SplitWizardHooks hooks_;
 };
+
+// The box "Problem accessing file" for a source file that cannot be taken; `e` says why.
+void ShowUnusableSource(const std::string& path, const KbError& e);
 
 // Brings a piece-number spinner's value, and the text of its box, inside its bounds.
 void KeepInBounds(PieceSpinner& s);

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/core/active_assembler.h"
 #include "app/core/common_dialogs.h"
 #include "app/core/kb_error.h"
 #include "app/core/paths.h"
@@ -14,6 +13,7 @@
 #include "app/core/special_folder.h"
 #include "app/core/system_queries.h"
 #include "app/core/text.h"
+#include "app/ui/common/new_folder.h"
 #include "app/ui/splitter/split_wizard_flow.h"
 #include "platform/disk_queries.h"
 
@@ -80,9 +80,13 @@ void SplitWizardFlow::SingleSplitFile_Click() {
         single.info = path + "\r\r" + FormatByteSize(static_cast<int64_t>(bytes));
         nav.nextEnabled = !path.empty();
     } catch (const KbError& e) {
-        MsgBox("Unable to select file '" + path + "' because of error: " + e.Description(),
-               mb::OKOnly | mb::Critical, "Problem accessing file");
+        ShowUnusableSource(path, e);
     }
+}
+
+void ShowUnusableSource(const std::string& path, const KbError& e) {
+    MsgBox("Unable to select file '" + path + "' because of error: " + e.Description(),
+           mb::OKOnly | mb::Critical, "Problem accessing file");
 }
 
 void SplitWizardFlow::cmdSingleSplitComDlg_Click() {
@@ -189,20 +193,10 @@ void SplitWizardFlow::cmdFragDestMyDocs_Click() { MoveDestListsTo(GetMyDocuments
 
 // The new folder is made in the open folder and becomes the chosen one, not opened.
 void SplitWizardFlow::cmdFragDestMkdir_Click() {
-    const std::string name = InputBox("Please give the name of the new folder to be created",
-                                      "New Folder", "New Folder");
-    if (name.empty()) return;
-    std::string parent = dest.folder;
-    const std::string path = RemoveTrailingBackslash(parent, true) + "/" + name;
-    std::error_code ec;
-    // A name holding "/" or ".." would make a folder elsewhere than in the open one.
-    if (IsUsableFileName(name) && fs::create_directory(path, ec) && !ec) {
-        dest.chosen = path;
-        dirFragDest_Change();
-        return;
-    }
-    MsgBox("An error occurred while creating the folder", mb::OKOnly | mb::Exclamation,
-           "New Folder");
+    const std::string path = MakeNewFolder(dest.folder);
+    if (path.empty()) return;
+    dest.chosen = path;
+    dirFragDest_Change();
 }
 
 void SplitWizardFlow::optSplitToDisks_Click() { dest.useFreespaceEnabled = true; }

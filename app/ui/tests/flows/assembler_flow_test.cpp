@@ -52,6 +52,47 @@ protected:
         UiTest::SetUp();
         std::filesystem::create_directories(home.File("Unfinished Tasks"));
     }
+    // Splits report.doc (70000 random bytes) into src and joins it into dest with `segment`,
+    // stopped and saved as the task job.uft; the task.
+    std::string StopJoinIntoTask(const TempFolder& src, const TempFolder& dest, int32_t segment) {
+        const auto bytes = testing::RandomBytes(70000, 10);
+        ActiveSplitter split;
+        split.SetFileFormat(aftTarnwolde);
+        split.SetBigFile(src.Write("report.doc", std::string(bytes.begin(), bytes.end())));
+        split.FilenameToStore = "report.doc";
+        split.SetDestinationFolder(src.Path());
+        split.SetFragmentSize(int64_t{20000});
+        split.SegmentSize = 4096;
+        EXPECT_EQ(split.Split(), 1);
+        const std::string task = home.File("Unfinished Tasks/job.uft");
+        ScriptedPrompter p;
+        testing::ScriptedAssemblerListener stop;
+        stop.cancelAtInterval = 3;
+        stop.saveAs = task;
+        ActiveAssembler a;
+        a.SetListener(&stop);
+        a.SetFileToAssemble(src.File("report.001"));
+        a.SetDestinationFolder(dest.Path());
+        a.SegmentSize = segment;
+        std::string d = dest.Path();
+        EXPECT_EQ(a.Assemble(d), 1);
+        return task;
+    }
+    // Resumes `task` in the wizard and expects the one box "Unable to resume" saying `text`, the
+    // task file as it was and nothing pending.
+    void ExpectRefusedAndKept(const std::string& task, const std::string& text) {
+        const std::string saved = ReadAll(task);
+        ScriptedPrompter p;
+        p.Answer(Answer::OK);
+        std::string d;
+        EXPECT_FALSE(flow.Resume(task, d));
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Unable to resume");
+        EXPECT_EQ(p.boxes[0].style, mb::OKOnly | mb::Critical);
+        EXPECT_EQ(p.boxes[0].text, text);
+        EXPECT_EQ(ReadAll(task), saved);
+        EXPECT_FALSE(flow.assembler.ResumePending());
+    }
     ScriptedWindows windows;
     RecordingPanel panel;
     AssemblerFlow flow{panel, windows, host, nullptr};
@@ -200,29 +241,8 @@ TEST_F(AssemblerFlowTest, AJoinStoppedAtAMissingPieceIsSavedAndResumesOnceThePie
 // touched, and kept.
 TEST_F(AssemblerFlowTest, ATaskWritingIntoAUsersFileIsRefusedAndKept) {
     TempFolder src, dest, elsewhere;
-    const auto bytes = testing::RandomBytes(70000, 10);
-    ActiveSplitter split;
-    split.SetFileFormat(aftTarnwolde);
-    split.SetBigFile(src.Write("report.doc", std::string(bytes.begin(), bytes.end())));
-    split.FilenameToStore = "report.doc";
-    split.SetDestinationFolder(src.Path());
-    split.SetFragmentSize(int64_t{20000});
-    split.SegmentSize = 4096;
-    ASSERT_EQ(split.Split(), 1);
-    const std::string task = home.File("Unfinished Tasks/job.uft");
-    {
-        ScriptedPrompter p;
-        testing::ScriptedAssemblerListener stop;
-        stop.cancelAtInterval = 3;
-        stop.saveAs = task;
-        ActiveAssembler a;
-        a.SetListener(&stop);
-        a.SetFileToAssemble(src.File("report.001"));
-        a.SetDestinationFolder(dest.Path());
-        a.SegmentSize = 16384;
-        std::string d = dest.Path();
-        ASSERT_EQ(a.Assemble(d), 1);
-    }
+    const std::string task = StopJoinIntoTask(src, dest, 16384);
+    ASSERT_FALSE(HasFailure());
     AssemblerTaskRecord t;
     OpenBF(task, 1, "rb");
     ReadAssemblerTaskHead(1, t);
@@ -233,20 +253,32 @@ TEST_F(AssemblerFlowTest, ATaskWritingIntoAUsersFileIsRefusedAndKept) {
     OpenBF(task, 1, "wb");
     WriteAssemblerTaskRecord(1, t);
     CloseBF(1);
-    const std::string saved = ReadAll(task);
 
-    ScriptedPrompter p;
-    p.Answer(Answer::OK);
-    std::string d;
-    EXPECT_FALSE(flow.Resume(task, d));
-    ASSERT_EQ(p.boxes.size(), 1u);
-    EXPECT_EQ(p.boxes[0].title, "Unable to resume");
-    EXPECT_EQ(p.boxes[0].text, "The unfinished task no longer matches its files: " + thesis +
+    ExpectRefusedAndKept(task, "The unfinished task no longer matches its files: " + thesis +
                                    " is not the file this task joins into, which is " +
                                    dest.File("report.doc.part") + ".");
     EXPECT_EQ(ReadAll(thesis), std::string(90000, 't'));
-    EXPECT_EQ(ReadAll(task), saved);
-    EXPECT_FALSE(flow.assembler.ResumePending());
+}
+
+// The wizard resumes only a task whose segment its slider can show; the engine by itself joins
+// it all the same.
+TEST_F(AssemblerFlowTest, ATaskWithASegmentOutsideTheSlidersIsRefusedByTheWizardAlone) {
+    TempFolder src, dest;
+    const std::string task = StopJoinIntoTask(src, dest, 4096);
+    ASSERT_FALSE(HasFailure());
+    const std::string output = dest.File("report.doc.part");
+    const std::string joined = ReadAll(output);
+    ExpectRefusedAndKept(task, "The unfinished task " + task + " cannot be resumed: its segment "
+                               "size of 4096 bytes lies outside 16384 to 2097152 bytes. The task "
+                               "file has been kept.");
+    EXPECT_EQ(ReadAll(output), joined);
+    ScriptedPrompter p;
+    ActiveAssembler a;
+    ASSERT_TRUE(a.SetResumeInfo(task));
+    std::string d;
+    EXPECT_EQ(a.Assemble(d), 0);
+    EXPECT_EQ(ReadAll(dest.File("report.doc")), ReadAll(src.File("report.doc")));
+    EXPECT_TRUE(p.boxes.empty());
 }
 
 // The page names the pieces that failed their check, but never more than ten of them.

@@ -35,7 +35,7 @@ TEST_F(TaskNameTest, RepeatsWhileTheNameIsTakenOrUnusable) {
     prompter.Type("Taken").Type("   ").Type("a/b").Type("..").Type("Holiday photos");
     const TaskNameAnswer a = AskTaskName({tasks.Path(), "Unnamed Split", ""});
     EXPECT_EQ(a.path, tasks.Path() + "/Holiday photos.uft");
-    EXPECT_FALSE(a.sameAsOwnName);
+    EXPECT_NE(a.path, "");  // not the own file, which this request has none of
     ASSERT_EQ(prompter.inputs.size(), 5u);
     EXPECT_EQ(prompter.inputs[0].prompt, "Please enter a name to give the current project.");
     EXPECT_EQ(prompter.inputs[0].title, "Save Progress");
@@ -90,7 +90,7 @@ TEST_F(TaskNameTest, AResumedTaskMayReuseOnlyTheNameOfItsOwnFile) {
         const TaskNameAnswer a = AskTaskName({tasks.Path(), "Unnamed Assemble", c.ownFile});
         EXPECT_EQ(prompter.inputs.at(0).defaultText, std::filesystem::path(c.ownFile).stem().string());
         EXPECT_EQ(a.path, c.path);
-        EXPECT_EQ(a.sameAsOwnName, c.own);
+        EXPECT_EQ(a.path == c.ownFile, c.own);
         EXPECT_EQ(prompter.inputs.size(), c.path.empty() ? 2u : 1u);
     }
 }
