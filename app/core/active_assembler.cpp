@@ -269,8 +269,8 @@ bool ActiveAssembler::SetResumeInfo(const std::string& Filename) {
     // sound: a task that fails to load must not send the next fresh join down the resume
     // branch, nor leave the object half-loaded.
     AssemblerTaskRecord t;
-    resumeLock_.Release();
-    resumeChecked_ = false;  // a verdict on an earlier task says nothing of this one
+    // Loading a task drops whatever was pending, its lock and its checks' verdict with it.
+    CancelResume();
     TaskLock lock;
     if (!lock.Take(Filename)) {
         resumePending_ = false;

@@ -419,6 +419,13 @@ TEST(AssemblerTaskFile, TasksThatCannotBeResumed) {
         EXPECT_EQ(a.FileToAssemble(), "") << c.bytes.size();  // no half-loaded object
         EXPECT_FALSE(SlotOpen(1)) << c.bytes.size();          // the task file is closed
     }
+    // Nor does a task that fails to load leave the one loaded before it pending.
+    {
+        ActiveAssembler a;
+        ASSERT_TRUE(a.SetResumeInfo(dir.File("kind1.uft")));
+        EXPECT_THROW(a.SetResumeInfo(dir.Write("cut.uft", whole.substr(0, 5))), KbError);
+        EXPECT_FALSE(a.ResumePending());
+    }
 }
 
 TEST(AssemblerTaskFile, AnOlderSetStoppedAtADiskRequestSavesCodeTen) {
