@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/core/active_splitter.h"
@@ -134,6 +135,28 @@ TEST_F(HandleArgumentsTest, AQuotedFirstPieceOpensTheAssembler) {
             << window->fAssPanel()->CurrentSetInfo();
         EXPECT_TRUE(window->fAssPanel()->cmdNext()->isEnabled());
     }
+}
+
+// coreutils' split numbers a bare set from 0 unless told otherwise: its first piece ends in
+// ".000", quoted on the line when its path holds blanks.
+TEST_F(HandleArgumentsTest, APieceNumberedFromZeroOpensTheAssembler) {
+    const std::string folder = work.File("my pieces");
+    fs::create_directories(folder);
+    work.Write("my pieces/my big.bin", RandomBytes(50000, 5));
+    ASSERT_EQ(std::system(("cd '" + folder +
+                           "' && split -b 20000 -d -a 3 'my big.bin' 'my big.bin.' && rm 'my big.bin'")
+                              .c_str()),
+              0);
+    const std::string first = folder + "/my big.bin.000";
+    ASSERT_TRUE(fs::exists(first));
+    ScriptedPrompter p;
+    Run({first});
+    EXPECT_TRUE(p.boxes.empty());
+    EXPECT_EQ(window->SelectedTabKey(), "Assembler");
+    EXPECT_NE(window->fAssPanel()->CurrentSetInfo().find("First of 3 total pieces"),
+              std::string::npos)
+        << window->fAssPanel()->CurrentSetInfo();
+    EXPECT_TRUE(window->fAssPanel()->cmdNext()->isEnabled());
 }
 
 TEST_F(HandleArgumentsTest, TwoItemsWithoutASwitchOnlySelectTheAssemblerTab) {
