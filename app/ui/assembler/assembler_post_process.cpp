@@ -306,7 +306,9 @@ Placement AssemblerFlow::KeepAfterFailure(const std::string& what, const std::st
     }
     Temps().RemoveTempFile("AssEncArchive", true);
     Temps().RemoveTempFile("AssArchive", true);
-    MsgBox(what + "\r\rThe data has been kept as " + kept.path + ".", mb::OKOnly | mb::Critical,
+    // Two paragraphs, as the reason may end in a list of names, which only an empty line ends;
+    // the space keeps the sentences apart where a reader of the text drops the line breaks.
+    MsgBox(what + " \r\rThe data has been kept as " + kept.path + ".", mb::OKOnly | mb::Critical,
            "Assembled data kept");
     return kept;
 }
