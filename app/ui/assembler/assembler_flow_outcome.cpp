@@ -50,8 +50,8 @@ std::string PiecesHeld(int32_t missing) {
     return missing == 2 ? "piece 1" : "pieces 1 to " + std::to_string(missing - 1);
 }
 
-// What became of data that did not reach its place; "" for data that did.
-std::string KeptSentence(const Placement& p) {
+// Where data that did not reach its place was kept; "" for data that did.
+std::string KeptAs(const Placement& p) {
     using K = Placement::Kind;
     const std::string at = Quoted(p.path);
     switch (p.kind) {
@@ -74,6 +74,14 @@ std::string KeptSentence(const Placement& p) {
     case K::NotProcessed: return "The data could not be processed: it is kept as " + at + ".";
     }
     return "";
+}
+
+// What became of data that did not reach its place; "" for data that did.
+std::string KeptSentence(const Placement& p) {
+    const std::string kept = KeptAs(p);
+    if (kept.empty() || !p.temporary) return kept;
+    return kept + " It is still in the temporary folder, which the system may empty, so move it "
+                  "elsewhere before you end this session.";
 }
 
 std::string JoinedText(const AssembleOutcome& o) {

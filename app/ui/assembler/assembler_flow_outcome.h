@@ -27,6 +27,9 @@ struct Placement {
     Kind kind = Kind::InPlace;
     std::string path;
     std::string to;
+    // `path` is still in the temporary folder, which the system may empty: the data could
+    // not be moved out of it.
+    bool temporary = false;
 };
 
 struct AssembleOutcome {

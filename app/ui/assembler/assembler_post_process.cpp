@@ -285,7 +285,8 @@ std::string AssemblerFlow::KeyHolding(const std::string& path) const {
 // The joined data must survive the clean-up. Kept in a temporary file, it would go with the
 // next clean-up of the system's temporary folder: it moves into the destination as `name`
 // and `suffix`, numbered when that is taken ("backup (2).cab"), and stays where it is only
-// when it cannot be moved. `kept` is told where it is.
+// when it cannot be moved (the destination is full), and then the box says that the user
+// must move it. `kept` is told where it is.
 Placement AssemblerFlow::KeepAfterFailure(const std::string& what, const std::string& dest,
                                           const std::string& name, const std::string& suffix,
                                           Placement kept) {
@@ -301,13 +302,21 @@ Placement AssemblerFlow::KeepAfterFailure(const std::string& what, const std::st
         if (platform::MoveFileNoReplace(kept.path, to, error) && Arrived(to)) {
             kept.path = to;
             assembler.BigFile = to;
+        } else {
+            kept.temporary = true;
         }
         Temps().UnmarkTempFile(key);
     }
     Temps().RemoveTempFile("AssEncArchive", true);
     Temps().RemoveTempFile("AssArchive", true);
-    MsgBox(what + "\r\rThe data has been kept as " + kept.path + ".", mb::OKOnly | mb::Critical,
-           "Assembled data kept");
+    const std::string where =
+        kept.temporary ? "The data is still in the temporary folder, as " + kept.path +
+                             ". The system may empty that folder, so move the file elsewhere "
+                             "before you end this session."
+                       : "The data has been kept as " + kept.path + ".";
+    // Two paragraphs, as the reason may end in a list of names, which only an empty line ends;
+    // the space keeps the sentences apart where a reader of the text drops the line breaks.
+    MsgBox(what + " \r\r" + where, mb::OKOnly | mb::Critical, "Assembled data kept");
     return kept;
 }
 

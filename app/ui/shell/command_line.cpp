@@ -101,8 +101,10 @@ CommandLinePlan PlanCommandLine(const std::string& commandLine, const std::strin
         // otherwise come back with "-assemble" as one more item to split. The item, not the
         // line, is looked at: a path with blanks arrives quoted, and the line then ends in the
         // closing quote.
+        // A bare set cut by coreutils' split is numbered from 0: its first piece ends in ".000".
         const std::string last = Lower(items.back());
-        const bool piece = EndsWith(last, "frg") || EndsWith(last, "001");
+        const bool piece =
+            EndsWith(last, "frg") || EndsWith(last, "001") || EndsWith(last, ".000");
         line += piece && items.size() == 1 ? " -assemble" : " -split";
     }
     plan.kind = CommandLinePlan::Kind::Usage;

@@ -99,7 +99,7 @@ QWidget* frmMain::BuildFrontPage() {
     hooks.selectTab = [this](const std::string& key) { SelectTab(key); };
     hooks.lockForResumedSplit = [this](bool locked) { LockForResumedSplit(locked); };
     hooks.runResumedSplit = [this](const std::string& path) { ResumeSplit(path); };
-    hooks.resumeAssemble = [this](const std::string& path) { fAssPanel_->ResumeFrom(path); };
+    hooks.resumeAssemble = [this](const std::string& path) { return fAssPanel_->ResumeFrom(path); };
     auto* page = new FrontPage(this, *splitter_, std::move(hooks));
     lblTipContent_ = page->lblTipContent_;
     connect(page->cmdTipPrevious_, &QPushButton::clicked, this, &frmMain::cmdTipPrevious_Click);

@@ -201,7 +201,9 @@ bool FrontPageFlow::ResumeAssemble(const std::string& path) {
     ResumeFailureQuestion question;
     // The join removes its task file once it is done or saved under another name, and keeps
     // it when it is stopped without saving or by an error, as a resumed split does.
-    hooks_.resumeAssemble(path);
+    // A task that was not resumed leaves nothing to see on the assembler's pages: the window
+    // returns to this page, as after a split task that was not resumed.
+    if (!hooks_.resumeAssemble(path)) hooks_.selectTab("Frontpage");
     RemoveIfAsked(path, question);
     return true;
 }

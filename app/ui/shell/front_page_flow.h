@@ -34,8 +34,9 @@ struct FrontPageHooks {
     std::function<void(bool)> lockForResumedSplit;
     // Runs the split the splitter has taken over from a task file.
     std::function<void(const std::string&)> runResumedSplit;
-    // The assembler wizard's resume, which keeps or removes the task file itself.
-    std::function<void(const std::string&)> resumeAssemble;
+    // The assembler wizard's resume, which keeps or removes the task file itself; false when
+    // the task was not resumed (it could not be loaded, or it no longer matches its files).
+    std::function<bool(const std::string&)> resumeAssemble;
 };
 
 class FrontPageFlow {

@@ -5,12 +5,15 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <functional>
 #include <memory>
 
 #include "app/core/testing/fake_disks.h"
 #include "app/core/testing/faulty_io.h"
+#include "app/ui/common/panel_view.h"
 #include "app/ui/common/uc_progress_panel.h"
 #include "app/ui/tests/assembler_fixture.h"
 
@@ -30,6 +33,17 @@ protected:
         return w.lblOutcome()->isVisibleTo(&w) ? w.lblOutcome()->text().toStdString() : "";
     }
 };
+
+// A new folder on a file system other than the work folder's, for a temporary folder that a
+// move out of it must copy from; "" when there is none.
+std::string FolderOnAnotherFileSystem(const std::string& work) {
+    struct stat shm {}, here {};
+    std::string other = "/dev/shm/kbtest-XXXXXX";
+    if (stat("/dev/shm", &shm) != 0 || stat(work.c_str(), &here) != 0 ||
+        shm.st_dev == here.st_dev || mkdtemp(other.data()) == nullptr)
+        return "";
+    return other;
+}
 
 // "@" in a text stands for the destination folder.
 std::string At(std::string text, const std::string& dest) {
@@ -207,6 +221,72 @@ TEST_F(AssemblerLastPageTest, AnArchiveNotUnpackedInFullIsKeptInTheDestination) 
     }
 }
 
+// A destination that fills up while the archive is unpacked (here: a file-size limit from the
+// start of the unpacking). From a temporary folder on the same file system the archive is
+// still moved into the destination under its stored name, as a move there takes no room; from
+// another file system it cannot be, so it stays in the temporary folder, and the box and the
+// last page say that the system may empty that folder.
+TEST_F(AssemblerLastPageTest, AnArchiveThatCannotLeaveTheTemporaryFolderIsSaidToLieThere) {
+    const std::string other = FolderOnAnotherFileSystem(work.Path());
+    if (other.empty()) GTEST_SKIP() << "no second file system for the temporary folder";
+    const std::string cab = MakeCab(1);
+    const std::string first = SplitInto(cab, "backup.cab", "pieces", 1);
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const auto underLimit = [&unlimited](const std::string& archive, const std::string& to,
+                                         const std::function<void(const std::string&, int)>& progress) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = unlimited;
+        small.rlim_cur = 1000;
+        setrlimit(RLIMIT_FSIZE, &small);
+        platform::ExtractCab(archive, to, progress);
+    };
+    ucProgressPanel bar(nullptr);
+    PanelView view(bar);
+    for (bool apart : {false, true}) {
+        SCOPED_TRACE(apart ? "the temporary folder on another file system" : "on the same one");
+        const std::string dest = work.File(apart ? "apart" : "beside");
+        fs::create_directories(dest);
+        testing::ScopedEnv tmpdir("TMPDIR", apart ? other : tmp.Path());
+        AssemblerFlow flow(view, windows, host, underLimit);
+        ScriptedPrompter p;
+        p.Answer(Answer::OK);
+        ASSERT_TRUE(flow.DescribeSource(first));
+        const AssembleOutcome outcome = flow.Run(dest);
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        std::signal(SIGXFSZ, SIG_DFL);
+        std::vector<std::string> left;
+        for (const auto& e : fs::directory_iterator(apart ? other : tmp.Path()))
+            left.push_back(e.path().string());
+        ASSERT_EQ(left.size(), apart ? 1u : 0u);
+        const std::string kept = apart ? left[0] : dest + "/backup.cab";
+        EXPECT_EQ(ReadAll(kept), ReadAll(cab));
+        EXPECT_EQ(outcome.placement.path, kept);
+        ASSERT_EQ(p.boxes.size(), 1u);
+        EXPECT_EQ(p.boxes[0].title, "Assembled data kept");
+        // The reason ends in the list of entries not written; a space and an empty line part
+        // it from what became of the data.
+        const std::string notWritten =
+            " (Error writing to file: " + std::string(std::strerror(EFBIG)) + ")";
+        const std::string where =
+            apart ? "The data is still in the temporary folder, as " + kept + ". The system may "
+                    "empty that folder, so move the file elsewhere before you end this session."
+                  : "The data has been kept as " + kept + ".";
+        EXPECT_EQ(p.boxes[0].text,
+                  "The assembled archive could not be unpacked into " + dest + ": These entries "
+                  "of the archive could not be unpacked and were not written:\ntree\\sub\\data.bin" +
+                      notWritten + "\ntree\\sub\\deeper\\more.bin" + notWritten + " \r\r" + where);
+        const std::string page =
+            "The archive could not be unpacked in full: it is kept as the archive \"" + kept + "\".";
+        EXPECT_EQ(LastPageOf(outcome).text,
+                  apart ? page + " It is still in the temporary folder, which the system may "
+                                 "empty, so move it elsewhere before you end this session."
+                        : page);
+        fs::remove(kept);
+    }
+    fs::remove_all(other);
+}
+
 // The password window of a test, which also changes the machine as the window closes.
 class PasswordThen : public WizardWindows {
 public:
@@ -290,11 +370,8 @@ TEST_F(AssemblerLastPageTest, AFullTemporaryFolderIsNotTakenForAWrongPassphrase)
 // the unfinished name first: the user's file goes only once the data has arrived, and a
 // ".part" already there is neither replaced nor written into.
 TEST_F(AssemblerLastPageTest, DataFromAnotherFileSystemReplacesAFileOnlyOnceItHasArrived) {
-    struct stat shm {}, here {};
-    std::string other = "/dev/shm/kbtest-XXXXXX";
-    if (stat("/dev/shm", &shm) != 0 || stat(work.Path().c_str(), &here) != 0 ||
-        shm.st_dev == here.st_dev || mkdtemp(other.data()) == nullptr)
-        GTEST_SKIP() << "no second file system for the temporary folder";
+    const std::string other = FolderOnAnotherFileSystem(work.Path());
+    if (other.empty()) GTEST_SKIP() << "no second file system for the temporary folder";
     const std::string plain = work.Write("plain.bin", RandomBytes(30000, 24));
     const std::string first = SplitInto(plain, "plain.bin", "pieces", 3);
     for (bool partThere : {true, false}) {

@@ -292,6 +292,9 @@ TEST_F(AssemblerWizardTest, AMovedResultReplacesAFileOfTheSameNameOnlyAfterAYes)
         } else {
             ASSERT_EQ(p.boxes.size(), 3u);
             EXPECT_EQ(p.boxes[2].title, "Assembled data kept");
+            EXPECT_EQ(p.boxes[2].text, "The assembled data was not moved to " + mine +
+                                           ", which already exists. \r\rThe data has been kept as " +
+                                           dest + "/plain (2).bin.");
             EXPECT_EQ(ReadAll(mine), "mine");
             EXPECT_EQ(KeptPath(p.boxes[2]), dest + "/plain (2).bin");
             EXPECT_EQ(ReadAll(KeptPath(p.boxes[2])), ReadAll(plain));

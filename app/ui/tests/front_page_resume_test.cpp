@@ -224,7 +224,7 @@ TEST_F(FrontPageTest, ATaskAnotherResumeHoldsIsLeftAsItIs) {
         EXPECT_EQ(Listing(work.Path()), before);
         EXPECT_EQ(ReadAll(work.File("out/report.doc.part")), part);
         EXPECT_FALSE(window->SplitBusy);
-        window->SelectTab("Frontpage");
+        EXPECT_EQ(window->SelectedTabKey(), "Frontpage");
         EXPECT_EQ(Rows(), (std::vector<std::string>{"join job|AssembleDoc", "split job|SplitDoc"}));
     }
 }

@@ -285,7 +285,6 @@ TEST_F(FrontPageTest, AssembleTaskThatCannotBeResumedAsksWhetherToRemoveIt) {
     for (const Case& c : cases) {
         for (Answer answer : {Answer::No, Answer::Yes}) {
             SCOPED_TRACE(std::string(c.task) + " " + AnswerName(answer));
-            window->SelectTab("Frontpage");
             ScriptedPrompter p;
             p.Answer(answer);
             ChooseAndOK(c.task);
@@ -295,6 +294,9 @@ TEST_F(FrontPageTest, AssembleTaskThatCannotBeResumedAsksWhetherToRemoveIt) {
             EXPECT_EQ(p.boxes[0].style, mb::YesNo | mb::Critical | mb::DefaultButton2);
             EXPECT_EQ(fs::exists(Task(c.task)), answer == Answer::No);
             EXPECT_EQ(Listing(work.Path()), before);
+            // Back on this page, as after a split task that was not resumed.
+            EXPECT_EQ(window->SelectedTabKey(), "Frontpage");
+            EXPECT_TRUE(window->findChild<QTabBar*>("Tabs")->isEnabled());
         }
     }
     EXPECT_TRUE(Rows().empty());

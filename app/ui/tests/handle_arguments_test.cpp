@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/core/active_splitter.h"
@@ -36,6 +37,18 @@ protected:
         window->HandleArguments();
     }
     SplitWizard& Wizard() { return window->SplitterWizard(); }
+    // Runs the line and expects, without a box, the Assembler tab with the set of three pieces
+    // whose first piece the line names.
+    void ExpectSetLoaded(const std::vector<std::string>& arguments) {
+        ScriptedPrompter p;
+        Run(arguments);
+        EXPECT_TRUE(p.boxes.empty());
+        EXPECT_EQ(window->SelectedTabKey(), "Assembler");
+        EXPECT_NE(window->fAssPanel()->CurrentSetInfo().find("First of 3 total pieces"),
+                  std::string::npos)
+            << window->fAssPanel()->CurrentSetInfo();
+        EXPECT_TRUE(window->fAssPanel()->cmdNext()->isEnabled());
+    }
 
     std::unique_ptr<frmMain> window;
 };
@@ -96,14 +109,8 @@ TEST_F(HandleArgumentsTest, APieceOpensTheAssemblerWithItsSetLoaded) {
     const std::string first = SplitInto(work.Write("movie.bin", RandomBytes(50000, 3)), "movie.bin", "set");
     ASSERT_TRUE(first.ends_with(".001")) << first;
     for (const std::vector<std::string>& args : {std::vector<std::string>{first},
-                                                 std::vector<std::string>{first, "-assemble"}}) {
-        ScriptedPrompter p;
-        Run(args);
-        EXPECT_EQ(window->SelectedTabKey(), "Assembler");
-        EXPECT_NE(window->fAssPanel()->CurrentSetInfo().find("First of 3 total pieces"),
-                  std::string::npos);
-        EXPECT_TRUE(window->fAssPanel()->cmdNext()->isEnabled());
-    }
+                                                 std::vector<std::string>{first, "-assemble"}})
+        ExpectSetLoaded(args);
 }
 
 TEST_F(HandleArgumentsTest, AQuotedFirstPieceOpensTheAssembler) {
@@ -125,15 +132,23 @@ TEST_F(HandleArgumentsTest, AQuotedFirstPieceOpensTheAssembler) {
         ASSERT_EQ(s.Split(), 1);
         const std::string first = folder + (naming[2] == ' ' ? "/big - 1.frg" : "/big.001");
         ASSERT_TRUE(fs::exists(first));
-        ScriptedPrompter p;
-        Run({first});
-        EXPECT_TRUE(p.boxes.empty());
-        EXPECT_EQ(window->SelectedTabKey(), "Assembler");
-        EXPECT_NE(window->fAssPanel()->CurrentSetInfo().find("First of 3 total pieces"),
-                  std::string::npos)
-            << window->fAssPanel()->CurrentSetInfo();
-        EXPECT_TRUE(window->fAssPanel()->cmdNext()->isEnabled());
+        ExpectSetLoaded({first});
     }
+}
+
+// coreutils' split numbers a bare set from 0 unless told otherwise: its first piece ends in
+// ".000", quoted on the line when its path holds blanks.
+TEST_F(HandleArgumentsTest, APieceNumberedFromZeroOpensTheAssembler) {
+    const std::string folder = work.File("my pieces");
+    fs::create_directories(folder);
+    work.Write("my pieces/my big.bin", RandomBytes(50000, 5));
+    ASSERT_EQ(std::system(("cd '" + folder +
+                           "' && split -b 20000 -d -a 3 'my big.bin' 'my big.bin.' && rm 'my big.bin'")
+                              .c_str()),
+              0);
+    const std::string first = folder + "/my big.bin.000";
+    ASSERT_TRUE(fs::exists(first));
+    ExpectSetLoaded({first});
 }
 
 TEST_F(HandleArgumentsTest, TwoItemsWithoutASwitchOnlySelectTheAssemblerTab) {

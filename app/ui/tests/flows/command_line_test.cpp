@@ -32,6 +32,10 @@ TEST(CommandLine, PlansEachFormOfLine) {
         // A piece whose path holds blanks arrives quoted; its name, not the quote, decides.
         {"\"/d/t1 pieces/p - 1.frg\"", Kind::AssemblerTab, {}, "/d/t1 pieces/p - 1.frg"},
         {"\"/d/t1 pieces/Big.001\"", Kind::AssemblerTab, {}, "/d/t1 pieces/Big.001"},
+        // A bare set numbered from 0 starts at ".000"; a name merely ending in the digits does not.
+        {"\"/d/my big.bin.000\"", Kind::AssemblerTab, {}, "/d/my big.bin.000"},
+        {"/d/Big.000 -assemble", Kind::AssemblerTab, {}, "/d/Big.000"},
+        {"/d/year2000", Kind::Split, {"/d/year2000"}, ""},
         {"\"/d/p - 1.frg\" -split", Kind::Split, {"/d/p - 1.frg"}, ""},
         {"\"/d/my file.frg.txt\"", Kind::Split, {"/d/my file.frg.txt"}, ""},
         {"/d/a /d/b", Kind::AssemblerTab, {}, ""},
