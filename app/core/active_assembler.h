@@ -155,11 +155,14 @@ private:
     bool OpenPiece(Run& r);
     bool AskForDisk(Run& r);
     bool FindPiece(Run& r);
+    bool StopAsked(Run& r);
     bool OpenOutput(Run& r);
     bool CreateUnfinished(const std::string& part);
     void PositionInPiece(Run& r, bool pending);
     bool OutputIsAPiece(const Run& r, const std::string& out) const;
     bool JoinChunks(Run& r);
+    bool WriteChunk(Run& r, const uint8_t* chunk, int32_t k);
+    void StopBeforeChunk(Run& r, int64_t from);
     bool ReportChunk(Run& r);
     bool GiveFinalName(Run& r);
     void SaveState(Run& r);

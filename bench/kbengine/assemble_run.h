@@ -15,7 +15,8 @@ namespace kb::engine {
 // file (without it a fresh join's partial output is deleted, and a resumed join goes back to
 // its task). A disk request is answered once by
 // carrying on (the piece may be there by now); asked again for the same piece, it cancels
-// like --cancel-after, and so does a stop at a missing piece.
+// like --cancel-after, and so does a stop at a missing piece or at a write of the output that
+// failed.
 class CommandLineAnswers : public AssemblerListener {
 public:
     explicit CommandLineAnswers(Args& args);
