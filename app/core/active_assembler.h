@@ -74,12 +74,12 @@ public:
     // FinalDestDir to the destination stored in the task.
     int16_t Assemble(std::string& FinalDestDir);
     // What the last Assemble() call found wrong with what it joined (none for a whole
-    // result). Each call starts afresh: pieces a resumed join took over from an earlier
-    // session are not among them.
+    // result). A resumed join's result also holds what the sessions before it joined: the
+    // pieces among those that failed their check are counted again.
     const JoinFlaws& Flaws() const { return flaws_; }
-    // The pieces the last Assemble() call joined whose data, number or count did not match
-    // their CRC-32 record, in the order joined; empty when every one matched or the set has
-    // no records.
+    // The pieces in the last Assemble() call's result whose data, number or count did not
+    // match their CRC-32 record, in the order joined (a resumed join's begin with those that
+    // failed in the sessions before); empty when every one matched or the set has no records.
     const std::vector<int32_t>& FailedPieces() const { return flaws_.failedPieces; }
 
     // Loads an assemble task file; the next Assemble() continues it. False (after a box) for
@@ -109,6 +109,7 @@ public:
     void CancelResume() {
         resumePending_ = false;
         resumeChecked_ = false;
+        earlierFailures_.clear();
         resumeTaskFile_.clear();
         resumeLock_.Release();
     }
@@ -179,6 +180,9 @@ private:
     // The pending resume has passed MayResume (since it was loaded; the next Assemble() then
     // takes it up without asking again).
     bool resumeChecked_ = false;
+    // Part of that verdict: the pieces the task had joined whole that failed their check then
+    // (the output holds their bytes as they are, which their records do not match).
+    std::vector<int32_t> earlierFailures_;
     AssemblerTaskRecord task_;
     std::string resumeTaskFile_;  // the file task_ was loaded from
     JoinFlaws flaws_;

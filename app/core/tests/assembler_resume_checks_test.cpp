@@ -240,5 +240,33 @@ TEST(AssemblerResumeChecks, OutputsThatAreTheTasksOwnResumeByteForByte) {
     EXPECT_EQ(p.boxes.size(), 1u);
 }
 
+// What the sessions before a resume found is part of the resumed join's result: a piece that
+// failed its CRC-32 check or whose record named another place is still in the output as it was
+// joined, so the result is no more whole than then. A piece that fails in the resumed run
+// follows them.
+TEST(AssemblerResumeChecks, PiecesThatFailedBeforeTheResumeAreInItsResult) {
+    ScriptedPrompter p;
+    TempFolder src, dest, tasks;
+    const std::string data = Random(5000, 14);
+    auto pieces = testing::WriteFormat4Series(src, data, {}, testing::Dotted3("data"));
+    FlipByte(pieces[1], 500);  // piece 2's data
+    FlipByte(pieces[2], 4);    // piece 3's record: its count
+    FlipByte(pieces[3], -1);   // piece 4's last byte, joined after the resume
+    p.Answer(Answer::OK).Answer(Answer::OK);
+    JoinAndStop(pieces[0], dest.Path(), tasks.File("job.uft"), 400, 10);  // in piece 4
+    ASSERT_EQ(p.boxes.size(), 2u);
+    EXPECT_EQ(p.boxes[0].title, "Validation error - CRC32 Mismatch");
+    EXPECT_EQ(p.boxes[1].title, "Validation error - piece out of place");
+    ActiveAssembler again;
+    ASSERT_TRUE(again.SetResumeInfo(tasks.File("job.uft")));
+    p.Answer(Answer::OK);
+    std::string d;
+    ASSERT_EQ(again.Assemble(d), 0);
+    ASSERT_EQ(p.boxes.size(), 3u);
+    EXPECT_NE(p.boxes[2].text.find("incorrect for piece 4"), std::string::npos) << p.boxes[2].text;
+    EXPECT_EQ(again.FailedPieces(), (std::vector<int32_t>{2, 3, 4}));
+    EXPECT_EQ(fs::file_size(again.BigFile), data.size());
+}
+
 }  // namespace
 }  // namespace kb
