@@ -203,8 +203,9 @@ bool ConfirmReplace(const std::string& path);
 // Whether the unfinished file a resume continues at its end still holds what its task wrote
 // (expectedLength() bytes, asked only of a plain file; -1 when that cannot be told): one found
 // longer (a resume stopped without saving) is cut back; one shorter, missing or not a plain
-// file is refused in the box "Unable to resume", and so is one of which notItsOwn (asked of a
-// plain file not shorter than expected, before anything is cut) tells what is wrong.
+// file is refused in the box "Unable to resume", and so is one of which notItsOwn (asked, with
+// its length, of a plain file not shorter than expected, before anything is cut) tells what is
+// wrong.
 bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength,
                             const std::function<std::string(int64_t)>& notItsOwn = {});
 // The box "Unable to resume" that says what is wrong with `path` (" is missing.") for the

@@ -196,13 +196,17 @@ std::optional<SavedOutput> SavedSpans(const ActiveAssembler& a, const AssemblerT
     return saved;
 }
 
+// A set whose join goes into the program's temporary archive.
+bool Packed(const AssemblerTaskRecord& t) {
+    return t.FormatCode == FragmentFormatCode::Format4 &&
+           (t.Header.compressionId > 0 || t.Header.encryptionId > 0);
+}
+
 // The output a task implies: its destination, the set's stored name and ".part" (or the final
 // name, for tasks saved before unfinished names); for a packed set the program's temporary
 // archive. What is wrong with `t.OutputPath` ("" when it is that file).
 std::string NotTheTasksOutput(const AssemblerTaskRecord& t, const std::string& storedName) {
-    const bool packed = t.FormatCode == FragmentFormatCode::Format4 &&
-                        (t.Header.compressionId > 0 || t.Header.encryptionId > 0);
-    if (packed)
+    if (Packed(t))
         return IsTempFileName(t.OutputPath, "kbt")
                    ? ""
                    : " is not a temporary archive of the program, which this task joins into.";
@@ -218,6 +222,17 @@ std::string NotTheTasksOutput(const AssemblerTaskRecord& t, const std::string& s
          std::filesystem::equivalent(t.OutputPath.substr(0, slash + 1), folder + "/", ec));
     if (inFolder && (name == storedName || name == storedName + kUnfinishedSuffix)) return "";
     return " is not the file this task joins into, which is " + unfinished + ".";
+}
+
+// Only the program's own files, the unfinished one and the temporary archive, are cut back to
+// what the task wrote: under the final name a longer file may be the finished one, or another
+// the user has put there. What is wrong with the task's output of `length` bytes, whose first
+// `saved` bytes are what the task wrote ("" when it may be cut back to them).
+std::string LongerThanLeft(const AssemblerTaskRecord& t, const std::string& storedName,
+                           int64_t length, int64_t saved) {
+    if (length <= saved || Packed(t) || GetFileNameFromPath(t.OutputPath) != storedName) return "";
+    return " is longer than the task left it, so it may be a finished file or another one; it "
+           "has been left as it is.";
 }
 
 }  // namespace
@@ -265,12 +280,14 @@ bool ActiveAssembler::ResumeMatchesFiles() {
         return saved && saved->problem.empty() ? saved->Length() : -1;
     };
     earlierFailures_.clear();
-    const auto notItsOwn = [&](int64_t) -> std::string {
-        std::string problem = NotTheTasksOutput(t, GetFileNameFromPath(name));
+    const std::string storedName = GetFileNameFromPath(name);
+    const auto notItsOwn = [&](int64_t length) -> std::string {
+        std::string problem = NotTheTasksOutput(t, storedName);
         if (problem.empty() && saved)
             problem = !saved->problem.empty()
                           ? saved->problem
                           : ForeignBytes(t.OutputPath, *saved, own, earlierFailures_);
+        if (problem.empty() && saved) problem = LongerThanLeft(t, storedName, length, saved->Length());
         return problem;
     };
     return ResumedFileMatchesTask(t.OutputPath, expectedLength, notItsOwn);
