@@ -95,10 +95,12 @@ public:
     const AssemblerTaskRecord& ResumeTask() const { return task_; }
     // May the pending resume start? Its checks, in the order their boxes can appear:
     //   1. the names the own format's header stores are usable ("Unable to assemble");
-    //   2. the output is the file the task implies and still holds what the task wrote, the
-    //      series' own data up to the saved position ("Unable to resume"; an output found
-    //      longer, left by a resume stopped without saving, is cut back);
-    //   3. the task's segment size lies within `segments`, and its output can be read (both
+    //   2. no other join writes the output ("Unfinished task in use"), which from here on is
+    //      held until the resumed run ends or the resume is dropped;
+    //   3. the output is the file the task implies and still holds what the task wrote, the
+    //      series' own data up to the saved position ("Unable to resume"; an unfinished output
+    //      found longer, left by a resume stopped without saving, is cut back);
+    //   4. the task's segment size lies within `segments`, and its output can be read (both
     //      "Unable to resume": the task "cannot be resumed").
     // False after the box of the first that fails: the resume is dropped, its task file and
     // output are as they were. A caller that wants the refusal before it starts the join (the
@@ -112,6 +114,7 @@ public:
         earlierFailures_.clear();
         resumeTaskFile_.clear();
         resumeLock_.Release();
+        outputLock_.Release();
     }
 
     // The headers of a formatted first piece (opened in slot 1 and closed again).
@@ -187,6 +190,8 @@ private:
     std::string resumeTaskFile_;  // the file task_ was loaded from
     JoinFlaws flaws_;
     TaskLock resumeLock_;
+    // The pending resume's output, held from its check (MayResume) until its run takes it over.
+    TaskLock outputLock_;
     AssemblerListener* listener_ = nullptr;
 };
 

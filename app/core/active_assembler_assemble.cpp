@@ -256,18 +256,28 @@ bool ActiveAssembler::OpenOutput(Run& r) {
         CloseBF(kPieceSlot);
         return false;
     }
+    // Held while it is written. One that a resume took up the moment it was made is that
+    // resume's to refuse.
+    if (!r.outputLock.TakeOutput(out)) {
+        CloseBF(kOutSlot);
+        std::remove(out.c_str());
+        CloseBF(kPieceSlot);
+        return false;
+    }
     BigFile = out;
     r.outputOpened = true;
     return true;
 }
 
 // The unfinished file is made new, so that two joins into one folder never share one: a
-// ".part" already there (left over from an earlier run, or another join's) goes only after
-// the user's Yes.
+// ".part" already there (left over from an earlier run) goes only after the user's Yes, and
+// one that another join is writing not at all.
 bool ActiveAssembler::CreateUnfinished(const std::string& part) {
     if (platform::bigfileOpen(part, kOutSlot, "wbx") != 0) return true;
     if (StandsThere(part)) {
-        if (!ConfirmReplace(part)) return false;
+        // Held until it is gone, so that no resume takes it up meanwhile.
+        TaskLock leftover;
+        if (!leftover.TakeOutput(part) || !ConfirmReplace(part)) return false;
         std::error_code ec;
         std::filesystem::remove(part, ec);  // a link goes itself; its target stays
     }

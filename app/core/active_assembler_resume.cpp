@@ -290,7 +290,10 @@ bool ActiveAssembler::ResumeMatchesFiles() {
         if (problem.empty() && saved) problem = LongerThanLeft(t, storedName, length, saved->Length());
         return problem;
     };
-    return ResumedFileMatchesTask(t.OutputPath, expectedLength, notItsOwn);
+    // Held before anything is looked at or cut: another join may be writing it (a resume of a
+    // copy of this task, say).
+    return outputLock_.TakeOutput(t.OutputPath) &&
+           ResumedFileMatchesTask(t.OutputPath, expectedLength, notItsOwn);
 }
 
 }  // namespace kb
