@@ -332,7 +332,7 @@ bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t
         if (expected >= 0 && have < expected) {
             problem = " is shorter than the task expects.";
         } else {
-            if (notItsOwn) problem = notItsOwn(expected);
+            if (notItsOwn) problem = notItsOwn(have);
             if (problem.empty() && expected >= 0 && have > expected) {
                 DebugLog("Cutting " + path + " back to " + std::to_string(expected) + " bytes");
                 fs::resize_file(path, static_cast<uintmax_t>(expected), ec);

@@ -74,12 +74,12 @@ public:
     // FinalDestDir to the destination stored in the task.
     int16_t Assemble(std::string& FinalDestDir);
     // What the last Assemble() call found wrong with what it joined (none for a whole
-    // result). Each call starts afresh: pieces a resumed join took over from an earlier
-    // session are not among them.
+    // result). A resumed join's result also holds what the sessions before it joined: the
+    // pieces among those that failed their check are counted again.
     const JoinFlaws& Flaws() const { return flaws_; }
-    // The pieces the last Assemble() call joined whose data, number or count did not match
-    // their CRC-32 record, in the order joined; empty when every one matched or the set has
-    // no records.
+    // The pieces in the last Assemble() call's result whose data, number or count did not
+    // match their CRC-32 record, in the order joined (a resumed join's begin with those that
+    // failed in the sessions before); empty when every one matched or the set has no records.
     const std::vector<int32_t>& FailedPieces() const { return flaws_.failedPieces; }
 
     // Loads an assemble task file; the next Assemble() continues it. False (after a box) for
@@ -95,10 +95,12 @@ public:
     const AssemblerTaskRecord& ResumeTask() const { return task_; }
     // May the pending resume start? Its checks, in the order their boxes can appear:
     //   1. the names the own format's header stores are usable ("Unable to assemble");
-    //   2. the output is the file the task implies and still holds what the task wrote, the
-    //      series' own data up to the saved position ("Unable to resume"; an output found
-    //      longer, left by a resume stopped without saving, is cut back);
-    //   3. the task's segment size lies within `segments`, and its output can be read (both
+    //   2. no other join writes the output ("Unfinished task in use"), which from here on is
+    //      held until the resumed run ends or the resume is dropped;
+    //   3. the output is the file the task implies and still holds what the task wrote, the
+    //      series' own data up to the saved position ("Unable to resume"; an unfinished output
+    //      found longer, left by a resume stopped without saving, is cut back);
+    //   4. the task's segment size lies within `segments`, and its output can be read (both
     //      "Unable to resume": the task "cannot be resumed").
     // False after the box of the first that fails: the resume is dropped, its task file and
     // output are as they were. A caller that wants the refusal before it starts the join (the
@@ -109,8 +111,10 @@ public:
     void CancelResume() {
         resumePending_ = false;
         resumeChecked_ = false;
+        earlierFailures_.clear();
         resumeTaskFile_.clear();
         resumeLock_.Release();
+        outputLock_.Release();
     }
 
     // The headers of a formatted first piece (opened in slot 1 and closed again).
@@ -155,11 +159,14 @@ private:
     bool OpenPiece(Run& r);
     bool AskForDisk(Run& r);
     bool FindPiece(Run& r);
+    bool StopAsked(Run& r);
     bool OpenOutput(Run& r);
     bool CreateUnfinished(const std::string& part);
     void PositionInPiece(Run& r, bool pending);
     bool OutputIsAPiece(const Run& r, const std::string& out) const;
     bool JoinChunks(Run& r);
+    bool WriteChunk(Run& r, const uint8_t* chunk, int32_t k);
+    void StopBeforeChunk(Run& r, int64_t from);
     bool ReportChunk(Run& r);
     bool GiveFinalName(Run& r);
     void SaveState(Run& r);
@@ -176,10 +183,15 @@ private:
     // The pending resume has passed MayResume (since it was loaded; the next Assemble() then
     // takes it up without asking again).
     bool resumeChecked_ = false;
+    // Part of that verdict: the pieces the task had joined whole that failed their check then
+    // (the output holds their bytes as they are, which their records do not match).
+    std::vector<int32_t> earlierFailures_;
     AssemblerTaskRecord task_;
     std::string resumeTaskFile_;  // the file task_ was loaded from
     JoinFlaws flaws_;
     TaskLock resumeLock_;
+    // The pending resume's output, held from its check (MayResume) until its run takes it over.
+    TaskLock outputLock_;
     AssemblerListener* listener_ = nullptr;
 };
 
@@ -196,8 +208,9 @@ bool ConfirmReplace(const std::string& path);
 // Whether the unfinished file a resume continues at its end still holds what its task wrote
 // (expectedLength() bytes, asked only of a plain file; -1 when that cannot be told): one found
 // longer (a resume stopped without saving) is cut back; one shorter, missing or not a plain
-// file is refused in the box "Unable to resume", and so is one of which notItsOwn (asked of a
-// plain file not shorter than expected, before anything is cut) tells what is wrong.
+// file is refused in the box "Unable to resume", and so is one of which notItsOwn (asked, with
+// its length, of a plain file not shorter than expected, before anything is cut) tells what is
+// wrong.
 bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength,
                             const std::function<std::string(int64_t)>& notItsOwn = {});
 // The box "Unable to resume" that says what is wrong with `path` (" is missing.") for the

@@ -1,8 +1,10 @@
 // Assemble(): joining the pieces of a recognised series into one file.
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <utility>
@@ -193,8 +195,7 @@ bool ActiveAssembler::AskForDisk(Run& r) {
 }
 
 // A piece that is not there, with no disk to ask for, is asked for until it is there or the
-// user stops; stopping is then the listener's question (whether to save the progress). False
-// when the join stops.
+// user stops (StopAsked). False when the join stops.
 bool ActiveAssembler::FindPiece(Run& r) {
     const std::string piece = r.Piece(*this, r.n);
     while (!FileExists(piece)) {
@@ -204,16 +205,23 @@ bool ActiveAssembler::FindPiece(Run& r) {
                        "click Cancel to stop.",
                    mb::RetryCancel | mb::Exclamation, "Missing piece") == Answer::Retry)
             continue;
-        // No task of the older format can be resumed: there is no progress to save.
-        if (r.code == FragmentFormatCode::Legacy) {
-            r.saveStateFile.clear();
-            return false;
-        }
-        r.cancel = true;
-        Events().ConfirmStop(r.cancel, r.saveStateFile);
-        if (r.cancel) return false;
+        if (StopAsked(r)) return false;
     }
     return true;
+}
+
+// Cancel in a box that offers to try again: stopping is then the listener's question, whether
+// to save the progress or to go on after all (then the box's step is tried again). True when
+// the join stops.
+bool ActiveAssembler::StopAsked(Run& r) {
+    // No task of the older format can be resumed: there is no progress to save.
+    if (r.code == FragmentFormatCode::Legacy) {
+        r.saveStateFile.clear();
+        return true;
+    }
+    r.cancel = true;
+    Events().ConfirmStop(r.cancel, r.saveStateFile);
+    return r.cancel;
 }
 
 bool ActiveAssembler::OpenOutput(Run& r) {
@@ -248,18 +256,28 @@ bool ActiveAssembler::OpenOutput(Run& r) {
         CloseBF(kPieceSlot);
         return false;
     }
+    // Held while it is written. One that a resume took up the moment it was made is that
+    // resume's to refuse.
+    if (!r.outputLock.TakeOutput(out)) {
+        CloseBF(kOutSlot);
+        std::remove(out.c_str());
+        CloseBF(kPieceSlot);
+        return false;
+    }
     BigFile = out;
     r.outputOpened = true;
     return true;
 }
 
 // The unfinished file is made new, so that two joins into one folder never share one: a
-// ".part" already there (left over from an earlier run, or another join's) goes only after
-// the user's Yes.
+// ".part" already there (left over from an earlier run) goes only after the user's Yes, and
+// one that another join is writing not at all.
 bool ActiveAssembler::CreateUnfinished(const std::string& part) {
     if (platform::bigfileOpen(part, kOutSlot, "wbx") != 0) return true;
     if (StandsThere(part)) {
-        if (!ConfirmReplace(part)) return false;
+        // Held until it is gone, so that no resume takes it up meanwhile.
+        TaskLock leftover;
+        if (!leftover.TakeOutput(part) || !ConfirmReplace(part)) return false;
         std::error_code ec;
         std::filesystem::remove(part, ec);  // a link goes itself; its target stays
     }
@@ -332,7 +350,6 @@ bool ActiveAssembler::JoinChunks(Run& r) {
         uint32_t chunkCrc = 0;
         const int64_t from = GetPosBF(kPieceSlot);
         const int32_t got = bigfileReadChunk(kPieceSlot, k, chunk, checked ? &chunkCrc : nullptr);
-        r.lastChunk = k;
         if (got < k) {
             if (!FillUnreadable(chunk, got, k, unread)) {
                 r.RemovePartialOutput(BigFile);
@@ -344,10 +361,11 @@ bool ActiveAssembler::JoinChunks(Run& r) {
             SetPosBF(kPieceSlot, from + k);
         }
         if (enciphered) platform::xcrypt(chunk, r.passphrase, k);
-        if (bigfileWrite(chunk, k, kOutSlot) != k) {
-            throw KbError(err::DiskFull, "Assemble",
-                          "Unable to write to " + BigFile + ": the disk may be full.");
+        if (!WriteChunk(r, chunk, k)) {
+            StopBeforeChunk(r, from);
+            return false;
         }
+        r.lastChunk = k;
         // A chunk made up with zeros is checked as written.
         if (checked) {
             r.crc = got == k ? AddCrc32(chunkCrc, k, r.chunk == 1)
@@ -357,6 +375,39 @@ bool ActiveAssembler::JoinChunks(Run& r) {
         if (!ReportChunk(r)) return false;
     }
     return true;
+}
+
+// A write of the output that fails for want of room (a full disk or quota, a file-size limit)
+// or by a fault of the disk is asked about: Retry writes the chunk again at the same place (a
+// failed write leaves the slot where the chunk started), Cancel stops as at a missing piece.
+// Any other failure is an error. False when the join stops.
+bool ActiveAssembler::WriteChunk(Run& r, const uint8_t* chunk, int32_t k) {
+    for (;;) {
+        errno = 0;
+        if (bigfileWrite(chunk, k, kOutSlot) == k) return true;
+        const int error = errno;
+        if (error != ENOSPC && error != EDQUOT && error != EFBIG && error != EIO) {
+            throw KbError(err::DiskFull, "Assemble",
+                          "Unable to write to " + BigFile + ": the disk may be full.");
+        }
+        if (r.cancel) return false;  // the user has already chosen to stop
+        if (MsgBox("An error occurred while writing part of the assembled file " + BigFile + ": " +
+                       std::strerror(error) + ". Free some space and click Retry, or click "
+                       "Cancel to stop.",
+                   mb::RetryCancel | mb::Exclamation, "Problem writing data") == Answer::Retry)
+            continue;
+        if (StopAsked(r)) return false;
+    }
+}
+
+// The chunk that read from `from` in the piece was not written: a task saved now goes on with
+// it.
+void ActiveAssembler::StopBeforeChunk(Run& r, int64_t from) {
+    --r.chunk;
+    r.position = from;
+    CloseBF(kPieceSlot);
+    CloseBF(kOutSlot);
+    SaveState(r);
 }
 
 // Progress after every chunk, and a cancel there; false when the run stops.

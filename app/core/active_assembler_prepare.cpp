@@ -171,6 +171,9 @@ bool ActiveAssembler::PrepareResume(Run& r, std::string& FinalDestDir, bool chec
         r.finalOutput = FinalNameOf(t.OutputPath, OrigFile);
     }
     if (!checked && !MayResume(kEngineSegments)) return false;
+    r.outputLock = std::move(outputLock_);
+    // The output still holds the pieces that failed their check in the sessions before.
+    r.flaws.failedPieces = earlierFailures_;
     // Only the task's own output is taken up; a temporary archive stays the task's until the
     // join is done (FinishTask).
     BigFile = t.OutputPath;

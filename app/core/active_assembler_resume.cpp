@@ -13,6 +13,7 @@
 #include "app/core/big_file.h"
 #include "app/core/kb_error.h"
 #include "app/core/paths.h"
+#include "app/core/series_checks.h"
 #include "app/core/temp_manager.h"
 #include "platform/crc32.h"
 
@@ -32,6 +33,8 @@ struct SavedSpan {
     // saved running CRC for the piece in progress.
     uint32_t crc = 0;
     bool whole = true;
+    // A whole piece's record names it by its place in the series.
+    bool inPlace = true;
 };
 
 // What the task had written, piece by piece; nullopt when it cannot be told here (pieces on
@@ -74,33 +77,47 @@ bool SameBytes(int64_t at, int64_t from, int64_t length) {
     return true;
 }
 
-// Whether the span of the output from `at` is the piece's data: for the own format its CRC-32
-// is the one saved for it (or, for a piece that failed its CRC check and was joined as it is,
-// the CRC-32 of the piece's bytes), for bare data the bytes are the piece's.
-bool SpanHoldsPiece(const SavedSpan& s, int64_t at, bool own) {
+// What a span of the output holds.
+enum class SpanHolds {
+    Other,        // not the piece's data
+    Piece,        // the piece's data, which passed its check when it was joined
+    FailedPiece,  // the piece's data, which failed its check when it was joined
+};
+
+// What the span of the output from `at` holds: for the own format the piece's data when its
+// CRC-32 is the one saved for it, or, for a whole piece that failed its CRC check and was
+// joined as it is, the CRC-32 of the piece's bytes; for bare data when the bytes are the
+// piece's.
+SpanHolds SpanHoldsPiece(const SavedSpan& s, int64_t at, bool own) {
     if (!own) {
         OpenBF(s.piece, kPieceSlot, "rb");
-        return SameBytes(at, s.start, s.length);
+        return SameBytes(at, s.start, s.length) ? SpanHolds::Piece : SpanHolds::Other;
     }
     const std::optional<uint32_t> crc = SpanCrc(kOutSlot, at, s.length);
-    if (!crc || *crc == s.crc) return crc.has_value();
-    if (!s.whole) return false;
+    if (!crc) return SpanHolds::Other;
+    if (*crc == s.crc) return s.inPlace ? SpanHolds::Piece : SpanHolds::FailedPiece;
+    if (!s.whole) return SpanHolds::Other;
     OpenBF(s.piece, kPieceSlot, "rb");
-    return SpanCrc(kPieceSlot, s.start, s.length) == crc;
+    return SpanCrc(kPieceSlot, s.start, s.length) == crc ? SpanHolds::FailedPiece : SpanHolds::Other;
 }
 
-// What is wrong with the output's first bytes ("" when they are the series' own data).
-std::string ForeignBytes(const std::string& output, const SavedOutput& saved, bool own) {
+// What is wrong with the output's first bytes ("" when they are the series' own data); `failed`
+// gets the pieces among them that failed their check when they were joined.
+std::string ForeignBytes(const std::string& output, const SavedOutput& saved, bool own,
+                         std::vector<int32_t>& failed) {
     std::string problem;
+    failed.clear();
     try {
         OpenBF(output, kOutSlot, "rb");
         int64_t at = 0;
         for (const SavedSpan& s : saved.spans) {
-            if (!SpanHoldsPiece(s, at, own)) {
+            const SpanHolds holds = SpanHoldsPiece(s, at, own);
+            if (holds == SpanHolds::Other) {
                 problem = " no longer holds what the task joined from piece " +
                           std::to_string(s.number) + ", " + s.piece + ".";
                 break;
             }
+            if (holds == SpanHolds::FailedPiece) failed.push_back(s.number);
             at += s.length;
         }
     } catch (const KbError&) {
@@ -126,17 +143,17 @@ int64_t HeaderLength(const std::string& firstPiece) {
     return header;
 }
 
-// The CRC-32 that the record of an own-format piece holds, its data starting at `start`.
-std::optional<uint32_t> RecordCrc(const std::string& piece, int64_t start) {
-    std::optional<uint32_t> crc;
+// The record of an own-format piece, its data starting at `start`.
+std::optional<PieceRecord> RecordOf(const std::string& piece, int64_t start) {
+    std::optional<PieceRecord> record;
     try {
         OpenBF(piece, kPieceSlot, "rb");
         SetPosBF(kPieceSlot, start - kPieceRecordSize);
-        crc = ReadPieceRecord(kPieceSlot).crc;
+        record = ReadPieceRecord(kPieceSlot);
     } catch (const KbError&) {
     }
     platform::bigfileClose(kPieceSlot);
-    return crc;
+    return record;
 }
 
 // Piece by piece, what the task had written; nullopt when its pieces are on other disks, which
@@ -158,9 +175,13 @@ std::optional<SavedOutput> SavedSpans(const ActiveAssembler& a, const AssemblerT
         bool readable = header >= 0;
         if (s.whole) {
             s.length = size - s.start;
-            const std::optional<uint32_t> crc = own ? RecordCrc(s.piece, s.start) : uint32_t{0};
-            readable = readable && s.length >= 0 && crc;
-            s.crc = crc.value_or(0);
+            const std::optional<PieceRecord> record =
+                own ? RecordOf(s.piece, s.start) : std::nullopt;
+            readable = readable && s.length >= 0 && (record || !own);
+            if (record) {
+                s.crc = record->crc;
+                s.inPlace = RecordNamesPiece(*record, i, t.PieceCount);
+            }
         } else {
             // The own format checks the piece in progress against the saved CRC alone.
             s.length = t.PieceLength - s.start - t.BytesLeft;
@@ -175,13 +196,17 @@ std::optional<SavedOutput> SavedSpans(const ActiveAssembler& a, const AssemblerT
     return saved;
 }
 
+// A set whose join goes into the program's temporary archive.
+bool Packed(const AssemblerTaskRecord& t) {
+    return t.FormatCode == FragmentFormatCode::Format4 &&
+           (t.Header.compressionId > 0 || t.Header.encryptionId > 0);
+}
+
 // The output a task implies: its destination, the set's stored name and ".part" (or the final
 // name, for tasks saved before unfinished names); for a packed set the program's temporary
 // archive. What is wrong with `t.OutputPath` ("" when it is that file).
 std::string NotTheTasksOutput(const AssemblerTaskRecord& t, const std::string& storedName) {
-    const bool packed = t.FormatCode == FragmentFormatCode::Format4 &&
-                        (t.Header.compressionId > 0 || t.Header.encryptionId > 0);
-    if (packed)
+    if (Packed(t))
         return IsTempFileName(t.OutputPath, "kbt")
                    ? ""
                    : " is not a temporary archive of the program, which this task joins into.";
@@ -197,6 +222,17 @@ std::string NotTheTasksOutput(const AssemblerTaskRecord& t, const std::string& s
          std::filesystem::equivalent(t.OutputPath.substr(0, slash + 1), folder + "/", ec));
     if (inFolder && (name == storedName || name == storedName + kUnfinishedSuffix)) return "";
     return " is not the file this task joins into, which is " + unfinished + ".";
+}
+
+// Only the program's own files, the unfinished one and the temporary archive, are cut back to
+// what the task wrote: under the final name a longer file may be the finished one, or another
+// the user has put there. What is wrong with the task's output of `length` bytes, whose first
+// `saved` bytes are what the task wrote ("" when it may be cut back to them).
+std::string LongerThanLeft(const AssemblerTaskRecord& t, const std::string& storedName,
+                           int64_t length, int64_t saved) {
+    if (length <= saved || Packed(t) || GetFileNameFromPath(t.OutputPath) != storedName) return "";
+    return " is longer than the task left it, so it may be a finished file or another one; it "
+           "has been left as it is.";
 }
 
 }  // namespace
@@ -243,13 +279,21 @@ bool ActiveAssembler::ResumeMatchesFiles() {
         saved = SavedSpans(*this, t, own, name, tmpl);
         return saved && saved->problem.empty() ? saved->Length() : -1;
     };
-    const auto notItsOwn = [&](int64_t) -> std::string {
-        std::string problem = NotTheTasksOutput(t, GetFileNameFromPath(name));
+    earlierFailures_.clear();
+    const std::string storedName = GetFileNameFromPath(name);
+    const auto notItsOwn = [&](int64_t length) -> std::string {
+        std::string problem = NotTheTasksOutput(t, storedName);
         if (problem.empty() && saved)
-            problem = !saved->problem.empty() ? saved->problem : ForeignBytes(t.OutputPath, *saved, own);
+            problem = !saved->problem.empty()
+                          ? saved->problem
+                          : ForeignBytes(t.OutputPath, *saved, own, earlierFailures_);
+        if (problem.empty() && saved) problem = LongerThanLeft(t, storedName, length, saved->Length());
         return problem;
     };
-    return ResumedFileMatchesTask(t.OutputPath, expectedLength, notItsOwn);
+    // Held before anything is looked at or cut: another join may be writing it (a resume of a
+    // copy of this task, say).
+    return outputLock_.TakeOutput(t.OutputPath) &&
+           ResumedFileMatchesTask(t.OutputPath, expectedLength, notItsOwn);
 }
 
 }  // namespace kb

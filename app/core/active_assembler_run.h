@@ -49,6 +49,8 @@ struct ActiveAssembler::Run {
     bool replaceFinal = false;
     // What this call found wrong with what it joined.
     JoinFlaws flaws;
+    // The output, held while this call writes it: no other join writes into it meanwhile.
+    TaskLock outputLock;
 
     std::string Piece(const ActiveAssembler& a, int32_t i) const {
         return a.PiecePath(pieceName, i, tmpl, pieceNameIsBase);

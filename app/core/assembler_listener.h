@@ -32,10 +32,10 @@ public:
         Cancel = true;
     }
 
-    // The user chose to stop where a piece cannot be found: Cancel comes in true; the handler
-    // decides whether to save the progress (SaveStateFile names the task file, "" keeps none)
-    // or to go on after all (Cancel false: the piece is looked for again). Nobody listening:
-    // stop, keeping nothing.
+    // The user chose to stop where a piece cannot be found or the output cannot be written:
+    // Cancel comes in true; the handler decides whether to save the progress (SaveStateFile
+    // names the task file, "" keeps none) or to go on after all (Cancel false: the piece is
+    // looked for, or the chunk written, again). Nobody listening: stop, keeping nothing.
     virtual void ConfirmStop(bool& Cancel, std::string& SaveStateFile) {
         (void)Cancel;
         (void)SaveStateFile;

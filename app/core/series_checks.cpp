@@ -77,6 +77,10 @@ bool IsUnfinishedRecord(const PieceRecord& record) {
            record.crc == static_cast<uint32_t>(word);
 }
 
+bool RecordNamesPiece(const PieceRecord& record, int32_t number, int32_t count) {
+    return record.pieceNumber == number && record.pieceCount == count;
+}
+
 bool CheckPieceRecord(const std::string& piece, const PieceRecord& record, int32_t number,
                       int32_t count, uint32_t crc) {
     if (IsUnfinishedRecord(record)) {
@@ -92,7 +96,7 @@ bool CheckPieceRecord(const std::string& piece, const PieceRecord& record, int32
                    "match the original.",
                mb::OKOnly | mb::Critical, "Validation error - CRC32 Mismatch");
     }
-    const bool inPlace = record.pieceNumber == number && record.pieceCount == count;
+    const bool inPlace = RecordNamesPiece(record, number, count);
     if (!inPlace) {
         MsgBox("The piece " + piece + " was joined as piece " + std::to_string(number) + " of " +
                    std::to_string(count) + ", but its record says it is piece " +

@@ -16,6 +16,9 @@ namespace kb {
 // A record still holding the placeholder written while its piece was being written.
 bool IsUnfinishedRecord(const PieceRecord& record);
 
+// Whether the record names its piece as piece `number` of `count`.
+bool RecordNamesPiece(const PieceRecord& record, int32_t number, int32_t count);
+
 // After piece `number` of `count` has been joined from `piece`, with `crc` the CRC-32 of its
 // data: a record left unfinished, a CRC that differs and a record naming another place or
 // another count each show a critical box. Joining goes on; false when the piece failed.

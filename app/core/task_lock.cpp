@@ -34,11 +34,17 @@ TaskLock& TaskLock::operator=(TaskLock&& other) noexcept {
     return *this;
 }
 
-bool TaskLock::Take(const std::string& path) {
+bool TaskLock::Take(const std::string& path) { return Lock(path, 0, false); }
+
+bool TaskLock::TakeOutput(const std::string& path) { return Lock(path, O_NOFOLLOW, true); }
+
+bool TaskLock::Lock(const std::string& path, int flags, bool plainOnly) {
     Release();
     for (;;) {
+        struct stat named {};
+        if (plainOnly && (lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode))) return true;
         // Never waits on a FIFO put in a task's place; read-only is enough for flock.
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | flags);
         if (fd < 0) return true;
         int rc;
         do rc = flock(fd, LOCK_EX | LOCK_NB);

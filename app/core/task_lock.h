@@ -2,8 +2,9 @@
 // A task being resumed is held with an exclusive lock on its file (flock) from the moment it is
 // loaded until its resumed run ends, so that a second resume of the same task, from another
 // window, another process or the same one, can never write into the same pieces or output at
-// the same time. The lock goes with the last close of the file, so a process that dies never
-// leaves a task locked.
+// the same time. A task file can be copied, though: a join also holds its output so, for as
+// long as it writes it, and a resume of a copy finds the output held. The lock goes with the
+// last close of the file, so a process that dies never leaves a file locked.
 
 #include <string>
 
@@ -24,10 +25,17 @@ public:
     // so, when another resume holds it. A file that cannot be opened is not locked and gives
     // true: the task's reader then says why it cannot be read.
     bool Take(const std::string& path);
+    // Locks a join's output `path` in the same way, with the same box when another join holds
+    // it. A link, or anything but a plain file, is neither opened nor locked (true): the checks
+    // of the output refuse it.
+    bool TakeOutput(const std::string& path);
     void Release();
     bool Held() const { return fd_ >= 0; }
 
 private:
+    // Opened with `flags` added; `plainOnly`: anything but a plain file is left alone.
+    bool Lock(const std::string& path, int flags, bool plainOnly);
+
     int fd_ = -1;
 };
 

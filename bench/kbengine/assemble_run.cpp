@@ -56,14 +56,24 @@ int AssembleAndReport(ActiveAssembler& a, std::string& destination) {
     const int16_t result = a.Assemble(destination);
     const double seconds = clock.Seconds();
     const int64_t bytes = a.BigFile.empty() ? 0 : std::max<int64_t>(FileSizeBF(a.BigFile), 0);
+    PrintJoinLine(result, a.BigFile, bytes, seconds, a.Flaws());
+    return result == 0 ? 0 : 1;
+}
+
+void PrintJoinLine(int16_t result, const std::string& output, int64_t bytes, double seconds,
+                   const JoinFlaws& flaws) {
     JsonLine()
         .Add("result", int32_t{result})
-        .Add("output", a.BigFile)
+        .Add("output", output)
         .Add("bytes", bytes)
         .Add("seconds", seconds)
         .Add("mb_per_s", seconds > 0 ? static_cast<double>(bytes) / 1e6 / seconds : 0.0)
+        .Add("failed_pieces", flaws.failedPieces)
+        .Add("unread_pieces", flaws.unreadPieces)
+        .Add("missing_piece", flaws.missingPiece)
+        .Add("joined_length", flaws.joinedLength)
+        .Add("header_length", flaws.headerLength)
         .Print();
-    return result == 0 ? 0 : 1;
 }
 
 }  // namespace kb::engine

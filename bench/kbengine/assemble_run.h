@@ -15,7 +15,8 @@ namespace kb::engine {
 // file (without it a fresh join's partial output is deleted, and a resumed join goes back to
 // its task). A disk request is answered once by
 // carrying on (the piece may be there by now); asked again for the same piece, it cancels
-// like --cancel-after, and so does a stop at a missing piece.
+// like --cancel-after, and so does a stop at a missing piece or at a write of the output that
+// failed.
 class CommandLineAnswers : public AssemblerListener {
 public:
     explicit CommandLineAnswers(Args& args);
@@ -35,8 +36,18 @@ private:
     int32_t lastDisk_ = 0;
 };
 
-// Runs Assemble and prints {"result": R, "output": "...", "bytes": N, "seconds": S,
-// "mb_per_s": X}; returns the exit status (0 when the join completed, else 1).
+// Runs Assemble and prints its closing line (PrintJoinLine); returns the exit status (0 when
+// the join completed, else 1).
 int AssembleAndReport(ActiveAssembler& a, std::string& destination);
+
+// The closing line of a join: {"result": R, "output": "...", "bytes": N, "seconds": S,
+// "mb_per_s": X, "failed_pieces": [...], "unread_pieces": [...], "missing_piece": M,
+// "joined_length": J, "header_length": H}, the last five what the join found wrong with what it
+// joined (JoinFlaws: pieces that failed their CRC-32 check, pieces not read in full, the
+// missing piece of a bare series or 0, and the joined and the header's length when they
+// differ, else -1 both). A result of 0 with flaws is a join that ran to its end but is not
+// whole.
+void PrintJoinLine(int16_t result, const std::string& output, int64_t bytes, double seconds,
+                   const JoinFlaws& flaws);
 
 }  // namespace kb::engine

@@ -16,13 +16,7 @@ int RunResumeAssemble(kb::engine::Args& args) {
     kb::ActiveAssembler a;
     a.SetListener(&answers);
     if (!a.SetResumeInfo(task)) {
-        kb::engine::JsonLine()
-            .Add("result", int32_t{1})
-            .Add("output", "")
-            .Add("bytes", int64_t{0})
-            .Add("seconds", 0.0)
-            .Add("mb_per_s", 0.0)
-            .Print();
+        kb::engine::PrintJoinLine(1, "", 0, 0.0, {});
         return 1;
     }
     std::string destination;

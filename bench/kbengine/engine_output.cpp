@@ -93,6 +93,13 @@ JsonLine& JsonLine::Add(const std::string& key, bool value) {
     return *this;
 }
 
+JsonLine& JsonLine::Add(const std::string& key, const std::vector<int32_t>& numbers) {
+    std::string list = "[";
+    for (size_t i = 0; i < numbers.size(); ++i) list += (i ? ", " : "") + std::to_string(numbers[i]);
+    members_.emplace_back(key, list + "]");
+    return *this;
+}
+
 std::string JsonLine::Text() const {
     std::string out = "{";
     for (size_t i = 0; i < members_.size(); ++i) {

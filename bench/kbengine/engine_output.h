@@ -45,7 +45,8 @@ private:
     Prompter* previous_ = nullptr;
 };
 
-// One flat JSON object, members in the order added, printed on one line.
+// One flat JSON object (its members numbers, texts, truth values or lists of numbers), members
+// in the order added, printed on one line.
 class JsonLine {
 public:
     JsonLine& Add(const std::string& key, const std::string& text);
@@ -54,6 +55,7 @@ public:
     JsonLine& Add(const std::string& key, int32_t number) { return Add(key, int64_t{number}); }
     JsonLine& Add(const std::string& key, double number);
     JsonLine& Add(const std::string& key, bool value);
+    JsonLine& Add(const std::string& key, const std::vector<int32_t>& numbers);
     // Writes the object and a newline on standard output and flushes it.
     void Print() const;
     std::string Text() const;

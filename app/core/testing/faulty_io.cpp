@@ -17,6 +17,7 @@ struct Fault {
     int64_t from = 0, to = 0;
     int passes = 0;
     int failures = 0;
+    int error = 0;  // 0: the kind's own
 };
 
 std::mutex mutex;  // the read-ahead reads on its own thread
@@ -29,7 +30,8 @@ bool UnderPrefix(int fd, const std::string& prefix) {
     return n > 0 && std::string(buf, static_cast<size_t>(n)).rfind(prefix, 0) == 0;
 }
 
-// How many of `count` bytes at `offset` may go through; -1 when the call fails outright.
+// How many of `count` bytes at `offset` may go through; -1, with errno set, when the call
+// fails outright.
 int64_t Allowed(FaultyIo::Kind kind, int fd, size_t count, off_t offset) {
     std::lock_guard<std::mutex> lock(mutex);
     if (!fault.armed || fault.kind != kind || !UnderPrefix(fd, fault.prefix))
@@ -41,7 +43,9 @@ int64_t Allowed(FaultyIo::Kind kind, int fd, size_t count, off_t offset) {
         return static_cast<int64_t>(count);
     }
     ++fault.failures;
-    return offset >= fault.from ? -1 : fault.from - offset;
+    if (offset < fault.from) return fault.from - offset;
+    errno = fault.error != 0 ? fault.error : kind == FaultyIo::Kind::Read ? EIO : ENOSPC;
+    return -1;
 }
 
 template <typename Fn>
@@ -53,7 +57,13 @@ Fn Next(const char* name) {
 
 FaultyIo::FaultyIo(Kind kind, std::string prefix, int64_t from, int64_t to, int passes) {
     std::lock_guard<std::mutex> lock(mutex);
-    fault = Fault{true, kind, std::move(prefix), from, to, passes, 0};
+    fault = Fault{true, kind, std::move(prefix), from, to, passes, 0, 0};
+}
+
+FaultyIo& FaultyIo::FailWith(int error) {
+    std::lock_guard<std::mutex> lock(mutex);
+    fault.error = error;
+    return *this;
 }
 
 FaultyIo::~FaultyIo() {
@@ -74,10 +84,7 @@ extern "C" ssize_t pread(int fd, void* buf, size_t count, off_t offset) {
     using Fn = ssize_t (*)(int, void*, size_t, off_t);
     static const Fn real = kb::testing::Next<Fn>("pread");
     const int64_t allowed = kb::testing::Allowed(FaultyIo::Kind::Read, fd, count, offset);
-    if (allowed < 0) {
-        errno = EIO;
-        return -1;
-    }
+    if (allowed < 0) return -1;
     return real(fd, buf, static_cast<size_t>(allowed), offset);
 }
 
@@ -85,9 +92,6 @@ extern "C" ssize_t pwrite(int fd, const void* buf, size_t count, off_t offset) {
     using Fn = ssize_t (*)(int, const void*, size_t, off_t);
     static const Fn real = kb::testing::Next<Fn>("pwrite");
     const int64_t allowed = kb::testing::Allowed(FaultyIo::Kind::Write, fd, count, offset);
-    if (allowed < 0) {
-        errno = ENOSPC;
-        return -1;
-    }
+    if (allowed < 0) return -1;
     return real(fd, buf, static_cast<size_t>(allowed), offset);
 }

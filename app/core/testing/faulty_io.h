@@ -22,6 +22,9 @@ public:
     FaultyIo(const FaultyIo&) = delete;
     FaultyIo& operator=(const FaultyIo&) = delete;
 
+    // The failing calls give `error` in place of their kind's own.
+    FaultyIo& FailWith(int error);
+
     // Calls that failed or were cut short so far.
     static int Failures();
 };

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -13,56 +14,25 @@
 #include "app/core/testing/faulty_io.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/core/testing/temp_folder.h"
-#include "app/core/tests/assembler_listener_fake.h"
+#include "app/core/tests/assembler_join_fixture.h"
 #include "app/core/tests/series_fixtures.h"
 
 namespace kb {
 namespace {
 
+using testing::Join;
+using testing::PromptThen;
 using testing::ReadAll;
-using testing::ScriptedAssemblerListener;
 using testing::ScriptedPrompter;
 using testing::TempFolder;
+using testing::Titles;
 
 std::string Random(size_t n, uint32_t seed = 11) {
     auto v = testing::RandomBytes(n, seed);
     return std::string(v.begin(), v.end());
 }
 
-struct Join {
-    TempFolder src, dest, other;
-    ScriptedAssemblerListener events;
-    ActiveAssembler a;
-    std::vector<std::string> pieces;
-    std::string data = Random(4000);
-
-    // Four pieces of 1000 data bytes: data.001 .. data.004.
-    Join() {
-        a.SetListener(&events);
-        pieces = testing::WriteFormat4Series(src, data, {}, testing::Dotted3("data"));
-    }
-    int16_t Run(int32_t segment = 300) {
-        a.SetFileToAssemble(pieces[0]);
-        a.SetDestinationFolder(dest.Path());
-        a.SegmentSize = segment;
-        std::string d = dest.Path();
-        return a.Assemble(d);
-    }
-    // Stopped in the second progress event and saved as other/job.uft.
-    void StopAndSave() {
-        events.cancelAtInterval = 2;
-        events.saveAs = other.File("job.uft");
-        ASSERT_EQ(Run(), 1);
-    }
-};
-
 const char* const kOutOfPlace = "Validation error - piece out of place";
-
-std::vector<std::string> Titles(const ScriptedPrompter& p) {
-    std::vector<std::string> t;
-    for (const auto& b : p.boxes) t.push_back(b.title);
-    return t;
-}
 
 TEST(AssemblerIntegrity, SwappedPiecesAreReportedAndJoiningGoesOn) {
     ScriptedPrompter p;
@@ -417,6 +387,7 @@ TEST(AssemblerIntegrity, AFreshJoinThatFailsLeavesNoPartialOutput) {
     ScriptedPrompter p;
     Join j;
     testing::FaultyIo full(testing::FaultyIo::Kind::Write, j.dest.File("data.bin"), 1500);
+    full.FailWith(EROFS);  // not a want of room, which is asked about
     p.Answer(Answer::OK);
     try {
         j.Run();
@@ -454,6 +425,7 @@ TEST(AssemblerIntegrity, AResumedJoinThatFailsKeepsItsOutputForItsTask) {
     ASSERT_TRUE(std::filesystem::exists(out));
 
     testing::FaultyIo full(testing::FaultyIo::Kind::Write, out, 1500);
+    full.FailWith(EROFS);  // not a want of room, which is asked about
     ActiveAssembler again;
     ASSERT_TRUE(again.SetResumeInfo(j.events.saveAs));
     p.Answer(Answer::OK);
@@ -491,17 +463,6 @@ TEST(AssemblerIntegrity, AFailedSaveUnderTheTasksOwnNameLeavesTheTask) {
     EXPECT_TRUE(ReadAll(j.dest.File("data.bin")) == j.data);
     EXPECT_FALSE(std::filesystem::exists(j.events.saveAs));
 }
-
-// Answers as scripted, and runs `then` once box number `after` (from 1) has been answered.
-struct PromptThen : ScriptedPrompter {
-    size_t after = 0;
-    std::function<void()> then;
-    kb::Answer MsgBox(const std::string& text, int style, const std::string& title) override {
-        const kb::Answer a = ScriptedPrompter::MsgBox(text, style, title);
-        if (boxes.size() == after && then) then();
-        return a;
-    }
-};
 
 // A piece that cannot be found is asked for (Retry looks again); Cancel asks the listener
 // whether to save, and the listener may also go on after all.

@@ -88,6 +88,11 @@ struct StoppedJoin {
     }
 };
 
+// The name of the joined file.
+std::string FinalName(const StoppedJoin& j) {
+    return j.pieces[0].find("clip") != std::string::npos ? "clip.bin" : "data.bin";
+}
+
 void FlipByte(const std::string& path, int64_t at) {
     std::string bytes = ReadAll(path);
     const size_t i = at < 0 ? bytes.size() + static_cast<size_t>(at) : static_cast<size_t>(at);
@@ -134,8 +139,18 @@ TEST(AssemblerResumeChecks, AnOutputThatIsNotTheTasksOwnIsRefusedAndLeftAsItIs) 
         };
     };
     const auto notTheFile = [](const StoppedJoin& j) {
-        return " is not the file this task joins into, which is " + j.dest.Path() + "/" +
-               (j.pieces[0].find("clip") != std::string::npos ? "clip.bin" : "data.bin") + ".part.";
+        return " is not the file this task joins into, which is " + j.dest.File(FinalName(j)) +
+               ".part.";
+    };
+    // The series' whole file, as a finished join leaves it, named in the task.
+    const auto finishedFile = [](StoppedJoin& j) {
+        const std::string whole = j.dest.Write(FinalName(j), j.data);
+        j.Rewrite([&](AssemblerTaskRecord& t) { t.OutputPath = whole; });
+        return whole;
+    };
+    const auto longer = [](const StoppedJoin&) {
+        return std::string(" is longer than the task left it, so it may be a finished file or "
+                           "another one; it has been left as it is.");
     };
     const auto changedPiece = [](int n) {
         return [n](const StoppedJoin& j) {
@@ -158,6 +173,8 @@ TEST(AssemblerResumeChecks, AnOutputThatIsNotTheTasksOwnIsRefusedAndLeftAsItIs) 
              return mine;
          },
          changedPiece(1)},
+        {"own format, the finished file under the final name", Kind::Own, finishedFile, longer},
+        {"bare, the finished file under the final name", Kind::Bare, finishedFile, longer},
         {"own format, a byte changed in a whole piece", Kind::Own, flip(100), changedPiece(1)},
         {"own format, a byte changed in the piece in progress", Kind::Own, flip(-1), changedPiece(2)},
         {"bare, a byte changed in a whole piece", Kind::Bare, flip(2499), changedPiece(1)},
@@ -238,6 +255,54 @@ TEST(AssemblerResumeChecks, OutputsThatAreTheTasksOwnResumeByteForByte) {
     ASSERT_EQ(again.Assemble(d), 0);
     EXPECT_TRUE(ReadAll(again.BigFile) == data);
     EXPECT_EQ(p.boxes.size(), 1u);
+}
+
+// A task saved before unfinished names joins into the final name: an output there of exactly
+// the saved length is the task's, and resumes.
+TEST(AssemblerResumeChecks, AnOutputUnderTheFinalNameOfTheSavedLengthResumes) {
+    for (Kind kind : {Kind::Own, Kind::Bare}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        ScriptedPrompter p;
+        StoppedJoin j(kind);
+        const std::string final = j.dest.File(FinalName(j));
+        fs::rename(j.out, final);
+        j.Rewrite([&](AssemblerTaskRecord& t) { t.OutputPath = final; });
+        ActiveAssembler again;
+        ASSERT_TRUE(again.SetResumeInfo(j.Task()));
+        std::string d;
+        ASSERT_EQ(again.Assemble(d), 0);
+        EXPECT_TRUE(p.boxes.empty()) << p.boxes[0].text;
+        EXPECT_EQ(again.BigFile, final);
+        EXPECT_TRUE(ReadAll(final) == j.data);
+    }
+}
+
+// What the sessions before a resume found is part of the resumed join's result: a piece that
+// failed its CRC-32 check or whose record named another place is still in the output as it was
+// joined, so the result is no more whole than then. A piece that fails in the resumed run
+// follows them.
+TEST(AssemblerResumeChecks, PiecesThatFailedBeforeTheResumeAreInItsResult) {
+    ScriptedPrompter p;
+    TempFolder src, dest, tasks;
+    const std::string data = Random(5000, 14);
+    auto pieces = testing::WriteFormat4Series(src, data, {}, testing::Dotted3("data"));
+    FlipByte(pieces[1], 500);  // piece 2's data
+    FlipByte(pieces[2], 4);    // piece 3's record: its count
+    FlipByte(pieces[3], -1);   // piece 4's last byte, joined after the resume
+    p.Answer(Answer::OK).Answer(Answer::OK);
+    JoinAndStop(pieces[0], dest.Path(), tasks.File("job.uft"), 400, 10);  // in piece 4
+    ASSERT_EQ(p.boxes.size(), 2u);
+    EXPECT_EQ(p.boxes[0].title, "Validation error - CRC32 Mismatch");
+    EXPECT_EQ(p.boxes[1].title, "Validation error - piece out of place");
+    ActiveAssembler again;
+    ASSERT_TRUE(again.SetResumeInfo(tasks.File("job.uft")));
+    p.Answer(Answer::OK);
+    std::string d;
+    ASSERT_EQ(again.Assemble(d), 0);
+    ASSERT_EQ(p.boxes.size(), 3u);
+    EXPECT_NE(p.boxes[2].text.find("incorrect for piece 4"), std::string::npos) << p.boxes[2].text;
+    EXPECT_EQ(again.FailedPieces(), (std::vector<int32_t>{2, 3, 4}));
+    EXPECT_EQ(fs::file_size(again.BigFile), data.size());
 }
 
 }  // namespace

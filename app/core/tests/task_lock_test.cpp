@@ -1,5 +1,6 @@
 // A task is held while it is resumed: a second resume of it, in another process or through
-// another object, says so and changes nothing, for splits and joins alike.
+// another object, says so and changes nothing, for splits and joins alike. A join also holds
+// its output, against a resume of a copy of its task.
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
+#include <vector>
 
 #include "app/core/active_assembler.h"
 #include "app/core/active_splitter.h"
@@ -159,6 +162,102 @@ TEST_F(TaskLockTest, ATaskAnotherProcessResumesIsLeftAsItIs) {
     EXPECT_TRUE(s.ResumePending());
     ActiveAssembler a;
     EXPECT_TRUE(a.SetResumeInfo(join));
+}
+
+// A task file can be copied: a join holds its output while it writes it, and a resume of a copy
+// whose output another join holds says so and changes nothing, in the engine and in the
+// wizard's check alike.
+TEST_F(TaskLockTest, ACopyOfATaskWhoseOutputAnotherJoinWritesIsLeftAsItIs) {
+    ScriptedPrompter quiet;
+    const std::string join = JoinTask(), copy = dir.File("copy.uft");
+    fs::copy_file(join, copy);
+    const std::string part = dir.File("out/data.bin.part");
+    const auto before = Files();
+    {
+        OtherProcessHolds other(part);
+        ASSERT_TRUE(other.Holds());
+        for (bool checkFirst : {false, true}) {
+            SCOPED_TRACE(checkFirst ? "the wizard's check" : "the engine's run");
+            ScriptedPrompter p;
+            p.Answer(Answer::OK);
+            ActiveAssembler a;
+            ASSERT_TRUE(a.SetResumeInfo(copy));
+            std::string d;
+            if (checkFirst) {
+                EXPECT_FALSE(a.MayResume(kWizardSegments));
+            } else {
+                EXPECT_EQ(a.Assemble(d), 1);
+            }
+            EXPECT_FALSE(a.ResumePending());
+            ExpectInUseBox(p);
+            EXPECT_TRUE(Files() == before);
+        }
+    }
+    ActiveAssembler a;
+    ASSERT_TRUE(a.SetResumeInfo(copy));
+    std::string d;
+    EXPECT_EQ(a.Assemble(d), 0);
+    EXPECT_EQ(fs::file_size(dir.File("out/data.bin")), 5000u);
+}
+
+// A join holds its output from the moment it takes it up until its run ends: a fresh join its
+// new ".part", a resumed one its task's output from its check on. A leftover ".part" that
+// another join holds is not replaced.
+TEST_F(TaskLockTest, AJoinHoldsItsOutputWhileItWritesIt) {
+    ScriptedPrompter p;
+    auto free = [](const std::string& path) {
+        OtherProcessHolds probe(path);
+        return probe.Holds();
+    };
+    const std::string part = dir.File("out/data.bin.part");
+    std::vector<bool> freeDuring;
+    {
+        const std::string join = JoinTask();
+        ActiveAssembler a;
+        ASSERT_TRUE(a.SetResumeInfo(join));
+        ASSERT_TRUE(a.MayResume());
+        EXPECT_FALSE(free(part));
+        a.CancelResume();
+        EXPECT_TRUE(free(part));
+        ASSERT_TRUE(a.SetResumeInfo(join));
+        testing::ScriptedAssemblerListener ev;
+        ev.onInterval = [&](int) { freeDuring.push_back(free(part)); };
+        a.SetListener(&ev);
+        std::string d;
+        EXPECT_EQ(a.Assemble(d), 0);
+        EXPECT_TRUE(free(dir.File("out/data.bin")));
+    }
+    {
+        ActiveAssembler a;
+        testing::ScriptedAssemblerListener ev;
+        a.SetListener(&ev);
+        a.SetFileToAssemble(dir.File("data.001"));
+        a.SetDestinationFolder(dir.File("again"));
+        fs::create_directories(dir.File("again"));
+        a.SegmentSize = 1000;
+        std::string d = dir.File("again");
+        const std::string fresh = dir.File("again/data.bin.part");
+        ev.onInterval = [&](int) { freeDuring.push_back(free(fresh)); };
+        EXPECT_EQ(a.Assemble(d), 0);
+    }
+    EXPECT_FALSE(freeDuring.empty());
+    EXPECT_EQ(std::count(freeDuring.begin(), freeDuring.end(), true), 0);
+    EXPECT_TRUE(p.boxes.empty());
+
+    const std::string leftover = dir.Write("third/data.bin.part", "another join's");
+    {
+        OtherProcessHolds other(leftover);
+        ASSERT_TRUE(other.Holds());
+        ScriptedPrompter held;
+        held.Answer(Answer::OK);
+        ActiveAssembler a;
+        a.SetFileToAssemble(dir.File("data.001"));
+        a.SetDestinationFolder(dir.File("third"));
+        std::string d = dir.File("third");
+        EXPECT_EQ(a.Assemble(d), 1);
+        ExpectInUseBox(held);
+        EXPECT_EQ(ReadAll(leftover), "another join's");
+    }
 }
 
 // From loading until the end of its run the task is held, also against this process; a

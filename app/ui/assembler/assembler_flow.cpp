@@ -216,8 +216,8 @@ void AssemblerFlow::RequireNextDisk(int32_t& DiskNumber, bool& Cancel, std::stri
     }
 }
 
-// A stop where a piece cannot be found: Cancel in the question goes on (the piece is looked
-// for again).
+// A stop where a piece cannot be found or the output cannot be written: Cancel in the question
+// goes on (the piece is looked for, or the chunk written, again).
 void AssemblerFlow::ConfirmStop(bool& Cancel, std::string& SaveStateFile) {
     AnswerCancelQuestion(Cancel, SaveStateFile);
 }

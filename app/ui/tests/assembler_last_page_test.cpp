@@ -104,11 +104,20 @@ TEST_F(AssemblerLastPageTest, EachWayAJoinEndsIsToldOnTheLastPage) {
          [&](const std::string& dest) {
              fault = std::make_unique<testing::FaultyIo>(testing::FaultyIo::Kind::Write,
                                                          dest + "/report.doc.part", 30000);
+             fault->FailWith(EROFS);  // not a want of room, which is asked about
              return own(report, "report.doc");
          },
          {Answer::OK}, nullptr, 0, "Stopped",
          "An error stopped the assemble: Unable to write to @/report.doc.part: the disk may be "
          "full."},
+        {"a full disk, stopped without saving",
+         [&](const std::string& dest) {
+             fault = std::make_unique<testing::FaultyIo>(testing::FaultyIo::Kind::Write,
+                                                         dest + "/report.doc.part", 30000);
+             return own(report, "report.doc");
+         },
+         {Answer::Cancel, Answer::No}, nullptr, 0, "Stopped",
+         "The assemble was stopped, and nothing has been kept."},
         {"No to replacing a file before the join",
          [&](const std::string& dest) {
              work.Write(fs::relative(dest, work.Path()).string() + "/report.doc", "mine");

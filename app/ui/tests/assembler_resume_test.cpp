@@ -85,6 +85,36 @@ TEST_F(AssemblerResumeTest, SavedJoinResumesToTheSameBytesAndCanBeSavedAgainUnde
     EXPECT_FALSE(w.cmdNext()->isEnabled());
 }
 
+// A piece that failed its CRC-32 check before the join was saved is still in the output as it
+// was: the resumed join's last page says so, and does not say "Finished!".
+TEST_F(AssemblerResumeTest, APieceThatFailedBeforeTheResumeIsToldOnTheLastPage) {
+    MakeSet();
+    const std::string second = first.substr(0, first.size() - 1) + "2";
+    std::string bytes = ReadAll(second);
+    bytes[bytes.size() - 100] ^= 1;
+    work.Write(fs::relative(second, work.Path()).string(), bytes);
+    {
+        ScriptedPrompter p;
+        ucAssembler w(nullptr, &windows, host);
+        w.SetSegmentSize(16384);
+        CancelAt(p, w, 4);
+        p.Answer(Answer::OK).Answer(Answer::Yes).Type("job");
+        Join(w, first, work.File("out"));
+        ASSERT_EQ(p.boxes.size(), 2u);
+        EXPECT_EQ(p.boxes[0].title, "Validation error - CRC32 Mismatch");
+        ASSERT_TRUE(fs::exists(Task("job")));
+    }
+    ScriptedPrompter p;
+    ucAssembler w(nullptr, &windows, host);
+    EXPECT_TRUE(w.ResumeFrom(Task("job")));
+    EXPECT_TRUE(p.boxes.empty()) << p.boxes[0].text;
+    EXPECT_FALSE(fs::exists(Task("job")));
+    EXPECT_EQ(w.lblFinished()->text(), "Not completed");
+    EXPECT_EQ(w.lblOutcome()->text().toStdString(),
+              "Piece 2 failed its CRC-32 check, so the file \"" + work.File("out/report.doc") +
+                  "\" does not match the original.");
+}
+
 TEST_F(AssemblerResumeTest, TasksThatCannotBeResumedAreKept) {
     MakeSet();
     {

@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 
@@ -107,6 +108,7 @@ TEST_F(FrontPageTest, ResumedJoinStoppedWithoutSavingGoesBackToItsTask) {
             } else {
                 fault = std::make_unique<testing::FaultyIo>(testing::FaultyIo::Kind::Write, part,
                                                             savedPart.size() + 20000);
+                fault->FailWith(EROFS);  // not a want of room, which is asked about
                 p.Answer(Answer::OK);
                 titles = {"Fatal error"};
             }

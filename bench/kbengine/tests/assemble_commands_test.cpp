@@ -216,6 +216,61 @@ TEST(KbEngineAssemble, BoxesGoToStandardErrorAndAPassphraseIsTaken) {
         << r.errors;
 }
 
+// The closing line tells what a join found wrong with what it joined, also when it ran to its
+// end: a piece that failed its CRC-32 check, a missing piece of a bare series, and for a
+// resumed join the pieces that failed before its task was saved.
+TEST(KbEngineAssemble, TheClosingLineTellsWhatTheJoinFoundWrong) {
+    TempFolder src, bare, out, tasks;
+    const std::string data = Random(7000);
+    kb::testing::Format4Options o;
+    o.firstData = o.data = 1000;
+    auto own = kb::testing::WriteFormat4Series(src, data, o, kb::testing::Dotted3("data"));
+    auto emptied = [&] {
+        std::filesystem::remove_all(out.Path());
+        std::filesystem::create_directories(out.Path());
+        return Quote(out.Path());
+    };
+    auto flaws = [](const Result& r) {
+        std::string said;
+        for (const char* key : {"failed_pieces", "unread_pieces", "missing_piece", "joined_length",
+                                "header_length"})
+            said += std::string(key) + "=" + Member(r.lastLine, key) + " ";
+        return said;
+    };
+    Result r = Engine("assemble " + Quote(own[0]) + " " + Quote(out.Path()), src);
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(flaws(r), "failed_pieces=[] unread_pieces=[] missing_piece=0 joined_length=-1 "
+                        "header_length=-1 ");
+    EXPECT_EQ(Member(r.lastLine, "bytes"), "7000");  // the members before the flaws stay
+
+    std::string fourth = ReadAll(own[3]);
+    fourth[500] ^= 0x20;
+    src.Write("data.004", fourth);
+    r = Engine("assemble " + Quote(own[0]) + " " + emptied(), src);
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(Member(r.lastLine, "failed_pieces"), "[4]");
+
+    // Saved in piece 5, after piece 4 had failed, and resumed.
+    const std::string task = tasks.File("job.uft");
+    r = Engine("assemble " + Quote(own[0]) + " " + emptied() + " --segment 256 --cancel-after 18 "
+               "--save " + Quote(task),
+               tasks);
+    EXPECT_EQ(r.status, 1) << r.errors;
+    EXPECT_NE(r.errors.find("incorrect for piece 4"), std::string::npos) << r.errors;
+    r = Engine("resume-assemble " + Quote(task), tasks);
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(r.errors.find("box:"), std::string::npos) << r.errors;
+    EXPECT_EQ(flaws(r), "failed_pieces=[4] unread_pieces=[] missing_piece=0 joined_length=-1 "
+                        "header_length=-1 ");
+
+    auto pieces = kb::testing::WriteRawSeries(bare, data, 1000, kb::testing::Dotted3("bare.bin"));
+    std::filesystem::remove(pieces[2]);
+    r = Engine("assemble " + Quote(pieces[0]) + " " + emptied() + " --answer OK", bare);
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(flaws(r), "failed_pieces=[] unread_pieces=[] missing_piece=3 joined_length=-1 "
+                        "header_length=-1 ");
+}
+
 // The checks made before a join run in the driver too: a lost header is refused, and a missing
 // piece of a bare series stops the join unless the box is answered OK.
 TEST(KbEngineAssemble, ADamagedFirstPieceOrAMissingPieceStopsTheJoin) {

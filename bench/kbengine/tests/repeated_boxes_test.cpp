@@ -122,6 +122,15 @@ protected:
         waitpid(pid, &status, 0);
         return status;
     }
+    // Runs a driver that writes into `out`, emptied first, under a file-size limit of 50000
+    // bytes; its exit status (it must not die of a signal).
+    int RunIntoEmptyFolder(const std::vector<std::string>& argv, const std::string& out) {
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directories(out);
+        const int status = RunWithFileSizeLimit(argv, 50000);
+        EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        return WEXITSTATUS(status);
+    }
     void ExpectOneReportedBox() {
         const std::string errors = ReadAll(dir.File("stderr.txt"));
         EXPECT_EQ(Count(errors, "box: Problem creating file: An error occurred"), 1u) << errors.substr(0, 2000);
@@ -179,16 +188,48 @@ TEST_F(RetryingDrivers, SplitsUnderAFileSizeLimitReportTheWriteProblemAndEnd) {
     };
     for (const std::vector<std::string>& argv : drivers) {
         SCOPED_TRACE(argv[0]);
-        std::filesystem::remove_all(out);
-        std::filesystem::create_directories(out);
-        const int status = RunWithFileSizeLimit(argv, 50000);
-        EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-        EXPECT_EQ(WEXITSTATUS(status), 1);
+        EXPECT_EQ(RunIntoEmptyFolder(argv, out), 1);
         const std::string errors = ReadAll(dir.File("stderr.txt"));
         EXPECT_NE(errors.find("box: Problem writing data: An error occurred while writing"),
                   std::string::npos)
             << errors;
         EXPECT_TRUE(std::filesystem::is_empty(out));
+    }
+}
+
+// So does a join's: the "Problem writing data" box offers Retry as its default, and its Cancel
+// the stop question. The engine's driver stops there without saving, which removes the join's
+// unfinished file; the wizard's stop question goes on by default, and its driver ends the run
+// once the boxes go round. Nothing is left under the final name.
+TEST_F(RetryingDrivers, JoinsUnderAFileSizeLimitReportTheWriteProblemAndEnd) {
+    kb::testing::TempFolder set;
+    kb::testing::Format4Options o;
+    o.name = "in.dat";
+    o.firstData = o.data = 70000;
+    auto pieces = kb::testing::WriteFormat4Series(set, ReadAll(source), o, kb::testing::Dotted3("in"));
+    const std::string out = dir.File("out");
+    const std::vector<std::string> drivers[] = {
+        {KBENGINE_PATH, "assemble", pieces[0], out, "--segment", "8192"},
+        {KB_WIZARD, "assemble", pieces[0], out, "--segment", "8192"},
+    };
+    for (const std::vector<std::string>& argv : drivers) {
+        SCOPED_TRACE(argv[0]);
+        EXPECT_NE(RunIntoEmptyFolder(argv, out), 0);
+        const std::string errors = ReadAll(dir.File("stderr.txt"));
+        EXPECT_NE(errors.find("box: Problem writing data: An error occurred while writing part of "
+                              "the assembled file " + out + "/in.dat.part: File too large. Free "
+                              "some space and click Retry, or click Cancel to stop.\n"
+                              "box: Problem writing data: shown 4 times in a row, the last "
+                              "answered Cancel\n"),
+                  std::string::npos)
+            << errors.substr(0, 2000);
+        EXPECT_EQ(errors.find("Fatal error"), std::string::npos) << errors.substr(0, 2000);
+        EXPECT_FALSE(std::filesystem::exists(out + "/in.dat"));
+        if (argv[0] == KBENGINE_PATH) {
+            EXPECT_TRUE(std::filesystem::is_empty(out));
+        } else {
+            EXPECT_NE(errors.find("which goes round without end"), std::string::npos);
+        }
     }
 }
 
