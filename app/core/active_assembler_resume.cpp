@@ -246,18 +246,20 @@ bool ActiveAssembler::MayResume(SegmentRange segments) {
         const std::string& tmpl = t.Header.namingTemplate;
         may = !RefuseUnsafeNames(GetFileNameFromPath(StoredFileName(t.Header.storedName)), &tmpl);
     }
+    const auto refuse = [&](const std::string& problem) {
+        ShowTaskKept(resumeTaskFile_, problem);
+        may = false;
+    };
+    // The output is held before anything is looked at or cut: another join may be writing it
+    // (a resume of a copy of this task, say). The check of the files may cut it back, so every
+    // check that touches no file comes before it: a refused task changes nothing.
+    may = may && outputLock_.TakeOutput(t.OutputPath);
+    if (may && !segments.Holds(t.SegmentSize))
+        refuse("its segment size of " + std::to_string(t.SegmentSize) + " bytes lies outside " +
+               std::to_string(segments.min) + " to " + std::to_string(segments.max) + " bytes.");
     may = may && ResumeMatchesFiles();
-    if (may) {
-        std::string problem;
-        if (!segments.Holds(t.SegmentSize))
-            problem = "its segment size of " + std::to_string(t.SegmentSize) +
-                      " bytes lies outside " + std::to_string(segments.min) + " to " +
-                      std::to_string(segments.max) + " bytes.";
-        else if (!FileExists(t.OutputPath))
-            problem = "the file it was writing, " + t.OutputPath + ", no longer exists.";
-        if (!problem.empty()) ShowTaskKept(resumeTaskFile_, problem);
-        may = problem.empty();
-    }
+    if (may && !FileExists(t.OutputPath))
+        refuse("the file it was writing, " + t.OutputPath + ", no longer exists.");
     if (!may) CancelResume();  // else every later join of the object would refuse again
     resumeChecked_ = may;
     return may;
@@ -290,10 +292,7 @@ bool ActiveAssembler::ResumeMatchesFiles() {
         if (problem.empty() && saved) problem = LongerThanLeft(t, storedName, length, saved->Length());
         return problem;
     };
-    // Held before anything is looked at or cut: another join may be writing it (a resume of a
-    // copy of this task, say).
-    return outputLock_.TakeOutput(t.OutputPath) &&
-           ResumedFileMatchesTask(t.OutputPath, expectedLength, notItsOwn);
+    return ResumedFileMatchesTask(t.OutputPath, expectedLength, notItsOwn);
 }
 
 }  // namespace kb

@@ -3,6 +3,7 @@
 // chosen bare series, and a stop at a missing piece.
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "app/core/active_splitter.h"
 #include "app/core/assembler_task_record.h"
@@ -272,6 +273,16 @@ TEST_F(AssemblerFlowTest, ATaskWithASegmentOutsideTheSlidersIsRefusedByTheWizard
                                "size of 4096 bytes lies outside 16384 to 2097152 bytes. The task "
                                "file has been kept.");
     EXPECT_EQ(ReadAll(output), joined);
+    // Refused, the task changes nothing: an output left longer by a resume stopped without
+    // saving is not cut back either.
+    {
+        std::ofstream(output, std::ios::app | std::ios::binary) << "left by a stopped resume";
+        const std::string longer = ReadAll(output);
+        ExpectRefusedAndKept(task, "The unfinished task " + task + " cannot be resumed: its "
+                                   "segment size of 4096 bytes lies outside 16384 to 2097152 "
+                                   "bytes. The task file has been kept.");
+        EXPECT_EQ(ReadAll(output), longer);
+    }
     ScriptedPrompter p;
     ActiveAssembler a;
     ASSERT_TRUE(a.SetResumeInfo(task));
