@@ -258,7 +258,7 @@ bool ActiveAssembler::OpenOutput(Run& r) {
     }
     // Held while it is written. One that a resume took up the moment it was made is that
     // resume's to refuse.
-    if (!r.outputLock.TakeOutput(out)) {
+    if (!r.outputLock.TakeNewOutput(out)) {
         CloseBF(kOutSlot);
         std::remove(out.c_str());
         CloseBF(kPieceSlot);
@@ -277,7 +277,7 @@ bool ActiveAssembler::CreateUnfinished(const std::string& part) {
     if (StandsThere(part)) {
         // Held until it is gone, so that no resume takes it up meanwhile.
         TaskLock leftover;
-        if (!leftover.TakeOutput(part) || !ConfirmReplace(part)) return false;
+        if (!leftover.TakeNewOutput(part) || !ConfirmReplace(part)) return false;
         std::error_code ec;
         std::filesystem::remove(part, ec);  // a link goes itself; its target stays
     }

@@ -15,6 +15,16 @@ namespace {
 
 constexpr const char* kInUse = "This unfinished task is already being resumed.";
 
+void TaskInUseBox(const std::string&) {
+    MsgBox(kInUse, mb::OKOnly | mb::Exclamation, "Unfinished task in use");
+}
+
+void OutputInUseBox(const std::string& path) {
+    MsgBox(path + " is being written by another join. Let that join end, or join into another "
+                  "folder.",
+           mb::OKOnly | mb::Exclamation, "File in use");
+}
+
 // Whether `path` still names the file open in `fd`: a task saved again or removed by the
 // resume that held it is another file, or none, by the time its lock comes free.
 bool StillNamed(int fd, const std::string& path) {
@@ -34,11 +44,18 @@ TaskLock& TaskLock::operator=(TaskLock&& other) noexcept {
     return *this;
 }
 
-bool TaskLock::Take(const std::string& path) { return Lock(path, 0, false); }
+bool TaskLock::Take(const std::string& path) { return Lock(path, 0, false, TaskInUseBox); }
 
-bool TaskLock::TakeOutput(const std::string& path) { return Lock(path, O_NOFOLLOW, true); }
+bool TaskLock::TakeOutput(const std::string& path) {
+    return Lock(path, O_NOFOLLOW, true, TaskInUseBox);
+}
 
-bool TaskLock::Lock(const std::string& path, int flags, bool plainOnly) {
+bool TaskLock::TakeNewOutput(const std::string& path) {
+    return Lock(path, O_NOFOLLOW, true, OutputInUseBox);
+}
+
+bool TaskLock::Lock(const std::string& path, int flags, bool plainOnly,
+                    void (*inUse)(const std::string&)) {
     Release();
     for (;;) {
         struct stat named {};
@@ -53,7 +70,7 @@ bool TaskLock::Lock(const std::string& path, int flags, bool plainOnly) {
             const bool held = errno == EWOULDBLOCK;
             close(fd);
             if (!held) return true;  // a file system without locks: nothing to hold
-            MsgBox(kInUse, mb::OKOnly | mb::Exclamation, "Unfinished task in use");
+            inUse(path);
             return false;
         }
         if (StillNamed(fd, path)) {

@@ -29,12 +29,16 @@ public:
     // it. A link, or anything but a plain file, is neither opened nor locked (true): the checks
     // of the output refuse it.
     bool TakeOutput(const std::string& path);
+    // The same for the output a fresh join makes or finds left over; its box says that
+    // another join is writing the file, as no task of this join is involved.
+    bool TakeNewOutput(const std::string& path);
     void Release();
     bool Held() const { return fd_ >= 0; }
 
 private:
-    // Opened with `flags` added; `plainOnly`: anything but a plain file is left alone.
-    bool Lock(const std::string& path, int flags, bool plainOnly);
+    // Opened with `flags` added; `plainOnly`: anything but a plain file is left alone. `inUse`
+    // shows the box of a file another holds.
+    bool Lock(const std::string& path, int flags, bool plainOnly, void (*inUse)(const std::string&));
 
     int fd_ = -1;
 };

@@ -255,7 +255,11 @@ TEST_F(TaskLockTest, AJoinHoldsItsOutputWhileItWritesIt) {
         a.SetDestinationFolder(dir.File("third"));
         std::string d = dir.File("third");
         EXPECT_EQ(a.Assemble(d), 1);
-        ExpectInUseBox(held);
+        ASSERT_EQ(held.boxes.size(), 1u);
+        EXPECT_EQ(held.boxes[0].text, leftover + " is being written by another join. Let that "
+                                                 "join end, or join into another folder.");
+        EXPECT_EQ(held.boxes[0].title, "File in use");
+        EXPECT_EQ(held.boxes[0].style, mb::OKOnly | mb::Exclamation);
         EXPECT_EQ(ReadAll(leftover), "another join's");
     }
 }
