@@ -388,7 +388,8 @@ bool ActiveAssembler::WriteChunk(Run& r, const uint8_t* chunk, int32_t k) {
         const int error = errno;
         if (error != ENOSPC && error != EDQUOT && error != EFBIG && error != EIO) {
             throw KbError(err::DiskFull, "Assemble",
-                          "Unable to write to " + BigFile + ": the disk may be full.");
+                          "Unable to write to " + BigFile + ": " +
+                              (error != 0 ? std::strerror(error) : "the disk may be full") + ".");
         }
         if (r.cancel) return false;  // the user has already chosen to stop
         if (MsgBox("An error occurred while writing part of the assembled file " + BigFile + ": " +

@@ -108,8 +108,8 @@ TEST_F(AssemblerLastPageTest, EachWayAJoinEndsIsToldOnTheLastPage) {
              return own(report, "report.doc");
          },
          {Answer::OK}, nullptr, 0, "Stopped",
-         "An error stopped the assemble: Unable to write to @/report.doc.part: the disk may be "
-         "full."},
+         "An error stopped the assemble: Unable to write to @/report.doc.part: Read-only file "
+         "system."},
         {"a full disk, stopped without saving",
          [&](const std::string& dest) {
              fault = std::make_unique<testing::FaultyIo>(testing::FaultyIo::Kind::Write,
