@@ -316,6 +316,7 @@ std::string FinalNameOf(const std::string& working, const std::string& stored) {
 }
 
 bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength,
+                            LongerFile longer,
                             const std::function<std::string(int64_t)>& notItsOwn) {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -333,15 +334,26 @@ bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t
             problem = " is shorter than the task expects.";
         } else {
             if (notItsOwn) problem = notItsOwn(have);
-            if (problem.empty() && expected >= 0 && have > expected) {
-                DebugLog("Cutting " + path + " back to " + std::to_string(expected) + " bytes");
-                fs::resize_file(path, static_cast<uintmax_t>(expected), ec);
-                if (ec) problem = " could not be cut back to " + std::to_string(expected) + " bytes.";
-            }
+            const bool cut = longer == LongerFile::CutBack && expected >= 0 && have > expected;
+            if (problem.empty() && cut) return CutBackForResume(path, expected);
         }
     }
     if (problem.empty()) return true;
     ShowTaskNoLongerMatches(path, problem);
+    return false;
+}
+
+bool CutBackForResume(const std::string& path, int64_t length) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::symlink_status(path, ec).type() != fs::file_type::regular ||
+        static_cast<int64_t>(fs::file_size(path, ec)) <= length)
+        return true;
+    DebugLog("Cutting " + path + " back to " + std::to_string(length) + " bytes");
+    fs::resize_file(path, static_cast<uintmax_t>(length), ec);
+    if (!ec) return true;
+    ShowTaskNoLongerMatches(path,
+                            " could not be cut back to " + std::to_string(length) + " bytes.");
     return false;
 }
 

@@ -205,14 +205,21 @@ bool StandsThere(const std::string& path);
 // Asks before joined data replaces what stands at `path` (No the default); true on Yes. Both
 // the join and the wizard's move of the joined data into the destination ask it.
 bool ConfirmReplace(const std::string& path);
+// What a check of a resumed file does with one found longer than its task left it (by a resume
+// stopped without saving): cut it back there and then, or leave that to the run, which may yet
+// be stopped by a question before it writes.
+enum class LongerFile { CutBack, LeaveToTheRun };
 // Whether the unfinished file a resume continues at its end still holds what its task wrote
 // (expectedLength() bytes, asked only of a plain file; -1 when that cannot be told): one found
-// longer (a resume stopped without saving) is cut back; one shorter, missing or not a plain
-// file is refused in the box "Unable to resume", and so is one of which notItsOwn (asked, with
-// its length, of a plain file not shorter than expected, before anything is cut) tells what is
-// wrong.
+// longer is dealt with as `longer` says; one shorter, missing or not a plain file is refused in
+// the box "Unable to resume", and so is one of which notItsOwn (asked, with its length, of a
+// plain file not shorter than expected, before anything is cut) tells what is wrong.
 bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength,
+                            LongerFile longer,
                             const std::function<std::string(int64_t)>& notItsOwn = {});
+// Cuts the plain file `path` back to `length` bytes where it is longer; false, after the box
+// "Unable to resume", when it could not be cut.
+bool CutBackForResume(const std::string& path, int64_t length);
 // The box "Unable to resume" that says what is wrong with `path` (" is missing.") for the
 // resumed task, of a split or a join, whose files no longer hold what the task made.
 void ShowTaskNoLongerMatches(const std::string& path, const std::string& problem);

@@ -292,7 +292,7 @@ bool ActiveAssembler::ResumeMatchesFiles() {
         if (problem.empty() && saved) problem = LongerThanLeft(t, storedName, length, saved->Length());
         return problem;
     };
-    return ResumedFileMatchesTask(t.OutputPath, expectedLength, notItsOwn);
+    return ResumedFileMatchesTask(t.OutputPath, expectedLength, LongerFile::CutBack, notItsOwn);
 }
 
 }  // namespace kb

@@ -170,7 +170,8 @@ private:
     int64_t SavedPieceLength(int32_t piece, int64_t bytesLeft) const;
     // Whether the source, and the piece the task had begun, still hold what the task read and
     // wrote; after a box when they do not.
-    bool SourceMatchesTask(int32_t piece, int64_t sourcePos, int64_t bytesLeft, uint32_t crc) const;
+    bool SourceMatchesTask(const std::string& taskFile, int32_t piece, int64_t sourcePos,
+                           int64_t bytesLeft, uint32_t crc) const;
     bool PieceInProgressMatchesTask(int32_t piece, int64_t bytesLeft, uint32_t crc) const;
 
     // Piece count without the 16-bit limit.
@@ -211,8 +212,10 @@ private:
     int64_t resumeBytesLeft_ = 0;
     uint32_t resumeCrc_ = 0;
     std::string resumeTask_;
-    // Shared only with the copy SetResumeInfo tries a task on.
+    // Shared only with the copy SetResumeInfo tries a task on: the lock on the task file, and
+    // the one on its pieces.
     std::shared_ptr<TaskLock> resumeLock_;
+    std::shared_ptr<TaskLock> resumePiecesLock_;
 };
 
 }  // namespace kb

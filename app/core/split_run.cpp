@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/core/active_assembler.h"
 #include "app/core/active_splitter.h"
 #include "app/core/big_file.h"
 #include "app/core/crc32.h"
@@ -126,6 +127,13 @@ bool SplitRun::WritePiece(int32_t last) {
         const std::string path = PiecePath(piece_);
         if (ReplacesSource(path)) return false;
         const bool continuing = bytesLeft_ > 0;
+        // Only now, with the question about the pieces still to come answered, may the piece
+        // the task had begun be cut back to the saved position.
+        if (continuing && !s_.SpanDisks && !CutBackForResume(path, taskPieceLength_)) {
+            CloseSource();
+            result_ = 1;
+            return false;
+        }
         if (!CreatePiece(path, continuing)) return false;
 
         Step step = Step::Done;

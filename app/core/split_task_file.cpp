@@ -25,6 +25,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "app/core/active_assembler.h"
@@ -165,6 +166,7 @@ void ActiveSplitter::ClearResumeInfo() {
     resumePending_ = false;
     resumeTask_.clear();
     resumeLock_.reset();
+    resumePiecesLock_.reset();
 }
 
 namespace {
@@ -186,16 +188,31 @@ int64_t LengthInFirstPiece(const std::string& piece) {
     return length;
 }
 
+// Whether `path` was written to after the file `than` was.
+bool WrittenAfter(const std::string& path, const std::string& than) {
+    namespace fs = std::filesystem;
+    std::error_code a, b;
+    const fs::file_time_type written = fs::last_write_time(path, a);
+    const fs::file_time_type saved = fs::last_write_time(than, b);
+    return !a && !b && written > saved;
+}
+
 }  // namespace
 
 // A source changed since the task was saved would give a series of two versions that joins
 // into neither: pieces written before the stop carry the old length in piece 1's header and
 // the old bytes in the piece in progress. Piece 1 is looked at only where the task wrote it
 // into the destination (not on another disk, not left to another range's split).
-bool ActiveSplitter::SourceMatchesTask(int32_t piece, int64_t sourcePos, int64_t bytesLeft,
-                                       uint32_t crc) const {
-    bool same = true;
-    if (fileFormat_ == aftTarnwolde && !SpanDisks && FragFirst == 1 && (piece > 1 || bytesLeft > 0)) {
+// The saved range never went past the series' last piece, so a source that now ends before it
+// has changed. A range that stops short of the last piece may be one the user chose, or that
+// of a source grown past it since, whose pieces would end inside its data: it is the source's
+// only while the source has not been written to since the task was saved.
+bool ActiveSplitter::SourceMatchesTask(const std::string& taskFile, int32_t piece,
+                                       int64_t sourcePos, int64_t bytesLeft, uint32_t crc) const {
+    const int64_t count = CountPieces();
+    bool same = FragLast <= count && (FragLast == count || !WrittenAfter(bigFile_, taskFile));
+    if (same && fileFormat_ == aftTarnwolde && !SpanDisks && FragFirst == 1 &&
+        (piece > 1 || bytesLeft > 0)) {
         const int64_t stored = LengthInFirstPiece(PiecePath(1));
         same = stored < 0 || stored == bigFileLength_;
     }
@@ -208,15 +225,17 @@ bool ActiveSplitter::SourceMatchesTask(int32_t piece, int64_t sourcePos, int64_t
     return same;
 }
 
-// The piece the task had begun is continued at its end, so it must hold just what the task
-// wrote: as many bytes (one found longer, left by a run that ended without a word, is cut
-// back), and the data the saved CRC was taken over. On disks it is on a disk that is not in
-// the drive yet.
+// The piece the task had begun is continued at its end, so it must hold what the task wrote:
+// at least as many bytes, and the data the saved CRC was taken over. One found longer (left by
+// a run that ended without a word, or a finished piece of a set a copy of this task completed)
+// is cut back only once the run goes on with it, after the question about the pieces still to
+// come. On disks it is on a disk that is not in the drive yet.
 bool ActiveSplitter::PieceInProgressMatchesTask(int32_t piece, int64_t bytesLeft, uint32_t crc) const {
     if (bytesLeft == 0 || SpanDisks) return true;
     const std::string path = PiecePath(piece);
     const int64_t length = SavedPieceLength(piece, bytesLeft);
-    if (!ResumedFileMatchesTask(path, [length] { return length; })) return false;
+    if (!ResumedFileMatchesTask(path, [length] { return length; }, LongerFile::LeaveToTheRun))
+        return false;
     const int64_t data = PieceDataSize(piece, CountPieces()) - bytesLeft;
     uint32_t now = 0;
     if (Crc32OfFileSpan(path, length - data, data, now) && now == crc) return true;
@@ -291,7 +310,16 @@ void ActiveSplitter::SetResumeInfo(const std::string& Filename) {
     // The stored bounds are always the real ones (1..N for a whole split).
     next.FragUseRange = true;
     if (!next.PositionFitsSeries(t.piece, t.sourcePos, t.bytesLeft)) RefuseDamagedTask(Filename);
-    if (!next.SourceMatchesTask(t.piece, t.sourcePos, t.bytesLeft, t.crc) ||
+    // The pieces are held too: a copy of this task, resumed at the same time, would write
+    // into the same pieces. Held is the piece the task had begun, else the last it finished.
+    auto piecesLock = std::make_shared<TaskLock>();
+    const int32_t heldPiece = t.bytesLeft > 0 ? t.piece : t.piece - 1;
+    if (!t.spanDisks && heldPiece >= t.fragFirst &&
+        !piecesLock->TakeOutput(next.PiecePath(heldPiece))) {
+        ClearResumeInfo();
+        throw TaskInUse(Filename);
+    }
+    if (!next.SourceMatchesTask(Filename, t.piece, t.sourcePos, t.bytesLeft, t.crc) ||
         !next.PieceInProgressMatchesTask(t.piece, t.bytesLeft, t.crc))
         RefuseMismatchedTask(Filename);
     next.resumePiece_ = t.piece;
@@ -301,6 +329,7 @@ void ActiveSplitter::SetResumeInfo(const std::string& Filename) {
     next.resumePending_ = true;
     next.resumeTask_ = Filename;
     next.resumeLock_ = std::move(lock);
+    next.resumePiecesLock_ = std::move(piecesLock);
     *this = next;
 }
 

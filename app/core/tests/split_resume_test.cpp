@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
 
 #include "app/core/active_splitter.h"
 #include "app/core/kb_error.h"
+#include "app/core/task_lock.h"
 #include "app/core/temp_manager.h"
 #include "app/core/testing/faulty_io.h"
 #include "app/core/testing/scripted_prompter.h"
@@ -131,6 +133,15 @@ TEST_F(SplitResumeTest, ASourceOrPieceChangedSinceTheTaskWasSavedIsRefusedBefore
          [&](const std::string&) { FlipByte(source, 0); }, true, false},
         {"own format, the piece in progress holds other bytes", aftTarnwolde, 10,
          [&](const std::string& f) { FlipByte(f + "/data.002", 12 + 5); }, true, true},
+        // The saved range reached the last piece: pieces stopping short of the source's end
+        // would join into neither version.
+        {"bare, source grown past its last piece since", aftRaw, 10,
+         [&](const std::string&) {
+             Append(source, std::string(40000, 'g'));
+             fs::last_write_time(source, fs::last_write_time(task) + std::chrono::seconds(1));
+         }, true, false},
+        {"bare, source ending before the saved range does", aftRaw, 3,
+         [&](const std::string&) { fs::resize_file(source, 50000); }, true, false},
         // What the task has not read yet may change: the series is then all of the new file.
         {"bare, source grown at its end", aftRaw, 10,
          [&](const std::string&) { Append(source, std::string(5000, 'g')); }, false, false},
@@ -187,6 +198,79 @@ TEST_F(SplitResumeTest, FilesUnderTheNamesStillToComeAreReplacedOnlyAfterAYes) {
     EXPECT_EQ(Resume(0, &completed), 1);
     EXPECT_TRUE(completed);
     EXPECT_EQ(p.boxes.size(), 2u);
+    EXPECT_TRUE(BytesIn(dir.File("pieces")) == reference);
+}
+
+// A range the user chose that stops short of the last piece resumes as long as the source is
+// as it was when the task was saved.
+TEST_F(SplitResumeTest, ARangeStoppingShortOfTheLastPieceResumes) {
+    ScriptedPrompter p;
+    const FolderBytes reference = Uninterrupted(aftRaw);
+    {
+        ActiveSplitter s;
+        Recorder r;
+        Configure(s, "pieces", aftRaw);
+        s.FragUseRange = true;
+        s.FragFirst = 1;
+        s.FragLast = 2;
+        r.cancelAtInterval = 10;
+        r.saveTo = task;
+        s.SetListener(&r);
+        ASSERT_EQ(s.Split(), -1);
+    }
+    bool completed = false;
+    EXPECT_EQ(Resume(0, &completed), 1);
+    EXPECT_TRUE(completed);
+    EXPECT_TRUE(BytesIn(dir.File("pieces")) ==
+                (FolderBytes{*reference.find("data.001"), *reference.find("data.002")}));
+}
+
+// A copy of a task, kept after the task itself completed the series, is stale: its question
+// about the pieces still to come answered No, it leaves the finished series as it is, the
+// piece it would continue too.
+TEST_F(SplitResumeTest, AStaleCopyOfATaskAnsweredNoLeavesTheSeriesAsItIs) {
+    ScriptedPrompter p;
+    const FolderBytes reference = Uninterrupted(aftTarnwolde);
+    SaveTaskAt("pieces", aftTarnwolde, 10);  // inside piece 2
+    const std::string copy = dir.File("copy.uft");
+    fs::copy_file(task, copy);
+    EXPECT_EQ(Resume(), 1);
+    ASSERT_TRUE(BytesIn(dir.File("pieces")) == reference);
+
+    task = copy;
+    p.Answer(Answer::No);
+    bool completed = true;
+    EXPECT_EQ(Resume(0, &completed), 1);
+    EXPECT_FALSE(completed);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Files already exist");
+    EXPECT_TRUE(BytesIn(dir.File("pieces")) == reference);
+    EXPECT_TRUE(fs::exists(copy));
+}
+
+// Two copies of one task resumed at once would write into the same pieces: the second is
+// refused while the first holds them, and changes nothing.
+TEST_F(SplitResumeTest, ACopyOfATaskBeingResumedIsRefused) {
+    ScriptedPrompter p;
+    const FolderBytes reference = Uninterrupted(aftTarnwolde);
+    SaveTaskAt("pieces", aftTarnwolde, 10);
+    const std::string copy = dir.File("copy.uft");
+    fs::copy_file(task, copy);
+    const FolderBytes saved = BytesIn(dir.File("pieces"));
+
+    ActiveSplitter first;
+    first.SegmentSize = 4096;
+    first.SetResumeInfo(task);
+    p.Answer(Answer::OK);
+    ActiveSplitter second;
+    EXPECT_THROW(second.SetResumeInfo(copy), TaskInUse);
+    EXPECT_FALSE(second.ResumePending());
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].title, "Unfinished task in use");
+    EXPECT_EQ(p.boxes[0].text, "This unfinished task is already being resumed.");
+    EXPECT_TRUE(BytesIn(dir.File("pieces")) == saved);
+
+    EXPECT_EQ(first.Split(), 1);
     EXPECT_TRUE(BytesIn(dir.File("pieces")) == reference);
 }
 
