@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/core/prompter.h"
+#include "app/core/task_folder.h"
 
 namespace kb {
 
@@ -58,6 +59,9 @@ TaskNameAnswer AskTaskName(const TaskNameRequest& request) {
         const bool own = well && resumed && SamePath(TaskPath(request.folder, name), request.ownFile);
         if (well && (own || !Taken(request.folder, name))) {
             answer.path = own ? request.ownFile : TaskPath(request.folder, name);
+            // A task folder removed since the program was set up would fail the save, and the
+            // stop would then lose the work it was to keep.
+            if (!own) MakeFolders(request.folder);
             return answer;
         }
         name = InputBox(

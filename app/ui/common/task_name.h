@@ -18,8 +18,9 @@ struct TaskNameRequest {
 };
 
 struct TaskNameAnswer {
-    // "<folder>/<name>.uft", or "" when the user gave no name (the task is not saved). The
-    // resumed task's own file when the answer names it: its old contents are to be replaced.
+    // "<folder>/<name>.uft", whose folder has been made if it was missing, or "" when the user
+    // gave no name (the task is not saved). The resumed task's own file when the answer names
+    // it: its old contents are to be replaced.
     std::string path;
 };
 

@@ -235,7 +235,6 @@ void SplitRunner::AskSaveProgressName(bool& Cancel, std::string& SaveStateFile) 
     const TaskNameAnswer name = AskTaskName({folder, "Unnamed Split", splitter_.ResumedTask()});
     SaveStateFile = name.path;
     if (SaveStateFile.empty()) return;
-    MakeFolders(folder);
     if (splitter_.FilenameToStore != StripFolder(splitter_.BigFile()) && !KeepTemporarySource()) {
         // The split goes on and nothing is saved.
         Cancel = false;

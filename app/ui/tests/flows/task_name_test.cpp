@@ -60,6 +60,20 @@ TEST_F(TaskNameTest, AnEmptyAnswerOnEitherPromptSavesNothing) {
     }
 }
 
+// The task folder may have been removed since the program was set up: the save that follows
+// the answer needs it, and gets it. No name, no folder.
+TEST_F(TaskNameTest, AMissingTaskFolderIsMadeOnceANameIsGiven) {
+    const std::string folder = tasks.File("removed/Unfinished Tasks");
+    for (const char* typed : {"", "Holiday photos"}) {
+        SCOPED_TRACE(typed);
+        ScriptedPrompter prompter;
+        prompter.Type(typed);
+        const TaskNameAnswer a = AskTaskName({folder, "Unnamed Assemble", ""});
+        EXPECT_EQ(a.path, *typed ? folder + "/Holiday photos.uft" : "");
+        EXPECT_EQ(std::filesystem::is_directory(folder), *typed != '\0');
+    }
+}
+
 // Only the name that leads back to the resumed task's own file may be used again while taken:
 // the resumed task need not live in the task folder, where another task may hold its name in
 // the same or other letters.
