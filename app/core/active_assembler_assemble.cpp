@@ -392,9 +392,12 @@ bool ActiveAssembler::WriteChunk(Run& r, const uint8_t* chunk, int32_t k) {
                               (error != 0 ? std::strerror(error) : "the disk may be full") + ".");
         }
         if (r.cancel) return false;  // the user has already chosen to stop
+        // Only a full disk or quota is mended by freeing space.
+        const bool full = error == ENOSPC || error == EDQUOT;
         if (MsgBox("An error occurred while writing part of the assembled file " + BigFile + ": " +
-                       std::strerror(error) + ". Free some space and click Retry, or click "
-                       "Cancel to stop.",
+                       std::strerror(error) + (full ? ". Free some space and click Retry" :
+                                                      ". Click Retry to try again") +
+                       ", or click Cancel to stop.",
                    mb::RetryCancel | mb::Exclamation, "Problem writing data") == Answer::Retry)
             continue;
         if (StopAsked(r)) return false;

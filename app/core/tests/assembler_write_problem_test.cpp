@@ -71,8 +71,10 @@ private:
 };
 
 std::string ProblemText(const std::string& output, int error) {
+    const std::string advice =
+        error == ENOSPC ? "Free some space and click Retry" : "Click Retry to try again";
     return "An error occurred while writing part of the assembled file " + output + ": " +
-           std::strerror(error) + ". Free some space and click Retry, or click Cancel to stop.";
+           std::strerror(error) + ". " + advice + ", or click Cancel to stop.";
 }
 
 TEST(AssemblerWriteProblem, RetryWritesTheChunkAgainAndCancelStopsAsTheUserChooses) {

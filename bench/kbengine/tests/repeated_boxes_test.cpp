@@ -217,8 +217,8 @@ TEST_F(RetryingDrivers, JoinsUnderAFileSizeLimitReportTheWriteProblemAndEnd) {
         EXPECT_NE(RunIntoEmptyFolder(argv, out), 0);
         const std::string errors = ReadAll(dir.File("stderr.txt"));
         EXPECT_NE(errors.find("box: Problem writing data: An error occurred while writing part of "
-                              "the assembled file " + out + "/in.dat.part: File too large. Free "
-                              "some space and click Retry, or click Cancel to stop.\n"
+                              "the assembled file " + out + "/in.dat.part: File too large. Click "
+                              "Retry to try again, or click Cancel to stop.\n"
                               "box: Problem writing data: shown 4 times in a row, the last "
                               "answered Cancel\n"),
                   std::string::npos)
