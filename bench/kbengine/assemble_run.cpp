@@ -55,8 +55,10 @@ int AssembleAndReport(ActiveAssembler& a, std::string& destination) {
     Stopwatch clock;
     const int16_t result = a.Assemble(destination);
     const double seconds = clock.Seconds();
-    const int64_t bytes = a.BigFile.empty() ? 0 : std::max<int64_t>(FileSizeBF(a.BigFile), 0);
-    PrintJoinLine(result, a.BigFile, bytes, seconds, a.Flaws());
+    // A join stopped without keeping anything leaves no file to name.
+    const int64_t size = a.BigFile.empty() ? -1 : FileSizeBF(a.BigFile);
+    PrintJoinLine(result, size >= 0 ? a.BigFile : "", std::max<int64_t>(size, 0), seconds,
+                  a.Flaws());
     return result == 0 ? 0 : 1;
 }
 

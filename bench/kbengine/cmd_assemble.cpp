@@ -2,8 +2,8 @@
 //                   [--cancel-after CHUNKS --save TASKFILE]
 // Joins a series with the joining engine; boxes go to standard error, answered with their
 // default button. Last line:
-//   {"result": R, "output": "<path written>", "bytes": N, "seconds": S, "mb_per_s": X,
-//    "failed_pieces": [...], "unread_pieces": [...], "missing_piece": M,
+//   {"result": R, "output": "<path written, "" when none is left>", "bytes": N, "seconds": S,
+//    "mb_per_s": X, "failed_pieces": [...], "unread_pieces": [...], "missing_piece": M,
 //    "joined_length": J, "header_length": H}
 // (the last five what the join found wrong with what it joined: bench/kbengine/assemble_run.h).
 

@@ -130,7 +130,15 @@ TEST(KbEngineAssemble, StopsSavesAndResumesUnlessAnotherResumeHoldsTheTask) {
     o.firstData = 20000;
     auto pieces = kb::testing::WriteFormat4Series(src, data, o, kb::testing::Dotted3("data"));
     const std::string task = tasks.File("job.uft");
+    // Stopped without saving, the join leaves no file to name.
     Result r = Engine("assemble " + Quote(pieces[0]) + " " + Quote(out.Path()) +
+                          " --segment 4096 --cancel-after 7",
+                      tasks);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Member(r.lastLine, "output"), "\"\"");
+    EXPECT_FALSE(std::filesystem::exists(out.File("data.bin.part")));
+
+    r = Engine("assemble " + Quote(pieces[0]) + " " + Quote(out.Path()) +
                        " --segment 4096 --cancel-after 7 --save " + Quote(task),
                    tasks);
     EXPECT_EQ(r.status, 1);
