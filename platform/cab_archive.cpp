@@ -213,6 +213,13 @@ LoadedCab LoadCab(const std::string& archivePath) {
     return loaded;
 }
 
+// An entry's name as the user would look for it in the destination: the path it unpacks to,
+// or the name as stored when it unpacks to none.
+std::string ShownName(const std::string& nameInside) {
+    const std::string rel = SafeEntryPath(nameInside);
+    return rel.empty() ? nameInside : rel;
+}
+
 // The box's text for the entries that were not written ("" when every entry was).
 std::string NotWrittenReport(const std::vector<EntryOutcome>& outcomes,
                              const std::vector<std::string>& unreached) {
@@ -232,11 +239,13 @@ std::string NotWrittenReport(const std::vector<EntryOutcome>& outcomes,
         std::string lines;
         for (const EntryOutcome& e : outcomes) {
             if (e.fate != s.fate) continue;
-            lines += "\n" + (s.fate == EntryOutcome::Existing ? e.rel : e.name);
+            // A refused name leads nowhere in the destination: it is shown as the archive has it.
+            lines += "\n" + (s.fate == EntryOutcome::Refused ? e.name : e.rel);
             if (s.fate == EntryOutcome::Unreadable) lines += " (" + e.why + ")";
         }
         if (s.fate == EntryOutcome::Unreadable)
-            for (const std::string& name : unreached) lines += "\n" + name + " (not reached)";
+            for (const std::string& name : unreached)
+                lines += "\n" + ShownName(name) + " (not reached)";
         if (lines.empty()) continue;
         if (!text.empty()) text += "\n\n";
         text += s.heading + lines;

@@ -1,5 +1,6 @@
 #include "app/core/box_lists.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace kb {
@@ -26,7 +27,73 @@ std::vector<Line> SplitLines(const std::string& text) {
     }
 }
 
+bool IsWordBreak(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// A byte that starts a character: any but the continuation bytes of a UTF-8 sequence.
+bool StartsCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
+
+size_t Characters(const std::string& text, size_t from, size_t to) {
+    size_t n = 0;
+    for (size_t i = from; i < to; ++i) n += StartsCharacter(text[i]) ? 1 : 0;
+    return n;
+}
+
+// Where the character `count` characters after `from` starts (or `to`).
+size_t After(const std::string& text, size_t from, size_t to, size_t count) {
+    size_t i = from;
+    while (i < to && count > 0) {
+        ++i;
+        while (i < to && !StartsCharacter(text[i])) ++i;
+        --count;
+    }
+    return i;
+}
+
+// Calls word(start, end) for each word of the text, in order.
+template <typename F>
+void ForEachWord(const std::string& text, F word) {
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && IsWordBreak(text[i])) ++i;
+        const size_t start = i;
+        while (i < text.size() && !IsWordBreak(text[i])) ++i;
+        if (i > start) word(start, i);
+    }
+}
+
+constexpr const char* kEllipsis = "\u2026";
+
 }  // namespace
+
+size_t LongestWord(const std::string& text) {
+    size_t longest = 0;
+    ForEachWord(text, [&](size_t start, size_t end) {
+        longest = std::max(longest, Characters(text, start, end));
+    });
+    return longest;
+}
+
+ShortenedText ShortenText(const std::string& text, size_t longestWord) {
+    ShortenedText out = ShortenLists(text);
+    const std::string& shown = out.text;
+    std::string cut;
+    size_t copied = 0;
+    bool anyCut = false;
+    ForEachWord(shown, [&](size_t start, size_t end) {
+        const size_t length = Characters(shown, start, end);
+        if (length <= longestWord) return;
+        const size_t kept = longestWord > 0 ? longestWord - 1 : 0;  // the "…" is one
+        const size_t head = After(shown, start, end, (kept + 1) / 2);
+        const size_t tail = After(shown, start, end, length - kept / 2);
+        cut.append(shown, copied, head - copied);
+        cut += kEllipsis;
+        copied = tail;
+        anyCut = true;
+    });
+    if (!anyCut) return out;
+    cut.append(shown, copied, std::string::npos);
+    return {cut, text};
+}
 
 ShortenedText ShortenLists(const std::string& text) {
     const std::vector<Line> lines = SplitLines(text);

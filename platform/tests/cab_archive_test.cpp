@@ -230,7 +230,7 @@ TEST(CabArchive, FilesAlreadyInTheDestinationAreKept) {
 // entries lie one after another).
 std::string CabWithAShortEntry(const TempFolder& work, const std::string& shortName) {
     std::vector<CabEntry> entries;
-    for (const char* name : {"a.txt", "b.txt", "dir\\old.txt", "c.txt"})
+    for (const char* name : {"a.txt", "b.txt", "dir\\old.txt", "c.txt", "dir\\d.txt"})
         entries.push_back({work.Write(std::string("src/") + name, std::string(1000, name[0])),
                            name, 1000});
     const std::string cab = work.File("short.cab");
@@ -246,9 +246,13 @@ std::string CabWithAShortEntry(const TempFolder& work, const std::string& shortN
 }
 
 // The entry that breaks off leaves no half-written file behind, the entries after it are still
-// written (a file the user had is kept all the same), and the error lists what was not written.
+// written (a file the user had is kept all the same), and the error lists what was not written,
+// each under the path it would have had.
 TEST(CabArchive, AnEntryThatBreaksOffIsRemovedAndTheOthersAreStillWritten) {
-    for (const std::string shortName : {"b.txt", "c.txt"}) {
+    const struct {
+        std::string shortName, shown;
+    } cases[] = {{"b.txt", "b.txt"}, {"c.txt", "c.txt"}, {"dir\\d.txt", "dir/d.txt"}};
+    for (const auto& [shortName, shown] : cases) {
         SCOPED_TRACE(shortName);
         TempFolder work;
         const std::string cab = CabWithAShortEntry(work, shortName);
@@ -260,14 +264,14 @@ TEST(CabArchive, AnEntryThatBreaksOffIsRemovedAndTheOthersAreStillWritten) {
         } catch (const CabError& e) {
             what = e.what();
         }
-        EXPECT_NE(what.find("could not be unpacked and were not written:\n" + shortName +
+        EXPECT_NE(what.find("could not be unpacked and were not written:\n" + shown +
                             " (Unexpected early end-of-stream)"),
                   std::string::npos)
             << what;
         EXPECT_NE(what.find("already in the destination folder:\ndir/old.txt"), std::string::npos)
             << what;
         EXPECT_EQ(what.find("dir/old.txt"), what.rfind("dir/old.txt")) << "named once: " << what;
-        EXPECT_FALSE(fs::exists(dest + "/" + shortName));
+        EXPECT_FALSE(fs::exists(dest + "/" + shown));
         EXPECT_EQ(ReadAll(dest + "/dir/old.txt"), "the user's own");
         for (const std::string name : {"a.txt", "b.txt", "c.txt"}) {
             if (name == shortName) continue;

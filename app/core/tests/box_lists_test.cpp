@@ -45,5 +45,36 @@ TEST(BoxLists, ALongListShowsItsFirstTenAndCountsTheRest) {
     }
 }
 
+TEST(BoxLists, AnOverlongWordIsCutInItsMiddleAndTheWholeTextGoesIntoTheDetails) {
+    const std::string deep = "/home/user/" + std::string(40, 'a') + "/" + std::string(40, 'b');
+    struct Case {
+        const char* what;
+        std::string text;
+        size_t longest;
+        std::string shown, details;
+    } cases[] = {
+        {"no word too long", "Unable to open /a/b.frg.", 9, "Unable to open /a/b.frg.", ""},
+        {"a path cut to ten", "Unable to open " + deep + " now.", 10,
+         "Unable to open /home\u2026bbbb now.", "Unable to open " + deep + " now."},
+        {"two words, an odd length", "abcdefghij 0123456789\rok", 5,
+         "ab\u2026ij 01\u202689\rok", "abcdefghij 0123456789\rok"},
+        {"characters, not bytes", "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9 x", 4,
+         "\u00e9\u00e9\u2026\u00e9 x", "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9 x"},
+        {"a cut list and a cut word: the details are the whole text",
+         "Kept:\n" + Names(1, 11, "\n") + "\n\nin " + deep, 12,
+         "Kept:\n" + Names(1, 10, "\n") + "\nand 1 more\n\nin /home/\u2026bbbbb",
+         "Kept:\n" + Names(1, 11, "\n") + "\n\nin " + deep},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ShortenedText s = ShortenText(c.text, c.longest);
+        EXPECT_EQ(s.text, c.shown);
+        EXPECT_EQ(s.details, c.details);
+    }
+    EXPECT_EQ(LongestWord("Unable to open " + deep + " now."), deep.size());
+    EXPECT_EQ(LongestWord("\u00e9\u00e9 ab\rabc"), 3u);
+    EXPECT_EQ(ShortenText("Kept:\n" + Names(1, 11, "\n")).details, "Kept:\n" + Names(1, 11, "\n"));
+}
+
 }  // namespace
 }  // namespace kb

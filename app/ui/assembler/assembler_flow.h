@@ -82,7 +82,6 @@ private:
     Placement PostProcessAssembled(const std::string& dest);
     std::optional<Placement> Decrypt(const std::string& dest);
     std::optional<Placement> AnswerRefusal(const std::string& dest, const std::string& encrypted);
-    bool RoomToDecrypt(const std::string& encrypted);
     int16_t FindDecryptor() const;
     Placement Unpack(const std::string& dest);
     Placement MoveData(const std::string& dest, const std::string& suffix, Placement arrived);

@@ -17,10 +17,10 @@
 #include "app/core/temp_manager.h"
 #include "app/core/wizard_windows.h"
 #include "app/pluginhost/kbplugin.h"
+#include "app/pluginhost/plugin_output_room.h"
 #include "app/pluginhost/plugin_sys.h"
 #include "app/pluginhost/plugin_text.h"
 #include "app/ui/assembler/assembler_flow.h"
-#include "platform/disk_queries.h"
 #include "platform/move_file.h"
 #include "platform/numbered_name.h"
 
@@ -143,15 +143,13 @@ std::optional<Placement> AssemblerFlow::Decrypt(const std::string& dest) {
 // kept, still encrypted.
 std::optional<Placement> AssemblerFlow::AnswerRefusal(const std::string& dest,
                                                       const std::string& encrypted) {
-    const bool room = RoomToDecrypt(encrypted);
+    // The decrypted data is no longer than the encrypted data.
+    const bool room = TempRoomForPluginOutput("AssArchive", encrypted);
     const Answer again =
         room ? MsgBox("Invalid passphrase. Click retry to try again, or cancel to leave the data "
                       "encrypted.",
                       mb::RetryCancel | mb::Critical, "Decryption passphrase rejected")
-             : MsgBox("The decrypted data could not be written: the temporary folder " +
-                          GetTempDir() + " has no room for it. Make room there and click Retry "
-                          "to try again, or click Cancel to leave the data encrypted.",
-                      mb::RetryCancel | mb::Critical, "Temporary folder full");
+             : AskTempFolderFull("decrypted", "leave the data encrypted");
     if (again == Answer::Retry) return std::nullopt;
     const std::string suffix = EncryptedSuffix(assembler.EncryptionID);
     if (room)
@@ -165,16 +163,6 @@ std::optional<Placement> AssemblerFlow::AnswerRefusal(const std::string& dest,
     Temps().RemoveTempFile("AssArchive", true);
     Temps().RemoveTempFile("AssEncArchive", true);
     return placed;
-}
-
-// A plug-in's refusal cannot tell a wrong passphrase from a full temporary folder. The
-// decrypted data is no longer than the encrypted data: without room for that much, the
-// refusal may well be the folder's.
-bool AssemblerFlow::RoomToDecrypt(const std::string& encrypted) {
-    Temps().RemoveTempFile("AssArchive", true);  // what the attempt left takes no room
-    std::error_code ec;
-    const auto length = std::filesystem::file_size(encrypted, ec);
-    return ec || platform::RoomForFile(GetTempDir(), length);
 }
 
 // The first loaded plug-in, enabled or not, that is an encryptor of the set's identifier.

@@ -4,7 +4,11 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTextEdit>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -45,19 +49,62 @@ QMessageBox::Icon IconOf(int style) {
     }
 }
 
+// The characters a word is never cut below, however small the screen.
+constexpr size_t kShortestCut = 24;
+
+// A box that fits its screen. A list of many names or a path of thousands of characters would
+// make it taller than the screen, its buttons out of reach: it shows the start of each long
+// list and, when the box is still too large once it is laid out for its screen, each long word
+// cut shorter until it fits; what it leaves out is in the details.
+class FittedMessageBox final : public QMessageBox {
+public:
+    FittedMessageBox(std::string text, QWidget* parent)
+        : QMessageBox(parent), text_(std::move(text)) {
+        // As it stands: a file name in a message may look like markup.
+        setTextFormat(Qt::PlainText);
+        Show(ShortenText(text_));
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        // The box is visible from here on, so each text it is given lays it out anew; the
+        // position is chosen after, for the size it ends with.
+        Show(ShortenText(text_));
+        for (size_t longest = LongestWord(text_); !FitsScreen() && longest > kShortestCut;) {
+            longest = std::max(kShortestCut, longest * 2 / 3);
+            Show(ShortenText(text_, longest));
+        }
+        QMessageBox::showEvent(event);
+    }
+
+private:
+    void Show(const ShortenedText& shown) {
+        const QString details = DisplayText(shown.details);
+        if (details != detailedText()) setDetailedText(details);
+        setText(DisplayText(shown.text));
+    }
+
+    // The box, with its details open when it has any and a window frame around it, within the
+    // part of the screen that windows may use. A word too long for any line of the box widens
+    // it, past the width it was given, to its least width.
+    bool FitsScreen() const {
+        const QRect room = screen()->availableGeometry();
+        QSize needed = size().expandedTo(minimumSizeHint());
+        needed.rheight() += style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        if (const auto* details = findChild<QTextEdit*>())
+            needed.rheight() += details->sizeHint().height();
+        return needed.width() <= room.width() && needed.height() <= room.height();
+    }
+
+    std::string text_;  // as the program gave it
+};
+
 }  // namespace
 
 QMessageBox* QtPrompter::BuildMessageBox(const std::string& text, int style,
                                          const std::string& title) {
-    auto* box = new QMessageBox(QApplication::activeWindow());
+    auto* box = new FittedMessageBox(text, QApplication::activeWindow());
     box->setWindowTitle(QString::fromStdString(title));
-    // As it stands: a file name in a message may look like markup.
-    box->setTextFormat(Qt::PlainText);
-    // A box that lists many names would grow past the screen: it shows the start of each list,
-    // and the whole lists open below it.
-    const ShortenedText shown = ShortenLists(text);
-    box->setText(DisplayText(shown.text));
-    if (!shown.details.empty()) box->setDetailedText(DisplayText(shown.details));
     box->setIcon(IconOf(style));
     auto buttons = ButtonsOf(style);
     for (const auto& b : buttons) box->addButton(b.button);

@@ -16,8 +16,9 @@ public:
     void DoEvents() override;
     [[noreturn]] void EndProgram() override;
 
-    // The box MsgBox would show, not yet run: buttons, icon and default button from the style.
-    // The caller owns it.
+    // The box MsgBox would show, not yet run: buttons, icon and default button from the style;
+    // once shown, its text is cut to what fits its screen, the rest in its details. The caller
+    // owns it.
     static QMessageBox* BuildMessageBox(const std::string& text, int style,
                                         const std::string& title);
 };

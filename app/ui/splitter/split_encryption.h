@@ -23,8 +23,9 @@ struct EncryptionOutcome {
 
 // Has the encryptor in `slot` encrypt `source` with `passphrase` into a fresh "EncArchive",
 // with the broadcasts 317 before and 319 after. A plug-in that reports a failure gets the
-// "Problem encrypting" box; its partial output is deleted and the key forgotten, so a partial
-// file is never split as if it were the data.
+// "Problem encrypting" box, or the "Temporary folder full" box when the temporary folder has
+// no room for the encrypted copy (its Retry encrypts again); a partial output is deleted and
+// the key forgotten, so a partial file is never split as if it were the data.
 EncryptionOutcome EncryptForSplit(PluginHost& host, int16_t slot, const std::string& source,
                                   const std::string& passphrase);
 

@@ -283,8 +283,8 @@ TEST_F(AssemblerLastPageTest, AnArchiveThatCannotLeaveTheTemporaryFolderIsSaidTo
                   : "The data has been kept as " + kept + ".";
         EXPECT_EQ(p.boxes[0].text,
                   "The assembled archive could not be unpacked into " + dest + ": These entries "
-                  "of the archive could not be unpacked and were not written:\ntree\\sub\\data.bin" +
-                      notWritten + "\ntree\\sub\\deeper\\more.bin" + notWritten + " \r\r" + where);
+                  "of the archive could not be unpacked and were not written:\ntree/sub/data.bin" +
+                      notWritten + "\ntree/sub/deeper/more.bin" + notWritten + " \r\r" + where);
         const std::string page =
             "The archive could not be unpacked in full: it is kept as the archive \"" + kept + "\".";
         EXPECT_EQ(LastPageOf(outcome).text,

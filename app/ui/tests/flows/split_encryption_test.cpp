@@ -1,11 +1,16 @@
 // Encrypting a split's data through a real encryption plug-in, and a plug-in that fails.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "app/core/kb_error.h"
 #include "app/core/temp_manager.h"
+#include "app/core/testing/fake_disks.h"
 #include "app/core/testing/scripted_prompter.h"
 #include "app/pluginhost/kbplugin.h"
 #include "app/pluginhost/plugin_text.h"
@@ -83,6 +88,73 @@ TEST_F(SplitEncryptionTest, AFailingEncryptorLeavesNoPartialFile) {
     EXPECT_EQ(prompter.boxes[0].Icon(), mb::Critical);
     EXPECT_THROW(TempManager::Instance().GetTempFilePath("EncArchive"), KbError);
     EXPECT_TRUE(std::filesystem::is_empty(tmpFolder.Path()));
+}
+
+// Does what a user does before answering a box (makes room, say), then answers as queued.
+class PrompterThatActs : public ScriptedPrompter {
+public:
+    std::function<void()> beforeAnswer;
+    kb::Answer MsgBox(const std::string& text, int style, const std::string& title) override {
+        if (beforeAnswer) beforeAnswer();
+        return ScriptedPrompter::MsgBox(text, style, title);
+    }
+};
+
+// A refusal for want of room in the temporary folder says so, not that the plug-in failed:
+// Retry encrypts again once there is room, Cancel leaves nothing behind.
+TEST_F(SplitEncryptionTest, AFullTemporaryFolderIsNotTakenForAFaultOfThePlugin) {
+    const int16_t failing = Load(KB_UI_TEST_PLUGIN_DIR "/ui_enc_failing.so", true);
+    const int16_t tea = Load(KB_TEA_PLUGIN, true);
+    const std::string source = home.File("data.bin");
+    std::ofstream(source, std::ios::binary) << std::string(100000, 'x');
+    rlimit unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    std::unique_ptr<testing::FakeDisks> disks;
+    const struct Case {
+        const char* what;
+        int16_t slot;
+        std::function<void()> fill, makeRoom;
+        kb::Answer answer;
+    } cases[] = {
+        {"a file-size limit, lifted before Retry", tea,
+         [&] {
+             std::signal(SIGXFSZ, SIG_IGN);
+             rlimit small = unlimited;
+             small.rlim_cur = 10000;
+             setrlimit(RLIMIT_FSIZE, &small);
+         },
+         [&] { setrlimit(RLIMIT_FSIZE, &unlimited); }, Answer::Retry},
+        {"too little free space, Cancel", failing,
+         [&] {
+             disks = std::make_unique<testing::FakeDisks>();
+             disks->freeBytes = 1000;
+         },
+         {}, Answer::Cancel},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PrompterThatActs prompter;
+        prompter.beforeAnswer = c.makeRoom;
+        prompter.Answer(c.answer);
+        c.fill();
+        const EncryptionOutcome out = EncryptForSplit(host, c.slot, source, "secret");
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        std::signal(SIGXFSZ, SIG_DFL);
+        disks.reset();
+        ASSERT_EQ(prompter.boxes.size(), 1u);
+        EXPECT_EQ(prompter.boxes[0].title, "Temporary folder full");
+        EXPECT_EQ(prompter.boxes[0].style, mb::RetryCancel | mb::Critical);
+        EXPECT_NE(prompter.boxes[0].text.find("The encrypted data could not be written: the "
+                                              "temporary folder " + tmpFolder.Path() +
+                                              " has no room for it."),
+                  std::string::npos)
+            << prompter.boxes[0].text;
+        const bool retried = c.answer == Answer::Retry;
+        EXPECT_EQ(out.ok, retried);
+        if (retried) EXPECT_EQ(std::filesystem::file_size(out.path), 100000u + 268u);
+        else EXPECT_TRUE(std::filesystem::is_empty(tmpFolder.Path()));
+        TempManager::Instance().RemoveAllTempFiles();
+    }
 }
 
 }  // namespace
