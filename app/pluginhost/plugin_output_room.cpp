@@ -1,5 +1,6 @@
 #include "app/pluginhost/plugin_output_room.h"
 
+#include <cstdint>
 #include <filesystem>
 
 #include "app/core/paths.h"
@@ -8,11 +9,19 @@
 
 namespace kb {
 
+namespace {
+
+// What a plug-in may write beyond the input's length: its header and the padding of its last
+// block (a few hundred bytes for ours), with room to spare.
+constexpr uint64_t kPluginOverhead = 64 * 1024;
+
+}  // namespace
+
 bool TempRoomForPluginOutput(const std::string& outputKey, const std::string& input) {
     TempManager::Instance().RemoveTempFile(outputKey, true);  // what the attempt left takes no room
     std::error_code ec;
     const auto length = std::filesystem::file_size(input, ec);
-    return ec || platform::RoomForFile(GetTempDir(), length);
+    return ec || platform::RoomForFile(GetTempDir(), length + kPluginOverhead);
 }
 
 Answer AskTempFolderFull(const std::string& data, const std::string& onCancel) {

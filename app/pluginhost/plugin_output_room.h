@@ -11,7 +11,8 @@ namespace kb {
 
 // After a plug-in refused to write the temporary file registered as `outputKey` from `input`:
 // removes what the attempt left there, and tells whether the temporary folder has room for a
-// file as long as `input` (encrypting or decrypting writes about as much as it reads). True
+// file as long as `input` and a plug-in's header (encrypting or decrypting writes about as
+// much as it reads). True
 // when the input's length cannot be read, as nothing then says the folder is full.
 bool TempRoomForPluginOutput(const std::string& outputKey, const std::string& input);
 
