@@ -343,7 +343,7 @@ bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t
     return false;
 }
 
-bool CutBackForResume(const std::string& path, int64_t length) {
+bool CutBack(const std::string& path, int64_t length) {
     namespace fs = std::filesystem;
     std::error_code ec;
     if (fs::symlink_status(path, ec).type() != fs::file_type::regular ||
@@ -351,7 +351,11 @@ bool CutBackForResume(const std::string& path, int64_t length) {
         return true;
     DebugLog("Cutting " + path + " back to " + std::to_string(length) + " bytes");
     fs::resize_file(path, static_cast<uintmax_t>(length), ec);
-    if (!ec) return true;
+    return !ec;
+}
+
+bool CutBackForResume(const std::string& path, int64_t length) {
+    if (CutBack(path, length)) return true;
     ShowTaskNoLongerMatches(path,
                             " could not be cut back to " + std::to_string(length) + " bytes.");
     return false;

@@ -217,8 +217,10 @@ enum class LongerFile { CutBack, LeaveToTheRun };
 bool ResumedFileMatchesTask(const std::string& path, const std::function<int64_t()>& expectedLength,
                             LongerFile longer,
                             const std::function<std::string(int64_t)>& notItsOwn = {});
-// Cuts the plain file `path` back to `length` bytes where it is longer; false, after the box
-// "Unable to resume", when it could not be cut.
+// Cuts the plain file `path` back to `length` bytes where it is longer (a link, or anything
+// but a plain file, is left alone); false when it could not be cut.
+bool CutBack(const std::string& path, int64_t length);
+// The same, with the box "Unable to resume" when it could not be cut.
 bool CutBackForResume(const std::string& path, int64_t length);
 // The box "Unable to resume" that says what is wrong with `path` (" is missing.") for the
 // resumed task, of a split or a join, whose files no longer hold what the task made.

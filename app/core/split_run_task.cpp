@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/core/active_assembler.h"
 #include "app/core/crc32.h"
 #include "app/core/fragment_format.h"
 #include "app/core/split_resume_source.h"
@@ -30,14 +31,10 @@ void SplitRun::ResumeFromTask() {
 // the saved position (its record a placeholder again), and the pieces this run began go. With
 // disks only the piece on the disk in the drive can be reached.
 void SplitRun::ReturnToTask() {
-    namespace fs = std::filesystem;
     const bool inDrive = !s_.SpanDisks || (pieceUnfinished_ && continuing_);
     if (taskPieceOpened_ && inDrive) {
         const std::string path = PiecePath(taskPiece_);
-        std::error_code ec;
-        if (fs::symlink_status(path, ec).type() == fs::file_type::regular &&
-            static_cast<int64_t>(fs::file_size(path, ec)) > taskPieceLength_)
-            fs::resize_file(path, static_cast<uintmax_t>(taskPieceLength_), ec);
+        CutBack(path, taskPieceLength_);
         if (s_.FileFormat() == aftTarnwolde && platform::bigfileOpen(path, kPieceSlot, "ab") != 0) {
             const int64_t at = taskPiece_ == 1 ? s_.FirstPieceHeaderLength() : 0;
             if (platform::bigfileSetPos(kPieceSlot, at) == 0)
